@@ -1,0 +1,16 @@
+#include "modulo1.h"
+
+#include "frmmain.h"
+
+namespace Modulo1 {
+
+frmMain *MainWindow = nullptr;
+
+void Main()
+{
+    MainWindow = new frmMain(makeSystemPlatform());
+    MainWindow->setAttribute(Qt::WA_DeleteOnClose);
+    MainWindow->Show();
+}
+
+} // namespace Modulo1

@@ -1,0 +1,49 @@
+#include "frmdocument.h"
+
+#include "textboxlayout.h"
+
+#include "platform/plaintextbox.h"
+#include "platform/twips.h"
+
+#include <QMdiSubWindow>
+
+frmDocument::frmDocument(QWidget *parent) : QWidget(parent), txtText(new PlainTextBox(this))
+{
+    setWindowTitle(QStringLiteral("frmDocument"));
+    // Design size of the inner area: 4680 x 3195 twips.
+    const Twips twips(*this);
+    resize(twips.toPixelsX(4680), twips.toPixelsY(3195));
+    setFocusProxy(txtText);
+    Form_Load();
+}
+
+void frmDocument::Form_Load() { Form_Resize(); }
+
+void frmDocument::Form_Resize()
+{
+    const Twips twips(*this);
+    const auto rect = textBoxRect(twips.fromPixelsX(width()), twips.fromPixelsY(height()));
+    if (!rect)
+        return; // too small: the text box keeps its place until the window grows
+    const int left = twips.toPixelsX(rect->left());
+    const int top = twips.toPixelsY(rect->top());
+    const int right = twips.toPixelsX(rect->left() + rect->width());
+    const int bottom = twips.toPixelsY(rect->top() + rect->height());
+    txtText->setGeometry(left, top, right - left, bottom - top);
+}
+
+void frmDocument::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+TextBox &frmDocument::ActiveControl() { return *txtText; }
+
+void frmDocument::Unload()
+{
+    if (auto *subWindow = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        subWindow->close();
+    else
+        close();
+}

@@ -1,0 +1,19 @@
+#include "platform.h"
+
+#include "qtfiledialog.h"
+#include "qtmessagebox.h"
+#include "systemprinterprovider.h"
+#include "systemregistry.h"
+
+Platform makeSystemPlatform()
+{
+    Platform platform;
+    platform.fileDialog = std::make_unique<QtFileDialog>();
+    platform.messageBox = std::make_unique<QtMessageBox>();
+    platform.printer = std::make_unique<SystemPrinterProvider>();
+    platform.clock = std::make_unique<SystemClock>();
+    platform.launcher = std::make_unique<QtProcessLauncher>();
+    platform.fileLookup = std::make_unique<QtFileLookup>();
+    platform.registry = makeSystemRegistry();
+    return platform;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "clock.h"
+#include "filedialog.h"
+#include "filelookup.h"
+#include "messagebox.h"
+#include "printerprovider.h"
+#include "processlauncher.h"
+#include "registry.h"
+
+#include <memory>
+
+/// Every service of the operating system and the toolkit that blocks or
+/// reaches outside the program. The program gets one of these at start-up;
+/// tests get one made of doubles.
+struct Platform
+{
+    std::unique_ptr<FileDialog> fileDialog;
+    std::unique_ptr<MessageBox> messageBox;
+    std::unique_ptr<PrinterProvider> printer;
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<ProcessLauncher> launcher;
+    std::unique_ptr<FileLookup> fileLookup;
+    std::unique_ptr<Registry> registry;
+};
+
+/// The real services.
+Platform makeSystemPlatform();

@@ -1,0 +1,8 @@
+#include "pictures.h"
+
+namespace Pictures {
+
+QIcon applicationIcon() { return {}; }
+QIcon imlIcons(int) { return {}; }
+
+} // namespace Pictures

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, run and test the program.
+# Packages that are already installed are skipped, so a second run is quick.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+  # Qt's own Italian translations (file dialog, context menus, window menus)
+  qt6-translations-l10n
+  # platform plugins and fonts for a real or virtual X display
+  libqt6gui6 qt6-qpa-plugins fonts-dejavu-core
+  # end-to-end tests: virtual X server, window manager, input, clipboard, screenshots
+  xvfb openbox xdotool xclip x11-utils imagemagick
+  # printing: a private CUPS server with a PDF queue, PDF text extraction
+  cups cups-client cups-filters printer-driver-cups-pdf poppler-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
