@@ -4,6 +4,7 @@
 #include "platform/twips.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 ClockPanel::ClockPanel(Shows shows, const Clock &clock, QWidget *parent)
     : QLabel(parent), shows_(shows), clock_(clock)
@@ -15,12 +16,28 @@ ClockPanel::ClockPanel(Shows shows, const Clock &clock, QWidget *parent)
     refresh();
 }
 
+QString hoursAndMinutesFormat(const QLocale &locale)
+{
+    // The locale's short time format, less any seconds it shows.
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    static const QRegularExpression seconds(QStringLiteral("[^hHmaAp]*s+"));
+    format.remove(seconds);
+    return format.trimmed();
+}
+
 void ClockPanel::refresh()
 {
     const QLocale locale = QLocale::system();
-    setText(shows_ == Shows::Date ? locale.toString(clock_.currentDate(), QLocale::ShortFormat)
-                                  : locale.toString(clock_.currentTime(), QLocale::ShortFormat));
+    setText(shows_ == Shows::Date
+                ? locale.toString(clock_.currentDate(), QLocale::ShortFormat)
+                : locale.toString(clock_.currentTime(), hoursAndMinutesFormat(locale)));
     scheduleNextRefresh();
+}
+
+void ClockPanel::showEvent(QShowEvent *event)
+{
+    QLabel::showEvent(event);
+    refresh();
 }
 
 void ClockPanel::scheduleNextRefresh()

@@ -6,6 +6,10 @@
 #include <functional>
 
 class Clock;
+class QLocale;
+
+/// The locale's short time format showing hours and minutes only.
+QString hoursAndMinutesFormat(const QLocale &locale);
 
 /// A status bar panel that shows the date or the time and keeps it current
 /// by itself: it rereads the clock at the start of every minute.
@@ -20,6 +24,9 @@ public:
 
     /// Rereads the clock now.
     void refresh();
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     void scheduleNextRefresh();

@@ -134,6 +134,7 @@ void frmMain::createToolBar()
     tbToolBar->setMovable(false);
     tbToolBar->setFloatable(false);
     tbToolBar->toggleViewAction()->setVisible(false);
+    tbToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     setContextMenuPolicy(Qt::NoContextMenu);
     const Twips twips(*this);
     tbToolBar->setIconSize(QSize(twips.toPixelsX(240), twips.toPixelsY(240)));
@@ -187,6 +188,7 @@ void frmMain::Show()
 {
     if (!loaded_) {
         loaded_ = true;
+        waitingForFrame_ = true;
         MDIForm_Load();
     }
     show();
@@ -194,18 +196,36 @@ void frmMain::Show()
 
 void frmMain::MDIForm_Load()
 {
-    // Centre by the outer size (frame and caption included), in twips.
-    const QScreen *screen = this->screen();
-    const Twips twips(*this);
-    const QRect screenArea = screen->geometry();
-    const QRect outer = frameGeometry();
-    const float left = centredOffset(twips.fromPixelsX(screenArea.width()),
-                                     twips.fromPixelsX(outer.width()));
-    move(screenArea.x() + twips.toPixelsX(left), y());
-    const float top = centredOffset(twips.fromPixelsY(screenArea.height()),
-                                    twips.fromPixelsY(frameGeometry().height()));
-    move(x(), screenArea.y() + twips.toPixelsY(top));
+    centreOnScreen();
     CreateDocumentWindow();
+}
+
+// Centres by the outer size (frame, caption and menu bar included), in twips.
+// Before the window is first shown the window manager has not told the size of
+// its frame yet; centreOnScreen runs again once it has.
+void frmMain::centreOnScreen()
+{
+    const QRect screenArea = screen()->geometry();
+    const Twips twips(*this);
+    centredOuterSize_ = frameGeometry().size();
+    const float left = centredOffset(twips.fromPixelsX(screenArea.width()),
+                                     twips.fromPixelsX(centredOuterSize_.width()));
+    move(screenArea.x() + twips.toPixelsX(left), frameGeometry().y());
+    const float top = centredOffset(twips.fromPixelsY(screenArea.height()),
+                                    twips.fromPixelsY(centredOuterSize_.height()));
+    move(frameGeometry().x(), screenArea.y() + twips.toPixelsY(top));
+}
+
+bool frmMain::event(QEvent *event)
+{
+    const bool handled = QMainWindow::event(event);
+    const QEvent::Type type = event->type();
+    if (waitingForFrame_ && (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize) &&
+        isVisible() && frameGeometry().size() != centredOuterSize_) {
+        waitingForFrame_ = false;
+        centreOnScreen();
+    }
+    return handled;
 }
 
 frmDocument *frmMain::CreateDocumentWindow()

@@ -116,8 +116,12 @@ public slots:
     /// Rebuilds the window list at the foot of the Window menu.
     void refreshWindowList();
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
     void MDIForm_Load();
+    void centreOnScreen();
     void createMenus();
     void createToolBar();
     void createStatusBar();
@@ -133,4 +137,6 @@ private:
     std::unique_ptr<EditCommands> editCommands_;
     std::unique_ptr<PrintCommand> printCommand_;
     bool loaded_ = false;
+    bool waitingForFrame_ = false;
+    QSize centredOuterSize_;
 };

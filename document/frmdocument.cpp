@@ -10,11 +10,15 @@
 frmDocument::frmDocument(QWidget *parent) : QWidget(parent), txtText(new PlainTextBox(this))
 {
     setWindowTitle(QStringLiteral("frmDocument"));
-    // Design size of the inner area: 4680 x 3195 twips.
-    const Twips twips(*this);
-    resize(twips.toPixelsX(4680), twips.toPixelsY(3195));
+    resize(sizeHint());
     setFocusProxy(txtText);
     Form_Load();
+}
+
+QSize frmDocument::sizeHint() const
+{
+    const Twips twips(*this);
+    return {twips.toPixelsX(4680), twips.toPixelsY(3195)};
 }
 
 void frmDocument::Form_Load() { Form_Resize(); }

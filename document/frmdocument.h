@@ -27,6 +27,9 @@ public:
     /// Lays the text box out for the window's current inner size.
     void Form_Resize();
 
+    /// The inner area the window was designed with: 4680 x 3195 twips.
+    QSize sizeHint() const override;
+
     PlainTextBox *const txtText;
 
 protected:

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/frmmain.h"
+#include "platform/fakeclock.h"
+#include "platform/fakefiledialog.h"
+#include "platform/fakefilelookup.h"
+#include "platform/fakemessagebox.h"
+#include "platform/fakeprinterprovider.h"
+#include "platform/fakeprocesslauncher.h"
+#include "platform/fakeregistry.h"
+
+#include <memory>
+
+/// A main window built on test doubles, with the doubles kept at hand.
+struct MainWindowFixture
+{
+    explicit MainWindowFixture(const QString &printFolder = {})
+    {
+        Platform platform;
+        auto dialogDouble = std::make_unique<FakeFileDialog>();
+        auto messagesDouble = std::make_unique<FakeMessageBox>();
+        auto printerDouble = std::make_unique<FakePrinterProvider>(printFolder);
+        auto clockDouble = std::make_unique<FakeClock>();
+        auto launcherDouble = std::make_unique<FakeProcessLauncher>();
+        auto filesDouble = std::make_unique<FakeFileLookup>();
+        auto registryDouble = std::make_unique<FakeRegistry>();
+        dialog = dialogDouble.get();
+        messages = messagesDouble.get();
+        printer = printerDouble.get();
+        clock = clockDouble.get();
+        launcher = launcherDouble.get();
+        files = filesDouble.get();
+        registry = registryDouble.get();
+        platform.fileDialog = std::move(dialogDouble);
+        platform.messageBox = std::move(messagesDouble);
+        platform.printer = std::move(printerDouble);
+        platform.clock = std::move(clockDouble);
+        platform.launcher = std::move(launcherDouble);
+        platform.fileLookup = std::move(filesDouble);
+        platform.registry = std::move(registryDouble);
+        window = std::make_unique<frmMain>(std::move(platform));
+    }
+
+    FakeFileDialog *dialog;
+    FakeMessageBox *messages;
+    FakePrinterProvider *printer;
+    FakeClock *clock;
+    FakeProcessLauncher *launcher;
+    FakeFileLookup *files;
+    FakeRegistry *registry;
+    std::unique_ptr<frmMain> window;
+};
