@@ -2,6 +2,7 @@
 
 class Clock;
 class DocumentHost;
+class TextBox;
 
 /// Cut, Copy, Paste, Select All and the time and date, on the active
 /// document's text box and the system clipboard.
@@ -17,6 +18,9 @@ public:
     void InsertTimeAndDate();
 
 private:
+    /// The active document's text box, or nullptr when no document is open.
+    TextBox *activeTextBox() const;
+
     DocumentHost &host_;
     const Clock &clock_;
 };
