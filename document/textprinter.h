@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QFont>
+#include <QStringView>
+
+class QPrinter;
+
+/// Lays plain text out on the pages of a printer and prints it as one job:
+/// every line break (CR LF, lone CR, lone LF) starts a new line on paper,
+/// lines longer than the page are wrapped at its margin, and pages follow one
+/// another as needed. No header, footer or page number.
+class TextPrinter
+{
+public:
+    explicit TextPrinter(const QFont &font = defaultFont());
+
+    /// A monospace font at a size that reads well on paper.
+    static QFont defaultFont();
+
+    /// Prints the text on the printer as one job, with the printer's own page
+    /// size and margins. An empty text still makes a job of one blank page.
+    /// Returns false when the job could not be started or the printer
+    /// reported an error.
+    bool print(QStringView text, QPrinter &printer) const;
+
+private:
+    QFont font_;
+};
