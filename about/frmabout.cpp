@@ -1,6 +1,273 @@
 #include "frmabout.h"
 
-frmAbout::frmAbout(ProcessLauncher &, FileLookup &, Registry &, MessageBox &, QWidget *owner)
-    : QDialog(owner)
+#include "resources/pictures.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include <cmath>
+
+namespace {
+
+// The dialog is laid out in twips for a font whose average letter is 90
+// twips wide and whose line is 195 twips high (6 x 13 pixels at 96 dots per
+// inch). Each twip becomes pixels in proportion to the dialog's own font, so
+// the texts keep their room whatever the font and the screen.
+constexpr double designLetterWidth = 90.0;
+constexpr double designLineHeight = 195.0;
+constexpr int clientWidth = 5655;
+constexpr int clientHeight = 3630;
+
+struct TwipRect
 {
+    int left, top, width, height;
+};
+
+// Converts a rectangle in twips; both edges are rounded, so neighbours that
+// touch in twips touch in pixels.
+QRect toPixels(const TwipRect &r, double perTwipX, double perTwipY)
+{
+    const auto x = [&](int twips) { return int(std::lround(twips * perTwipX)); };
+    const auto y = [&](int twips) { return int(std::lround(twips * perTwipY)); };
+    return QRect(QPoint(x(r.left), y(r.top)),
+                 QPoint(x(r.left + r.width) - 1, y(r.top + r.height) - 1));
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QColor &textColour)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, textColour);
+    label->setPalette(palette);
+    return label;
+}
+
+QWidget *makeLine(QWidget *parent, const QColor &colour)
+{
+    auto *line = new QWidget(parent);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, colour);
+    line->setPalette(palette);
+    return line;
+}
+
+bool labelTextFits(const QLabel *label)
+{
+    const QRect room = label->contentsRect();
+    const QRect needed = label->fontMetrics().boundingRect(
+        room, int(label->alignment()) | Qt::TextWordWrap, label->text());
+    return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+bool buttonTextFits(const QPushButton *button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    option.features = button->isDefault() ? QStyleOptionButton::DefaultButton
+                                          : QStyleOptionButton::None;
+    const QRect room =
+        button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    const QRect needed =
+        button->fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextShowMnemonic,
+                                           button->text());
+    return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+} // namespace
+
+frmAbout::frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &registry,
+                   MessageBox &messages, QWidget *owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      sysInfo_(registry, files, launcher, messages)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("Informazioni su Vidizizor  V. 1.0"));
+    setModal(true);
+
+    const QColor black(0, 0, 0);
+
+    picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setFocusPolicy(Qt::StrongFocus);
+    picIcon->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    picIcon->setAlignment(Qt::AlignCenter);
+    picIcon->setAutoFillBackground(true);
+    {
+        QPalette palette = picIcon->palette();
+        palette.setColor(QPalette::Window, QColor(192, 192, 192));
+        picIcon->setPalette(palette);
+    }
+    picIcon->setPixmap(Pictures::applicationIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+
+    cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
+    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+
+    Label1 = makeLabel(this, "Label1", QStringLiteral("E-mail : ") + contactAddress(),
+                       QColor(0, 255, 0));
+    {
+        QPalette palette = Label1->palette();
+        palette.setColor(QPalette::Window, black);
+        Label1->setPalette(palette);
+    }
+    Label1->setToolTip(QStringLiteral("Double click per copiare in memoria..."));
+    Label1->installEventFilter(this);
+
+    lblDescription = makeLabel(
+        this, "lblDescription",
+        QStringLiteral("Vidizizor \u00e8 una semplice ed utile applicazione a 32 bit fatta per "
+                       "Windows95. Con Vidizizor potrete finalmente usufruire della comodit"
+                       "\u00e0 di una piccola applicazione simile a Notepad, con in pi\u00f9 la "
+                       "possibilit\u00e0 del MDI (Multiple Document Interface) !"),
+        black);
+    lblTitle = makeLabel(this, "lblTitle", QStringLiteral("Vidizizor  V. 1.0"), black);
+
+    // Together the two lines draw an etched rule: dark above, light below.
+    Line1[1] = makeLine(this, QColor(128, 128, 128));
+    Line1[1]->setObjectName(QStringLiteral("Line1_1"));
+    Line1[0] = makeLine(this, QColor(255, 255, 255));
+    Line1[0]->setObjectName(QStringLiteral("Line1_0"));
+    Line1[1]->raise();
+
+    lblDisclaimer = makeLabel(this, "lblDisclaimer",
+                              QStringLiteral("Vidizizor V. 1.0 \u00e8 freeware: pu\u00f2 essere "
+                                             "copiato e distribuito liberamente."),
+                              black);
+
+    setTabOrder(cmdOK, cmdSysInfo);
+    setTabOrder(cmdSysInfo, picIcon);
+    cmdOK->setFocus();
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
+
+    placeControls();
+}
+
+QString frmAbout::contactAddress() { return QStringLiteral("vz@example.com"); }
+
+void frmAbout::cmdOK_Click() { accept(); }
+
+void frmAbout::cmdSysInfo_Click() { sysInfo_.StartSysInfo(); }
+
+void frmAbout::Label1_DblClick() { QApplication::clipboard()->setText(contactAddress()); }
+
+bool frmAbout::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Label1 && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        Label1_DblClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmAbout::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        placeControls();
+}
+
+void frmAbout::showEvent(QShowEvent *event)
+{
+    // Placed before the window appears, so it does not jump.
+    if (!event->spontaneous())
+        centreOnOwner();
+    QDialog::showEvent(event);
+}
+
+void frmAbout::centreOnOwner()
+{
+    const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner)
+        return;
+    // Before the dialog is first shown its frame is unknown; the owner's
+    // frame, drawn by the same window manager, is the best estimate of it.
+    const QRect ownerFrame = owner->frameGeometry();
+    const QRect ownerClient = owner->geometry();
+    const QMargins frame(ownerClient.left() - ownerFrame.left(),
+                         ownerClient.top() - ownerFrame.top(),
+                         ownerFrame.right() - ownerClient.right(),
+                         ownerFrame.bottom() - ownerClient.bottom());
+    const QSize outer = size().grownBy(frame);
+    QRect outerRect(QPoint(), outer);
+    outerRect.moveCenter(ownerFrame.center());
+    // Keep the title bar reachable when the owner is near a screen edge.
+    if (const QScreen *screen = owner->screen()) {
+        const QRect available = screen->availableGeometry();
+        if (outerRect.right() > available.right())
+            outerRect.moveRight(available.right());
+        if (outerRect.bottom() > available.bottom())
+            outerRect.moveBottom(available.bottom());
+        if (outerRect.left() < available.left())
+            outerRect.moveLeft(available.left());
+        if (outerRect.top() < available.top())
+            outerRect.moveTop(available.top());
+    }
+    setGeometry(QRect(outerRect.topLeft() + QPoint(frame.left(), frame.top()), size()));
+}
+
+void frmAbout::placeControls()
+{
+    // Start from the dialog font's proportions, never smaller than the plain
+    // twips of this screen, and widen in small steps until every text fits:
+    // fonts differ in shape, not only in size.
+    const QFontMetricsF metrics(font());
+    const double letterWidth =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                 "abcdefghijklmnopqrstuvwxyz")) /
+        52.0;
+    double perTwipX = std::max(letterWidth / designLetterWidth, logicalDpiX() / 1440.0);
+    double perTwipY = std::max(metrics.height() / designLineHeight, logicalDpiY() / 1440.0);
+    for (int step = 0; step < 40 && !placeControlsAt(perTwipX, perTwipY); ++step) {
+        perTwipX *= 1.04;
+        perTwipY *= 1.04;
+    }
+}
+
+bool frmAbout::placeControlsAt(double perTwipX, double perTwipY)
+{
+    const auto place = [&](QWidget *widget, const TwipRect &twips) {
+        widget->setGeometry(toPixels(twips, perTwipX, perTwipY));
+    };
+    place(picIcon, {240, 240, 540, 540});
+    place(cmdOK, {4245, 2625, 1260, 345});
+    place(cmdSysInfo, {4260, 3075, 1245, 345});
+    place(Label1, {240, 3120, 1815, 255});
+    place(lblDescription, {1050, 840, 3885, 1050});
+    place(lblTitle, {1050, 240, 1365, 240});
+    place(lblDisclaimer, {120, 2400, 3975, 435});
+
+    // The rule runs from 120 to 5520 twips at 2160; the dark line is one
+    // pixel, the light one two, starting on the same row.
+    const QRect rule = toPixels({120, 2160, 5400, 0}, perTwipX, perTwipY);
+    Line1[1]->setGeometry(rule.left(), rule.top(), rule.width(), 1);
+    Line1[0]->setGeometry(rule.left(), rule.top(), rule.width(), 2);
+
+    setFixedSize(toPixels({0, 0, clientWidth, clientHeight}, perTwipX, perTwipY).size());
+
+    return labelTextFits(lblTitle) && labelTextFits(lblDescription) &&
+           labelTextFits(lblDisclaimer) && labelTextFits(Label1) && buttonTextFits(cmdOK) &&
+           buttonTextFits(cmdSysInfo);
 }

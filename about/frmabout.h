@@ -1,13 +1,22 @@
 #pragma once
 
+#include "sysinfolauncher.h"
+
 #include <QDialog>
+
+#include <array>
 
 class FileLookup;
 class MessageBox;
 class ProcessLauncher;
+class QLabel;
+class QPushButton;
 class Registry;
 
-/// The About box.
+/// The About box: title, description, free-distribution notice and contact
+/// address; a double click on the address copies it, and System Info starts
+/// the system-information tool. Shown modally over its owner, made afresh
+/// each time.
 class frmAbout : public QDialog
 {
     Q_OBJECT
@@ -15,4 +24,33 @@ class frmAbout : public QDialog
 public:
     frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &registry,
              MessageBox &messages, QWidget *owner);
+
+    /// The address shown after "E-mail : " and copied by a double click.
+    static QString contactAddress();
+
+    QLabel *picIcon = nullptr;
+    QPushButton *cmdOK = nullptr;
+    QPushButton *cmdSysInfo = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *lblDescription = nullptr;
+    QLabel *lblTitle = nullptr;
+    /// The rule under the description: [1] the dark line, [0] the light one.
+    std::array<QWidget *, 2> Line1 = {};
+    QLabel *lblDisclaimer = nullptr;
+
+    void cmdOK_Click();
+    void cmdSysInfo_Click();
+    void Label1_DblClick();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void placeControls();
+    void centreOnOwner();
+    bool placeControlsAt(double pixelsPerTwipX, double pixelsPerTwipY);
+
+    SysInfoLauncher sysInfo_;
 };

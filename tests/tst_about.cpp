@@ -1,0 +1,622 @@
+#include "mainwindowfixture.h"
+
+#include "about/frmabout.h"
+#include "platform/fakefilelookup.h"
+#include "platform/fakemessagebox.h"
+#include "platform/fakeprocesslauncher.h"
+#include "platform/fakeregistry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
+
+#include <functional>
+
+#include <memory>
+
+namespace {
+
+const QString toolPath = QStringLiteral("C:\\WINDOWS\\MSINFO\\MSINFO32.EXE");
+const QString unavailable = QStringLiteral("Informazioni di sistema non disponibili in questo momento");
+
+// An About box over an owner window, with the services as doubles.
+struct AboutFixture
+{
+    AboutFixture()
+    {
+        owner.setWindowTitle(QStringLiteral("owner"));
+        owner.setGeometry(100, 60, 620, 460);
+        dialog = std::make_unique<frmAbout>(launcher, files, registry, messages, &owner);
+    }
+
+    void installTool()
+    {
+        registry.setString("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", toolPath.toLatin1());
+    }
+
+    // Shows the dialog without a nested loop, as the user would see it.
+    bool showActive()
+    {
+        owner.show();
+        dialog->show();
+        return QTest::qWaitForWindowActive(dialog.get());
+    }
+
+    FakeRegistry registry;
+    FakeFileLookup files;
+    FakeProcessLauncher launcher;
+    FakeMessageBox messages;
+    QWidget owner;
+    std::unique_ptr<frmAbout> dialog;
+};
+
+// The controls that are placed on the dialog, by name.
+QList<QWidget *> controls(const frmAbout &d)
+{
+    return {d.picIcon, d.cmdOK,    d.cmdSysInfo,     d.Label1,       d.lblDescription,
+            d.lblTitle, d.Line1[1], d.Line1[0], d.lblDisclaimer};
+}
+
+QList<QLabel *> labels(const frmAbout &d)
+{
+    return {d.lblTitle, d.lblDescription, d.lblDisclaimer, d.Label1};
+}
+
+QString withoutMnemonic(QString text) { return text.remove(QLatin1Char('&')); }
+
+QRgb pixel(const QImage &image, const QWidget *control, QPoint inControl)
+{
+    return image.pixel(control->mapTo(control->window(), inControl));
+}
+
+// The darkest and the greenest pixels that a control shows.
+int darkest(const QImage &image, const QWidget *control)
+{
+    int result = 255;
+    const QRect area(control->mapTo(control->window(), QPoint()), control->size());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            result = std::min(result, std::max({qRed(p), qGreen(p), qBlue(p)}));
+        }
+    return result;
+}
+
+bool showsPureGreen(const QImage &image, const QWidget *control)
+{
+    const QRect area(control->mapTo(control->window(), QPoint()), control->size());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixel(x, y) == qRgb(0, 255, 0))
+                return true;
+    return false;
+}
+
+enum class Closing { Enter, Return, Escape, ClickOK, SpaceOnOK, EnterOnIcon, CloseBox };
+enum class Press { Click, AltS };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Closing)
+Q_DECLARE_METATYPE(Press)
+
+// The About box: its fixed texts, a layout that keeps every text whole at
+// any font, the keys and the focus order, and the copy of the address.
+class TestAbout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void texts_data();
+    void texts();
+    void toolTipOnTheAddress();
+    void colours();
+    void window();
+    void centredOnOwner_data();
+    void centredOnOwner();
+    void followsTheDesignGrid_data();
+    void followsTheDesignGrid();
+    void everyTextWhole_data();
+    void everyTextWhole();
+    void growsWithTheFont();
+    void closing_data();
+    void closing();
+    void focusOrder();
+    void doubleClickCopiesTheAddress();
+    void singleClickDoesNothing();
+    void systemInfoKeepsTheDialogOpen_data();
+    void systemInfoKeepsTheDialogOpen();
+    void helpMenuShowsAFreshModalBox();
+
+private:
+    QFont defaultFont_;
+};
+
+void TestAbout::init() { defaultFont_ = QApplication::font(); }
+
+void TestAbout::cleanup()
+{
+    QApplication::setFont(defaultFont_);
+    QToolTip::hideText();
+}
+
+void TestAbout::texts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("caption") << QStringLiteral("frmAbout")
+                             << QStringLiteral("Informazioni su Vidizizor  V. 1.0");
+    QTest::newRow("title") << QStringLiteral("lblTitle") << QStringLiteral("Vidizizor  V. 1.0");
+    QTest::newRow("description")
+        << QStringLiteral("lblDescription")
+        << QStringLiteral("Vidizizor è una semplice ed utile applicazione a 32 bit fatta per "
+                          "Windows95. Con Vidizizor potrete finalmente usufruire della comodità "
+                          "di una piccola applicazione simile a Notepad, con in più la possibilità "
+                          "del MDI (Multiple Document Interface) !");
+    QTest::newRow("disclaimer")
+        << QStringLiteral("lblDisclaimer")
+        << QStringLiteral(
+               "Vidizizor V. 1.0 è freeware: può essere copiato e distribuito liberamente.");
+    QTest::newRow("address") << QStringLiteral("Label1")
+                             << QStringLiteral("E-mail : ") + frmAbout::contactAddress();
+    QTest::newRow("OK") << QStringLiteral("cmdOK") << QStringLiteral("OK");
+    QTest::newRow("System Info") << QStringLiteral("cmdSysInfo")
+                                 << QStringLiteral("&System Info...");
+}
+
+void TestAbout::texts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+
+    AboutFixture f;
+    QWidget *widget = name == u"frmAbout" ? f.dialog.get()
+                                          : f.dialog->findChild<QWidget *>(name);
+    QVERIFY(widget);
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        QCOMPARE(label->text(), text);
+    else if (auto *button = qobject_cast<QPushButton *>(widget))
+        QCOMPARE(button->text(), text);
+    else
+        QCOMPARE(widget->windowTitle(), text);
+
+    if (name == u"lblDescription")
+        QCOMPARE(text.size(), 246);
+    if (auto *label = qobject_cast<QLabel *>(widget)) {
+        // Shown as written: no markup, wrapped at words, no mnemonic.
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QVERIFY(label->wordWrap());
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+    }
+}
+
+void TestAbout::toolTipOnTheAddress()
+{
+    AboutFixture f;
+    QVERIFY(f.showActive());
+    QLabel *label = f.dialog->Label1;
+    const QPoint at = label->rect().center();
+    QHelpEvent hover(QEvent::ToolTip, at, label->mapToGlobal(at));
+    QApplication::sendEvent(label, &hover);
+    QTRY_COMPARE(QToolTip::text(), QStringLiteral("Double click per copiare in memoria..."));
+}
+
+void TestAbout::colours()
+{
+    AboutFixture f;
+    frmAbout &d = *f.dialog;
+    const QImage image = d.grab().toImage();
+
+    // The address: green text on black.
+    QCOMPARE(pixel(image, d.Label1, {d.Label1->width() - 1, d.Label1->height() - 1}),
+             qRgb(0, 0, 0));
+    QVERIFY(showsPureGreen(image, d.Label1));
+
+    // The other texts are black.
+    for (const QLabel *label : {d.lblTitle, d.lblDescription, d.lblDisclaimer})
+        QVERIFY2(darkest(image, label) < 48, qPrintable(label->objectName()));
+
+    // The icon box: silver inside its border, around the 32 x 32 icon.
+    const QRect inside = d.picIcon->contentsRect();
+    QVERIFY(inside.width() >= 32 && inside.height() >= 32);
+    QVERIFY(inside.width() > 32);
+    QCOMPARE(pixel(image, d.picIcon, inside.topLeft()), qRgb(192, 192, 192));
+
+    // The rule: a dark grey line over a white one, across the dialog.
+    const int x = d.Line1[1]->width() / 2;
+    QCOMPARE(pixel(image, d.Line1[1], {x, 0}), qRgb(128, 128, 128));
+    QCOMPARE(pixel(image, d.Line1[1], {x, 1}), qRgb(255, 255, 255));
+}
+
+void TestAbout::window()
+{
+    AboutFixture f;
+    frmAbout &d = *f.dialog;
+    QCOMPARE(d.parentWidget(), &f.owner);
+    QCOMPARE(d.windowType(), Qt::Dialog);
+    QVERIFY(d.isModal());
+    const Qt::WindowFlags flags = d.windowFlags();
+    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowContextHelpButtonHint));
+    // Fixed frame: the user cannot resize it.
+    QCOMPARE(d.minimumSize(), d.size());
+    QCOMPARE(d.maximumSize(), d.size());
+    QVERIFY(f.showActive());
+    QCOMPARE(QApplication::activeModalWidget(), f.dialog.get());
+}
+
+void TestAbout::centredOnOwner_data()
+{
+    QTest::addColumn<QRect>("ownerGeometry");
+    QTest::addColumn<bool>("centred");
+    QTest::newRow("owner in the middle") << QRect(60, 40, 640, 500) << true;
+    QTest::newRow("owner to the lower right") << QRect(200, 150, 560, 420) << true;
+    QTest::newRow("owner beyond the top left") << QRect(-400, -300, 500, 400) << false;
+    QTest::newRow("owner beyond the lower right") << QRect(700, 500, 500, 400) << false;
+}
+
+void TestAbout::centredOnOwner()
+{
+    QFETCH(QRect, ownerGeometry);
+    QFETCH(bool, centred);
+
+    AboutFixture f;
+    f.owner.setGeometry(ownerGeometry);
+    QVERIFY(f.showActive());
+    const QRect dialog = f.dialog->frameGeometry();
+    const QRect owner = f.owner.frameGeometry();
+    if (centred) {
+        QVERIFY2((dialog.center() - owner.center()).manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("dialog centre %1,%2, owner centre %3,%4")
+                                .arg(dialog.center().x())
+                                .arg(dialog.center().y())
+                                .arg(owner.center().x())
+                                .arg(owner.center().y())));
+    } else {
+        // Near an edge it stays whole on the screen instead.
+        QVERIFY(f.owner.screen()->availableGeometry().contains(dialog));
+    }
+}
+
+void TestAbout::followsTheDesignGrid_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("twips");
+
+    QTest::newRow("picIcon") << QStringLiteral("picIcon") << QRect(240, 240, 540, 540);
+    QTest::newRow("cmdOK") << QStringLiteral("cmdOK") << QRect(4245, 2625, 1260, 345);
+    QTest::newRow("cmdSysInfo") << QStringLiteral("cmdSysInfo") << QRect(4260, 3075, 1245, 345);
+    QTest::newRow("Label1") << QStringLiteral("Label1") << QRect(240, 3120, 1815, 255);
+    QTest::newRow("lblDescription") << QStringLiteral("lblDescription")
+                                    << QRect(1050, 840, 3885, 1050);
+    QTest::newRow("lblTitle") << QStringLiteral("lblTitle") << QRect(1050, 240, 1365, 240);
+    QTest::newRow("lblDisclaimer") << QStringLiteral("lblDisclaimer")
+                                   << QRect(120, 2400, 3975, 435);
+}
+
+// Every control sits where the design puts it, in proportion to the dialog.
+void TestAbout::followsTheDesignGrid()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, twips);
+
+    AboutFixture f;
+    const QSize size = f.dialog->size();
+    const double perTwipX = size.width() / 5655.0;
+    const double perTwipY = size.height() / 3630.0;
+    const QWidget *control = f.dialog->findChild<QWidget *>(name);
+    QVERIFY(control);
+    const QRect at = control->geometry();
+    const auto near = [](int actual, double expected) { return std::abs(actual - expected) <= 1.5; };
+    QVERIFY2(near(at.left(), twips.left() * perTwipX) && near(at.top(), twips.top() * perTwipY) &&
+                 near(at.width(), twips.width() * perTwipX) &&
+                 near(at.height(), twips.height() * perTwipY),
+             qPrintable(QStringLiteral("%1 at %2,%3 %4x%5").arg(name).arg(at.x()).arg(at.y())
+                            .arg(at.width()).arg(at.height())));
+}
+
+void TestAbout::everyTextWhole_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<double>("points");
+
+    QTest::newRow("default font") << QString() << 0.0;
+    QTest::newRow("small") << QString() << 6.0;
+    QTest::newRow("large") << QString() << 14.0;
+    QTest::newRow("very large") << QString() << 24.0;
+    QTest::newRow("serif") << QStringLiteral("DejaVu Serif") << 11.0;
+    QTest::newRow("narrow") << QStringLiteral("Nimbus Sans Narrow") << 10.0;
+    QTest::newRow("monospace") << QStringLiteral("DejaVu Sans Mono") << 10.0;
+    QTest::newRow("wide") << QStringLiteral("URW Bookman") << 12.0;
+}
+
+// Whatever the font, every text shows whole, every control lies inside the
+// dialog, no two controls cover each other, and the layout keeps its order.
+void TestAbout::everyTextWhole()
+{
+    QFETCH(QString, family);
+    QFETCH(double, points);
+
+    QFont font = QApplication::font();
+    if (!family.isEmpty())
+        font.setFamily(family);
+    if (points > 0)
+        font.setPointSizeF(points);
+    QApplication::setFont(font);
+
+    AboutFixture f;
+    const frmAbout &d = *f.dialog;
+
+    for (const QLabel *label : labels(d)) {
+        const QRect room = label->contentsRect();
+        const QRect needed = label->fontMetrics().boundingRect(
+            room, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, label->text());
+        QVERIFY2(needed.width() <= room.width() && needed.height() <= room.height(),
+                 qPrintable(label->objectName()));
+    }
+    for (const QPushButton *button : {d.cmdOK, d.cmdSysInfo}) {
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        const QFontMetrics metrics = button->fontMetrics();
+        QVERIFY2(metrics.horizontalAdvance(withoutMnemonic(button->text())) + 2 * margin <=
+                         button->width() &&
+                     metrics.height() + 4 <= button->height(),
+                 qPrintable(button->objectName()));
+    }
+    QVERIFY(d.picIcon->contentsRect().width() >= 32);
+    QVERIFY(d.picIcon->contentsRect().height() >= 32);
+
+    const QList<QWidget *> all = controls(d);
+    for (const QWidget *control : all)
+        QVERIFY2(d.rect().contains(control->geometry()), qPrintable(control->objectName()));
+    for (int i = 0; i < all.size(); ++i)
+        for (int j = i + 1; j < all.size(); ++j) {
+            const bool rulePair = all[i] == d.Line1[1] && all[j] == d.Line1[0];
+            QVERIFY2(rulePair || !all[i]->geometry().intersects(all[j]->geometry()),
+                     qPrintable(all[i]->objectName() + QStringLiteral(" over ") + all[j]->objectName()));
+        }
+
+    // Icon with the title to its right; description under the title; the
+    // rule under both; disclaimer and OK under the rule; the address under
+    // the disclaimer and System Info under OK, both buttons to the right.
+    const auto g = [](const QWidget *w) { return w->geometry(); };
+    QVERIFY(g(d.lblTitle).left() > g(d.picIcon).right());
+    QVERIFY(g(d.lblDescription).top() > g(d.lblTitle).bottom());
+    QVERIFY(g(d.Line1[0]).top() > g(d.lblDescription).bottom());
+    QVERIFY(g(d.Line1[0]).top() > g(d.picIcon).bottom());
+    QVERIFY(g(d.lblDisclaimer).top() > g(d.Line1[0]).bottom());
+    QVERIFY(g(d.cmdOK).top() > g(d.Line1[0]).bottom());
+    QVERIFY(g(d.Label1).top() > g(d.lblDisclaimer).bottom());
+    QVERIFY(g(d.cmdSysInfo).top() > g(d.cmdOK).bottom());
+    QVERIFY(g(d.cmdOK).left() > g(d.lblDisclaimer).right());
+    QVERIFY(g(d.cmdSysInfo).left() > g(d.Label1).right());
+}
+
+void TestAbout::growsWithTheFont()
+{
+    QSize previous;
+    for (const double points : {7.0, 12.0, 18.0}) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+        AboutFixture f;
+        const QSize size = f.dialog->size();
+        QVERIFY2(size.width() > previous.width() && size.height() > previous.height(),
+                 qPrintable(QString::number(points)));
+        previous = size;
+    }
+}
+
+void TestAbout::closing_data()
+{
+    QTest::addColumn<Closing>("closing");
+    QTest::newRow("Enter") << Closing::Enter;
+    QTest::newRow("Return") << Closing::Return;
+    QTest::newRow("Esc") << Closing::Escape;
+    QTest::newRow("OK clicked") << Closing::ClickOK;
+    QTest::newRow("space on OK") << Closing::SpaceOnOK;
+    QTest::newRow("Enter while the icon has the focus") << Closing::EnterOnIcon;
+    QTest::newRow("close box") << Closing::CloseBox;
+}
+
+void TestAbout::closing()
+{
+    QFETCH(Closing, closing);
+
+    AboutFixture f;
+    f.installTool();
+    QVERIFY(f.showActive());
+    frmAbout &d = *f.dialog;
+    switch (closing) {
+    case Closing::Enter:
+        QTest::keyClick(&d, Qt::Key_Enter);
+        break;
+    case Closing::Return:
+        QTest::keyClick(&d, Qt::Key_Return);
+        break;
+    case Closing::Escape:
+        QTest::keyClick(&d, Qt::Key_Escape);
+        break;
+    case Closing::ClickOK:
+        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+        break;
+    case Closing::SpaceOnOK:
+        QTest::keyClick(d.cmdOK, Qt::Key_Space);
+        break;
+    case Closing::EnterOnIcon:
+        d.picIcon->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), d.picIcon);
+        QTest::keyClick(d.picIcon, Qt::Key_Return);
+        break;
+    case Closing::CloseBox:
+        QVERIFY(d.close());
+        break;
+    }
+    QTRY_VERIFY(!d.isVisible());
+    QVERIFY(f.launcher.started.isEmpty());
+    QVERIFY(f.messages.messages.isEmpty());
+}
+
+void TestAbout::focusOrder()
+{
+    AboutFixture f;
+    QVERIFY(f.showActive());
+    frmAbout &d = *f.dialog;
+
+    QTRY_COMPARE(QApplication::focusWidget(), d.cmdOK);
+    const QList<QWidget *> forward = {d.cmdSysInfo, d.picIcon, d.cmdOK, d.cmdSysInfo};
+    for (QWidget *next : forward) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), next);
+    }
+    const QList<QWidget *> backward = {d.cmdOK, d.picIcon, d.cmdSysInfo};
+    for (QWidget *next : backward) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QTRY_COMPARE(QApplication::focusWidget(), next);
+    }
+    QVERIFY(d.isVisible());
+}
+
+void TestAbout::doubleClickCopiesTheAddress()
+{
+    AboutFixture f;
+    QVERIFY(f.showActive());
+    QClipboard *clipboard = QApplication::clipboard();
+    clipboard->setText(QStringLiteral("before"));
+
+    const QString shown = f.dialog->Label1->text();
+    const QString prefix = QStringLiteral("E-mail : ");
+    QVERIFY(shown.startsWith(prefix));
+
+    for (int time = 1; time <= 2; ++time) {
+        QTest::mouseDClick(f.dialog->Label1, Qt::LeftButton);
+        QCOMPARE(clipboard->text(), shown.mid(prefix.size()));
+        QCOMPARE(clipboard->mimeData()->formats(), QStringList{QStringLiteral("text/plain")});
+    }
+    // Exactly the address: nothing around it, a reserved example domain.
+    const QString copied = clipboard->text();
+    QCOMPARE(copied, copied.trimmed());
+    QVERIFY(!copied.contains(QLatin1Char(' ')));
+    QCOMPARE(copied.count(QLatin1Char('@')), 1);
+    QVERIFY(copied.endsWith(u"@example.com") || copied.endsWith(u".example"));
+    QVERIFY(f.dialog->isVisible());
+}
+
+void TestAbout::singleClickDoesNothing()
+{
+    AboutFixture f;
+    QVERIFY(f.showActive());
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::mouseClick(f.dialog->Label1, Qt::LeftButton);
+    QTest::mouseClick(f.dialog->Label1, Qt::RightButton);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
+    QVERIFY(f.dialog->isVisible());
+    QCOMPARE(QApplication::focusWidget(), f.dialog->cmdOK);
+}
+
+void TestAbout::systemInfoKeepsTheDialogOpen_data()
+{
+    QTest::addColumn<Press>("press");
+    QTest::addColumn<bool>("toolInstalled");
+    QTest::newRow("click, tool found") << Press::Click << true;
+    QTest::newRow("click, no tool") << Press::Click << false;
+    QTest::newRow("Alt+S, tool found") << Press::AltS << true;
+    QTest::newRow("Alt+S, no tool") << Press::AltS << false;
+}
+
+void TestAbout::systemInfoKeepsTheDialogOpen()
+{
+    QFETCH(Press, press);
+    QFETCH(bool, toolInstalled);
+
+    AboutFixture f;
+    if (toolInstalled)
+        f.installTool();
+    QVERIFY(f.showActive());
+    if (press == Press::Click)
+        QTest::mouseClick(f.dialog->cmdSysInfo, Qt::LeftButton);
+    else
+        QTest::keyClick(f.dialog.get(), Qt::Key_S, Qt::AltModifier);
+
+    // A mnemonic presses the button with a short animation, so wait for it.
+    QTRY_COMPARE(f.launcher.started.size() + f.messages.messages.size(), 1);
+    QCOMPARE(f.launcher.started, toolInstalled ? QStringList{toolPath} : QStringList{});
+    QCOMPARE(f.messages.messages, toolInstalled ? QStringList{} : QStringList{unavailable});
+    QVERIFY(f.dialog->isVisible());
+}
+
+// The Help menu's command shows the box modally over the main window, made
+// afresh and gone when closed; the second showing is the same as the first.
+void TestAbout::helpMenuShowsAFreshModalBox()
+{
+    MainWindowFixture main;
+    main.window->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(main.window.get()));
+
+    struct Seen
+    {
+        bool found = false;
+        QWidget *owner = nullptr;
+        bool modal = false;
+        QString title;
+        QString address;
+        QRect geometry;
+    };
+    const auto showOnce = [&] {
+        Seen seen;
+        int tries = 0;
+        std::function<void()> inspect = [&] {
+            auto *about = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
+            if (!about && ++tries < 200) {
+                QTimer::singleShot(10, inspect);
+                return;
+            }
+            if (!about)
+                return;
+            seen = {true,
+                    about->parentWidget(),
+                    about->isModal(),
+                    about->windowTitle(),
+                    about->Label1->text(),
+                    about->frameGeometry()};
+            // Click OK as the user would.
+            QTest::mouseClick(about->cmdOK, Qt::LeftButton);
+        };
+        QTimer::singleShot(0, inspect);
+        main.window->mnuHelpAbout->trigger();
+        return seen;
+    };
+
+    const Seen first = showOnce();
+    QVERIFY(first.found);
+    QCOMPARE(first.owner, main.window.get());
+    QVERIFY(first.modal);
+    QCOMPARE(first.title, QStringLiteral("Informazioni su Vidizizor  V. 1.0"));
+    QVERIFY((first.geometry.center() - main.window->frameGeometry().center()).manhattanLength() <=
+            2);
+    QVERIFY(main.window->findChildren<frmAbout *>().isEmpty());
+
+    const Seen second = showOnce();
+    QVERIFY(second.found);
+    QCOMPARE(second.title, first.title);
+    QCOMPARE(second.address, first.address);
+    QCOMPARE(second.geometry, first.geometry);
+    QVERIFY(main.window->findChildren<frmAbout *>().isEmpty());
+}
+
+QTEST_MAIN(TestAbout)
+#include "tst_about.moc"
