@@ -280,7 +280,7 @@ void tst_Pictures::windowsIconShowsTheApplicationIcon()
     QFETCH(int, size);
     QFETCH(QString, resourceImage);
 
-    const QByteArray ico = readFile(iconFile("vidizizor.ico"));
+    QByteArray ico = readFile(iconFile("vidizizor.ico"));
     QList<IconDirectoryEntry> entries;
     QVERIFY(readIconDirectory(ico, 16, entries));
     QCOMPARE(entries.size(), 2);
@@ -308,7 +308,7 @@ void tst_Pictures::windowsIconShowsTheApplicationIcon()
     QCOMPARE(image.size(), 40 + 16 * 4 + colourBytes + maskBytes);
 
     // An independent reader sees the same picture, transparency included.
-    QBuffer buffer(const_cast<QByteArray *>(&ico));
+    QBuffer buffer(&ico);
     QImageReader reader(&buffer, "ico");
     QCOMPARE(reader.imageCount(), 2);
     QImage decoded;
