@@ -297,6 +297,7 @@ void tst_Pictures::windowsIconShowsTheApplicationIcon()
     // The image inside the .ico file is byte for byte the icon resource.
     const QByteArray image = ico.mid(entry->last, entry->bytes);
     QCOMPARE(image, readFile(resourceImage));
+    QVERIFY(image.size() > 40 + 16 * 4);
     // A 4-bit image with its 16-colour palette, colour bits and mask bits.
     const auto *header = reinterpret_cast<const uchar *>(image.constData());
     QCOMPARE(qFromLittleEndian<quint32>(header), 40u);
