@@ -1,0 +1,111 @@
+#include "documentloader.h"
+
+#include "documenthost.h"
+#include "frmdocument.h"
+#include "textfileformat.h"
+
+#include "platform/textbox.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QPointer>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// About a megabyte: small enough that the window never waits long for its
+// turn to paint, large enough that the pauses cost next to nothing.
+constexpr qsizetype DefaultPieceSize = 1 << 20;
+
+// The text view counts its positions in int.
+constexpr qsizetype DefaultMaximumLength = std::numeric_limits<int>::max() - 1;
+
+// Hides the progress again however the load ends.
+class ProgressShown
+{
+public:
+    explicit ProgressShown(DocumentHost &host) : host_(host) {}
+    ~ProgressShown()
+    {
+        if (shown_)
+            host_.showLoadProgress(-1);
+    }
+    void show(qint64 done, qint64 total)
+    {
+        const int percent = total > 0 ? int(std::clamp<qint64>(done * 100 / total, 0, 100)) : 0;
+        if (shown_ && percent == last_)
+            return;
+        host_.showLoadProgress(percent);
+        shown_ = true;
+        last_ = percent;
+    }
+
+private:
+    DocumentHost &host_;
+    bool shown_ = false;
+    int last_ = -1;
+};
+
+} // namespace
+
+DocumentLoader::DocumentLoader(DocumentHost &host)
+    : host_(host), pieceSize_(DefaultPieceSize), maximumLength_(DefaultMaximumLength)
+{
+}
+
+void DocumentLoader::setPieceSize(qsizetype bytes) { pieceSize_ = std::max<qsizetype>(bytes, 1); }
+
+void DocumentLoader::setMaximumLength(qsizetype characters) { maximumLength_ = characters; }
+
+DocumentLoader::Result DocumentLoader::load(const QString &path, frmDocument &document)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {Outcome::Failed, file.errorString()};
+
+    const QPointer<frmDocument> window(&document);
+    TextBox &box = document.ActiveControl();
+    TextFileFormat::Decoder decoder;
+    ProgressShown progress(host_);
+    const qint64 size = file.size(); // 0 for files whose size is not known in advance
+    qint64 done = 0;
+    QByteArray bytes;
+    // Text decoded but not yet in the box: the unfinished last line, which
+    // waits for its end so that the view lays each line out only once.
+    QString text;
+    for (;;) {
+        bytes.resize(pieceSize_);
+        const qint64 read = file.read(bytes.data(), bytes.size());
+        if (read < 0)
+            return {Outcome::Failed, file.errorString()};
+        if (read == 0) {
+            decoder.finish(text);
+        } else {
+            bytes.resize(read);
+            decoder.decode(bytes, text);
+        }
+        if (box.textLength() + text.size() > maximumLength_)
+            return {Outcome::Failed,
+                    QStringLiteral("Il file è troppo grande per essere aperto nel documento.")};
+        if (read == 0) {
+            if (!text.isEmpty())
+                box.appendText(text);
+            return {};
+        }
+        const qsizetype lineEnd = text.lastIndexOf(u'\n');
+        if (lineEnd >= 0) {
+            box.appendText(text.first(lineEnd + 1));
+            text.remove(0, lineEnd + 1);
+        }
+        done += read;
+        // A file that fits in one piece loads without a pause.
+        if (done >= pieceSize_ || size > pieceSize_) {
+            progress.show(done, size);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            if (!window)
+                return {Outcome::WindowGone, {}};
+        }
+    }
+}

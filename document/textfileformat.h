@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+/// The editor's text file format.
+///
+/// A file is bytes in the system encoding (the ANSI code page on Windows,
+/// UTF-8 elsewhere). Lines end at CR or at CR LF; a lone LF is an ordinary
+/// character. After reading, every line is followed by CR LF, so a file whose
+/// lines all end in CR LF reads as exactly its own characters. A byte-order
+/// mark is not treated specially: it becomes the first character.
+///
+/// Nothing is lost: a byte that the encoding cannot decode becomes one of
+/// the lone low surrogates U+DC80..U+DCFF, and only the encoder turns those
+/// back into the byte they stand for. Reading and then writing a file gives
+/// back its bytes, with CR alone turned into CR LF and a CR LF added after an
+/// unterminated last line.
+namespace TextFileFormat {
+
+/// How the bytes of a file map to characters.
+enum class Encoding {
+    /// UTF-8, decoded strictly by the program itself.
+    Utf8,
+    /// The system code page through Qt's converters, with a round-trip check
+    /// on every line; what does not come back unchanged is kept byte by byte.
+    CodePage,
+};
+
+/// The encoding files are read and written in on this system.
+Encoding systemEncoding();
+
+/// The character that stands for an undecodable byte (0x80..0xFF).
+constexpr char16_t escapeFor(unsigned char byte) { return char16_t(0xDC00 + byte); }
+
+/// Reads a file piece by piece, in one pass, into the editor's text.
+///
+/// Each call to decode() gives the text of as many of the bytes seen so far
+/// as can be decided; a multi-byte character or line end split between two
+/// pieces is finished by the next call. The text handed out never ends in
+/// the middle of a CR LF pair or of a surrogate pair, so each piece can go
+/// into the text box on its own.
+class Decoder
+{
+public:
+    explicit Decoder(Encoding encoding = systemEncoding()) : encoding_(encoding) {}
+
+    /// Appends the text of the next bytes of the file to out.
+    void decode(QByteArrayView bytes, QString &out);
+    /// Appends what is still pending at the end of the file to out: held-back
+    /// bytes, and the CR LF that ends an unterminated last line.
+    void finish(QString &out);
+
+private:
+    void decodeUtf8(const unsigned char *bytes, qsizetype size, bool atEnd, QString &out);
+    void decodeCodePage(QByteArrayView bytes, bool atEnd, QString &out);
+
+    Encoding encoding_;
+    QByteArray pending_;   ///< bytes held back for the next piece
+    bool afterCr_ = false; ///< the last byte was a CR: an LF right after it belongs to it
+    bool lineOpen_ = false; ///< characters stand after the last line end
+};
+
+/// The whole text of a file's bytes.
+QString decode(QByteArrayView bytes, Encoding encoding = systemEncoding());
+
+/// The bytes of a text, exactly as it is: no line end is added or changed.
+/// Empty when some character cannot be written in the encoding (a lone
+/// surrogate other than an escape, or a character outside the code page).
+std::optional<QByteArray> encode(QStringView text, Encoding encoding = systemEncoding());
+
+} // namespace TextFileFormat

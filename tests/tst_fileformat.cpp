@@ -1,0 +1,387 @@
+#include "document/documenthost.h"
+#include "document/documentloader.h"
+#include "document/frmdocument.h"
+#include "document/textfileformat.h"
+#include "platform/plaintextbox.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace TextFileFormat;
+
+namespace {
+
+// What a file must look like after Open and Save: lines end at CR or CR LF,
+// each is written back followed by CR LF, and every other byte stays.
+QByteArray normalised(const QByteArray &file)
+{
+    QByteArray out;
+    QByteArray line;
+    for (qsizetype i = 0; i < file.size(); ++i) {
+        if (file[i] != '\r') {
+            line += file[i];
+            continue;
+        }
+        out += line + "\r\n";
+        line.clear();
+        if (i + 1 < file.size() && file[i + 1] == '\n')
+            ++i;
+    }
+    if (!line.isEmpty())
+        out += line + "\r\n";
+    return out;
+}
+
+// Files made of the pieces that trouble decoders and line splitters.
+QByteArray randomFile(QRandomGenerator &random)
+{
+    static const QByteArray pieces[] = {
+        "a", "Z", " ", "\t", QByteArray(1, '\0'), "\r", "\n", "\r\n", "\n\r", "\r\r\n",
+        "\xc3\xa8",             // è
+        "\xe2\x80\xa8",         // U+2028
+        "\xe2\x80\xa9",         // U+2029
+        "\xef\xbb\xbf",         // U+FEFF
+        "\xef\xb7\x90",         // U+FDD0
+        "\xc2\xa0",             // U+00A0
+        "\xf0\x9f\x98\x80",     // U+1F600
+        "\xf0\x90\x82\x80",     // U+10080: its low surrogate looks like an escape
+        "\x80", "\xbf", "\xff", "\xfe", "\xc0\xaf", "\xc1\xbf", // never valid
+        "\xe0\x80\xaf",         // overlong
+        "\xed\xa0\x80",         // an encoded surrogate
+        "\xf4\x90\x80\x80",     // past U+10FFFF
+        "\xe2\x82", "\xf0\x9f\x98", "\xc3", // cut short
+        "\xee\x80\x80",         // private use
+    };
+    QByteArray file;
+    const int count = random.bounded(40);
+    for (int i = 0; i < count; ++i) {
+        if (random.bounded(50) == 0)
+            file += QByteArray(random.bounded(3000), 'x'); // a long line
+        else
+            file += pieces[random.bounded(int(std::size(pieces)))];
+    }
+    return file;
+}
+
+// Line breaks as the text box counts them: each is one break between lines.
+int lineBreaks(const QString &text)
+{
+    int count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        if (text[i] == u'\r' || text[i] == u'\n' || text[i] == QChar(0x2029))
+            ++count;
+    }
+    return count;
+}
+
+class RecordingHost : public DocumentHost
+{
+public:
+    frmDocument *activeDocument() const override { return document; }
+    frmDocument *CreateDocumentWindow() override { return nullptr; }
+    void showLoadProgress(int percent) override
+    {
+        progress << percent;
+        if (onProgress)
+            onProgress();
+    }
+
+    frmDocument *document = nullptr;
+    QList<int> progress;
+    std::function<void()> onProgress;
+};
+
+} // namespace
+
+class TestFileFormat : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void decodesLinesAndBytes_data();
+    void decodesLinesAndBytes();
+    void encodesExactly_data();
+    void encodesExactly();
+    void refusesWhatCannotBeWritten_data();
+    void refusesWhatCannotBeWritten();
+    void everyPieceSplitGivesTheSameText();
+    void codePageBranchIsLossless();
+    void randomFilesSurviveLoadAndSave();
+
+    void largeFileShowsProgressAndHidesIt();
+    void smallFileShowsNoProgress();
+    void loaderReportsFailures_data();
+    void loaderReportsFailures();
+    void windowClosedWhileLoading();
+
+private:
+    QString writeFile(const QByteArray &bytes);
+
+    QTemporaryDir dir_;
+    int files_ = 0;
+};
+
+void TestFileFormat::initTestCase() { QVERIFY(dir_.isValid()); }
+
+QString TestFileFormat::writeFile(const QByteArray &bytes)
+{
+    const QString path = dir_.filePath(QStringLiteral("file%1.txt").arg(++files_));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+void TestFileFormat::decodesLinesAndBytes_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("empty file") << QByteArray() << QString();
+    QTest::newRow("no final line end") << QByteArray("a\r\nb") << QStringLiteral("a\r\nb\r\n");
+    QTest::newRow("lf only") << QByteArray("a\nb\n") << QStringLiteral("a\nb\n\r\n");
+    QTest::newRow("cr only") << QByteArray("a\rb\r") << QStringLiteral("a\r\nb\r\n");
+    QTest::newRow("two final crlf") << QByteArray("a\r\n\r\n") << QStringLiteral("a\r\n\r\n");
+    QTest::newRow("lone cr") << QByteArray("\r") << QStringLiteral("\r\n");
+    QTest::newRow("lone lf") << QByteArray("\n") << QStringLiteral("\n\r\n");
+    QTest::newRow("lf then cr") << QByteArray("\n\r") << QStringLiteral("\n\r\n");
+    QTest::newRow("cr cr lf") << QByteArray("\r\r\n") << QStringLiteral("\r\n\r\n");
+    QTest::newRow("nul kept") << QByteArray("a\0b", 3) << QStringLiteral("a") + QChar(0) + "b\r\n";
+    QTest::newRow("byte-order mark is a character")
+        << QByteArray("\xef\xbb\xbf"
+                      "a")
+        << QStringLiteral("\ufeffa\r\n");
+    QTest::newRow("accented") << QByteArray("perch\xc3\xa9") << QStringLiteral("perché\r\n");
+    QTest::newRow("line separator stays inside the line")
+        << QByteArray("a\xe2\x80\xa8z") << QStringLiteral("a\u2028z\r\n");
+    QTest::newRow("four-byte character")
+        << QByteArray("\xf0\x9f\x98\x80") << QString::fromUcs4(U"\U0001F600") + "\r\n";
+    QTest::newRow("stray byte") << QByteArray("a\x80z")
+                                << QStringLiteral("a") + QChar(0xdc80) + "z\r\n";
+    QTest::newRow("latin-1 text") << QByteArray("caff\xe8")
+                                  << QStringLiteral("caff") + QChar(0xdce8) + "\r\n";
+    QTest::newRow("overlong slash") << QByteArray("\xc0\xaf")
+                                    << QString(QChar(0xdcc0)) + QChar(0xdcaf) + "\r\n";
+    QTest::newRow("encoded surrogate")
+        << QByteArray("\xed\xa0\x80")
+        << QString(QChar(0xdced)) + QChar(0xdca0) + QChar(0xdc80) + "\r\n";
+    QTest::newRow("past the last character")
+        << QByteArray("\xf4\x90\x80\x80")
+        << QString(QChar(0xdcf4)) + QChar(0xdc90) + QChar(0xdc80) + QChar(0xdc80) + "\r\n";
+    QTest::newRow("cut short by a line end")
+        << QByteArray("\xe2\x82\r\n") << QString(QChar(0xdce2)) + QChar(0xdc82) + "\r\n";
+    QTest::newRow("cut short by the end of the file")
+        << QByteArray("\xf0\x9f\x98") << QString(QChar(0xdcf0)) + QChar(0xdc9f) + QChar(0xdc98) + "\r\n";
+}
+
+void TestFileFormat::decodesLinesAndBytes()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, text);
+    QCOMPARE(decode(file, Encoding::Utf8), text);
+    QCOMPARE(encode(text, Encoding::Utf8), std::optional<QByteArray>(normalised(file)));
+}
+
+void TestFileFormat::encodesExactly_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("file");
+
+    QTest::newRow("empty") << QString() << QByteArray("");
+    QTest::newRow("no line end added") << QStringLiteral("abc") << QByteArray("abc");
+    QTest::newRow("line ends as they are")
+        << QStringLiteral("a\r\nb\nc\rd\r\n") << QByteArray("a\r\nb\nc\rd\r\n");
+    QTest::newRow("escape back to its byte")
+        << QString(QChar(0xdc80)) + QChar(0xdcff) << QByteArray("\x80\xff");
+    QTest::newRow("pair whose low half looks like an escape")
+        << QString(QChar(0xd800)) + QChar(0xdc80) << QByteArray("\xf0\x90\x82\x80");
+    QTest::newRow("escape after a pair")
+        << QString(QChar(0xd83d)) + QChar(0xde00) + QChar(0xdc80)
+        << QByteArray("\xf0\x9f\x98\x80\x80");
+    QTest::newRow("no-break space") << QStringLiteral("\u00a0") << QByteArray("\xc2\xa0");
+    QTest::newRow("byte-order mark") << QStringLiteral("\ufeff") << QByteArray("\xef\xbb\xbf");
+}
+
+void TestFileFormat::encodesExactly()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, file);
+    QCOMPARE(encode(text, Encoding::Utf8), std::optional<QByteArray>(file));
+}
+
+void TestFileFormat::refusesWhatCannotBeWritten_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("lone high surrogate") << QStringLiteral("a") + QChar(0xd800) + "b";
+    QTest::newRow("high surrogate at the end") << QStringLiteral("a") + QChar(0xdbff);
+    QTest::newRow("low surrogate below the escapes") << QString(QChar(0xdc7f));
+    QTest::newRow("low surrogate above the escapes") << QString(QChar(0xdd00));
+    QTest::newRow("pair in the wrong order") << QString(QChar(0xdc00)) + QChar(0xd800);
+}
+
+void TestFileFormat::refusesWhatCannotBeWritten()
+{
+    QFETCH(QString, text);
+    QCOMPARE(encode(text, Encoding::Utf8), std::nullopt);
+    QCOMPARE(encode(text, Encoding::CodePage), std::nullopt);
+}
+
+// A file read in pieces must give the same text wherever the pieces are cut:
+// inside a CR LF pair, inside a character, before a final lone CR.
+void TestFileFormat::everyPieceSplitGivesTheSameText()
+{
+    const QByteArray file("a\r\n\xf0\x9f\x98\x80\r\r\n\xe2\x82\n\xc3\xa8\x80\r");
+    for (const Encoding encoding : {Encoding::Utf8, Encoding::CodePage}) {
+        const QString whole = decode(file, encoding);
+        for (qsizetype first = 0; first <= file.size(); ++first) {
+            for (qsizetype second = first; second <= file.size(); ++second) {
+                Decoder decoder(encoding);
+                QString text;
+                decoder.decode(QByteArrayView(file).first(first), text);
+                decoder.decode(QByteArrayView(file).sliced(first, second - first), text);
+                decoder.decode(QByteArrayView(file).sliced(second), text);
+                decoder.finish(text);
+                QCOMPARE(text, whole);
+            }
+        }
+    }
+}
+
+// The code-page branch (used where the system encoding is a Windows code
+// page) runs here on the system's UTF-8: it must keep every byte too, and
+// agree with the UTF-8 decoder on valid lines.
+void TestFileFormat::codePageBranchIsLossless()
+{
+    QRandomGenerator random(2024);
+    for (int round = 0; round < 2000; ++round) {
+        const QByteArray file = randomFile(random);
+        const QString text = decode(file, Encoding::CodePage);
+        QCOMPARE(encode(text, Encoding::CodePage), std::optional<QByteArray>(normalised(file)));
+    }
+    const QByteArray valid("perch\xc3\xa9\r\n\xf0\x9f\x98\x80\na\xe2\x80\xa8");
+    QCOMPARE(decode(valid, Encoding::CodePage), decode(valid, Encoding::Utf8));
+}
+
+// Random files through the loader (cut in random pieces) into a real text
+// box, and its text back out through the encoder: the bytes come back with
+// only their line ends normalised, and the box shows one line per line.
+void TestFileFormat::randomFilesSurviveLoadAndSave()
+{
+    RecordingHost host;
+    frmDocument document;
+    DocumentLoader loader(host);
+    QRandomGenerator random(7);
+    for (int round = 0; round < 3000; ++round) {
+        const QByteArray file = randomFile(random);
+        const QString path = writeFile(file);
+
+        document.ActiveControl().setText(QString());
+        loader.setPieceSize(1 + random.bounded(16));
+        QCOMPARE(loader.load(path, document).outcome, DocumentLoader::Outcome::Loaded);
+        const QString text = document.ActiveControl().Text();
+        QCOMPARE(text, decode(file));
+        QCOMPARE(encode(text), std::optional<QByteArray>(normalised(file)));
+        QCOMPARE(document.txtText->document()->blockCount(), lineBreaks(text) + 1);
+        QFile::remove(path);
+    }
+}
+
+void TestFileFormat::largeFileShowsProgressAndHidesIt()
+{
+    QByteArray file;
+    for (int i = 0; i < 1000; ++i)
+        file += "line " + QByteArray::number(i) + "\r\n";
+    const QString path = writeFile(file);
+    RecordingHost host;
+    frmDocument document;
+    DocumentLoader loader(host);
+    loader.setPieceSize(file.size() / 10 + 1);
+    QCOMPARE(loader.load(path, document).outcome, DocumentLoader::Outcome::Loaded);
+    QCOMPARE(document.ActiveControl().Text(), QString::fromLatin1(file));
+    QVERIFY(host.progress.size() >= 2);
+    QCOMPARE(host.progress.last(), -1);
+    const QList<int> shown = host.progress.mid(0, host.progress.size() - 1);
+    QVERIFY(std::is_sorted(shown.begin(), shown.end()));
+    QVERIFY(shown.first() >= 0);
+    QCOMPARE(shown.last(), 100);
+}
+
+void TestFileFormat::smallFileShowsNoProgress()
+{
+    RecordingHost host;
+    frmDocument document;
+    DocumentLoader loader(host);
+    QCOMPARE(loader.load(writeFile("short\r\n"), document).outcome,
+             DocumentLoader::Outcome::Loaded);
+    QCOMPARE(document.ActiveControl().Text(), QStringLiteral("short\r\n"));
+    QVERIFY(host.progress.isEmpty());
+}
+
+void TestFileFormat::loaderReportsFailures_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<qsizetype>("maximumLength");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("missing file") << QStringLiteral("missing.txt") << qsizetype(1000)
+                                  << QStringLiteral("No such file or directory");
+    QTest::newRow("folder") << QStringLiteral(".") << qsizetype(1000)
+                            << QStringLiteral("directory");
+    // Opens, then fails on the first read.
+    QTest::newRow("read error") << QStringLiteral("/proc/self/mem") << qsizetype(1000)
+                                << QStringLiteral("Input/output error");
+    QTest::newRow("longer than the box takes")
+        << QStringLiteral("long") << qsizetype(10) << QStringLiteral("troppo grande");
+}
+
+void TestFileFormat::loaderReportsFailures()
+{
+    QFETCH(QString, path);
+    QFETCH(qsizetype, maximumLength);
+    QFETCH(QString, reason);
+    if (path == u"long")
+        path = writeFile(QByteArray(100, 'x'));
+    else if (!path.startsWith(u'/'))
+        path = dir_.filePath(path);
+    RecordingHost host;
+    frmDocument document;
+    DocumentLoader loader(host);
+    loader.setPieceSize(8);
+    loader.setMaximumLength(maximumLength);
+    const DocumentLoader::Result result = loader.load(path, document);
+    QCOMPARE(result.outcome, DocumentLoader::Outcome::Failed);
+    QVERIFY2(result.reason.contains(reason, Qt::CaseInsensitive), qPrintable(result.reason));
+    QVERIFY(document.ActiveControl().textLength() <= maximumLength);
+    if (!host.progress.isEmpty())
+        QCOMPARE(host.progress.last(), -1);
+}
+
+// The window may go away while the file loads (the program is ending): the
+// loader stops without touching it again.
+void TestFileFormat::windowClosedWhileLoading()
+{
+    RecordingHost host;
+    QPointer<frmDocument> document = new frmDocument;
+    host.onProgress = [&] {
+        if (document)
+            QTimer::singleShot(0, document.data(), [&] { delete document.data(); });
+    };
+    DocumentLoader loader(host);
+    loader.setPieceSize(4);
+    const DocumentLoader::Result result =
+        loader.load(writeFile("one\r\ntwo\r\nthree\r\n"), *document);
+    QCOMPARE(result.outcome, DocumentLoader::Outcome::WindowGone);
+    QVERIFY(document.isNull());
+    QCOMPARE(host.progress.last(), -1);
+}
+
+QTEST_MAIN(TestFileFormat)
+#include "tst_fileformat.moc"
