@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -33,12 +34,11 @@ struct TwipRect
 
 // Converts a rectangle in twips; both edges are rounded, so neighbours that
 // touch in twips touch in pixels.
-QRect toPixels(const TwipRect &r, double perTwipX, double perTwipY)
+QRect toPixels(const TwipRect &r, double perTwip)
 {
-    const auto x = [&](int twips) { return int(std::lround(twips * perTwipX)); };
-    const auto y = [&](int twips) { return int(std::lround(twips * perTwipY)); };
-    return QRect(QPoint(x(r.left), y(r.top)),
-                 QPoint(x(r.left + r.width) - 1, y(r.top + r.height) - 1));
+    const auto px = [&](int twips) { return int(std::lround(twips * perTwip)); };
+    return QRect(QPoint(px(r.left), px(r.top)),
+                 QPoint(px(r.left + r.width) - 1, px(r.top + r.height) - 1));
 }
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QColor &textColour)
@@ -79,13 +79,12 @@ bool buttonTextFits(const QPushButton *button)
     QStyleOptionButton option;
     option.initFrom(button);
     option.text = button->text();
-    option.features = button->isDefault() ? QStyleOptionButton::DefaultButton
-                                          : QStyleOptionButton::None;
+    option.features =
+        button->isDefault() ? QStyleOptionButton::DefaultButton : QStyleOptionButton::None;
     const QRect room =
         button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-    const QRect needed =
-        button->fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextShowMnemonic,
-                                           button->text());
+    const QRect needed = button->fontMetrics().boundingRect(
+        room, Qt::AlignCenter | Qt::TextShowMnemonic, button->text());
     return needed.width() <= room.width() && needed.height() <= room.height();
 }
 
@@ -164,13 +163,25 @@ frmAbout::frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &regis
     placeControls();
 }
 
-QString frmAbout::contactAddress() { return QStringLiteral("vz@example.com"); }
+QString frmAbout::contactAddress()
+{
+    return QStringLiteral("vz@example.com");
+}
 
-void frmAbout::cmdOK_Click() { accept(); }
+void frmAbout::cmdOK_Click()
+{
+    accept();
+}
 
-void frmAbout::cmdSysInfo_Click() { sysInfo_.StartSysInfo(); }
+void frmAbout::cmdSysInfo_Click()
+{
+    sysInfo_.StartSysInfo();
+}
 
-void frmAbout::Label1_DblClick() { QApplication::clipboard()->setText(contactAddress()); }
+void frmAbout::Label1_DblClick()
+{
+    QApplication::clipboard()->setText(contactAddress());
+}
 
 bool frmAbout::eventFilter(QObject *watched, QEvent *event)
 {
@@ -206,10 +217,9 @@ void frmAbout::centreOnOwner()
     // frame, drawn by the same window manager, is the best estimate of it.
     const QRect ownerFrame = owner->frameGeometry();
     const QRect ownerClient = owner->geometry();
-    const QMargins frame(ownerClient.left() - ownerFrame.left(),
-                         ownerClient.top() - ownerFrame.top(),
-                         ownerFrame.right() - ownerClient.right(),
-                         ownerFrame.bottom() - ownerClient.bottom());
+    const QMargins frame(
+        ownerClient.left() - ownerFrame.left(), ownerClient.top() - ownerFrame.top(),
+        ownerFrame.right() - ownerClient.right(), ownerFrame.bottom() - ownerClient.bottom());
     const QSize outer = size().grownBy(frame);
     QRect outerRect(QPoint(), outer);
     outerRect.moveCenter(ownerFrame.center());
@@ -230,26 +240,25 @@ void frmAbout::centreOnOwner()
 
 void frmAbout::placeControls()
 {
-    // Start from the dialog font's proportions, never smaller than the plain
-    // twips of this screen, and widen in small steps until every text fits:
-    // fonts differ in shape, not only in size.
+    // One scale for both directions keeps the design's proportions (the icon
+    // box stays square). It starts from the dialog font, never below the
+    // plain twips of this screen, and grows in small steps until every text
+    // fits: fonts differ in shape, not only in size.
     const QFontMetricsF metrics(font());
     const double letterWidth =
         metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"
                                                  "abcdefghijklmnopqrstuvwxyz")) /
         52.0;
-    double perTwipX = std::max(letterWidth / designLetterWidth, logicalDpiX() / 1440.0);
-    double perTwipY = std::max(metrics.height() / designLineHeight, logicalDpiY() / 1440.0);
-    for (int step = 0; step < 40 && !placeControlsAt(perTwipX, perTwipY); ++step) {
-        perTwipX *= 1.04;
-        perTwipY *= 1.04;
-    }
+    double perTwip = std::max({letterWidth / designLetterWidth, metrics.height() / designLineHeight,
+                               logicalDpiX() / 1440.0, logicalDpiY() / 1440.0});
+    for (int step = 0; step < 40 && !placeControlsAt(perTwip); ++step)
+        perTwip *= 1.04;
 }
 
-bool frmAbout::placeControlsAt(double perTwipX, double perTwipY)
+bool frmAbout::placeControlsAt(double perTwip)
 {
     const auto place = [&](QWidget *widget, const TwipRect &twips) {
-        widget->setGeometry(toPixels(twips, perTwipX, perTwipY));
+        widget->setGeometry(toPixels(twips, perTwip));
     };
     place(picIcon, {240, 240, 540, 540});
     place(cmdOK, {4245, 2625, 1260, 345});
@@ -261,11 +270,11 @@ bool frmAbout::placeControlsAt(double perTwipX, double perTwipY)
 
     // The rule runs from 120 to 5520 twips at 2160; the dark line is one
     // pixel, the light one two, starting on the same row.
-    const QRect rule = toPixels({120, 2160, 5400, 0}, perTwipX, perTwipY);
+    const QRect rule = toPixels({120, 2160, 5400, 0}, perTwip);
     Line1[1]->setGeometry(rule.left(), rule.top(), rule.width(), 1);
     Line1[0]->setGeometry(rule.left(), rule.top(), rule.width(), 2);
 
-    setFixedSize(toPixels({0, 0, clientWidth, clientHeight}, perTwipX, perTwipY).size());
+    setFixedSize(toPixels({0, 0, clientWidth, clientHeight}, perTwip).size());
 
     return labelTextFits(lblTitle) && labelTextFits(lblDescription) &&
            labelTextFits(lblDisclaimer) && labelTextFits(Label1) && buttonTextFits(cmdOK) &&

@@ -22,8 +22,8 @@ class frmAbout : public QDialog
     Q_OBJECT
 
 public:
-    frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &registry,
-             MessageBox &messages, QWidget *owner);
+    frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &registry, MessageBox &messages,
+             QWidget *owner);
 
     /// The address shown after "E-mail : " and copied by a double click.
     static QString contactAddress();
@@ -50,7 +50,7 @@ protected:
 private:
     void placeControls();
     void centreOnOwner();
-    bool placeControlsAt(double pixelsPerTwipX, double pixelsPerTwipY);
+    bool placeControlsAt(double pixelsPerTwip);
 
     SysInfoLauncher sysInfo_;
 };

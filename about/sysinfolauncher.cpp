@@ -77,8 +77,8 @@ bool SysInfoLauncher::findAndStartTool()
     return !SysInfoPath.isEmpty() && launcher_.start(SysInfoPath);
 }
 
-bool SysInfoLauncher::GetKeyValue(quint32 KeyRoot, const QString &KeyName,
-                                  const QString &SubKeyRef, QString &KeyVal)
+bool SysInfoLauncher::GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef,
+                                  QString &KeyVal)
 {
     Registry::Key key = 0;
     if (registry_.openKey(KeyRoot, KeyName.toLocal8Bit(), Registry::ReadAccess, &key) !=

@@ -5,6 +5,7 @@
 #include "platform/fakemessagebox.h"
 #include "platform/fakeprocesslauncher.h"
 #include "platform/fakeregistry.h"
+#include "resources/pictures.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,7 +27,8 @@
 namespace {
 
 const QString toolPath = QStringLiteral("C:\\WINDOWS\\MSINFO\\MSINFO32.EXE");
-const QString unavailable = QStringLiteral("Informazioni di sistema non disponibili in questo momento");
+const QString unavailable =
+    QStringLiteral("Informazioni di sistema non disponibili in questo momento");
 
 // An About box over an owner window, with the services as doubles.
 struct AboutFixture
@@ -40,7 +42,8 @@ struct AboutFixture
 
     void installTool()
     {
-        registry.setString("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", toolPath.toLatin1());
+        registry.setString("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
+                           toolPath.toLatin1());
     }
 
     // Shows the dialog without a nested loop, as the user would see it.
@@ -62,8 +65,8 @@ struct AboutFixture
 // The controls that are placed on the dialog, by name.
 QList<QWidget *> controls(const frmAbout &d)
 {
-    return {d.picIcon, d.cmdOK,    d.cmdSysInfo,     d.Label1,       d.lblDescription,
-            d.lblTitle, d.Line1[1], d.Line1[0], d.lblDisclaimer};
+    return {d.picIcon,  d.cmdOK,    d.cmdSysInfo, d.Label1,       d.lblDescription,
+            d.lblTitle, d.Line1[1], d.Line1[0],   d.lblDisclaimer};
 }
 
 QList<QLabel *> labels(const frmAbout &d)
@@ -71,7 +74,10 @@ QList<QLabel *> labels(const frmAbout &d)
     return {d.lblTitle, d.lblDescription, d.lblDisclaimer, d.Label1};
 }
 
-QString withoutMnemonic(QString text) { return text.remove(QLatin1Char('&')); }
+QString withoutMnemonic(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
 
 QRgb pixel(const QImage &image, const QWidget *control, QPoint inControl)
 {
@@ -123,6 +129,7 @@ private slots:
     void texts();
     void toolTipOnTheAddress();
     void colours();
+    void showsTheApplicationIcon();
     void window();
     void centredOnOwner_data();
     void centredOnOwner();
@@ -144,7 +151,10 @@ private:
     QFont defaultFont_;
 };
 
-void TestAbout::init() { defaultFont_ = QApplication::font(); }
+void TestAbout::init()
+{
+    defaultFont_ = QApplication::font();
+}
 
 void TestAbout::cleanup()
 {
@@ -183,8 +193,7 @@ void TestAbout::texts()
     QFETCH(QString, text);
 
     AboutFixture f;
-    QWidget *widget = name == u"frmAbout" ? f.dialog.get()
-                                          : f.dialog->findChild<QWidget *>(name);
+    QWidget *widget = name == u"frmAbout" ? f.dialog.get() : f.dialog->findChild<QWidget *>(name);
     QVERIFY(widget);
     if (auto *label = qobject_cast<QLabel *>(widget))
         QCOMPARE(label->text(), text);
@@ -239,6 +248,32 @@ void TestAbout::colours()
     const int x = d.Line1[1]->width() / 2;
     QCOMPARE(pixel(image, d.Line1[1], {x, 0}), qRgb(128, 128, 128));
     QCOMPARE(pixel(image, d.Line1[1], {x, 1}), qRgb(255, 255, 255));
+}
+
+void TestAbout::showsTheApplicationIcon()
+{
+    AboutFixture f;
+    const QLabel *box = f.dialog->picIcon;
+    const QPixmap shown = box->pixmap();
+    QVERIFY(!shown.isNull());
+    QCOMPARE(shown.deviceIndependentSize().toSize(), QSize(32, 32));
+    const QImage expected = Pictures::applicationIcon()
+                                .pixmap(QSize(32, 32))
+                                .toImage()
+                                .convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(shown.toImage().convertToFormat(QImage::Format_ARGB32), expected);
+
+    // Drawn whole inside the sunken border, not cut by it.
+    const QImage image = f.dialog->grab().toImage();
+    QRect icon(QPoint(), QSize(32, 32));
+    icon.moveCenter(box->contentsRect().center());
+    QVERIFY(box->contentsRect().contains(icon));
+    QVERIFY(box->frameWidth() > 0);
+    int drawn = 0;
+    for (int y = icon.top(); y <= icon.bottom(); ++y)
+        for (int x = icon.left(); x <= icon.right(); ++x)
+            drawn += pixel(image, box, {x, y}) != qRgb(192, 192, 192);
+    QVERIFY(drawn > 32);
 }
 
 void TestAbout::window()
@@ -302,11 +337,11 @@ void TestAbout::followsTheDesignGrid_data()
     QTest::newRow("cmdOK") << QStringLiteral("cmdOK") << QRect(4245, 2625, 1260, 345);
     QTest::newRow("cmdSysInfo") << QStringLiteral("cmdSysInfo") << QRect(4260, 3075, 1245, 345);
     QTest::newRow("Label1") << QStringLiteral("Label1") << QRect(240, 3120, 1815, 255);
-    QTest::newRow("lblDescription") << QStringLiteral("lblDescription")
-                                    << QRect(1050, 840, 3885, 1050);
+    QTest::newRow("lblDescription")
+        << QStringLiteral("lblDescription") << QRect(1050, 840, 3885, 1050);
     QTest::newRow("lblTitle") << QStringLiteral("lblTitle") << QRect(1050, 240, 1365, 240);
-    QTest::newRow("lblDisclaimer") << QStringLiteral("lblDisclaimer")
-                                   << QRect(120, 2400, 3975, 435);
+    QTest::newRow("lblDisclaimer")
+        << QStringLiteral("lblDisclaimer") << QRect(120, 2400, 3975, 435);
 }
 
 // Every control sits where the design puts it, in proportion to the dialog.
@@ -316,18 +351,26 @@ void TestAbout::followsTheDesignGrid()
     QFETCH(QRect, twips);
 
     AboutFixture f;
+    // One scale in both directions: the design's proportions are kept.
     const QSize size = f.dialog->size();
     const double perTwipX = size.width() / 5655.0;
-    const double perTwipY = size.height() / 3630.0;
+    const double perTwipY = perTwipX;
+    QVERIFY(std::abs(size.height() - 3630 * perTwipY) <= 1.5);
     const QWidget *control = f.dialog->findChild<QWidget *>(name);
     QVERIFY(control);
     const QRect at = control->geometry();
-    const auto near = [](int actual, double expected) { return std::abs(actual - expected) <= 1.5; };
+    const auto near = [](int actual, double expected) {
+        return std::abs(actual - expected) <= 1.5;
+    };
     QVERIFY2(near(at.left(), twips.left() * perTwipX) && near(at.top(), twips.top() * perTwipY) &&
                  near(at.width(), twips.width() * perTwipX) &&
                  near(at.height(), twips.height() * perTwipY),
-             qPrintable(QStringLiteral("%1 at %2,%3 %4x%5").arg(name).arg(at.x()).arg(at.y())
-                            .arg(at.width()).arg(at.height())));
+             qPrintable(QStringLiteral("%1 at %2,%3 %4x%5")
+                            .arg(name)
+                            .arg(at.x())
+                            .arg(at.y())
+                            .arg(at.width())
+                            .arg(at.height())));
 }
 
 void TestAbout::everyTextWhole_data()
@@ -386,8 +429,9 @@ void TestAbout::everyTextWhole()
     for (int i = 0; i < all.size(); ++i)
         for (int j = i + 1; j < all.size(); ++j) {
             const bool rulePair = all[i] == d.Line1[1] && all[j] == d.Line1[0];
-            QVERIFY2(rulePair || !all[i]->geometry().intersects(all[j]->geometry()),
-                     qPrintable(all[i]->objectName() + QStringLiteral(" over ") + all[j]->objectName()));
+            QVERIFY2(
+                rulePair || !all[i]->geometry().intersects(all[j]->geometry()),
+                qPrintable(all[i]->objectName() + QStringLiteral(" over ") + all[j]->objectName()));
         }
 
     // Icon with the title to its right; description under the title; the

@@ -15,7 +15,8 @@ namespace {
 
 const QByteArray toolKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const QByteArray foldersKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
-const QString unavailable = QStringLiteral("Informazioni di sistema non disponibili in questo momento");
+const QString unavailable =
+    QStringLiteral("Informazioni di sistema non disponibili in questo momento");
 
 // Remembers which keys were opened, in order.
 class RecordingRegistry : public FakeRegistry
@@ -106,11 +107,11 @@ void TestSysInfo::startSysInfo_data()
     const QByteArray full(SysInfoLauncher::ValueBufferSize, 'x');
 
     QTest::newRow("tool path valid: started, folder never read")
-        << toolValue << folderValue << QStringList{folderTool} << QStringList{}
-        << QStringList{tool} << QStringList{} << false << false;
+        << toolValue << folderValue << QStringList{folderTool} << QStringList{} << QStringList{tool}
+        << QStringList{} << false << false;
     QTest::newRow("tool path stale: message although the folder would do")
-        << toolValue << folderValue << QStringList{folderTool} << QStringList{tool}
-        << QStringList{} << QStringList{} << true << false;
+        << toolValue << folderValue << QStringList{folderTool} << QStringList{tool} << QStringList{}
+        << QStringList{} << true << false;
     QTest::newRow("tool path empty text: message, nothing started")
         << StoredValue::text("") << folderValue << QStringList{folderTool} << QStringList{}
         << QStringList{} << QStringList{} << true << false;
@@ -126,8 +127,8 @@ void TestSysInfo::startSysInfo_data()
     QTest::newRow("folder holding a tool that does not start")
         << none << folderValue << QStringList{folderTool} << QStringList{folderTool}
         << QStringList{} << QStringList{folderTool} << true << true;
-    QTest::newRow("both absent") << none << none << QStringList{} << QStringList{}
-                                 << QStringList{} << QStringList{} << true << true;
+    QTest::newRow("both absent") << none << none << QStringList{} << QStringList{} << QStringList{}
+                                 << QStringList{} << true << true;
     QTest::newRow("folder empty text: the tool at the drive's root")
         << none << StoredValue::text("") << QStringList{QStringLiteral("\\MSINFO32.EXE")}
         << QStringList{} << QStringList{QStringLiteral("\\MSINFO32.EXE")}
@@ -148,7 +149,8 @@ void TestSysInfo::startSysInfo_data()
         << none << StoredValue::raw(Registry::TypeString, full) << QStringList{folderTool}
         << QStringList{} << QStringList{} << QStringList{} << true << true;
     QTest::newRow("tool path with blanks: started as one program")
-        << StoredValue::text("C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\msinfo32.exe")
+        << StoredValue::text(
+               "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\msinfo32.exe")
         << none << QStringList{} << QStringList{}
         << QStringList{QStringLiteral(
                "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\msinfo32.exe")}
@@ -207,8 +209,8 @@ void TestSysInfo::getKeyValue_data()
         << QString::fromLatin1(longest);
     QTest::newRow("1024 characters and zero: too large")
         << StoredValue::text(longest + 'a') << true << false << QString();
-    QTest::newRow("far too large") << StoredValue::text(QByteArray(100000, 'a')) << true << false
-                                   << QString();
+    QTest::newRow("far too large")
+        << StoredValue::text(QByteArray(100000, 'a')) << true << false << QString();
     QTest::newRow("system code page text")
         << StoredValue::text(QStringLiteral("C:\\Utilit\u00e0").toLocal8Bit()) << true << true
         << QStringLiteral("C:\\Utilit\u00e0");
@@ -318,7 +320,8 @@ void TestSysInfo::pathWithBlanksStartsOneProgram()
     writeScript(dir.filePath(QStringLiteral("with blank/tool")), QStringLiteral("right"));
 
     FakeRegistry registry;
-    registry.setString(toolKey, "PATH", dir.filePath(QStringLiteral("with blank/tool")).toLocal8Bit());
+    registry.setString(toolKey, "PATH",
+                       dir.filePath(QStringLiteral("with blank/tool")).toLocal8Bit());
     FakeFileLookup files;
     QtProcessLauncher launcher;
     FakeMessageBox messages;
