@@ -14,8 +14,7 @@ constexpr int TabWidthInSpaces = 8;
 // Calls lineFound for every line of the text. CR LF, lone CR, lone LF and the
 // paragraph separator end a line; a line break at the very end of the text
 // does not start another, empty line.
-template <typename LineFound>
-void forEachLine(QStringView text, LineFound lineFound)
+template <typename LineFound> void forEachLine(QStringView text, LineFound lineFound)
 {
     const qsizetype n = text.size();
     qsizetype start = 0;

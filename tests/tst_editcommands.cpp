@@ -22,7 +22,10 @@
 
 namespace {
 
-QClipboard &clipboard() { return *QGuiApplication::clipboard(); }
+QClipboard &clipboard()
+{
+    return *QGuiApplication::clipboard();
+}
 
 // What the clipboard holds before a paste.
 enum class Clip { Text, Nothing, ImageOnly };
@@ -136,11 +139,10 @@ void TestEditCommands::copyAndCut_data()
     QTest::newRow("whole text") << lines << qsizetype(0) << qsizetype(13) << lines;
     QTest::newRow("lone LF and lone CR")
         << QStringLiteral("a\nb\rc") << qsizetype(0) << qsizetype(5) << QStringLiteral("a\nb\rc");
-    QTest::newRow("blank lines") << QStringLiteral("x\r\n\r\n\r\ny") << qsizetype(1)
-                                 << qsizetype(6) << QStringLiteral("\r\n\r\n\r\n");
-    QTest::newRow("odd characters")
-        << QStringLiteral("a\u00a0\u2028\ufdd0b") << qsizetype(1) << qsizetype(3)
-        << QStringLiteral("\u00a0\u2028\ufdd0");
+    QTest::newRow("blank lines") << QStringLiteral("x\r\n\r\n\r\ny") << qsizetype(1) << qsizetype(6)
+                                 << QStringLiteral("\r\n\r\n\r\n");
+    QTest::newRow("odd characters") << QStringLiteral("a\u00a0\u2028\ufdd0b") << qsizetype(1)
+                                    << qsizetype(3) << QStringLiteral("\u00a0\u2028\ufdd0");
 }
 
 void TestEditCommands::copyAndCut()
@@ -195,14 +197,14 @@ void TestEditCommands::paste_data()
 
     const QString lines = QStringLiteral("uno\r\ndue\r\ntre");
     QTest::newRow("at the caret") << QStringLiteral("abc") << qsizetype(1) << qsizetype(0)
-                                  << Clip::Text << QStringLiteral("XY")
-                                  << QStringLiteral("aXYbc") << qsizetype(3);
+                                  << Clip::Text << QStringLiteral("XY") << QStringLiteral("aXYbc")
+                                  << qsizetype(3);
     QTest::newRow("at the end") << QStringLiteral("abc") << qsizetype(3) << qsizetype(0)
-                                << Clip::Text << QStringLiteral("XY")
-                                << QStringLiteral("abcXY") << qsizetype(5);
-    QTest::newRow("into an empty document") << QString() << qsizetype(0) << qsizetype(0)
-                                            << Clip::Text << QStringLiteral("XY")
-                                            << QStringLiteral("XY") << qsizetype(2);
+                                << Clip::Text << QStringLiteral("XY") << QStringLiteral("abcXY")
+                                << qsizetype(5);
+    QTest::newRow("into an empty document")
+        << QString() << qsizetype(0) << qsizetype(0) << Clip::Text << QStringLiteral("XY")
+        << QStringLiteral("XY") << qsizetype(2);
     QTest::newRow("short text over a multi-line selection")
         << lines << qsizetype(2) << qsizetype(8) << Clip::Text << QStringLiteral("Z")
         << QStringLiteral("unZtre") << qsizetype(3);
@@ -258,8 +260,8 @@ void TestEditCommands::selectAll_data()
     QTest::addColumn<qsizetype>("length");
 
     QTest::newRow("empty document") << QString() << qsizetype(0) << qsizetype(0);
-    QTest::newRow("one line, caret at the end") << QStringLiteral("abc") << qsizetype(3)
-                                                << qsizetype(0);
+    QTest::newRow("one line, caret at the end")
+        << QStringLiteral("abc") << qsizetype(3) << qsizetype(0);
     QTest::newRow("multi-line, part selected")
         << QStringLiteral("uno\r\ndue\r\ntre\r\n") << qsizetype(6) << qsizetype(4);
     QTest::newRow("lone breaks and blank lines")
@@ -335,22 +337,20 @@ void TestEditCommands::stampInLocale_data()
 
     const QTime afternoon(12, 34, 56);
     QTest::newRow("Italian") << "it_IT" << afternoon << QStringLiteral("12:34:56 07/12/26");
-    QTest::newRow("Italian, early") << "it_IT" << QTime(7, 5, 9)
-                                    << QStringLiteral("07:05:09 07/12/26");
+    QTest::newRow("Italian, early")
+        << "it_IT" << QTime(7, 5, 9) << QStringLiteral("07:05:09 07/12/26");
     QTest::newRow("C") << "C" << afternoon << QStringLiteral("12:34:56 7 Dec 2026");
     QTest::newRow("German") << "de_DE" << afternoon << QStringLiteral("12:34:56 07.12.26");
     QTest::newRow("US evening") << "en_US" << QTime(23, 4, 5)
                                 << QStringLiteral("11:04:05 PM 12/7/26");
     // Zones that stand first, in brackets or after a comma leave no trace.
     QTest::newRow("Chinese") << "zh_CN" << afternoon << QStringLiteral("12:34:56 2026/12/7");
-    QTest::newRow("Persian") << "fa_IR" << afternoon
-                             << QStringLiteral("۱۲:۳۴:۵۶ ۲۰۲۶/۱۲/۷");
+    QTest::newRow("Persian") << "fa_IR" << afternoon << QStringLiteral("۱۲:۳۴:۵۶ ۲۰۲۶/۱۲/۷");
     QTest::newRow("Albanian") << "sq_AL" << afternoon
                               << QStringLiteral("12:34:56 E PASDITES 7.12.26");
-    QTest::newRow("quoted words kept") << "bg_BG" << afternoon
-                                       << QStringLiteral("12:34:56 ч. 7.12.26 г.");
-    QTest::newRow("Japanese") << "ja_JP" << afternoon
-                              << QStringLiteral("12時34分56秒 2026/12/07");
+    QTest::newRow("quoted words kept")
+        << "bg_BG" << afternoon << QStringLiteral("12:34:56 ч. 7.12.26 г.");
+    QTest::newRow("Japanese") << "ja_JP" << afternoon << QStringLiteral("12時34分56秒 2026/12/07");
 }
 
 void TestEditCommands::stampInLocale()
@@ -452,9 +452,8 @@ void TestEditCommands::keysInTheTextBoxRunTheCommands_data()
     // The selection is "o\r\ndue\r\n" (from 2, 8 long).
     QTest::newRow("Ctrl+C") << int(Qt::Key_C) << QStringLiteral("prima") << lines
                             << QStringLiteral("o\r\ndue\r\n") << qsizetype(2);
-    QTest::newRow("Ctrl+X") << int(Qt::Key_X) << QStringLiteral("prima")
-                            << QStringLiteral("untre") << QStringLiteral("o\r\ndue\r\n")
-                            << qsizetype(2);
+    QTest::newRow("Ctrl+X") << int(Qt::Key_X) << QStringLiteral("prima") << QStringLiteral("untre")
+                            << QStringLiteral("o\r\ndue\r\n") << qsizetype(2);
     QTest::newRow("Ctrl+V") << int(Qt::Key_V) << QStringLiteral("a\r\nb\nc")
                             << QStringLiteral("una\r\nb\nctre") << QStringLiteral("a\r\nb\nc")
                             << qsizetype(8);

@@ -34,7 +34,8 @@ struct Page
 QList<Page> readPdf(const QString &path, QString &error)
 {
     QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-bbox"), path, QStringLiteral("-")});
     if (!pdftotext.waitForFinished(60000) || pdftotext.exitStatus() != QProcess::NormalExit ||
         pdftotext.exitCode() != 0) {
         error = QStringLiteral("pdftotext failed on %1: %2 %3")
@@ -214,15 +215,15 @@ void TestPrint::lineBreaksOnPaper_data()
     QTest::newRow("blank lines of every kind")
         << QStringLiteral("uno\r\n\r\ndue\n\ntre\r\rquattro\r\n\ncinque")
         << QStringList{"uno", "due", "tre", "quattro", "cinque"} << QList<int>{0, 2, 4, 6, 8};
-    QTest::newRow("leading blank lines") << QStringLiteral("\r\n\r\nuno") << QStringList{"uno"}
-                                         << QList<int>{2};
-    QTest::newRow("line separator") << QStringLiteral("uno\u2028due")
-                                    << QStringList{"uno", "due"} << QList<int>{0, 1};
-    QTest::newRow("tab between words") << QStringLiteral("uno\tdue\r\ntre")
-                                       << QStringList{"uno due", "tre"} << QList<int>{0, 1};
-    QTest::newRow("accents and symbols") << QStringLiteral("perché è così\r\n5 € più")
-                                         << QStringList{"perché è così", "5 € più"}
-                                         << QList<int>{0, 1};
+    QTest::newRow("leading blank lines")
+        << QStringLiteral("\r\n\r\nuno") << QStringList{"uno"} << QList<int>{2};
+    QTest::newRow("line separator")
+        << QStringLiteral("uno\u2028due") << QStringList{"uno", "due"} << QList<int>{0, 1};
+    QTest::newRow("tab between words")
+        << QStringLiteral("uno\tdue\r\ntre") << QStringList{"uno due", "tre"} << QList<int>{0, 1};
+    QTest::newRow("accents and symbols")
+        << QStringLiteral("perché è così\r\n5 € più") << QStringList{"perché è così", "5 € più"}
+        << QList<int>{0, 1};
 }
 
 void TestPrint::lineBreaksOnPaper()
@@ -280,8 +281,7 @@ void TestPrint::longLinesWrapAtTheMargin()
     QCOMPARE(rows.mid(0, rows.size() - 1).join(separator), line);
     for (const Page &page : jobs.first())
         for (const Word &word : page.words)
-            QVERIFY2(QRectF(QPointF(0, 0), page.size).contains(word.box),
-                     qPrintable(word.text));
+            QVERIFY2(QRectF(QPointF(0, 0), page.size).contains(word.box), qPrintable(word.text));
 }
 
 // Like Save, printing adds no line end, and a line end at the end of the
