@@ -89,16 +89,18 @@ DocumentLoader::Result DocumentLoader::load(const QString &path, frmDocument &do
         if (box.textLength() + text.size() > maximumLength_)
             return {Outcome::Failed,
                     QStringLiteral("Il file è troppo grande per essere aperto nel documento.")};
-        if (read == 0) {
-            if (!text.isEmpty())
-                box.appendText(text);
-            return {};
-        }
-        const qsizetype lineEnd = text.lastIndexOf(u'\n');
+        const qsizetype lineEnd = read == 0 ? text.size() - 1 : text.lastIndexOf(u'\n');
         if (lineEnd >= 0) {
+            // Text going into an empty box would carry the caret along to
+            // its end; it stays at the start, with the view at the top.
+            const bool first = box.textLength() == 0;
             box.appendText(text.first(lineEnd + 1));
             text.remove(0, lineEnd + 1);
+            if (first)
+                box.setSelStart(0);
         }
+        if (read == 0)
+            return {};
         done += read;
         // A file that fits in one piece loads without a pause.
         if (done >= pieceSize_ || size > pieceSize_) {

@@ -2,19 +2,157 @@
 
 #include "documenthost.h"
 #include "frmdocument.h"
+#include "textfileformat.h"
+
+#include "platform/filedialog.h"
+#include "platform/messagebox.h"
+#include "platform/textbox.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace {
+
+QString shownPath(const QString &path)
+{
+    return QDir::toNativeSeparators(path.isEmpty() ? path : QFileInfo(path).absoluteFilePath());
+}
+
+QString cannotOpen(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Impossibile aprire il file \"%1\".\n%2").arg(shownPath(path), reason);
+}
+
+QString cannotSave(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Impossibile salvare il file \"%1\".\n%2").arg(shownPath(path), reason);
+}
+
+// Shows the window again and keeps it the active one.
+void showAgain(frmDocument &document)
+{
+    auto *subWindow = qobject_cast<QMdiSubWindow *>(document.parentWidget());
+    if (!subWindow) {
+        document.show();
+        return;
+    }
+    subWindow->show();
+    if (QMdiArea *area = subWindow->mdiArea())
+        area->setActiveSubWindow(subWindow);
+}
+
+// Clears a flag however the scope is left.
+class Busy
+{
+public:
+    explicit Busy(bool &flag) : flag_(flag) { flag_ = true; }
+    ~Busy() { flag_ = false; }
+
+private:
+    bool &flag_;
+};
+
+} // namespace
 
 FileCommands::FileCommands(DocumentHost &host, FileDialog &dialog, MessageBox &messages)
-    : host_(host), dialog_(dialog), messages_(messages)
+    : host_(host), dialog_(dialog), messages_(messages), loader_(host)
 {
 }
 
-void FileCommands::Open() {}
+void FileCommands::Open()
+{
+    if (loading_)
+        return;
+    dialog_.setFileName(QString());
+    dialog_.showOpen();
+    const QString path = dialog_.fileName();
+    if (path.isEmpty()) {
+        if (frmDocument *active = host_.activeDocument())
+            showAgain(*active);
+        return;
+    }
+    frmDocument *created = host_.CreateDocumentWindow();
+    if (!created)
+        return; // the host has said why
+    QPointer<frmDocument> document(created);
+    document->setCaption(path);
+    document->ActiveControl().setText(QString());
+
+    DocumentLoader::Result result;
+    {
+        const Busy busy(loading_);
+        result = loader_.load(path, *document);
+    }
+    if (result.outcome != DocumentLoader::Outcome::Failed)
+        return;
+    // A window left half-filled or empty under the file's name could be saved
+    // over the file, so it goes; its number stays used.
+    if (document)
+        document->Unload();
+    messages_.show(cannotOpen(path, result.reason));
+}
 
 void FileCommands::Close()
 {
+    if (loading_)
+        return;
     if (frmDocument *document = host_.activeDocument())
         document->Unload();
 }
 
-void FileCommands::Save() {}
-void FileCommands::SaveAs() {}
+void FileCommands::Save()
+{
+    if (loading_)
+        return;
+    if (frmDocument *document = host_.activeDocument())
+        write(*document, document->Caption());
+}
+
+void FileCommands::SaveAs()
+{
+    if (loading_ || !host_.activeDocument())
+        return;
+    dialog_.setFileName(QString());
+    dialog_.showSave();
+    const QString path = dialog_.fileName();
+    if (path.isEmpty())
+        return;
+    if (frmDocument *document = host_.activeDocument())
+        write(*document, path);
+}
+
+// The text goes to a new file beside the old one, which takes the old one's
+// place only when everything is written and flushed.
+void FileCommands::write(frmDocument &document, const QString &path)
+{
+    const std::optional<QByteArray> bytes =
+        TextFileFormat::encode(document.ActiveControl().Text());
+    if (!bytes) {
+        messages_.show(QStringLiteral("Il documento contiene caratteri che non possono essere "
+                                      "salvati nella codifica del sistema."));
+        return;
+    }
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly);
+    // A short write is no error by itself; writing the rest then gives the
+    // system's reason (disk full, file too large).
+    for (qsizetype done = 0; written && done < bytes->size();) {
+        const qint64 count = file.write(bytes->constData() + done, bytes->size() - done);
+        written = count > 0;
+        done += std::max<qint64>(count, 0);
+    }
+    // Flushing first keeps the reason: a failed commit forgets it.
+    written = written && file.flush() && file.commit();
+    if (written)
+        return;
+    const QString reason = file.error() != QFileDevice::NoError
+                               ? file.errorString()
+                               : QStringLiteral("Il file non è stato scritto per intero.");
+    messages_.show(cannotSave(path, reason));
+}

@@ -1,10 +1,22 @@
 #pragma once
 
+#include "documentloader.h"
+
+#include <QString>
+
 class DocumentHost;
 class FileDialog;
 class MessageBox;
+class frmDocument;
 
 /// Open, Close, Save and Save As on the active document.
+///
+/// A document's file is the path in its window's title. Open loads a file
+/// into a new window; Save writes the active document to the path in its
+/// title, Save As to a path chosen in the dialog, leaving the title alone.
+/// A file is replaced only once its whole new content is written: when
+/// anything fails, the file is as it was and a message says why. With no
+/// document open, the commands do nothing.
 class FileCommands
 {
 public:
@@ -15,8 +27,15 @@ public:
     void Save();
     void SaveAs();
 
+    /// How files are read into the documents.
+    DocumentLoader &loader() { return loader_; }
+
 private:
+    void write(frmDocument &document, const QString &path);
+
     DocumentHost &host_;
     FileDialog &dialog_;
     MessageBox &messages_;
+    DocumentLoader loader_;
+    bool loading_ = false;
 };

@@ -1,0 +1,600 @@
+#include "app/frmmain.h"
+#include "document/documenthost.h"
+#include "document/filecommands.h"
+#include "document/frmdocument.h"
+#include "platform/fakeclock.h"
+#include "platform/fakefiledialog.h"
+#include "platform/fakefilelookup.h"
+#include "platform/fakemessagebox.h"
+#include "platform/fakeprinterprovider.h"
+#include "platform/fakeprocesslauncher.h"
+#include "platform/fakeregistry.h"
+#include "platform/textbox.h"
+
+#include "textfilesamples.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
+namespace {
+
+const QString Unrepresentable = QStringLiteral(
+    "Il documento contiene caratteri che non possono essere salvati nella codifica del sistema.");
+
+QString cannotOpen(const QString &path)
+{
+    return QStringLiteral("Impossibile aprire il file \"%1\".").arg(path);
+}
+
+QString cannotSave(const QString &path)
+{
+    return QStringLiteral("Impossibile salvare il file \"%1\".").arg(path);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void put(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QString textOf(frmDocument *document) { return document->ActiveControl().Text(); }
+
+// A main window on test doubles, with the doubles still at hand.
+struct Editor
+{
+    Editor()
+    {
+        Platform platform;
+        platform.fileDialog.reset(dialog = new FakeFileDialog);
+        platform.messageBox.reset(messages = new FakeMessageBox);
+        platform.printer = std::make_unique<FakePrinterProvider>();
+        platform.clock = std::make_unique<FakeClock>();
+        platform.launcher = std::make_unique<FakeProcessLauncher>();
+        platform.fileLookup = std::make_unique<FakeFileLookup>();
+        platform.registry = std::make_unique<FakeRegistry>();
+        window = std::make_unique<frmMain>(std::move(platform));
+        window->Show();
+    }
+
+    frmDocument *active() const { return window->activeDocument(); }
+    QStringList titles() const
+    {
+        QStringList result;
+        for (const frmDocument *document : window->documents())
+            result << document->Caption();
+        return result;
+    }
+    void activate(frmDocument *document)
+    {
+        window->documentArea()->setActiveSubWindow(
+            qobject_cast<QMdiSubWindow *>(document->parentWidget()));
+    }
+    void closeAll()
+    {
+        window->documentArea()->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    frmDocument *open(const QString &path)
+    {
+        dialog->answer(path);
+        window->mnuFileOpen_Click();
+        return active();
+    }
+    void saveAs(const QString &path)
+    {
+        dialog->answer(path);
+        window->mnuFileSaveAs_Click();
+    }
+    QAction *toolbarButton(const QString &key) const
+    {
+        for (QAction *action : window->tbToolBar->actions())
+            if (action->data().toString() == key)
+                return action;
+        return nullptr;
+    }
+
+    FakeFileDialog *dialog = nullptr;
+    FakeMessageBox *messages = nullptr;
+    std::unique_ptr<frmMain> window;
+};
+
+// A host of bare document windows, for driving FileCommands directly.
+class PlainHost : public DocumentHost
+{
+public:
+    frmDocument *activeDocument() const override { return documents.isEmpty() ? nullptr : documents.last(); }
+    frmDocument *CreateDocumentWindow() override
+    {
+        documents << new frmDocument;
+        documents.last()->setCaption(QStringLiteral("Documento%1").arg(documents.size()));
+        documents.last()->show();
+        return documents.last();
+    }
+    void showLoadProgress(int percent) override
+    {
+        if (onProgress)
+            onProgress(percent);
+    }
+    ~PlainHost() override { qDeleteAll(documents); }
+
+    QList<frmDocument *> documents;
+    std::function<void(int)> onProgress;
+};
+
+// Runs in a child process of this test: saves a document over target after
+// making that impossible in a way that even root cannot get around.
+// Prints the messages shown; exits with 77 when the machine does not allow
+// the set-up.
+int saveInChild(int argc, char **argv)
+{
+    const QByteArray mode = argv[2];
+    const QByteArray target = argv[3];
+    if (mode == "read-only-folder" || mode == "mounted-file") {
+        // Bind mounts in a mount namespace of this process only: the folder
+        // made read-only, or the file mounted on itself, so that nothing can
+        // be renamed over it.
+        QByteArray mountPoint = target;
+        if (mode == "read-only-folder")
+            mountPoint.truncate(mountPoint.lastIndexOf('/'));
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount(mountPoint.constData(), mountPoint.constData(), nullptr, MS_BIND, nullptr) != 0)
+            return 77;
+        if (mode == "read-only-folder" &&
+            mount(nullptr, mountPoint.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
+                  nullptr) != 0)
+            return 77;
+    }
+    QApplication app(argc, argv);
+    Editor editor;
+    editor.active()->ActiveControl().setText(QString(100000, u'n'));
+    if (mode == "size-limit") {
+        // Writing past 1000 bytes fails as on a full disk.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1000, 1000};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 77;
+    }
+    editor.saveAs(QString::fromLocal8Bit(target));
+    for (const QString &message : editor.messages->messages)
+        std::fputs(qPrintable(message + QStringLiteral("\n---\n")), stdout);
+    return 0;
+}
+
+} // namespace
+
+class TestFileCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void openGivesTheLinesWithCrLf_data();
+    void openGivesTheLinesWithCrLf();
+    void cancelledOpenConsumesNoNumber();
+    void openedFilesConsumeNumbers();
+    void saveOfNeverSavedDocumentGoesToCurrentFolder();
+    void saveAsThenSave();
+    void cancelledSaveAsAfterOpenWritesNothing();
+    void commandsWithoutDocumentDoNothing();
+    void toolbarRunsOpenAndSave();
+    void sameFileInTwoWindows();
+    void randomFilesSurviveOpenAndSave();
+
+    void failedOpenClosesItsWindow_data();
+    void failedOpenClosesItsWindow();
+    void failedSaveKeepsTheOldFile_data();
+    void failedSaveKeepsTheOldFile();
+    void unrepresentableTextIsNotSaved();
+    void failedSaveInChildKeepsTheOldFile_data();
+    void failedSaveInChildKeepsTheOldFile();
+    void commandsWaitWhileAFileLoads();
+
+private:
+    QString path(const QString &name) const { return dir_->filePath(name); }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+void TestFileCommands::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+}
+
+void TestFileCommands::openGivesTheLinesWithCrLf_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("empty file") << QByteArray() << QString();
+    QTest::newRow("no final line end") << QByteArray("a\r\nb") << QStringLiteral("a\r\nb\r\n");
+    QTest::newRow("lf only") << QByteArray("a\nb\nc") << QStringLiteral("a\nb\nc\r\n");
+    QTest::newRow("cr only") << QByteArray("a\rb\r") << QStringLiteral("a\r\nb\r\n");
+    QTest::newRow("two final crlf") << QByteArray("a\r\n\r\n") << QStringLiteral("a\r\n\r\n");
+    QTest::newRow("crlf file") << QByteArray("uno\r\ndue\r\n") << QStringLiteral("uno\r\ndue\r\n");
+}
+
+// Open puts the file in a new window titled with its full path; Save then
+// writes the text back as it is, adding no line end.
+void TestFileCommands::openGivesTheLinesWithCrLf()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, text);
+    const QString name = path(QStringLiteral("file.txt"));
+    put(name, file);
+    Editor editor;
+    frmDocument *document = editor.open(name);
+    QCOMPARE(editor.titles(), QStringList({QStringLiteral("Documento1"), name}));
+    QCOMPARE(document->Caption(), name);
+    QCOMPARE(textOf(document), text);
+    QCOMPARE(document->ActiveControl().SelStart(), 0);
+
+    editor.window->mnuFileSave_Click();
+    QCOMPARE(contents(name), normalised(file));
+    QVERIFY(editor.messages->messages.isEmpty());
+}
+
+void TestFileCommands::cancelledOpenConsumesNoNumber()
+{
+    Editor editor;
+    frmDocument *before = editor.active();
+    editor.dialog->setFileName(QStringLiteral("left from before"));
+    editor.dialog->answer(QString());
+    editor.window->mnuFileOpen_Click();
+    QCOMPARE(editor.dialog->startNames, QStringList({QString()}));
+    QCOMPARE(editor.titles(), QStringList({QStringLiteral("Documento1")}));
+    QCOMPARE(editor.active(), before);
+    QVERIFY(before->isVisible());
+    QCOMPARE(editor.window->documentCounter().value(), 1);
+    editor.window->mnuFileNew_Click();
+    QCOMPARE(editor.active()->Caption(), QStringLiteral("Documento2"));
+    QVERIFY(editor.messages->messages.isEmpty());
+}
+
+void TestFileCommands::openedFilesConsumeNumbers()
+{
+    put(path(QStringLiteral("a.txt")), "a");
+    put(path(QStringLiteral("b.txt")), "b");
+    Editor editor;
+    editor.open(path(QStringLiteral("a.txt")));
+    editor.open(path(QStringLiteral("b.txt")));
+    editor.window->mnuFileNew_Click();
+    QCOMPARE(editor.titles(), QStringList({QStringLiteral("Documento1"), path(QStringLiteral("a.txt")),
+                                           path(QStringLiteral("b.txt")),
+                                           QStringLiteral("Documento4")}));
+}
+
+void TestFileCommands::saveOfNeverSavedDocumentGoesToCurrentFolder()
+{
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir_->path()));
+    put(path(QStringLiteral("Documento3")), "old contents that are longer");
+    Editor editor;
+    editor.window->mnuFileNew_Click();
+    editor.window->mnuFileNew_Click();
+    editor.active()->ActiveControl().setText(QStringLiteral("riga\r\nfine"));
+    editor.window->mnuFileSave_Click();
+    const QByteArray saved = contents(path(QStringLiteral("Documento3")));
+    QDir::setCurrent(previous);
+    QCOMPARE(saved, QByteArray("riga\r\nfine"));
+    QCOMPARE(editor.active()->Caption(), QStringLiteral("Documento3"));
+    QVERIFY(editor.messages->messages.isEmpty());
+}
+
+void TestFileCommands::saveAsThenSave()
+{
+    const QString original = path(QStringLiteral("original.txt"));
+    const QString copy = path(QStringLiteral("copy.txt"));
+    put(original, "prima\r\n");
+    Editor editor;
+    frmDocument *document = editor.open(original);
+    document->ActiveControl().setText(QStringLiteral("seconda\r\n"));
+    editor.saveAs(copy);
+    QCOMPARE(contents(copy), QByteArray("seconda\r\n"));
+    QCOMPARE(contents(original), QByteArray("prima\r\n"));
+    QCOMPARE(document->Caption(), original);
+
+    document->ActiveControl().setText(QStringLiteral("terza"));
+    editor.window->mnuFileSave_Click();
+    QCOMPARE(contents(original), QByteArray("terza"));
+    QCOMPARE(contents(copy), QByteArray("seconda\r\n"));
+}
+
+void TestFileCommands::cancelledSaveAsAfterOpenWritesNothing()
+{
+    const QString name = path(QStringLiteral("kept.txt"));
+    put(name, "kept\r\n");
+    Editor editor;
+    editor.open(name)->ActiveControl().setText(QStringLiteral("changed"));
+    editor.dialog->answer(QString());
+    editor.window->mnuFileSaveAs_Click();
+    // The dialog started empty, not with the path the Open left in it.
+    QCOMPARE(editor.dialog->shown, QStringList({QStringLiteral("open"), QStringLiteral("save")}));
+    QCOMPARE(editor.dialog->startNames.last(), QString());
+    QCOMPARE(contents(name), QByteArray("kept\r\n"));
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList({QStringLiteral("kept.txt")}));
+}
+
+void TestFileCommands::commandsWithoutDocumentDoNothing()
+{
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir_->path()));
+    Editor editor;
+    editor.closeAll();
+    QCOMPARE(editor.active(), nullptr);
+    editor.window->mnuFileClose_Click();
+    editor.window->mnuFileSave_Click();
+    editor.window->mnuFileSaveAs_Click();
+    editor.dialog->answer(QString());
+    editor.window->mnuFileOpen_Click();
+    const QStringList files = QDir(dir_->path()).entryList(QDir::Files);
+    QDir::setCurrent(previous);
+    QVERIFY2(files.isEmpty(), qPrintable(files.join(u' ')));
+    QCOMPARE(editor.dialog->shown, QStringList({QStringLiteral("open")}));
+    QVERIFY(editor.messages->messages.isEmpty());
+    QCOMPARE(editor.active(), nullptr);
+
+    // Open still works with no document open.
+    put(path(QStringLiteral("there.txt")), "x");
+    QCOMPARE(textOf(editor.open(path(QStringLiteral("there.txt")))), QStringLiteral("x\r\n"));
+}
+
+void TestFileCommands::toolbarRunsOpenAndSave()
+{
+    const QString name = path(QStringLiteral("toolbar.txt"));
+    put(name, "dalla barra");
+    Editor editor;
+    QAction *open = editor.toolbarButton(QStringLiteral("Open"));
+    QAction *save = editor.toolbarButton(QStringLiteral("Save"));
+    QVERIFY(open && save);
+    editor.dialog->answer(name);
+    open->trigger();
+    QCOMPARE(editor.active()->Caption(), name);
+    editor.active()->ActiveControl().setText(QStringLiteral("salvato"));
+    save->trigger();
+    QCOMPARE(contents(name), QByteArray("salvato"));
+}
+
+// Nothing is locked between commands: each window's Save replaces the file
+// with its own text.
+void TestFileCommands::sameFileInTwoWindows()
+{
+    const QString name = path(QStringLiteral("shared.txt"));
+    put(name, "comune\r\n");
+    Editor editor;
+    frmDocument *first = editor.open(name);
+    frmDocument *second = editor.open(name);
+    QVERIFY(first != second);
+    first->ActiveControl().setText(QStringLiteral("primo"));
+    second->ActiveControl().setText(QStringLiteral("secondo"));
+    editor.window->mnuFileSave_Click();
+    QCOMPARE(contents(name), QByteArray("secondo"));
+    editor.activate(first);
+    editor.window->mnuFileSave_Click();
+    QCOMPARE(contents(name), QByteArray("primo"));
+    QCOMPARE(textOf(editor.open(name)), QStringLiteral("primo\r\n"));
+}
+
+void TestFileCommands::randomFilesSurviveOpenAndSave()
+{
+    Editor editor;
+    QRandomGenerator random(99);
+    const QString name = path(QStringLiteral("random.txt"));
+    for (int round = 0; round < 300; ++round) {
+        const QByteArray file = randomFile(random);
+        QFile::remove(name);
+        put(name, file);
+        editor.open(name);
+        editor.window->mnuFileSave_Click();
+        QCOMPARE(contents(name), normalised(file));
+        editor.window->mnuFileClose_Click();
+    }
+    QVERIFY(editor.messages->messages.isEmpty());
+}
+
+void TestFileCommands::failedOpenClosesItsWindow_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("missing file") << QStringLiteral("missing.txt");
+    QTest::newRow("folder") << QStringLiteral("folder");
+    QTest::newRow("read error after opening") << QStringLiteral("/proc/self/mem");
+}
+
+// The window of a file that cannot be read goes away again, so that no Save
+// can write an empty text over the file; its number stays used.
+void TestFileCommands::failedOpenClosesItsWindow()
+{
+    QFETCH(QString, file);
+    QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("folder")));
+    const QString name = file.startsWith(u'/') ? file : path(file);
+    Editor editor;
+    frmDocument *before = editor.active();
+    editor.open(name);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(editor.titles(), QStringList({QStringLiteral("Documento1")}));
+    QCOMPARE(editor.active(), before);
+    QCOMPARE(editor.messages->messages.size(), 1);
+    const QStringList lines = editor.messages->messages.first().split(u'\n');
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], cannotOpen(name));
+    QVERIFY(!lines[1].isEmpty() && lines[1] != u"Unknown error");
+    editor.window->mnuFileNew_Click();
+    QCOMPARE(editor.active()->Caption(), QStringLiteral("Documento3"));
+}
+
+void TestFileCommands::failedSaveKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("throughSave");
+
+    QTest::newRow("missing folder") << QStringLiteral("missing/new.txt") << false;
+    QTest::newRow("folder chosen as file") << QStringLiteral("folder") << false;
+    QTest::newRow("folder in the title") << QStringLiteral("folder") << true;
+    QTest::newRow("file where a folder should be") << QStringLiteral("plain.txt/new.txt") << false;
+    QTest::newRow("non-empty folder in the title") << QStringLiteral("full") << true;
+}
+
+void TestFileCommands::failedSaveKeepsTheOldFile()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, throughSave);
+    QDir folder(dir_->path());
+    QVERIFY(folder.mkdir(QStringLiteral("folder")));
+    QVERIFY(folder.mkdir(QStringLiteral("full")));
+    put(path(QStringLiteral("full/inside.txt")), "inside");
+    put(path(QStringLiteral("plain.txt")), "plain");
+    const QString name = path(target);
+    Editor editor;
+    editor.active()->ActiveControl().setText(QStringLiteral("testo"));
+    if (throughSave) {
+        editor.active()->setCaption(name);
+        editor.window->mnuFileSave_Click();
+    } else {
+        editor.saveAs(name);
+    }
+    QCOMPARE(editor.messages->messages.size(), 1);
+    const QStringList lines = editor.messages->messages.first().split(u'\n');
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], cannotSave(name));
+    QVERIFY(!lines[1].isEmpty() && lines[1] != u"Unknown error");
+    QCOMPARE(contents(path(QStringLiteral("plain.txt"))), QByteArray("plain"));
+    QCOMPARE(contents(path(QStringLiteral("full/inside.txt"))), QByteArray("inside"));
+    QCOMPARE(folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList({QStringLiteral("folder"), QStringLiteral("full"),
+                          QStringLiteral("plain.txt")}));
+    QVERIFY(QDir(path(QStringLiteral("folder"))).isEmpty());
+}
+
+void TestFileCommands::unrepresentableTextIsNotSaved()
+{
+    const QString name = path(QStringLiteral("kept.txt"));
+    put(name, "kept");
+    Editor editor;
+    frmDocument *document = editor.open(name);
+    document->ActiveControl().setText(QStringLiteral("a") + QChar(0xd800) + QStringLiteral("b"));
+    editor.window->mnuFileSave_Click();
+    editor.saveAs(path(QStringLiteral("other.txt")));
+    QCOMPARE(editor.messages->messages, QStringList({Unrepresentable, Unrepresentable}));
+    QCOMPARE(contents(name), QByteArray("kept"));
+    QVERIFY(!QFile::exists(path(QStringLiteral("other.txt"))));
+}
+
+void TestFileCommands::failedSaveInChildKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("disk full") << QStringLiteral("size-limit") << QStringLiteral("too large");
+    QTest::newRow("read-only folder")
+        << QStringLiteral("read-only-folder") << QStringLiteral("not writable|read-only");
+    QTest::newRow("target that cannot be replaced")
+        << QStringLiteral("mounted-file") << QStringLiteral("busy");
+}
+
+// Failures that root cannot get around, made in a child process so that
+// the limits and mounts stay there.
+void TestFileCommands::failedSaveInChildKeepsTheOldFile()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, reason);
+    QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("sub")));
+    const QString target = path(QStringLiteral("sub/target.txt"));
+    put(target, "old contents\r\n");
+
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--save-child"), mode, target});
+    QVERIFY(child.waitForFinished(120000));
+    if (child.exitStatus() == QProcess::NormalExit && child.exitCode() == 77)
+        QSKIP("This machine does not allow the set-up for this failure.");
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+    const QString output = QString::fromUtf8(child.readAllStandardOutput());
+    const QStringList messages = output.split(QStringLiteral("\n---\n"), Qt::SkipEmptyParts);
+    QCOMPARE(messages.size(), 1);
+    const QStringList lines = messages.first().split(u'\n');
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], cannotSave(target));
+    QVERIFY2(lines[1].contains(QRegularExpression(reason, QRegularExpression::CaseInsensitiveOption)),
+             qPrintable(lines[1]));
+    QCOMPARE(contents(target), QByteArray("old contents\r\n"));
+    QCOMPARE(QDir(path(QStringLiteral("sub"))).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("target.txt")}));
+}
+
+// While a file loads, the window gets to paint between pieces; a command
+// that arrives then (it cannot come from the user, whose input waits) must
+// neither save the half-loaded text over the file nor close the window.
+void TestFileCommands::commandsWaitWhileAFileLoads()
+{
+    const QString name = path(QStringLiteral("slow.txt"));
+    QByteArray file;
+    for (int i = 0; i < 200; ++i)
+        file += "riga " + QByteArray::number(i) + "\r\n";
+    put(name, file);
+    PlainHost host;
+    FakeFileDialog dialog;
+    FakeMessageBox messages;
+    FileCommands commands(host, dialog, messages);
+    commands.loader().setPieceSize(100);
+    int progressCalls = 0;
+    host.onProgress = [&](int percent) {
+        if (percent < 0)
+            return;
+        ++progressCalls;
+        commands.Save();
+        commands.Close();
+        dialog.answer(name);
+        commands.Open();
+        commands.SaveAs();
+    };
+    dialog.answer(name);
+    commands.Open();
+    QVERIFY(progressCalls > 1);
+    QCOMPARE(host.documents.size(), 1);
+    QCOMPARE(host.documents.first()->Caption(), name);
+    QVERIFY(host.documents.first()->isVisible());
+    QCOMPARE(textOf(host.documents.first()), QString::fromLatin1(file));
+    QCOMPARE(contents(name), file);
+    QVERIFY(messages.messages.isEmpty());
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc == 4 && qstrcmp(argv[1], "--save-child") == 0)
+        return saveInChild(argc, argv);
+    QTEST_MAIN_SETUP()
+    TestFileCommands test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_filecommands.moc"
