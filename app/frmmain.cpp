@@ -371,7 +371,8 @@ void frmMain::refreshWindowList()
         QString caption = subWindow->windowTitle();
         caption.replace(u'&', QStringLiteral("&&"));
         QAction *entry = mnuWindow->addAction(caption);
-        entry->setCheckable(true);
+        // Only the active window carries a mark; the others show none.
+        entry->setCheckable(subWindow == current);
         entry->setChecked(subWindow == current);
         connect(entry, &QAction::triggered, this, [this, subWindow = QPointer(subWindow)] {
             if (subWindow)
