@@ -1,0 +1,675 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the vidizizor binary.
+
+The real program runs under a private X server with openbox, is driven only
+from the keyboard with xdotool, and is checked from outside: files on disk
+byte for byte, the X clipboard through xclip, the PDF that a private CUPS
+server's default printer writes, the pixels on the screen, and whether the
+process is still running. Each step leaves a screenshot in the artifacts
+folder.
+
+    run_e2e.py --binary build/debug/vidizizor --artifacts build/debug/e2e
+"""
+
+import argparse
+import datetime
+import os
+import re
+import shutil
+import signal
+import sys
+import time
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from e2elib import (  # noqa: E402
+    MESSAGE_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH, App, Clipboard, Desktop, Failure,
+    PrivateCups, Processes, Unavailable, make_work_dir, poll, read_file, runs, snapshot_tree,
+    wait_for_file)
+
+OPEN_DIALOG = "Apri"
+SAVE_DIALOG = "Salva come"
+WHITE = b"\xff\xff\xff"
+
+CASES = []
+
+
+def case(ident, description, rows=None, printer=False):
+    """Registers a case; with `rows`, the case runs once per (row name, data)."""
+    def register(function):
+        CASES.append((ident, description, function, rows, printer))
+        return function
+    return register
+
+
+class Context:
+    """What a case works with: its own working folder, its screenshots, the
+    shared desktop, clipboard and printer, and the programs it starts."""
+
+    def __init__(self, session, slug):
+        self.session = session
+        self.dir = os.path.join(session.work_dir, "cases", slug)
+        self.shots = os.path.join(session.artifacts, slug)
+        os.makedirs(self.dir)
+        shutil.rmtree(self.shots, ignore_errors=True)
+        os.makedirs(self.shots)
+        self.step = 0
+        self.apps = []
+        self.problems = []
+        self.desktop = session.desktop
+        self.clipboard = session.clipboard
+        self.cups = session.cups
+
+    def path(self, *parts):
+        return os.path.join(self.dir, *parts)
+
+    def write(self, relative, data):
+        path = self.path(relative)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def start_app(self, env_extra=None):
+        app = App(self.session.binary, self.desktop, self.session.processes, self.dir, env_extra)
+        self.apps.append(app)
+        app.start()
+        self.shot("started")
+        return app
+
+    def shot(self, label):
+        self.step += 1
+        path = os.path.join(self.shots, f"{self.step:02d}-{label}.png")
+        try:
+            self.desktop.screenshot(path)
+        except Failure as error:
+            self.problems.append(f"screenshot {label}: {error}")
+        return path
+
+    def check(self, condition, message):
+        """A check whose failure does not stop the case."""
+        if not condition:
+            self.problems.append(message)
+        return condition
+
+    def files(self):
+        return sorted(os.listdir(self.dir))
+
+    def finish(self):
+        for app in self.apps:
+            app.stop()
+        self.clipboard.release()
+
+
+# Start-up, New, Close, Save of a new document
+
+
+@case("startup", "starts centred with Documento1; New numbers documents; Close never frees a number")
+def startup_and_numbering(t):
+    app = t.start_app()
+    dx, dy, frame = app.screen_centre_offset()
+    t.check(abs(dx) <= 1.5 and abs(dy) <= 1.5,
+            f"the main window with its frame at {frame} is not centred on the "
+            f"{SCREEN_WIDTH}x{SCREEN_HEIGHT} screen: off by {dx:+g}, {dy:+g} pixels")
+
+    # Save of a document that never had a file writes DocumentoN in the
+    # working folder, which shows from outside which document is active.
+    app.type("uno\ndue")
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento1"), b"uno\r\ndue")
+    app.key("ctrl+n")
+    app.type("secondo")
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento2"), b"secondo")
+    app.key("ctrl+n", "ctrl+s")
+    wait_for_file(t.path("Documento3"), b"")
+    t.shot("three-documents")
+
+    app.menu("f", "c")  # Chiudi: Documento3
+    app.key("ctrl+n")
+    app.type("quattro")
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento4"), b"quattro")
+    for _ in range(3):
+        app.menu("f", "c")
+    t.shot("all-closed")
+    app.key("ctrl+n")
+    app.type("cinque")
+    app.menu("f", "s")  # Salva, from the menu this time
+    wait_for_file(t.path("Documento5"), b"cinque")
+    t.shot("documento5")
+    t.check(t.files() == [f"Documento{n}" for n in range(1, 6)],
+            f"unexpected files in the working folder: {t.files()}")
+    t.check(read_file(t.path("Documento1")) == b"uno\r\ndue",
+            "closing the windows changed a saved file")
+
+
+# Open, Save As and the text file format
+
+
+FORMAT_ROWS = [
+    # (row, file content, content after Open and Save As)
+    ("crlf_lines", b"prima\r\nseconda\r\n", b"prima\r\nseconda\r\n"),
+    ("cr_only", b"prima\rseconda\r", b"prima\r\nseconda\r\n"),
+    ("lf_only", b"prima\nseconda\n", b"prima\nseconda\n\r\n"),
+    ("no_final_line_end", b"prima\r\nseconda", b"prima\r\nseconda\r\n"),
+    ("mixed_line_ends", b"a\r\nb\rc\nd", b"a\r\nb\r\nc\nd\r\n"),
+    ("empty_last_lines_kept", b"a\r\n\r\n\r\n", b"a\r\n\r\n\r\n"),
+    ("not_utf8", b"caf\xe9 \xe0 l\xe0\r\n\xff\xfe\x80\x81 \xc3\r\n",
+     b"caf\xe9 \xe0 l\xe0\r\n\xff\xfe\x80\x81 \xc3\r\n"),
+    ("bom_nul_and_unicode", b"\xef\xbb\xbfciao\x00mondo \xc3\xa8 \xe2\x80\xa8 \xc2\xa0\r\n",
+     b"\xef\xbb\xbfciao\x00mondo \xc3\xa8 \xe2\x80\xa8 \xc2\xa0\r\n"),
+    ("empty", b"", b""),
+]
+
+
+@case("open_save_as", "Open then Save As writes the file back", rows=FORMAT_ROWS)
+def open_then_save_as(t, content, expected):
+    source = t.write(os.path.join("cartella con spazi", "originale.txt"), content)
+    copy = t.path("copie", "copia salvata.txt")
+    os.makedirs(os.path.dirname(copy))
+    app = t.start_app()
+    app.key("ctrl+o")
+    app.file_dialog(source, OPEN_DIALOG)
+    app.wait_main_active()
+    t.shot("opened")
+    app.menu("f", "v")  # Salva con nome...
+    app.file_dialog(copy, SAVE_DIALOG)
+    app.wait_main_active()
+    wait_for_file(copy, expected)
+    t.shot("saved-as")
+    t.check(read_file(source) == content, "Open or Save As changed the file that was opened")
+
+
+@case("save_as_then_save", "Save As keeps the title: a later Save goes to the opened file; Open uses a number")
+def save_as_then_save(t):
+    source = t.write("lettera.txt", b"a\r\nb\r\n")
+    copy = t.path("copia.txt")
+    app = t.start_app()
+    app.key("ctrl+o")
+    app.file_dialog(source, OPEN_DIALOG)
+    app.wait_main_active()
+    app.menu("f", "v")
+    app.file_dialog(copy, SAVE_DIALOG)
+    app.wait_main_active()
+    wait_for_file(copy, b"a\r\nb\r\n")
+    app.key("ctrl+End")
+    app.type("c")
+    app.key("ctrl+s")
+    wait_for_file(source, b"a\r\nb\r\nc")
+    t.check(read_file(copy) == b"a\r\nb\r\n", "Save changed the Save As copy")
+    # Documento1 at start, Documento2 taken by Open: New gives Documento3.
+    app.key("ctrl+n", "ctrl+s")
+    wait_for_file(t.path("Documento3"), b"")
+    t.shot("after-save")
+    t.check(t.files() == ["Documento3", "copia.txt", "lettera.txt"],
+            f"unexpected files in the working folder: {t.files()}")
+
+
+@case("cancelled_dialogs", "cancelled Open and Save As change nothing and use no number")
+def cancelled_dialogs(t):
+    app = t.start_app()
+    app.type("x")
+    app.key("ctrl+o")
+    app.wait_dialog()
+    t.shot("open-dialog")
+    app.key("Escape")
+    app.wait_main_active()
+    app.type("y")  # the focus is back in the same document
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento1"), b"xy")
+    app.menu("f", "v")
+    app.wait_dialog()
+    t.shot("save-dialog")
+    app.key("Escape")
+    app.wait_main_active()
+    app.key("ctrl+n", "ctrl+s")
+    wait_for_file(t.path("Documento2"), b"")
+    t.check(t.files() == ["Documento1", "Documento2"],
+            f"unexpected files in the working folder: {t.files()}")
+
+
+@case("failed_saves", "a failed save shows its message, touches nothing and loses no text")
+def failed_saves(t):
+    # A folder where Save wants to write the file Documento1.
+    kept = t.write(os.path.join("Documento1", "dentro.txt"), b"resta")
+    app = t.start_app()
+    app.type("testo prezioso")
+    app.key("ctrl+s")
+    _, title = app.wait_dialog()
+    t.check(title == MESSAGE_TITLE, f"the message box is titled {title!r}")
+    t.shot("save-refused")
+    app.key("Return")
+    app.wait_main_active()
+    t.check(os.path.isdir(t.path("Documento1")) and read_file(kept) == b"resta",
+            "the failed Save changed what was at its path")
+
+    app.menu("f", "v")
+    app.file_dialog(t.path("manca", "x.txt"), SAVE_DIALOG)
+    _, title = app.wait_dialog()
+    t.check(title == MESSAGE_TITLE, f"the message box is titled {title!r}")
+    t.shot("save-as-refused")
+    app.key("Return")
+    app.wait_main_active()
+    t.check(not os.path.exists(t.path("manca")), "the failed Save As created its folder")
+
+    app.menu("f", "v")
+    app.file_dialog(t.path("salvato.txt"), SAVE_DIALOG)
+    app.wait_main_active()
+    wait_for_file(t.path("salvato.txt"), b"testo prezioso")
+
+
+# Edit commands and the clipboard
+
+
+@case("clipboard", "Select All and Copy put the text with CR LF on the X clipboard; Cut; Paste from xclip")
+def clipboard_exchange(t):
+    app = t.start_app()
+    app.type("uno\ndue\n")
+    app.menu("m", "s")  # Seleziona Tutto
+    app.key("ctrl+c")
+    t.clipboard.wait_for(b"uno\r\ndue\r\n")
+    t.shot("copied")
+
+    t.clipboard.write(b"sovrascritto")
+    app.menu("m", "c")  # Copia, from the menu: the selection is still all
+    t.clipboard.wait_for(b"uno\r\ndue\r\n")
+
+    app.key("ctrl+x")
+    t.clipboard.wait_for(b"uno\r\ndue\r\n")
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento1"), b"")
+
+    t.clipboard.write("fuori da xclip\r\nseconda è qui".encode())
+    app.key("ctrl+n", "ctrl+v")
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento2"), "fuori da xclip\r\nseconda è qui".encode())
+    t.shot("pasted")
+
+    # Copy with nothing selected empties the clipboard's text.
+    t.clipboard.write(b"qualcosa")
+    app.key("ctrl+End", "ctrl+c")
+    t.clipboard.wait_for(b"")
+
+
+PASTE_ROWS = [
+    # (row, text typed, keys before Paste, clipboard text, saved after Paste and "Z")
+    ("caret_after_insert", "ab", ["Left"], b"XY", b"aXYZb"),
+    ("selection_replaced", "abcdefgh", ["Left"] * 4 + ["shift+Left"] * 2, b"123",
+     b"ab123Zefgh"),
+    ("across_lines", "uno\ndue", ["Up", "End"], b"-\r\n+", b"uno-\r\n+Z\r\ndue"),
+    ("lone_lf_kept", "", [], b"a\nb", b"a\nbZ"),
+    ("empty_clipboard_removes_selection", "abcd", ["Left", "shift+Left"], b"", b"abZd"),
+]
+
+
+@case("paste", "Paste replaces the selection and leaves the caret after the pasted text", rows=PASTE_ROWS)
+def paste(t, typed, keys, clip, expected):
+    app = t.start_app()
+    if typed:
+        app.type(typed)
+    if keys:
+        app.key(*keys)
+    t.clipboard.write(clip)
+    app.key("ctrl+v")
+    app.type("Z")
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento1"), expected)
+    t.shot("pasted")
+
+
+TIME_DATE_ROWS = [
+    # (row, text typed, keys before, use the menu, expected shape around s)
+    ("f5_at_caret", "[]", ["Left"], False, (b"[", b"|]")),
+    ("menu_over_selection", "vecchio testo", ["shift+Home"], True, (b"", b"|")),
+]
+
+
+@case("time_date", "Ora/Data inserts the time, one blank and the date, caret after it", rows=TIME_DATE_ROWS)
+def time_and_date(t, typed, keys, use_menu, shape):
+    app = t.start_app()
+    app.type(typed)
+    app.key(*keys)
+    before = datetime.datetime.now()
+    if use_menu:
+        app.menu("m", "d")
+    else:
+        app.key("F5")
+    app.type("|")
+    app.key("ctrl+s")
+    saved = poll(lambda: read_file(t.path("Documento1")), 15, "Documento1 to be saved")
+    after = datetime.datetime.now()
+    t.shot("inserted")
+    prefix, suffix = shape
+    if not (saved.startswith(prefix) and saved.endswith(suffix)):
+        raise Failure(f"saved {saved!r}: the time and date did not go where the caret was")
+    inserted = saved[len(prefix):len(saved) - len(suffix)].decode(errors="replace")
+    match = re.fullmatch(r"(\d{1,2})[:.](\d{2})[:.](\d{2}) (\S.*\S|\S)", inserted)
+    if not match or "\r" in inserted or "\n" in inserted:
+        raise Failure(f"inserted {inserted!r}: not the time with seconds, one blank and a date")
+    clock = datetime.datetime.combine(before.date(), datetime.time(*map(int, match.groups()[:3])))
+    t.check(any(abs((clock + datetime.timedelta(days=d) - moment).total_seconds()) < 120
+                for d in (-1, 0, 1) for moment in (before, after)),
+            f"inserted time {match.group(0)!r} is not the current time ({before:%H:%M:%S})")
+    date = match.group(4)
+    days = {before.date(), after.date()}
+    t.check(any(re.search(rf"(^|\D)0?{day.day}(\D|$)", date)
+                and (str(day.year) in date or f"{day.year % 100:02d}" in date) for day in days),
+            f"inserted date {date!r} does not show today's day and year")
+
+
+# View and Window menus: measured on the screen
+
+
+def grab_when(app, predicate, what, timeout=10):
+    """Grabs the main window until the picture satisfies `predicate`."""
+    pictures = []
+
+    def satisfied():
+        pictures[:] = [app.desktop.grab(app.main_window)]
+        return predicate(pictures[0])
+
+    try:
+        poll(satisfied, timeout, what, interval=0.1)
+    except Failure:
+        raise Failure(f"timed out waiting for {what}")
+    return pictures[0]
+
+
+@case("view", "Visualizza hides and shows the toolbar and the status bar; the document area follows")
+def view_toggles(t):
+    app = t.start_app()
+    app.menu("f", "c")  # an empty document area is all one colour
+    empty = grab_when(app, lambda p: p.band(p.most_common_colour()), "the empty document area")
+    background = empty.most_common_colour()
+    top, bottom = empty.band(background)
+    t.shot("empty-area")
+    last_row = empty.height - 1
+
+    app.menu("v", "s")  # Barra degli strumenti: hide
+    hidden = grab_when(app, lambda p: (p.band(background) or (top, 0))[0] < top,
+                       "the document area to grow upwards")
+    t.shot("toolbar-hidden")
+    t.check(hidden.band(background)[1] == bottom, "hiding the toolbar moved the area's foot")
+
+    app.menu("v", "b")  # Barra di stato: hide
+    both = grab_when(app, lambda p: (p.band(background) or (0, 0))[1] > bottom,
+                     "the document area to grow downwards")
+    t.shot("both-hidden")
+    t.check(both.band(background)[1] >= last_row - 2,
+            f"with the status bar hidden the area ends at row {both.band(background)[1]} "
+            f"of {last_row}")
+    t.check(both.band(background)[0] == hidden.band(background)[0],
+            "hiding the status bar moved the area's top")
+
+    app.menu("v", "s")  # show the toolbar again
+    grab_when(app, lambda p: (p.band(background) or (0, 0))[0] == top,
+              "the toolbar to take its place back")
+    app.menu("v", "b")  # show the status bar again
+    grab_when(app, lambda p: p.band(background) == (top, bottom),
+              "the status bar to take its place back")
+    t.shot("both-shown")
+
+
+@case("windows", "Finestra tiles and cascades three documents and its list activates a document")
+def window_arrangements(t):
+    app = t.start_app()
+    app.menu("f", "c")
+    empty = grab_when(app, lambda p: p.band(p.most_common_colour()), "the empty document area")
+    background = empty.most_common_colour()
+    top, bottom = empty.band(background)
+    middle_row = (top + bottom) // 2
+    middle_column = empty.width // 2
+
+    texts = ["Prima finestra\nuno", "Seconda finestra\ndue", "Terza finestra\ntre"]
+    for text in texts:
+        app.key("ctrl+n")
+        app.type(text)
+
+    def white_runs_across(p):
+        return runs(p.row(middle_row), WHITE, 20)
+
+    def white_runs_down(p):
+        return runs(p.column(middle_column, top, bottom + 1), WHITE, 20)
+
+    def three_even(lengths):
+        return len(lengths) == 3 and max(lengths) - min(lengths) <= max(lengths) // 5
+
+    app.menu("n", "v")  # Affianca verticalmente: side by side
+    side = grab_when(app, lambda p: three_even(white_runs_across(p)),
+                     "three documents side by side")
+    t.check(len(white_runs_down(side)) == 1, "side by side, the documents are also stacked")
+    area = (bottom - top + 1) * empty.width
+    uncovered = side.count(background, top, bottom)
+    t.check(uncovered < area // 50,
+            f"tiled side by side, the documents leave {uncovered} of {area} pixels uncovered")
+    t.shot("tiled-vertically")
+
+    # The picture for the README: three documents tiled, a menu open.
+    app.open_menu("n")
+    x, y, w, h = app.desktop.frame_geometry(app.main_window)
+    t.shot("window-menu-open")
+    readme = os.path.join(t.session.artifacts, "readme-screenshot.png")
+    app.desktop.crop_screenshot(readme, x, y, w, h)
+    # The list below the fixed items: Documento2, Documento3, Documento4.
+    app.desktop.xdotool("key", "--delay", "40", "Down", "Down", "Down", "Down", "Return")
+    poll(lambda: not app.desktop.popups(app.pid), 10, "the menu to close")
+    app.type("!")
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento2"), b"Prima finestra\r\nuno!")
+
+    app.menu("n", "o")  # Affianca orizzontalmente: one above another
+    stacked = grab_when(app, lambda p: three_even(white_runs_down(p)),
+                        "three documents one above another")
+    t.check(len(white_runs_across(stacked)) == 1,
+            "one above another, the documents are also side by side")
+    t.shot("tiled-horizontally")
+
+    app.menu("n", "s")  # Sovrapponi
+    grab_when(app, lambda p: p.count(background, top, bottom) > area // 10,
+              "the cascade to uncover the area")
+    t.shot("cascaded")
+    if t.session.docs_screenshot:
+        shutil.copyfile(readme, t.session.docs_screenshot)
+
+
+# Ending the program
+
+
+@case("exit_menu", "Esci ends the program at once, saving nothing")
+def exit_from_menu(t):
+    app = t.start_app()
+    app.type("non salvato")
+    app.key("ctrl+n")
+    app.type("nemmeno questo")
+    app.menu("f", "e")
+    status = app.wait_exit()
+    t.check(status == 0, f"the program ended with status {status}")
+    t.check(t.files() == [], f"Esci wrote files: {t.files()}")
+
+
+@case("close_main_window", "closing the main window ends the program, saving nothing")
+def close_main_window(t):
+    app = t.start_app()
+    app.type("non salvato")
+    app.key("ctrl+n")
+    app.key("alt+F4")  # the window manager's close command
+    status = app.wait_exit()
+    t.check(status == 0, f"the program ended with status {status}")
+    t.check(t.files() == [], f"closing the window wrote files: {t.files()}")
+
+
+# Printing
+
+
+def printed_lines(text):
+    return [line.strip() for line in text.replace("\f", "\n").splitlines() if line.strip()]
+
+
+@case("print", "Stampa prints the whole text on the default printer and leaves the document", printer=True)
+def print_document(t):
+    cups = t.cups
+    app = t.start_app({"CUPS_SERVER": cups.socket})
+    app.type("prima riga\nseconda riga")
+    app.key("shift+Home")  # a selection: the whole text is printed anyway
+    known = cups.completed_jobs()
+    cups.forget_output()
+    app.key("ctrl+p")
+    text = cups.wait_for_job_after(known)
+    t.shot("printed")
+    lines = printed_lines(text)
+    t.check(lines == ["prima riga", "seconda riga"],
+            f"the printout reads {lines!r}: expected the two lines and nothing else")
+
+    # The selection survived: typing replaces it.
+    app.type("X")
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento1"), b"prima riga\r\nX")
+
+    known = cups.completed_jobs()
+    cups.forget_output()
+    app.menu("f", "t")  # Stampa...
+    lines = printed_lines(cups.wait_for_job_after(known))
+    t.check(lines == ["prima riga", "X"], f"the second printout reads {lines!r}")
+
+
+@case("print_no_printer", "with no default printer Stampa shows its message and the program goes on")
+def print_without_printer(t):
+    app = t.start_app({"CUPS_SERVER": t.path("nessun-server.sock")})
+    app.type("resta")
+    app.key("ctrl+p")
+    _, title = app.wait_dialog()
+    t.check(title == MESSAGE_TITLE, f"the message box is titled {title!r}")
+    t.shot("no-printer")
+    app.key("Return")
+    app.wait_main_active()
+    app.type("!")
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento1"), b"resta!")
+    t.check(app.running(), "the program ended")
+
+
+# Runner
+
+
+class Session:
+    def __init__(self, args):
+        self.binary = os.path.abspath(args.binary)
+        self.artifacts = os.path.abspath(args.artifacts)
+        self.docs_screenshot = args.docs_screenshot
+        self.work_dir = make_work_dir()
+        # Screenshots of an earlier full run go, but only from a folder that
+        # this script made (it carries a marker file).
+        marker = os.path.join(self.artifacts, ".vidizizor-e2e")
+        if not args.only and os.path.exists(marker):
+            shutil.rmtree(self.artifacts, ignore_errors=True)
+        os.makedirs(self.artifacts, exist_ok=True)
+        open(marker, "w").close()
+        self.processes = Processes(os.path.join(self.work_dir, "logs"))
+        self.desktop = Desktop(self.processes, self.work_dir)
+        self.clipboard = Clipboard(self.desktop, self.processes)
+        self.cups = None
+        self.cups_problem = None
+
+
+def cups_state():
+    """The machine's own CUPS configuration, to prove it is left alone."""
+    return {path: snapshot_tree(path)
+            for path in ("/etc/cups", os.path.expanduser("~/.cups"))}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--only", help="run only the cases whose name matches this pattern")
+    parser.add_argument("--docs-screenshot",
+                        help="also copy the README screenshot to this path")
+    args = parser.parse_args()
+
+    # A termination request still runs the clean-up below.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+
+    if not os.access(args.binary, os.X_OK):
+        print(f"not an executable: {args.binary}")
+        return 2
+
+    session = Session(args)
+    passed, failed, skipped = [], [], []
+    cups_before = cups_state()
+    started = time.monotonic()
+    try:
+        session.desktop.start()
+        print(f"display {session.desktop.display}, work folder {session.work_dir}", flush=True)
+        if any(printer for *_, printer in CASES):
+            try:
+                cups = PrivateCups(session.processes, session.work_dir)
+                cups.start(session.desktop.env)
+                session.cups = cups
+            except (Unavailable, Failure) as error:
+                session.cups_problem = str(error)
+
+        for ident, description, function, rows, printer in CASES:
+            for row in rows or [None]:
+                slug = f"{ident}-{row[0]}" if row else ident
+                full = f"{slug}: {description}"
+                if args.only and not re.search(args.only, full):
+                    continue
+                if printer and session.cups is None:
+                    print(f"SKIP {full}: no printer ({session.cups_problem})", flush=True)
+                    skipped.append(full)
+                    continue
+                t = Context(session, slug)
+                t0 = time.monotonic()
+                error = None
+                try:
+                    function(t, *row[1:]) if row else function(t)
+                except Failure as failure:
+                    error = str(failure)
+                except Exception:  # a fault of the harness itself
+                    error = traceback.format_exc()
+                if error is not None or t.problems:
+                    t.shot("failure")
+                finally_problems = ([error] if error else []) + t.problems
+                logs = "\n".join(app.log() for app in t.apps if app.log())
+                t.finish()
+                took = time.monotonic() - t0
+                if finally_problems:
+                    failed.append(full)
+                    print(f"FAIL {full} ({took:.1f} s)", flush=True)
+                    for problem in finally_problems:
+                        print("     " + problem.replace("\n", "\n     "))
+                    if logs:
+                        print("     program output:\n       " + logs.replace("\n", "\n       "))
+                else:
+                    passed.append(full)
+                    print(f"ok   {full} ({took:.1f} s)", flush=True)
+    finally:
+        session.processes.stop_all()
+        logs = os.path.join(session.artifacts, "logs")
+        shutil.rmtree(logs, ignore_errors=True)
+        shutil.copytree(session.processes.log_dir, logs, dirs_exist_ok=True)
+        if session.cups is not None:
+            shutil.copytree(os.path.join(session.cups.dir, "log"), os.path.join(logs, "cups"),
+                            dirs_exist_ok=True)
+        shutil.rmtree(session.work_dir, ignore_errors=True)
+
+    name = "the machine's CUPS configuration is left as it was"
+    if cups_state() == cups_before:
+        passed.append(name)
+        print(f"ok   {name}")
+    else:
+        failed.append(name)
+        print(f"FAIL {name}")
+
+    print(f"screenshots in {session.artifacts} ({time.monotonic() - started:.0f} s)")
+    summary = f"{len(passed)} passed, {len(failed)} failed"
+    if skipped:
+        summary += f" ({len(skipped)} skipped)"
+    print(summary)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
