@@ -139,7 +139,10 @@ void FileCommands::write(frmDocument &document, const QString &path)
         return;
     }
     QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
+    // Unbuffered: a buffered write that fails when it is flushed loses its
+    // reason, and the commit then even replaces the file with what little
+    // was written.
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     // A short write is no error by itself; writing the rest then gives the
     // system's reason (disk full, file too large).
     for (qsizetype done = 0; written && done < bytes->size();) {
@@ -147,8 +150,7 @@ void FileCommands::write(frmDocument &document, const QString &path)
         written = count > 0;
         done += std::max<qint64>(count, 0);
     }
-    // Flushing first keeps the reason: a failed commit forgets it.
-    written = written && file.flush() && file.commit();
+    written = written && file.commit();
     if (written)
         return;
     const QString reason = file.error() != QFileDevice::NoError

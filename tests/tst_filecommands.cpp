@@ -170,8 +170,9 @@ int saveInChild(int argc, char **argv)
     }
     QApplication app(argc, argv);
     Editor editor;
-    editor.active()->ActiveControl().setText(QString(100000, u'n'));
-    if (mode == "size-limit") {
+    // A short text stays in the file's buffer until it is flushed.
+    editor.active()->ActiveControl().setText(QString(mode == "size-limit-short" ? 5000 : 100000, u'n'));
+    if (mode.startsWith("size-limit")) {
         // Writing past 1000 bytes fails as on a full disk.
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{1000, 1000};
@@ -509,6 +510,8 @@ void TestFileCommands::failedSaveInChildKeepsTheOldFile_data()
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("reason");
     QTest::newRow("disk full") << QStringLiteral("size-limit") << QStringLiteral("too large");
+    QTest::newRow("disk full on flushing")
+        << QStringLiteral("size-limit-short") << QStringLiteral("too large");
     QTest::newRow("read-only folder")
         << QStringLiteral("read-only-folder") << QStringLiteral("not writable|read-only");
     QTest::newRow("target that cannot be replaced")
@@ -567,9 +570,8 @@ void TestFileCommands::commandsWaitWhileAFileLoads()
     commands.loader().setPieceSize(100);
     int progressCalls = 0;
     host.onProgress = [&](int percent) {
-        if (percent < 0)
+        if (percent < 0 || ++progressCalls > 1)
             return;
-        ++progressCalls;
         commands.Save();
         commands.Close();
         dialog.answer(name);
