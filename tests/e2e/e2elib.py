@@ -44,10 +44,27 @@ def poll(condition, timeout, what, interval=0.05):
         time.sleep(interval)
 
 
-def run(argv, env=None, timeout=30, check=True, input_bytes=None):
+def settle(condition, timeout, what, period=0.3, interval=0.05):
+    """Waits until condition() has held on every call for `period` seconds."""
+    deadline = time.monotonic() + timeout
+    since = None
+    while True:
+        if condition():
+            now = time.monotonic()
+            since = now if since is None else since
+            if now - since >= period:
+                return True
+        else:
+            since = None
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out after {timeout:g} s waiting for {what}")
+        time.sleep(interval)
+
+
+def run(argv, env=None, timeout=30, check=True):
     """Runs a short command to completion and returns its CompletedProcess."""
     try:
-        result = subprocess.run(argv, env=env, input=input_bytes, capture_output=True,
+        result = subprocess.run(argv, env=env, capture_output=True,
                                 timeout=timeout)
     except subprocess.TimeoutExpired:
         raise Failure(f"command did not finish in {timeout} s: {' '.join(argv)}")
@@ -582,7 +599,16 @@ class App:
                           f"it is on {seen[0]!r}")
 
     def wait_main_active(self, timeout=15):
-        return self.wait_active(re.escape(MAIN_TITLE), timeout)
+        """Waits until the main window has the focus and no menu or other
+        pop-up of the program is open, and both have lasted a moment: right
+        after a dialog closes the focus may still move."""
+        self.wait_active(re.escape(MAIN_TITLE), timeout)
+        return settle(lambda: self.active_is(self.main_window) and not self.desktop.popups(self.pid),
+                      timeout, "the focus to settle on the main window")
+
+    def active_is(self, wid):
+        window = self.active()
+        return window is not None and window[0] == wid
 
     def wait_dialog(self, timeout=15):
         """Waits for a dialog of the program (any focused window of it other
@@ -634,11 +660,22 @@ class App:
 
     def file_dialog(self, path, title_pattern):
         """In the open or save dialog that has just been asked for, types the
-        full path and confirms it; waits for the main window to come back."""
+        full path and confirms it."""
         wid, title = self.wait_dialog()
         if not re.fullmatch(title_pattern, title):
             raise Failure(f"expected the file dialog {title_pattern!r}, found {title!r}")
         self.type(path)
+        # The dialog completes file names in a pop-up of its own, fed from a
+        # background thread: let it come and go before confirming.
+        popups = []
+
+        def unchanged():
+            now = self.desktop.popups(self.pid)
+            same = now == popups
+            popups[:] = now
+            return same and self.active_is(wid)
+
+        settle(unchanged, 15, "the file dialog's completion to settle")
         self.key("Return")
         return wid
 

@@ -237,8 +237,7 @@ def failed_saves(t):
     app = t.start_app()
     app.type("testo prezioso")
     app.key("ctrl+s")
-    _, title = app.wait_dialog()
-    t.check(title == MESSAGE_TITLE, f"the message box is titled {title!r}")
+    app.wait_active(re.escape(MESSAGE_TITLE))  # the message box
     t.shot("save-refused")
     app.key("Return")
     app.wait_main_active()
@@ -247,8 +246,7 @@ def failed_saves(t):
 
     app.menu("f", "v")
     app.file_dialog(t.path("manca", "x.txt"), SAVE_DIALOG)
-    _, title = app.wait_dialog()
-    t.check(title == MESSAGE_TITLE, f"the message box is titled {title!r}")
+    app.wait_active(re.escape(MESSAGE_TITLE))  # the message box
     t.shot("save-as-refused")
     app.key("Return")
     app.wait_main_active()
@@ -539,8 +537,7 @@ def print_without_printer(t):
     app = t.start_app({"CUPS_SERVER": t.path("nessun-server.sock")})
     app.type("resta")
     app.key("ctrl+p")
-    _, title = app.wait_dialog()
-    t.check(title == MESSAGE_TITLE, f"the message box is titled {title!r}")
+    app.wait_active(re.escape(MESSAGE_TITLE))  # the message box
     t.shot("no-printer")
     app.key("Return")
     app.wait_main_active()
@@ -600,51 +597,10 @@ def main():
     cups_before = cups_state()
     started = time.monotonic()
     try:
-        session.desktop.start()
-        print(f"display {session.desktop.display}, work folder {session.work_dir}", flush=True)
-        if any(printer for *_, printer in CASES):
-            try:
-                cups = PrivateCups(session.processes, session.work_dir)
-                cups.start(session.desktop.env)
-                session.cups = cups
-            except (Unavailable, Failure) as error:
-                session.cups_problem = str(error)
-
-        for ident, description, function, rows, printer in CASES:
-            for row in rows or [None]:
-                slug = f"{ident}-{row[0]}" if row else ident
-                full = f"{slug}: {description}"
-                if args.only and not re.search(args.only, full):
-                    continue
-                if printer and session.cups is None:
-                    print(f"SKIP {full}: no printer ({session.cups_problem})", flush=True)
-                    skipped.append(full)
-                    continue
-                t = Context(session, slug)
-                t0 = time.monotonic()
-                error = None
-                try:
-                    function(t, *row[1:]) if row else function(t)
-                except Failure as failure:
-                    error = str(failure)
-                except Exception:  # a fault of the harness itself
-                    error = traceback.format_exc()
-                if error is not None or t.problems:
-                    t.shot("failure")
-                finally_problems = ([error] if error else []) + t.problems
-                logs = "\n".join(app.log() for app in t.apps if app.log())
-                t.finish()
-                took = time.monotonic() - t0
-                if finally_problems:
-                    failed.append(full)
-                    print(f"FAIL {full} ({took:.1f} s)", flush=True)
-                    for problem in finally_problems:
-                        print("     " + problem.replace("\n", "\n     "))
-                    if logs:
-                        print("     program output:\n       " + logs.replace("\n", "\n       "))
-                else:
-                    passed.append(full)
-                    print(f"ok   {full} ({took:.1f} s)", flush=True)
+        run_cases(args, session, passed, failed, skipped)
+    except (Unavailable, Failure) as error:
+        failed.append("set-up")
+        print(f"FAIL set-up: {error}", flush=True)
     finally:
         session.processes.stop_all()
         logs = os.path.join(session.artifacts, "logs")
@@ -669,6 +625,56 @@ def main():
         summary += f" ({len(skipped)} skipped)"
     print(summary)
     return 1 if failed else 0
+
+
+def run_cases(args, session, passed, failed, skipped):
+    session.desktop.start()
+    print(f"display {session.desktop.display}, work folder {session.work_dir}", flush=True)
+    selected = []
+    for ident, description, function, rows, printer in CASES:
+        for row in rows or [None]:
+            slug = f"{ident}-{row[0]}" if row else ident
+            full = f"{slug}: {description}"
+            if not args.only or re.search(args.only, full):
+                selected.append((slug, full, function, row, printer))
+    if any(printer for *_, printer in selected):
+        try:
+            cups = PrivateCups(session.processes, session.work_dir)
+            cups.start(session.desktop.env)
+            session.cups = cups
+        except (Unavailable, Failure) as error:
+            session.cups_problem = str(error)
+
+    for slug, full, function, row, printer in selected:
+        if printer and session.cups is None:
+            print(f"SKIP {full}: no printer ({session.cups_problem})", flush=True)
+            skipped.append(full)
+            continue
+        t = Context(session, slug)
+        t0 = time.monotonic()
+        error = None
+        try:
+            function(t, *row[1:]) if row else function(t)
+        except Failure as failure:
+            error = str(failure)
+        except Exception:  # a fault of the harness itself
+            error = traceback.format_exc()
+        problems = ([error] if error else []) + t.problems
+        if problems:
+            t.shot("failure")
+        logs = "\n".join(app.log() for app in t.apps if app.log())
+        t.finish()
+        took = time.monotonic() - t0
+        if problems:
+            failed.append(full)
+            print(f"FAIL {full} ({took:.1f} s)", flush=True)
+            for problem in problems:
+                print("     " + problem.replace("\n", "\n     "))
+            if logs:
+                print("     program output:\n       " + logs.replace("\n", "\n       "))
+        else:
+            passed.append(full)
+            print(f"ok   {full} ({took:.1f} s)", flush=True)
 
 
 if __name__ == "__main__":
