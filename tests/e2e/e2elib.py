@@ -291,12 +291,14 @@ class Clipboard:
                      env=self.desktop.env, check=False, timeout=10)
         return result.stdout if result.returncode == 0 else None
 
-    def wait_for(self, expected, timeout=10):
+    def wait_for(self, expected, timeout=10, or_no_text=False):
+        """Waits until the clipboard holds `expected`, or, with or_no_text,
+        no text at all."""
         seen = []
 
         def matches():
             seen[:] = [self.read()]
-            return seen[0] == expected
+            return seen[0] == expected or (or_no_text and seen[0] is None)
 
         try:
             poll(matches, timeout, "the clipboard's text")
@@ -603,8 +605,9 @@ class App:
         pop-up of the program is open, and both have lasted a moment: right
         after a dialog closes the focus may still move."""
         self.wait_active(re.escape(MAIN_TITLE), timeout)
-        return settle(lambda: self.active_is(self.main_window) and not self.desktop.popups(self.pid),
-                      timeout, "the focus to settle on the main window")
+        return settle(
+            lambda: self.active_is(self.main_window) and not self.desktop.popups(self.pid),
+            timeout, "the focus to settle on the main window")
 
     def active_is(self, wid):
         window = self.active()
