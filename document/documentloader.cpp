@@ -7,6 +7,7 @@
 #include "platform/textbox.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
 
@@ -15,9 +16,13 @@
 
 namespace {
 
-// About a megabyte: small enough that the window never waits long for its
-// turn to paint, large enough that the pauses cost next to nothing.
-constexpr qsizetype DefaultPieceSize = 1 << 20;
+// A quarter of a megabyte takes the text view some 15 ms here: the window
+// never waits long for its turn to paint.
+constexpr qsizetype DefaultPieceSize = 1 << 18;
+
+// The window gets its turn at most this often, so that painting and the
+// progress bar do not take much of the load's time.
+constexpr int DefaultPauseInterval = 25;
 
 // The text view counts its positions in int.
 constexpr qsizetype DefaultMaximumLength = std::numeric_limits<int>::max() - 1;
@@ -51,13 +56,18 @@ private:
 } // namespace
 
 DocumentLoader::DocumentLoader(DocumentHost &host)
-    : host_(host), pieceSize_(DefaultPieceSize), maximumLength_(DefaultMaximumLength)
+    : host_(host),
+      pieceSize_(DefaultPieceSize),
+      maximumLength_(DefaultMaximumLength),
+      pauseInterval_(DefaultPauseInterval)
 {
 }
 
 void DocumentLoader::setPieceSize(qsizetype bytes) { pieceSize_ = std::max<qsizetype>(bytes, 1); }
 
 void DocumentLoader::setMaximumLength(qsizetype characters) { maximumLength_ = characters; }
+
+void DocumentLoader::setPauseInterval(int milliseconds) { pauseInterval_ = milliseconds; }
 
 DocumentLoader::Result DocumentLoader::load(const QString &path, frmDocument &document)
 {
@@ -71,6 +81,9 @@ DocumentLoader::Result DocumentLoader::load(const QString &path, frmDocument &do
     ProgressShown progress(host_);
     const qint64 size = file.size(); // 0 for files whose size is not known in advance
     qint64 done = 0;
+    QElapsedTimer sincePause;
+    sincePause.start();
+    bool paused = false;
     QByteArray bytes;
     // Text decoded but not yet in the box: the unfinished last line, which
     // waits for its end so that the view lays each line out only once.
@@ -102,12 +115,17 @@ DocumentLoader::Result DocumentLoader::load(const QString &path, frmDocument &do
         if (read == 0)
             return {};
         done += read;
-        // A file that fits in one piece loads without a pause.
-        if (done >= pieceSize_ || size > pieceSize_) {
+        // A file that fits in one piece loads without a pause. A longer one
+        // pauses after its first piece, so that the window shows the start
+        // of the text at once, and then every pause interval.
+        const bool longFile = done >= pieceSize_ || size > pieceSize_;
+        if (longFile && (!paused || sincePause.elapsed() >= pauseInterval_)) {
             progress.show(done, size);
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             if (!window)
                 return {Outcome::WindowGone, {}};
+            paused = true;
+            sincePause.restart();
         }
     }
 }

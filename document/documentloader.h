@@ -35,6 +35,8 @@ public:
     void setPieceSize(qsizetype bytes);
     /// The longest text the box may be given; a longer file is refused.
     void setMaximumLength(qsizetype characters);
+    /// The shortest time between two turns of the window while a file loads.
+    void setPauseInterval(int milliseconds);
 
     /// Appends the text of the file at path to the window's text box, which
     /// should be empty.
@@ -44,4 +46,5 @@ private:
     DocumentHost &host_;
     qsizetype pieceSize_;
     qsizetype maximumLength_;
+    int pauseInterval_;
 };

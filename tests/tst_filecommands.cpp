@@ -568,6 +568,7 @@ void TestFileCommands::commandsWaitWhileAFileLoads()
     FakeMessageBox messages;
     FileCommands commands(host, dialog, messages);
     commands.loader().setPieceSize(100);
+    commands.loader().setPauseInterval(0);
     int progressCalls = 0;
     host.onProgress = [&](int percent) {
         if (percent < 0 || ++progressCalls > 1)

@@ -254,6 +254,7 @@ void TestFileFormat::largeFileShowsProgressAndHidesIt()
     frmDocument document;
     DocumentLoader loader(host);
     loader.setPieceSize(file.size() / 10 + 1);
+    loader.setPauseInterval(0);
     QCOMPARE(loader.load(path, document).outcome, DocumentLoader::Outcome::Loaded);
     QCOMPARE(document.ActiveControl().Text(), QString::fromLatin1(file));
     QVERIFY(host.progress.size() >= 2);
