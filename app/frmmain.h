@@ -128,6 +128,11 @@ private:
     QAction *addItem(QMenu *menu, const QString &caption, void (frmMain::*slot)(),
                      const QKeySequence &shortcut = {});
 
+    // Declared first: events reach event() while the members below are made.
+    bool loaded_ = false;
+    bool waitingForFrame_ = false;
+    QSize centredOuterSize_;
+
     Platform platform_;
     QMdiArea *mdiArea_ = nullptr;
     QList<QAction *> windowListEntries_;
@@ -136,7 +141,4 @@ private:
     std::unique_ptr<FileCommands> fileCommands_;
     std::unique_ptr<EditCommands> editCommands_;
     std::unique_ptr<PrintCommand> printCommand_;
-    bool loaded_ = false;
-    bool waitingForFrame_ = false;
-    QSize centredOuterSize_;
 };

@@ -248,9 +248,9 @@ void TestMainWindow::closingMainWindowClosesDocuments()
     QPointer<frmDocument> document = w.activeDocument();
     QVERIFY(w.close());
     QVERIFY(!w.isVisible());
-    f.window.reset();
-    QVERIFY(document.isNull());
     QVERIFY(f.messages->messages.isEmpty());
+    f.window.reset(); // the doubles go with the window
+    QVERIFY(document.isNull());
 }
 
 QTEST_MAIN(TestMainWindow)
