@@ -54,16 +54,22 @@ double statusMegabytes(const char *field)
     return -1;
 }
 
-double seconds(const QElapsedTimer &timer) { return timer.nsecsElapsed() / 1e9; }
+double seconds(const QElapsedTimer &timer)
+{
+    return timer.nsecsElapsed() / 1e9;
+}
 
-void report(const char *key, double value) { std::printf("%s=%.6f\n", key, value); }
+void report(const char *key, double value)
+{
+    std::printf("%s=%.6f\n", key, value);
+}
 
 QByteArray generate(qint64 bytes, bool oneLine)
 {
     QByteArray file;
     file.reserve(bytes + 100);
-    const QByteArray words[] = {"lorem ", "ipsum ", "dolor ", "sit ", "amet, ", "perché ",
-                                "città ", "però ", "consectetur ", "adipiscing "};
+    const QByteArray words[] = {"lorem ",  "ipsum ", "dolor ", "sit ",         "amet, ",
+                                "perché ", "città ", "però ",  "consectetur ", "adipiscing "};
     QRandomGenerator random(42);
     QByteArray line;
     while (file.size() < bytes) {
@@ -300,16 +306,24 @@ int runAll(const QStringList &sizes)
 
     out << "Opening (seconds until the text is in the box and painted; floor = read + "
            "QString::fromUtf8)\n";
-    out << qSetFieldWidth(14) << Qt::left << "file" << "open s" << "floor s" << "open/floor"
-        << "decode s" << "longest pause" << "peak MB" << "peak-base/size" << qSetFieldWidth(0)
-        << "\n";
+    out << qSetFieldWidth(14) << Qt::left << "file"
+        << "open s"
+        << "floor s"
+        << "open/floor"
+        << "decode s"
+        << "longest pause"
+        << "peak MB"
+        << "peak-base/size" << qSetFieldWidth(0) << "\n";
     QList<QPair<QString, QMap<QString, double>>> results;
     for (const Case &c : cases) {
-        const QString name = QStringLiteral("%1 MB%2").arg(c.megabytes).arg(c.oneLine ? " 1 line" : "");
-        const QString path = folder.filePath(QStringLiteral("file-%1-%2.txt").arg(c.megabytes).arg(c.oneLine));
+        const QString name =
+            QStringLiteral("%1 MB%2").arg(c.megabytes).arg(c.oneLine ? " 1 line" : "");
+        const QString path =
+            folder.filePath(QStringLiteral("file-%1-%2.txt").arg(c.megabytes).arg(c.oneLine));
         {
             QFile file(path);
-            if (!file.open(QIODevice::WriteOnly) || file.write(generate(c.megabytes * MB, c.oneLine)) < 0)
+            if (!file.open(QIODevice::WriteOnly) ||
+                file.write(generate(c.megabytes * MB, c.oneLine)) < 0)
                 return 1;
         }
         const QMap<QString, double> floor = runChild({QStringLiteral("--floor"), path});
@@ -324,17 +338,23 @@ int runAll(const QStringList &sizes)
             << QString::number(floor.value("decode_s"), 'f', 3)
             << QString::number(open.value("pause_s") * 1000, 'f', 0) + " ms"
             << QString::number(open.value("open_peak_mb"), 'f', 0)
-            << QString::number((open.value("open_peak_mb") - open.value("base_mb")) / size, 'f', 1) + "x"
-            << qSetFieldWidth(0) << (open.contains("failed") || floor.contains("failed") ? " FAILED" : "")
-            << Qt::endl;
+            << QString::number((open.value("open_peak_mb") - open.value("base_mb")) / size, 'f',
+                               1) +
+                   "x"
+            << qSetFieldWidth(0)
+            << (open.contains("failed") || floor.contains("failed") ? " FAILED" : "") << Qt::endl;
         results << qMakePair(name, open);
     }
 
     out << "\nEditing the loaded document (milliseconds, key press and repaint)\n";
-    out << qSetFieldWidth(14) << Qt::left << "file" << "key avg" << "key worst" << "scroll avg"
+    out << qSetFieldWidth(14) << Qt::left << "file"
+        << "key avg"
+        << "key worst"
+        << "scroll avg"
         << "scroll worst" << qSetFieldWidth(0) << "\n";
     for (const auto &[name, open] : results)
-        out << qSetFieldWidth(14) << name << QString::number(open.value("key_average_s") * 1000, 'f', 2)
+        out << qSetFieldWidth(14) << name
+            << QString::number(open.value("key_average_s") * 1000, 'f', 2)
             << QString::number(open.value("key_worst_s") * 1000, 'f', 2)
             << QString::number(open.value("scroll_average_s") * 1000, 'f', 2)
             << QString::number(open.value("scroll_worst_s") * 1000, 'f', 2) << qSetFieldWidth(0)
@@ -342,9 +362,15 @@ int runAll(const QStringList &sizes)
 
     out << "\nSaving the loaded text (seconds; plain = best QFile write of the same bytes to a "
            "new file; the save's parts: Text(), encoding, QSaveFile write and commit)\n";
-    out << qSetFieldWidth(14) << Qt::left << "file" << "save s" << "plain s" << "save/plain"
-        << "plain+fsync s" << "Text() s" << "encode s" << "QSaveFile s" << "peak MB"
-        << qSetFieldWidth(0) << "\n";
+    out << qSetFieldWidth(14) << Qt::left << "file"
+        << "save s"
+        << "plain s"
+        << "save/plain"
+        << "plain+fsync s"
+        << "Text() s"
+        << "encode s"
+        << "QSaveFile s"
+        << "peak MB" << qSetFieldWidth(0) << "\n";
     for (const auto &[name, open] : results)
         out << qSetFieldWidth(14) << name << QString::number(open.value("save_s"), 'f', 3)
             << QString::number(open.value("plain_write_s"), 'f', 3)
@@ -353,8 +379,7 @@ int runAll(const QStringList &sizes)
             << QString::number(open.value("text_s"), 'f', 3)
             << QString::number(open.value("encode_s"), 'f', 3)
             << QString::number(open.value("save_file_s"), 'f', 3)
-            << QString::number(open.value("save_peak_mb"), 'f', 0) << qSetFieldWidth(0)
-            << Qt::endl;
+            << QString::number(open.value("save_peak_mb"), 'f', 0) << qSetFieldWidth(0) << Qt::endl;
     return 0;
 }
 

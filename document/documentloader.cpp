@@ -56,18 +56,25 @@ private:
 } // namespace
 
 DocumentLoader::DocumentLoader(DocumentHost &host)
-    : host_(host),
-      pieceSize_(DefaultPieceSize),
-      maximumLength_(DefaultMaximumLength),
+    : host_(host), pieceSize_(DefaultPieceSize), maximumLength_(DefaultMaximumLength),
       pauseInterval_(DefaultPauseInterval)
 {
 }
 
-void DocumentLoader::setPieceSize(qsizetype bytes) { pieceSize_ = std::max<qsizetype>(bytes, 1); }
+void DocumentLoader::setPieceSize(qsizetype bytes)
+{
+    pieceSize_ = std::max<qsizetype>(bytes, 1);
+}
 
-void DocumentLoader::setMaximumLength(qsizetype characters) { maximumLength_ = characters; }
+void DocumentLoader::setMaximumLength(qsizetype characters)
+{
+    maximumLength_ = characters;
+}
 
-void DocumentLoader::setPauseInterval(int milliseconds) { pauseInterval_ = milliseconds; }
+void DocumentLoader::setPauseInterval(int milliseconds)
+{
+    pauseInterval_ = milliseconds;
+}
 
 DocumentLoader::Result DocumentLoader::load(const QString &path, frmDocument &document)
 {

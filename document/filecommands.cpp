@@ -131,8 +131,7 @@ void FileCommands::SaveAs()
 // place only when everything is written and flushed.
 void FileCommands::write(frmDocument &document, const QString &path)
 {
-    const std::optional<QByteArray> bytes =
-        TextFileFormat::encode(document.ActiveControl().Text());
+    const std::optional<QByteArray> bytes = TextFileFormat::encode(document.ActiveControl().Text());
     if (!bytes) {
         messages_.show(QStringLiteral("Il documento contiene caratteri che non possono essere "
                                       "salvati nella codifica del sistema."));

@@ -13,7 +13,10 @@ namespace {
 constexpr char16_t FirstEscape = 0xDC80;
 constexpr char16_t LastEscape = 0xDCFF;
 
-bool isEscape(char16_t c) { return c >= FirstEscape && c <= LastEscape; }
+bool isEscape(char16_t c)
+{
+    return c >= FirstEscape && c <= LastEscape;
+}
 
 // The position of the first surrogate in text that is not half of a pair,
 // or -1.

@@ -35,7 +35,10 @@ enum class Encoding {
 Encoding systemEncoding();
 
 /// The character that stands for an undecodable byte (0x80..0xFF).
-constexpr char16_t escapeFor(unsigned char byte) { return char16_t(0xDC00 + byte); }
+constexpr char16_t escapeFor(unsigned char byte)
+{
+    return char16_t(0xDC00 + byte);
+}
 
 /// Reads a file piece by piece, in one pass, into the editor's text.
 ///
@@ -60,8 +63,8 @@ private:
     void decodeCodePage(QByteArrayView bytes, bool atEnd, QString &out);
 
     Encoding encoding_;
-    QByteArray pending_;   ///< bytes held back for the next piece
-    bool afterCr_ = false; ///< the last byte was a CR: an LF right after it belongs to it
+    QByteArray pending_;    ///< bytes held back for the next piece
+    bool afterCr_ = false;  ///< the last byte was a CR: an LF right after it belongs to it
     bool lineOpen_ = false; ///< characters stand after the last line end
 };
 

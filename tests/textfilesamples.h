@@ -32,21 +32,37 @@ inline QByteArray normalised(const QByteArray &file)
 inline QByteArray randomFile(QRandomGenerator &random)
 {
     static const QByteArray pieces[] = {
-        "a", "Z", " ", "\t", QByteArray(1, '\0'), "\r", "\n", "\r\n", "\n\r", "\r\r\n",
-        "\xc3\xa8",             // è
-        "\xe2\x80\xa8",         // U+2028
-        "\xe2\x80\xa9",         // U+2029
-        "\xef\xbb\xbf",         // U+FEFF
-        "\xef\xb7\x90",         // U+FDD0
-        "\xc2\xa0",             // U+00A0
-        "\xf0\x9f\x98\x80",     // U+1F600
-        "\xf0\x90\x82\x80",     // U+10080: its low surrogate looks like an escape
-        "\x80", "\xbf", "\xff", "\xfe", "\xc0\xaf", "\xc1\xbf", // never valid
-        "\xe0\x80\xaf",         // overlong
-        "\xed\xa0\x80",         // an encoded surrogate
-        "\xf4\x90\x80\x80",     // past U+10FFFF
-        "\xe2\x82", "\xf0\x9f\x98", "\xc3", // cut short
-        "\xee\x80\x80",         // private use
+        "a",
+        "Z",
+        " ",
+        "\t",
+        QByteArray(1, '\0'),
+        "\r",
+        "\n",
+        "\r\n",
+        "\n\r",
+        "\r\r\n",
+        "\xc3\xa8",         // è
+        "\xe2\x80\xa8",     // U+2028
+        "\xe2\x80\xa9",     // U+2029
+        "\xef\xbb\xbf",     // U+FEFF
+        "\xef\xb7\x90",     // U+FDD0
+        "\xc2\xa0",         // U+00A0
+        "\xf0\x9f\x98\x80", // U+1F600
+        "\xf0\x90\x82\x80", // U+10080: its low surrogate looks like an escape
+        "\x80",
+        "\xbf",
+        "\xff",
+        "\xfe",
+        "\xc0\xaf",
+        "\xc1\xbf",         // never valid
+        "\xe0\x80\xaf",     // overlong
+        "\xed\xa0\x80",     // an encoded surrogate
+        "\xf4\x90\x80\x80", // past U+10FFFF
+        "\xe2\x82",
+        "\xf0\x9f\x98",
+        "\xc3",         // cut short
+        "\xee\x80\x80", // private use
     };
     QByteArray file;
     const int count = random.bounded(40);

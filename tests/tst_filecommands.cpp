@@ -60,7 +60,10 @@ void put(const QString &path, const QByteArray &bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-QString textOf(frmDocument *document) { return document->ActiveControl().Text(); }
+QString textOf(frmDocument *document)
+{
+    return document->ActiveControl().Text();
+}
 
 // A main window on test doubles, with the doubles still at hand.
 struct Editor
@@ -125,7 +128,10 @@ struct Editor
 class PlainHost : public DocumentHost
 {
 public:
-    frmDocument *activeDocument() const override { return documents.isEmpty() ? nullptr : documents.last(); }
+    frmDocument *activeDocument() const override
+    {
+        return documents.isEmpty() ? nullptr : documents.last();
+    }
     frmDocument *CreateDocumentWindow() override
     {
         documents << new frmDocument;
@@ -163,15 +169,15 @@ int saveInChild(int argc, char **argv)
             mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
             mount(mountPoint.constData(), mountPoint.constData(), nullptr, MS_BIND, nullptr) != 0)
             return 77;
-        if (mode == "read-only-folder" &&
-            mount(nullptr, mountPoint.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
-                  nullptr) != 0)
+        if (mode == "read-only-folder" && mount(nullptr, mountPoint.constData(), nullptr,
+                                                MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
             return 77;
     }
     QApplication app(argc, argv);
     Editor editor;
     // A short text stays in the file's buffer until it is flushed.
-    editor.active()->ActiveControl().setText(QString(mode == "size-limit-short" ? 5000 : 100000, u'n'));
+    editor.active()->ActiveControl().setText(
+        QString(mode == "size-limit-short" ? 5000 : 100000, u'n'));
     if (mode.startsWith("size-limit")) {
         // Writing past 1000 bytes fails as on a full disk.
         std::signal(SIGXFSZ, SIG_IGN);
@@ -285,9 +291,9 @@ void TestFileCommands::openedFilesConsumeNumbers()
     editor.open(path(QStringLiteral("a.txt")));
     editor.open(path(QStringLiteral("b.txt")));
     editor.window->mnuFileNew_Click();
-    QCOMPARE(editor.titles(), QStringList({QStringLiteral("Documento1"), path(QStringLiteral("a.txt")),
-                                           path(QStringLiteral("b.txt")),
-                                           QStringLiteral("Documento4")}));
+    QCOMPARE(editor.titles(),
+             QStringList({QStringLiteral("Documento1"), path(QStringLiteral("a.txt")),
+                          path(QStringLiteral("b.txt")), QStringLiteral("Documento4")}));
 }
 
 void TestFileCommands::saveOfNeverSavedDocumentGoesToCurrentFolder()
@@ -486,8 +492,8 @@ void TestFileCommands::failedSaveKeepsTheOldFile()
     QCOMPARE(contents(path(QStringLiteral("plain.txt"))), QByteArray("plain"));
     QCOMPARE(contents(path(QStringLiteral("full/inside.txt"))), QByteArray("inside"));
     QCOMPARE(folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList({QStringLiteral("folder"), QStringLiteral("full"),
-                          QStringLiteral("plain.txt")}));
+             QStringList(
+                 {QStringLiteral("folder"), QStringLiteral("full"), QStringLiteral("plain.txt")}));
     QVERIFY(QDir(path(QStringLiteral("folder"))).isEmpty());
 }
 
@@ -546,8 +552,9 @@ void TestFileCommands::failedSaveInChildKeepsTheOldFile()
     const QStringList lines = messages.first().split(u'\n');
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0], cannotSave(target));
-    QVERIFY2(lines[1].contains(QRegularExpression(reason, QRegularExpression::CaseInsensitiveOption)),
-             qPrintable(lines[1]));
+    QVERIFY2(
+        lines[1].contains(QRegularExpression(reason, QRegularExpression::CaseInsensitiveOption)),
+        qPrintable(lines[1]));
     QCOMPARE(contents(target), QByteArray("old contents\r\n"));
     QCOMPARE(QDir(path(QStringLiteral("sub"))).entryList(QDir::Files | QDir::Hidden),
              QStringList({QStringLiteral("target.txt")}));

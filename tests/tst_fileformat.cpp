@@ -79,7 +79,10 @@ private:
     int files_ = 0;
 };
 
-void TestFileFormat::initTestCase() { QVERIFY(dir_.isValid()); }
+void TestFileFormat::initTestCase()
+{
+    QVERIFY(dir_.isValid());
+}
 
 QString TestFileFormat::writeFile(const QByteArray &bytes)
 {
@@ -105,10 +108,9 @@ void TestFileFormat::decodesLinesAndBytes_data()
     QTest::newRow("lf then cr") << QByteArray("\n\r") << QStringLiteral("\n\r\n");
     QTest::newRow("cr cr lf") << QByteArray("\r\r\n") << QStringLiteral("\r\n\r\n");
     QTest::newRow("nul kept") << QByteArray("a\0b", 3) << QStringLiteral("a") + QChar(0) + "b\r\n";
-    QTest::newRow("byte-order mark is a character")
-        << QByteArray("\xef\xbb\xbf"
-                      "a")
-        << QStringLiteral("\ufeffa\r\n");
+    QTest::newRow("byte-order mark is a character") << QByteArray("\xef\xbb\xbf"
+                                                                  "a")
+                                                    << QStringLiteral("\ufeffa\r\n");
     QTest::newRow("accented") << QByteArray("perch\xc3\xa9") << QStringLiteral("perché\r\n");
     QTest::newRow("line separator stays inside the line")
         << QByteArray("a\xe2\x80\xa8z") << QStringLiteral("a\u2028z\r\n");
@@ -118,8 +120,8 @@ void TestFileFormat::decodesLinesAndBytes_data()
                                 << QStringLiteral("a") + QChar(0xdc80) + "z\r\n";
     QTest::newRow("latin-1 text") << QByteArray("caff\xe8")
                                   << QStringLiteral("caff") + QChar(0xdce8) + "\r\n";
-    QTest::newRow("overlong slash") << QByteArray("\xc0\xaf")
-                                    << QString(QChar(0xdcc0)) + QChar(0xdcaf) + "\r\n";
+    QTest::newRow("overlong slash")
+        << QByteArray("\xc0\xaf") << QString(QChar(0xdcc0)) + QChar(0xdcaf) + "\r\n";
     QTest::newRow("encoded surrogate")
         << QByteArray("\xed\xa0\x80")
         << QString(QChar(0xdced)) + QChar(0xdca0) + QChar(0xdc80) + "\r\n";
@@ -129,7 +131,8 @@ void TestFileFormat::decodesLinesAndBytes_data()
     QTest::newRow("cut short by a line end")
         << QByteArray("\xe2\x82\r\n") << QString(QChar(0xdce2)) + QChar(0xdc82) + "\r\n";
     QTest::newRow("cut short by the end of the file")
-        << QByteArray("\xf0\x9f\x98") << QString(QChar(0xdcf0)) + QChar(0xdc9f) + QChar(0xdc98) + "\r\n";
+        << QByteArray("\xf0\x9f\x98")
+        << QString(QChar(0xdcf0)) + QChar(0xdc9f) + QChar(0xdc98) + "\r\n";
 }
 
 void TestFileFormat::decodesLinesAndBytes()
@@ -153,9 +156,8 @@ void TestFileFormat::encodesExactly_data()
         << QString(QChar(0xdc80)) + QChar(0xdcff) << QByteArray("\x80\xff");
     QTest::newRow("pair whose low half looks like an escape")
         << QString(QChar(0xd800)) + QChar(0xdc80) << QByteArray("\xf0\x90\x82\x80");
-    QTest::newRow("escape after a pair")
-        << QString(QChar(0xd83d)) + QChar(0xde00) + QChar(0xdc80)
-        << QByteArray("\xf0\x9f\x98\x80\x80");
+    QTest::newRow("escape after a pair") << QString(QChar(0xd83d)) + QChar(0xde00) + QChar(0xdc80)
+                                         << QByteArray("\xf0\x9f\x98\x80\x80");
     QTest::newRow("no-break space") << QStringLiteral("\u00a0") << QByteArray("\xc2\xa0");
     QTest::newRow("byte-order mark") << QStringLiteral("\ufeff") << QByteArray("\xef\xbb\xbf");
 }
