@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 
 #include <algorithm>
@@ -78,6 +79,11 @@ void DocumentLoader::setPauseInterval(int milliseconds)
 
 DocumentLoader::Result DocumentLoader::load(const QString &path, frmDocument &document)
 {
+    // A pipe would block the program until someone writes to it, and a
+    // device such as /dev/zero never ends: only files are read.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir())
+        return {Outcome::Failed, QStringLiteral("Non è un file ordinario.")};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {Outcome::Failed, file.errorString()};

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 using namespace TextFileFormat;
 
 namespace {
@@ -291,6 +293,10 @@ void TestFileFormat::loaderReportsFailures_data()
     // Opens, then fails on the first read.
     QTest::newRow("read error") << QStringLiteral("/proc/self/mem") << qsizetype(1000)
                                 << QStringLiteral("Input/output error");
+    QTest::newRow("endless device")
+        << QStringLiteral("/dev/zero") << qsizetype(1000) << QStringLiteral("file ordinario");
+    QTest::newRow("pipe") << QStringLiteral("pipe") << qsizetype(1000)
+                          << QStringLiteral("file ordinario");
     QTest::newRow("longer than the box takes")
         << QStringLiteral("long") << qsizetype(10) << QStringLiteral("troppo grande");
 }
@@ -300,10 +306,14 @@ void TestFileFormat::loaderReportsFailures()
     QFETCH(QString, path);
     QFETCH(qsizetype, maximumLength);
     QFETCH(QString, reason);
-    if (path == u"long")
+    if (path == u"long") {
         path = writeFile(QByteArray(100, 'x'));
-    else if (!path.startsWith(u'/'))
+    } else if (path == u"pipe") {
         path = dir_.filePath(path);
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    } else if (!path.startsWith(u'/')) {
+        path = dir_.filePath(path);
+    }
     RecordingHost host;
     frmDocument document;
     DocumentLoader loader(host);
