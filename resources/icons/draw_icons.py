@@ -412,8 +412,8 @@ def xpm(name, pixels):
     lines = ["/* XPM */", f"static const char *{name}[] = {{",
              f'"{width} {height} {len(colours)} 1",']
     for c in colours:
-        spec = "None" if c is None else "#%02X%02X%02X" % c
-        lines.append(f'"{keys[c]} c {spec}",')
+        value = "None" if c is None else "#%02X%02X%02X" % c
+        lines.append(f'"{keys[c]} c {value}",')
     for i, row in enumerate(pixels):
         text = "".join(keys[c] for c in row)
         lines.append(f'"{text}"' + ("," if i + 1 < height else ""))
