@@ -218,10 +218,12 @@ void frmMain::centreOnScreen()
 
 bool frmMain::event(QEvent *event)
 {
-    const bool handled = QMainWindow::event(event);
+    // Decide before handling: handling a deferred delete destroys the window.
     const QEvent::Type type = event->type();
-    if (waitingForFrame_ && (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize) &&
-        isVisible() && frameGeometry().size() != centredOuterSize_) {
+    const bool mayRecentre =
+        waitingForFrame_ && (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize);
+    const bool handled = QMainWindow::event(event);
+    if (mayRecentre && isVisible() && frameGeometry().size() != centredOuterSize_) {
         waitingForFrame_ = false;
         centreOnScreen();
     }

@@ -34,6 +34,7 @@ private slots:
     void minimiseAndRestoreRelayout();
     void exitClosesEverythingWithoutAsking();
     void closingMainWindowClosesDocuments();
+    void mainWindowDeletesItselfOnClose();
 };
 
 void TestMainWindow::cleanup()
@@ -250,6 +251,21 @@ void TestMainWindow::closingMainWindowClosesDocuments()
     QVERIFY(!w.isVisible());
     QVERIFY(f.messages->messages.isEmpty());
     f.window.reset(); // the doubles go with the window
+    QVERIFY(document.isNull());
+}
+
+// As the program runs it: the window deletes itself once closed (a deferred
+// delete that goes through the window's own event handling).
+void TestMainWindow::mainWindowDeletesItselfOnClose()
+{
+    MainWindowFixture f;
+    QPointer<frmMain> w = f.window.release();
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QPointer<frmDocument> document = w->activeDocument();
+    QVERIFY(w->close());
+    QTRY_VERIFY(w.isNull());
     QVERIFY(document.isNull());
 }
 
