@@ -297,27 +297,19 @@ void frmMain::mnuDate_Click() { editCommands_->InsertTimeAndDate(); }
 
 // Each View command decides from its own check mark only, never from the
 // bar's visibility.
-void frmMain::mnuViewToolbar_Click()
+static void toggleBarByMark(QAction *item, QWidget *bar)
 {
-    if (mnuViewToolbar->isChecked()) {
-        tbToolBar->setVisible(false);
-        mnuViewToolbar->setChecked(false);
+    if (item->isChecked()) {
+        bar->setVisible(false);
+        item->setChecked(false);
     } else {
-        tbToolBar->setVisible(true);
-        mnuViewToolbar->setChecked(true);
+        bar->setVisible(true);
+        item->setChecked(true);
     }
 }
 
-void frmMain::mnuViewStatusBar_Click()
-{
-    if (mnuViewStatusBar->isChecked()) {
-        sbStatusBar->setVisible(false);
-        mnuViewStatusBar->setChecked(false);
-    } else {
-        sbStatusBar->setVisible(true);
-        mnuViewStatusBar->setChecked(true);
-    }
-}
+void frmMain::mnuViewToolbar_Click() { toggleBarByMark(mnuViewToolbar, tbToolBar); }
+void frmMain::mnuViewStatusBar_Click() { toggleBarByMark(mnuViewStatusBar, sbStatusBar); }
 
 void frmMain::mnuWindowCascade_Click() { Arrange(Arrangement::Cascade); }
 void frmMain::mnuWindowTileHorizontal_Click() { Arrange(Arrangement::TileHorizontal); }

@@ -1,15 +1,9 @@
+#include "mainwindowfixture.h"
 #include "singledocumenthost.h"
 
-#include "app/frmmain.h"
 #include "document/editcommands.h"
 #include "document/timedatetext.h"
 #include "platform/fakeclock.h"
-#include "platform/fakefiledialog.h"
-#include "platform/fakefilelookup.h"
-#include "platform/fakemessagebox.h"
-#include "platform/fakeprinterprovider.h"
-#include "platform/fakeprocesslauncher.h"
-#include "platform/fakeregistry.h"
 #include "platform/plaintextbox.h"
 
 #include <QClipboard>
@@ -419,24 +413,6 @@ void TestEditCommands::clockGoingBackStillGivesAnAnswer()
     QCOMPARE(moment.date, QDate(2026, 1, 1));
 }
 
-namespace {
-
-std::unique_ptr<frmMain> makeMainWindow()
-{
-    Platform platform;
-    platform.fileDialog = std::make_unique<FakeFileDialog>();
-    platform.messageBox = std::make_unique<FakeMessageBox>();
-    platform.printer = std::make_unique<FakePrinterProvider>();
-    platform.clock = std::make_unique<FakeClock>();
-    platform.launcher = std::make_unique<FakeProcessLauncher>();
-    platform.fileLookup = std::make_unique<FakeFileLookup>();
-    platform.registry = std::make_unique<FakeRegistry>();
-    auto window = std::make_unique<frmMain>(std::move(platform));
-    window->Show();
-    return window;
-}
-
-} // namespace
 
 // The text box's own handling of these keys would put plain LF line breaks on
 // the clipboard; the program's commands must run instead.
@@ -467,8 +443,10 @@ void TestEditCommands::keysInTheTextBoxRunTheCommands()
     QFETCH(QString, clipAfter);
     QFETCH(qsizetype, caret);
 
-    const auto window = makeMainWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    MainWindowFixture fixture;
+    frmMain *window = fixture.window.get();
+    window->Show();
+    QVERIFY(QTest::qWaitForWindowActive(window));
     PlainTextBox *text = window->activeDocument()->txtText;
     QTRY_VERIFY(text->hasFocus());
     text->setText(QStringLiteral("uno\r\ndue\r\ntre"));
