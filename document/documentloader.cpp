@@ -117,13 +117,8 @@ DocumentLoader::Result DocumentLoader::load(const QString &path, frmDocument &do
                     QStringLiteral("Il file è troppo grande per essere aperto nel documento.")};
         const qsizetype lineEnd = read == 0 ? text.size() - 1 : text.lastIndexOf(u'\n');
         if (lineEnd >= 0) {
-            // Text going into an empty box would carry the caret along to
-            // its end; it stays at the start, with the view at the top.
-            const bool first = box.textLength() == 0;
             box.appendText(text.first(lineEnd + 1));
             text.remove(0, lineEnd + 1);
-            if (first)
-                box.setSelStart(0);
         }
         if (read == 0)
             return {};

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -292,9 +293,18 @@ void PlainTextBox::setText(const QString &text)
 
 void PlainTextBox::appendText(const QString &text)
 {
-    const QTextCursor kept = textCursor();
+    // Kept as positions: a cursor standing at the end would move along with
+    // the text inserted there.
+    const QTextCursor current = textCursor();
+    const int anchor = current.anchor();
+    const int position = current.position();
+    const int scroll = verticalScrollBar()->value();
     replaceRange(viewLength(), viewLength(), text);
+    QTextCursor kept(document());
+    kept.setPosition(anchor);
+    kept.setPosition(position, QTextCursor::KeepAnchor);
     setTextCursor(kept);
+    verticalScrollBar()->setValue(scroll);
 }
 
 QString PlainTextBox::SelText() const

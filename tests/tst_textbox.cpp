@@ -20,6 +20,7 @@ private slots:
     void typedLineBreaksAreCrLf();
     void editsKeepBreakKinds();
     void randomEditsAgreeWithModel();
+    void appendLeavesCaretAlone();
 };
 
 void TestTextBox::roundTrip_data()
@@ -186,6 +187,22 @@ void TestTextBox::randomEditsAgreeWithModel()
         QCOMPARE(box.Text(), model);
         QCOMPARE(box.textLength(), model.size());
     }
+}
+
+void TestTextBox::appendLeavesCaretAlone()
+{
+    PlainTextBox box;
+    box.appendText(QStringLiteral("one\r\n")); // into an empty box
+    QCOMPARE(box.SelStart(), 0);
+    box.appendText(QStringLiteral("two\nthree"));
+    QCOMPARE(box.Text(), QStringLiteral("one\r\ntwo\nthree"));
+    QCOMPARE(box.SelStart(), 0);
+    box.setSelStart(3);
+    box.setSelLength(4);
+    box.appendText(QStringLiteral("\rfour"));
+    QCOMPARE(box.SelStart(), 3);
+    QCOMPARE(box.SelText(), QStringLiteral("\r\ntw"));
+    QCOMPARE(box.Text(), QStringLiteral("one\r\ntwo\nthree\rfour"));
 }
 
 QTEST_MAIN(TestTextBox)
