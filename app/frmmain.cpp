@@ -34,8 +34,8 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
 
-    fileCommands_ = std::make_unique<FileCommands>(*this, *platform_.fileDialog,
-                                                   *platform_.messageBox);
+    fileCommands_ =
+        std::make_unique<FileCommands>(*this, dlgCommonDialog(), *platform_.messageBox);
     editCommands_ = std::make_unique<EditCommands>(*this, *platform_.clock);
     printCommand_ =
         std::make_unique<PrintCommand>(*this, *platform_.printer, *platform_.messageBox);

@@ -48,6 +48,8 @@ public:
     QMdiArea *documentArea() const { return mdiArea_; }
     QList<frmDocument *> documents() const;
     Platform &platform() { return platform_; }
+    /// The open/save file dialog the File commands use.
+    FileDialog &dlgCommonDialog() { return *platform_.fileDialog; }
 
     /// Window arrangements, as the Window menu's commands use them.
     enum class Arrangement { Cascade = 0, TileHorizontal = 1, TileVertical = 2, Icons = 3 };
