@@ -8,16 +8,10 @@
 //
 // Usage: bench_open [megabytes...]   (default: 1 10 100, and a one-line file of 10)
 
-#include "app/frmmain.h"
+#include "tests/mainwindowfixture.h"
+
 #include "document/frmdocument.h"
 #include "document/textfileformat.h"
-#include "platform/fakeclock.h"
-#include "platform/fakefiledialog.h"
-#include "platform/fakefilelookup.h"
-#include "platform/fakemessagebox.h"
-#include "platform/fakeprinterprovider.h"
-#include "platform/fakeprocesslauncher.h"
-#include "platform/fakeregistry.h"
 #include "platform/plaintextbox.h"
 
 #include <QApplication>
@@ -103,24 +97,8 @@ int measureFloor(const QString &path)
     return text.isEmpty() && ours.isEmpty() ? 1 : 0;
 }
 
-struct Editor
-{
-    Editor()
-    {
-        Platform platform;
-        platform.fileDialog.reset(dialog = new FakeFileDialog);
-        platform.messageBox.reset(messages = new FakeMessageBox);
-        platform.printer = std::make_unique<FakePrinterProvider>();
-        platform.clock = std::make_unique<FakeClock>();
-        platform.launcher = std::make_unique<FakeProcessLauncher>();
-        platform.fileLookup = std::make_unique<FakeFileLookup>();
-        platform.registry = std::make_unique<FakeRegistry>();
-        window = std::make_unique<frmMain>(std::move(platform));
-    }
-    FakeFileDialog *dialog = nullptr;
-    FakeMessageBox *messages = nullptr;
-    std::unique_ptr<frmMain> window;
-};
+// A main window on test doubles, as the tests build it.
+using Editor = MainWindowFixture;
 
 struct Timings
 {

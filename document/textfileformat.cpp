@@ -18,12 +18,12 @@ bool isEscape(char16_t c)
     return c >= FirstEscape && c <= LastEscape;
 }
 
-// The position of the first surrogate in text that is not half of a pair,
-// or -1.
-qsizetype firstLoneSurrogate(QStringView text)
+// The position of the first surrogate at or after from that is not half of
+// a pair, or -1.
+qsizetype nextLoneSurrogate(QStringView text, qsizetype from = 0)
 {
     const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
+    for (qsizetype i = from; i < n; ++i) {
         const QChar c = text[i];
         if (!c.isSurrogate())
             continue;
@@ -49,7 +49,7 @@ void appendCodePageRun(QByteArrayView run, QString &out)
     }
     QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless);
     const QString text = decoder.decode(run);
-    if (!decoder.hasError() && firstLoneSurrogate(text) < 0) {
+    if (!decoder.hasError() && nextLoneSurrogate(text) < 0) {
         QStringEncoder encoder(QStringConverter::System, QStringConverter::Flag::Stateless);
         const QByteArray back = encoder.encode(text);
         if (!encoder.hasError() && back == run) {
@@ -83,20 +83,12 @@ std::optional<QByteArray> encodeCodePage(QStringView text)
 {
     QByteArray out;
     qsizetype runStart = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (!c.isSurrogate())
-            continue;
-        if (c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) {
-            ++i;
-            continue;
-        }
-        if (!isEscape(c.unicode()))
+    for (qsizetype i = nextLoneSurrogate(text); i >= 0; i = nextLoneSurrogate(text, i + 1)) {
+        if (!isEscape(text[i].unicode()))
             return std::nullopt;
         if (!appendCodePageText(text.mid(runStart, i - runStart), out))
             return std::nullopt;
-        out += char(c.unicode() - 0xDC00);
+        out += char(text[i].unicode() - 0xDC00);
         runStart = i + 1;
     }
     if (!appendCodePageText(text.mid(runStart), out))

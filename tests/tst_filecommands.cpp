@@ -1,14 +1,8 @@
-#include "app/frmmain.h"
+#include "mainwindowfixture.h"
+
 #include "document/documenthost.h"
 #include "document/filecommands.h"
 #include "document/frmdocument.h"
-#include "platform/fakeclock.h"
-#include "platform/fakefiledialog.h"
-#include "platform/fakefilelookup.h"
-#include "platform/fakemessagebox.h"
-#include "platform/fakeprinterprovider.h"
-#include "platform/fakeprocesslauncher.h"
-#include "platform/fakeregistry.h"
 #include "platform/textbox.h"
 
 #include "textfilesamples.h"
@@ -65,22 +59,10 @@ QString textOf(frmDocument *document)
     return document->ActiveControl().Text();
 }
 
-// A main window on test doubles, with the doubles still at hand.
-struct Editor
+// A shown main window on test doubles, with helpers for the file commands.
+struct Editor : MainWindowFixture
 {
-    Editor()
-    {
-        Platform platform;
-        platform.fileDialog.reset(dialog = new FakeFileDialog);
-        platform.messageBox.reset(messages = new FakeMessageBox);
-        platform.printer = std::make_unique<FakePrinterProvider>();
-        platform.clock = std::make_unique<FakeClock>();
-        platform.launcher = std::make_unique<FakeProcessLauncher>();
-        platform.fileLookup = std::make_unique<FakeFileLookup>();
-        platform.registry = std::make_unique<FakeRegistry>();
-        window = std::make_unique<frmMain>(std::move(platform));
-        window->Show();
-    }
+    Editor() { window->Show(); }
 
     frmDocument *active() const { return window->activeDocument(); }
     QStringList titles() const
@@ -119,9 +101,6 @@ struct Editor
         return nullptr;
     }
 
-    FakeFileDialog *dialog = nullptr;
-    FakeMessageBox *messages = nullptr;
-    std::unique_ptr<frmMain> window;
 };
 
 // A host of bare document windows, for driving FileCommands directly.
