@@ -1,0 +1,202 @@
+#include "chunk.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr quint64 EveryByte = 0x0101010101010101ULL;
+constexpr quint64 EveryUnit = 0x0001000100010001ULL;
+
+// Whether any of the lanes of word is zero (lanes of 8 or 16 bits).
+constexpr bool hasZeroByte(quint64 word)
+{
+    return ((word - EveryByte) & ~word & (EveryByte << 7)) != 0;
+}
+constexpr bool hasZeroUnit(quint64 word)
+{
+    return ((word - EveryUnit) & ~word & (EveryUnit << 15)) != 0;
+}
+
+// The index of the first CR or LF at or after i, or n. Lines are mostly
+// dozens of characters long, so whole words without either are skipped.
+qsizetype findBreakCharacter(const char *s, qsizetype i, qsizetype n)
+{
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, s + i, sizeof word);
+        if (hasZeroByte(word ^ ('\r' * EveryByte)) || hasZeroByte(word ^ ('\n' * EveryByte)))
+            break;
+    }
+    while (i < n && s[i] != '\r' && s[i] != '\n')
+        ++i;
+    return i;
+}
+
+qsizetype findBreakCharacter(const char16_t *s, qsizetype i, qsizetype n)
+{
+    for (; i + 4 <= n; i += 4) {
+        quint64 word;
+        std::memcpy(&word, s + i, sizeof word);
+        if (hasZeroUnit(word ^ (u'\r' * EveryUnit)) || hasZeroUnit(word ^ (u'\n' * EveryUnit)))
+            break;
+    }
+    while (i < n && s[i] != u'\r' && s[i] != u'\n')
+        ++i;
+    return i;
+}
+
+// Calls found(start, end) for every line break of s: a CR LF pair, a lone CR
+// or a lone LF; stops when found returns false.
+template <typename Unit, typename Found> void forEachBreak(const Unit *s, qsizetype n, Found found)
+{
+    for (qsizetype i = findBreakCharacter(s, 0, n); i < n; i = findBreakCharacter(s, i, n)) {
+        const qsizetype end = s[i] == '\r' && i + 1 < n && s[i + 1] == '\n' ? i + 2 : i + 1;
+        if (!found(i, end))
+            return;
+        i = end;
+    }
+}
+
+template <typename Unit> LineSummary summarize(const Unit *s, qsizetype n)
+{
+    LineSummary summary;
+    summary.length = n;
+    qsizetype lineStart = 0;
+    forEachBreak(s, n, [&](qsizetype start, qsizetype end) {
+        const qsizetype line = start - lineStart;
+        if (summary.breaks == 0)
+            summary.firstLine = line;
+        summary.longestLine = std::max<qint64>(summary.longestLine, line);
+        ++summary.breaks;
+        lineStart = end;
+        return true;
+    });
+    summary.lastLine = n - lineStart;
+    if (summary.breaks == 0)
+        summary.firstLine = n;
+    summary.longestLine = std::max(summary.longestLine, summary.lastLine);
+    return summary;
+}
+
+bool fitsLatin1(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
+}
+
+} // namespace
+
+TextSpan Chunk::span(qsizetype from, qsizetype to) const
+{
+    TextSpan span;
+    span.size = to - from;
+    if (wide_)
+        span.utf16 = utf16_.data() + from;
+    else
+        span.latin1 = latin1_.data() + from;
+    return span;
+}
+
+void Chunk::reserve(qsizetype size)
+{
+    if (wide_)
+        utf16_.reserve(size_t(size));
+    else
+        latin1_.reserve(size_t(size));
+}
+
+void Chunk::widen()
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(latin1_.data());
+    utf16_.reserve(latin1_.capacity());
+    utf16_.assign(bytes, bytes + latin1_.size());
+    std::vector<char>().swap(latin1_);
+    wide_ = true;
+}
+
+void Chunk::append(QStringView text)
+{
+    insert(size(), text);
+}
+
+void Chunk::appendLatin1(const char *text, qsizetype size)
+{
+    if (wide_)
+        utf16_.insert(utf16_.end(), reinterpret_cast<const uchar *>(text),
+                      reinterpret_cast<const uchar *>(text) + size);
+    else
+        latin1_.insert(latin1_.end(), text, text + size);
+}
+
+void Chunk::insert(qsizetype at, QStringView text)
+{
+    if (!wide_ && !fitsLatin1(text))
+        widen();
+    if (wide_) {
+        utf16_.insert(utf16_.begin() + at, text.utf16(), text.utf16() + text.size());
+        return;
+    }
+    const auto position = latin1_.insert(latin1_.begin() + at, size_t(text.size()), '\0');
+    std::transform(text.begin(), text.end(), position, [](QChar c) { return char(c.unicode()); });
+}
+
+void Chunk::remove(qsizetype from, qsizetype to)
+{
+    if (wide_)
+        utf16_.erase(utf16_.begin() + from, utf16_.begin() + to);
+    else
+        latin1_.erase(latin1_.begin() + from, latin1_.begin() + to);
+}
+
+char16_t Chunk::takeBack()
+{
+    const char16_t last = back();
+    remove(size() - 1, size());
+    return last;
+}
+
+void Chunk::refresh()
+{
+    if (!wide_) {
+        summary_ = summarize(latin1_.data(), size());
+        return;
+    }
+    summary_ = summarize(utf16_.data(), size());
+    if (std::all_of(utf16_.begin(), utf16_.end(), [](char16_t c) { return c < 0x100; })) {
+        latin1_.assign(utf16_.begin(), utf16_.end());
+        std::vector<char16_t>().swap(utf16_);
+        wide_ = false;
+    }
+}
+
+qsizetype Chunk::breakEnd(qsizetype n) const
+{
+    qsizetype result = size();
+    auto countDown = [&](qsizetype, qsizetype end) {
+        if (--n > 0)
+            return true;
+        result = end;
+        return false;
+    };
+    if (wide_)
+        forEachBreak(utf16_.data(), size(), countDown);
+    else
+        forEachBreak(latin1_.data(), size(), countDown);
+    return result;
+}
+
+qsizetype Chunk::breaksBefore(qsizetype offset) const
+{
+    qsizetype count = 0;
+    auto countUpTo = [&](qsizetype start, qsizetype end) {
+        if (start >= offset || end > offset)
+            return false;
+        ++count;
+        return true;
+    };
+    if (wide_)
+        forEachBreak(utf16_.data(), size(), countUpTo);
+    else
+        forEachBreak(latin1_.data(), size(), countUpTo);
+    return count;
+}

@@ -1,0 +1,75 @@
+#include "chunkbuilder.h"
+
+#include <QChar>
+
+#include <algorithm>
+
+ChunkBuilder::ChunkBuilder(qsizetype chunkSize) : chunkSize_(std::max<qsizetype>(chunkSize, 2))
+{
+    startChunk();
+}
+
+void ChunkBuilder::startChunk()
+{
+    open_ = Chunk();
+}
+
+qsizetype ChunkBuilder::roomFor(char16_t next)
+{
+    if (open_.isEmpty())
+        open_.reserve(chunkSize_);
+    if (open_.size() < chunkSize_)
+        return chunkSize_ - open_.size();
+    // The last character goes along to the next chunk when it is the first
+    // half of a pair that next completes.
+    const char16_t last = open_.back();
+    const bool pairSplit = (last == u'\r' && next == u'\n') ||
+                           (QChar::isHighSurrogate(last) && QChar::isLowSurrogate(next));
+    Chunk full = std::move(open_);
+    startChunk();
+    if (pairSplit) {
+        const char16_t carried = full.takeBack();
+        open_.reserve(chunkSize_);
+        open_.append(QStringView(&carried, 1));
+    }
+    full.refresh();
+    completed_.push_back(std::move(full));
+    return chunkSize_ - open_.size();
+}
+
+void ChunkBuilder::appendLatin1(const char *text, qsizetype size)
+{
+    while (size > 0) {
+        const qsizetype count = std::min(size, roomFor(uchar(*text)));
+        open_.appendLatin1(text, count);
+        text += count;
+        size -= count;
+    }
+}
+
+void ChunkBuilder::append(QStringView text)
+{
+    while (!text.isEmpty()) {
+        const qsizetype count = std::min(text.size(), roomFor(text.front().unicode()));
+        open_.append(text.first(count));
+        text = text.sliced(count);
+    }
+}
+
+void ChunkBuilder::append(const TextSpan &span)
+{
+    if (span.isWide())
+        append(QStringView(span.utf16, span.size));
+    else
+        appendLatin1(span.latin1, span.size);
+}
+
+std::vector<Chunk> ChunkBuilder::take()
+{
+    if (!open_.isEmpty()) {
+        open_.refresh();
+        completed_.push_back(std::move(open_));
+    }
+    startChunk();
+    return std::exchange(completed_, {});
+}

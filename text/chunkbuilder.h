@@ -1,0 +1,38 @@
+#pragma once
+
+#include "chunk.h"
+
+#include <QStringView>
+
+#include <vector>
+
+/// Cuts a stream of text into chunks of a given size.
+///
+/// A cut never falls between the CR and the LF of a pair or between the two
+/// halves of a surrogate pair, so that every chunk counts its own line
+/// breaks exactly and every chunk can be read on its own.
+class ChunkBuilder
+{
+public:
+    explicit ChunkBuilder(qsizetype chunkSize);
+
+    void appendLatin1(const char *text, qsizetype size);
+    void append(QStringView text);
+    void append(const TextSpan &span);
+
+    /// Whether any text was appended since the last take.
+    bool isEmpty() const { return completed_.empty() && open_.isEmpty(); }
+    /// Every chunk so far, the unfinished last one included; the builder
+    /// starts afresh.
+    std::vector<Chunk> take();
+
+private:
+    /// Room in the open chunk for text that starts with next; completes the
+    /// open chunk first when it is full.
+    qsizetype roomFor(char16_t next);
+    void startChunk();
+
+    qsizetype chunkSize_;
+    Chunk open_;
+    std::vector<Chunk> completed_;
+};

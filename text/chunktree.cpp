@@ -1,0 +1,258 @@
+#include "chunktree.h"
+
+struct ChunkTree::Node
+{
+    explicit Node(Chunk &&c, quint32 p) : chunk(std::move(c)), priority(p) {}
+
+    Chunk chunk;
+    Node *left = nullptr;
+    Node *right = nullptr;
+    quint32 priority;
+    qsizetype count = 1;
+    LineSummary total;
+};
+
+namespace {
+
+qsizetype countOf(const auto *node)
+{
+    return node ? node->count : 0;
+}
+
+LineSummary totalOf(const auto *node)
+{
+    return node ? node->total : LineSummary();
+}
+
+} // namespace
+
+ChunkTree::~ChunkTree()
+{
+    destroy(root_);
+}
+
+void ChunkTree::destroy(Node *node)
+{
+    // Iterative: a tree built badly by chance must still be freed.
+    std::vector<Node *> pending;
+    if (node)
+        pending.push_back(node);
+    while (!pending.empty()) {
+        Node *next = pending.back();
+        pending.pop_back();
+        if (next->left)
+            pending.push_back(next->left);
+        if (next->right)
+            pending.push_back(next->right);
+        delete next;
+    }
+}
+
+ChunkTree::Node *ChunkTree::makeNode(Chunk chunk)
+{
+    // xorshift32: fast, and enough to keep the tree balanced.
+    randomState_ ^= randomState_ << 13;
+    randomState_ ^= randomState_ >> 17;
+    randomState_ ^= randomState_ << 5;
+    Node *node = new Node(std::move(chunk), randomState_);
+    update(node);
+    return node;
+}
+
+void ChunkTree::update(Node *node)
+{
+    node->count = 1 + countOf(node->left) + countOf(node->right);
+    node->total =
+        totalOf(node->left).followedBy(node->chunk.summary()).followedBy(totalOf(node->right));
+}
+
+ChunkTree::Node *ChunkTree::merge(Node *left, Node *right)
+{
+    if (!left)
+        return right;
+    if (!right)
+        return left;
+    if (left->priority >= right->priority) {
+        left->right = merge(left->right, right);
+        update(left);
+        return left;
+    }
+    right->left = merge(left, right->left);
+    update(right);
+    return right;
+}
+
+std::pair<ChunkTree::Node *, ChunkTree::Node *> ChunkTree::split(Node *node, qsizetype count)
+{
+    if (!node)
+        return {nullptr, nullptr};
+    const qsizetype leftCount = countOf(node->left);
+    if (count <= leftCount) {
+        auto [first, rest] = split(node->left, count);
+        node->left = rest;
+        update(node);
+        return {first, node};
+    }
+    auto [first, rest] = split(node->right, count - leftCount - 1);
+    node->right = first;
+    update(node);
+    return {node, rest};
+}
+
+qsizetype ChunkTree::chunkCount() const
+{
+    return countOf(root_);
+}
+
+LineSummary ChunkTree::summary() const
+{
+    return totalOf(root_);
+}
+
+ChunkTree::Node *ChunkTree::nodeAt(qsizetype index) const
+{
+    Node *node = root_;
+    while (node) {
+        const qsizetype leftCount = countOf(node->left);
+        if (index < leftCount) {
+            node = node->left;
+        } else if (index == leftCount) {
+            return node;
+        } else {
+            index -= leftCount + 1;
+            node = node->right;
+        }
+    }
+    return nullptr;
+}
+
+const Chunk &ChunkTree::chunk(qsizetype index) const
+{
+    return nodeAt(index)->chunk;
+}
+
+Chunk &ChunkTree::chunk(qsizetype index)
+{
+    return nodeAt(index)->chunk;
+}
+
+bool ChunkTree::refreshPath(Node *node, qsizetype index)
+{
+    if (!node)
+        return false;
+    const qsizetype leftCount = countOf(node->left);
+    if (index < leftCount)
+        refreshPath(node->left, index);
+    else if (index == leftCount)
+        node->chunk.refresh();
+    else
+        refreshPath(node->right, index - leftCount - 1);
+    update(node);
+    return true;
+}
+
+void ChunkTree::refresh(qsizetype index)
+{
+    refreshPath(root_, index);
+}
+
+ChunkTree::Location ChunkTree::locate(qint64 position) const
+{
+    Location location;
+    const Node *node = root_;
+    while (node) {
+        const LineSummary left = totalOf(node->left);
+        if (position < left.length) {
+            node = node->left;
+            continue;
+        }
+        position -= left.length;
+        location.index += countOf(node->left);
+        location.start += left.length;
+        location.breaksBefore += left.breaks;
+        const qsizetype size = node->chunk.size();
+        if (position < size || !node->right) {
+            location.chunk = &node->chunk;
+            return location;
+        }
+        position -= size;
+        location.index += 1;
+        location.start += size;
+        location.breaksBefore += node->chunk.summary().breaks;
+        node = node->right;
+    }
+    return location;
+}
+
+ChunkTree::Location ChunkTree::locateBreak(qint64 n) const
+{
+    Location location;
+    const Node *node = root_;
+    while (node) {
+        const LineSummary left = totalOf(node->left);
+        if (n <= left.breaks) {
+            node = node->left;
+            continue;
+        }
+        n -= left.breaks;
+        location.index += countOf(node->left);
+        location.start += left.length;
+        location.breaksBefore += left.breaks;
+        const qint64 breaks = node->chunk.summary().breaks;
+        if (n <= breaks || !node->right) {
+            location.chunk = &node->chunk;
+            return location;
+        }
+        n -= breaks;
+        location.index += 1;
+        location.start += node->chunk.size();
+        location.breaksBefore += breaks;
+        node = node->right;
+    }
+    return location;
+}
+
+void ChunkTree::insert(qsizetype index, std::vector<Chunk> chunks)
+{
+    Node *inserted = nullptr;
+    for (Chunk &chunk : chunks)
+        inserted = merge(inserted, makeNode(std::move(chunk)));
+    auto [before, after] = split(root_, index);
+    root_ = merge(merge(before, inserted), after);
+}
+
+void ChunkTree::remove(qsizetype index, qsizetype count)
+{
+    auto [before, rest] = split(root_, index);
+    auto [removed, after] = split(rest, count);
+    destroy(removed);
+    root_ = merge(before, after);
+}
+
+void ChunkTree::clear()
+{
+    destroy(root_);
+    root_ = nullptr;
+}
+
+bool ChunkTree::visitNode(const Node *node, qint64 nodeStart, qint64 from, qint64 to,
+                          const std::function<bool(const Chunk &, qint64)> &visit)
+{
+    if (!node)
+        return true;
+    const qint64 chunkStart = nodeStart + totalOf(node->left).length;
+    const qint64 chunkEnd = chunkStart + node->chunk.size();
+    if (from < chunkStart && !visitNode(node->left, nodeStart, from, to, visit))
+        return false;
+    if (from < chunkEnd && to > chunkStart && !visit(node->chunk, chunkStart))
+        return false;
+    if (to > chunkEnd)
+        return visitNode(node->right, chunkEnd, from, to, visit);
+    return true;
+}
+
+void ChunkTree::visit(qint64 from, qint64 to,
+                      const std::function<bool(const Chunk &, qint64 start)> &visit) const
+{
+    visitNode(root_, 0, from, to, visit);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <algorithm>
+
+/// What the tree needs to know about a stretch of text to find lines in it:
+/// its length, its line breaks, and the lengths of the lines at its two ends
+/// and of the longest line in it. Line lengths leave out the break itself.
+///
+/// Summaries of neighbouring stretches combine in constant time, which is
+/// what lets every node of the tree carry the summary of its whole subtree.
+struct LineSummary
+{
+    qint64 length = 0;
+    qint64 breaks = 0;
+    qint64 firstLine = 0; ///< characters before the first break (all, if none)
+    qint64 lastLine = 0;  ///< characters after the last break (all, if none)
+    qint64 longestLine = 0;
+
+    /// The summary of this stretch followed directly by next.
+    LineSummary followedBy(const LineSummary &next) const
+    {
+        LineSummary joined;
+        joined.length = length + next.length;
+        joined.breaks = breaks + next.breaks;
+        joined.firstLine = breaks > 0 ? firstLine : length + next.firstLine;
+        joined.lastLine = next.breaks > 0 ? next.lastLine : lastLine + next.length;
+        joined.longestLine = std::max({longestLine, next.longestLine, lastLine + next.firstLine});
+        return joined;
+    }
+
+    bool operator==(const LineSummary &) const = default;
+};

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "chunktree.h"
+#include "textspan.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+/// The characters of a document, exactly as they are: CR LF pairs, lone CR,
+/// lone LF, NUL, and every other UTF-16 unit, lone surrogates included.
+/// Positions count UTF-16 units, so a CR LF pair counts as two.
+///
+/// A line ends at a CR LF pair (one break), a lone CR or a lone LF; nothing
+/// else ends a line. Line lengths leave the break out.
+///
+/// The text lives in chunks of a few thousand characters, held in order by a
+/// balanced tree whose nodes know their subtree's length and line breaks
+/// (ChunkTree). So an edit anywhere costs O(log n) plus the length of the
+/// text it inserts, and so do reading a range, finding the start of a line
+/// and finding the line of a position: nothing ever moves the whole text.
+class TextModel : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// Chunks are cut at this many characters: an edit moves at most this
+    /// much, and finding a line inside a chunk scans at most this much.
+    static constexpr qsizetype DefaultChunkSize = 8192;
+
+    explicit TextModel(QObject *parent = nullptr) : TextModel(DefaultChunkSize, parent) {}
+    /// A model with chunks of another size (at least 4), for tests.
+    explicit TextModel(qsizetype chunkSize, QObject *parent = nullptr);
+    ~TextModel() override;
+
+    qint64 length() const;
+    bool isEmpty() const { return length() == 0; }
+    qint64 lineCount() const;
+    /// The position where a line starts (line clamped to the lines there are).
+    qint64 lineStart(qint64 line) const;
+    /// The position where a line's break starts, or the end of the text for
+    /// the last line.
+    qint64 lineEnd(qint64 line) const;
+    qint64 lineLength(qint64 line) const { return lineEnd(line) - lineStart(line); }
+    /// The line that holds position; a position between the CR and the LF of
+    /// a pair belongs to the line the pair ends.
+    qint64 lineAt(qint64 position) const;
+    qint64 longestLineLength() const;
+
+    /// The character at position, or 0 outside the text.
+    char16_t at(qint64 position) const;
+    QString text() const { return text(0, length()); }
+    /// The characters of [from, to), clamped to the text.
+    QString text(qint64 from, qint64 to) const;
+    /// Calls visit for the stored pieces of [from, to) in order; stops when
+    /// visit returns false. Nothing is copied.
+    void forEachSpan(qint64 from, qint64 to,
+                     const std::function<bool(const TextSpan &)> &visit) const;
+
+    /// Replaces [from, to) (clamped to the text) with text.
+    void replace(qint64 from, qint64 to, QStringView text);
+    void setText(QStringView text) { replace(0, length(), text); }
+
+    /// Counts the edits: changes whenever the text does.
+    quint64 revision() const { return revision_; }
+
+signals:
+    /// The characters of [position, position + removed) were replaced by
+    /// added characters.
+    void contentsChanged(qint64 position, qint64 removed, qint64 added);
+
+private:
+    friend class TextModelAppender;
+
+    qsizetype chunkSize() const { return chunkSize_; }
+    /// Adds ready chunks at the end of the text.
+    void appendChunks(std::vector<Chunk> chunks);
+    bool replaceInChunk(qint64 from, qint64 to, QStringView text);
+    void replaceChunks(qint64 from, qint64 to, QStringView text);
+    /// Keeps the chunks sound after chunks first..first + count - 1 were
+    /// made or changed: no CR LF pair or surrogate pair cut between two
+    /// chunks, no empty chunk, no two small neighbours.
+    void repair(qsizetype first, qsizetype count);
+    bool joinIfNeeded(qsizetype left);
+
+    const qsizetype chunkSize_;
+    ChunkTree chunks_;
+    quint64 revision_ = 0;
+};
