@@ -5,6 +5,7 @@
 #include "textfileformat.h"
 
 #include "platform/textbox.h"
+#include "text/textsink.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -101,16 +102,17 @@ DocumentLoader::Result DocumentLoader::load(const QString &path, frmDocument &do
     // Text decoded but not yet in the box: the unfinished last line, which
     // waits for its end so that the view lays each line out only once.
     QString text;
+    StringSink sink(text);
     for (;;) {
         bytes.resize(pieceSize_);
         const qint64 read = file.read(bytes.data(), bytes.size());
         if (read < 0)
             return {Outcome::Failed, file.errorString()};
         if (read == 0) {
-            decoder.finish(text);
+            decoder.finish(sink);
         } else {
             bytes.resize(read);
-            decoder.decode(bytes, text);
+            decoder.decode(bytes, sink);
         }
         if (box.textLength() + text.size() > maximumLength_)
             return {Outcome::Failed,

@@ -105,6 +105,23 @@ void Chunk::reserve(qsizetype size)
         latin1_.reserve(size_t(size));
 }
 
+void Chunk::grow(qsizetype count)
+{
+    const size_t capacity = wide_ ? utf16_.capacity() : latin1_.capacity();
+    const size_t needed = size_t(size() + count);
+    if (needed > capacity)
+        reserve(qsizetype(std::max(needed, capacity + std::max<size_t>(capacity / 8, 64))));
+}
+
+void Chunk::shrink()
+{
+    const size_t capacity = wide_ ? utf16_.capacity() : latin1_.capacity();
+    if (capacity > size_t(size() + size() / 4 + 16)) {
+        utf16_.shrink_to_fit();
+        latin1_.shrink_to_fit();
+    }
+}
+
 void Chunk::widen()
 {
     const auto *bytes = reinterpret_cast<const uchar *>(latin1_.data());
@@ -121,6 +138,7 @@ void Chunk::append(QStringView text)
 
 void Chunk::appendLatin1(const char *text, qsizetype size)
 {
+    grow(size);
     if (wide_)
         utf16_.insert(utf16_.end(), reinterpret_cast<const uchar *>(text),
                       reinterpret_cast<const uchar *>(text) + size);
@@ -132,6 +150,7 @@ void Chunk::insert(qsizetype at, QStringView text)
 {
     if (!wide_ && !fitsLatin1(text))
         widen();
+    grow(text.size());
     if (wide_) {
         utf16_.insert(utf16_.begin() + at, text.utf16(), text.utf16() + text.size());
         return;

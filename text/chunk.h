@@ -31,6 +31,8 @@ public:
     TextSpan span(qsizetype from, qsizetype to) const;
 
     void reserve(qsizetype size);
+    /// Gives back room that the characters do not take.
+    void shrink();
     void append(QStringView text);
     void appendLatin1(const char *text, qsizetype size);
     void insert(qsizetype at, QStringView text);
@@ -49,6 +51,8 @@ public:
 
 private:
     void widen();
+    /// Makes room for count more characters, growing by an eighth at least.
+    void grow(qsizetype count);
 
     std::vector<char> latin1_;
     std::vector<char16_t> utf16_;

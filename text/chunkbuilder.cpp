@@ -67,6 +67,7 @@ void ChunkBuilder::append(const TextSpan &span)
 std::vector<Chunk> ChunkBuilder::take()
 {
     if (!open_.isEmpty()) {
+        open_.shrink();
         open_.refresh();
         completed_.push_back(std::move(open_));
     }

@@ -122,25 +122,36 @@ bool TextModel::replaceInChunk(qint64 from, qint64 to, QStringView text)
 // what they keep of their text, with the new text between.
 void TextModel::replaceChunks(qint64 from, qint64 to, QStringView text)
 {
-    ChunkBuilder builder(chunkSize_);
-    qsizetype first = 0;
+    ChunkTree::Location start;
+    ChunkTree::Location end;
+    TextSpan head;
+    TextSpan tail;
     qsizetype count = 0;
     if (chunks_.chunkCount() > 0) {
-        const ChunkTree::Location start = chunks_.locate(from);
-        const ChunkTree::Location end = to > from ? chunks_.locate(to - 1) : start;
-        builder.append(start.chunk->span(0, from - start.start));
-        builder.append(text);
-        builder.append(end.chunk->span(to - end.start, end.chunk->size()));
-        first = start.index;
+        start = chunks_.locate(from);
+        end = to > from ? chunks_.locate(to - 1) : start;
+        head = start.chunk->span(0, from - start.start);
+        tail = end.chunk->span(to - end.start, end.chunk->size());
         count = end.index - start.index + 1;
-    } else {
-        builder.append(text);
     }
+    ChunkBuilder builder(evenChunkSize(head.size + text.size() + tail.size));
+    builder.append(head);
+    builder.append(text);
+    builder.append(tail);
+    const qsizetype first = start.index;
     std::vector<Chunk> made = builder.take();
     const qsizetype madeCount = qsizetype(made.size());
     chunks_.remove(first, count);
     chunks_.insert(first, std::move(made));
     repair(first, madeCount);
+}
+
+// Text made into chunks is shared evenly among as few chunks as hold it, so
+// that the next edit nearby still fits in its chunk.
+qsizetype TextModel::evenChunkSize(qint64 total) const
+{
+    const qint64 count = std::max<qint64>((total + chunkSize_ - 1) / chunkSize_, 1);
+    return qsizetype((total + count - 1) / count);
 }
 
 void TextModel::appendChunks(std::vector<Chunk> chunks)
@@ -181,7 +192,7 @@ bool TextModel::joinIfNeeded(qsizetype left)
     const bool small = (a.size() < minimum || b.size() < minimum) && total <= chunkSize_;
     if (!pairCut && !small)
         return false;
-    ChunkBuilder builder(total <= chunkSize_ ? chunkSize_ : (total + 1) / 2);
+    ChunkBuilder builder(evenChunkSize(total));
     builder.append(a.span());
     builder.append(b.span());
     chunks_.remove(left, 2);

@@ -83,6 +83,7 @@ private:
     /// chunks, no empty chunk, no two small neighbours.
     void repair(qsizetype first, qsizetype count);
     bool joinIfNeeded(qsizetype left);
+    qsizetype evenChunkSize(qint64 total) const;
 
     const qsizetype chunkSize_;
     ChunkTree chunks_;

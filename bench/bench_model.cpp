@@ -1,0 +1,292 @@
+// The text model alone, without a window: loading files of growing size
+// straight from their bytes into the model, against reading and decoding the
+// same bytes; one-character edits at the start, middle and end of a large
+// model; many random edits; and saving the model as a stream, against a
+// plain write of the same bytes. Each file is measured in a child process of
+// its own, so that peak memory is that file's own. Prints figures only.
+//
+// Usage: bench_model [--no-gigabyte]
+
+#include "benchsupport.h"
+
+#include "document/textfileformat.h"
+#include "text/textmodel.h"
+#include "text/textmodelappender.h"
+
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <unistd.h>
+
+using namespace Bench;
+
+namespace {
+
+constexpr qsizetype PieceSize = 1 << 20;
+
+// Reading the whole file and decoding it with Qt's UTF-8 decoder: the
+// floor under any load. Our own strict decoder into a string, for reference.
+int measureFloor(const QString &path)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 1;
+    const QByteArray bytes = file.readAll();
+    const QString text = QString::fromUtf8(bytes);
+    report("floor_s", seconds(timer));
+    timer.restart();
+    const QString ours = TextFileFormat::decode(bytes);
+    report("decode_s", seconds(timer));
+    return text.size() == ours.size() ? 0 : 1;
+}
+
+bool load(TextModel &model, const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    TextFileFormat::Decoder decoder;
+    TextModelAppender appender(model);
+    QByteArray bytes(PieceSize, Qt::Uninitialized);
+    for (;;) {
+        const qint64 read = file.read(bytes.data(), bytes.size());
+        if (read < 0)
+            return false;
+        if (read == 0)
+            break;
+        decoder.decode(QByteArrayView(bytes.constData(), read), appender);
+    }
+    decoder.finish(appender);
+    appender.flush();
+    return true;
+}
+
+void resetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+// One-character inserts and deletes at a place, each timed alone.
+void measureEditsAt(TextModel &model, qint64 position, const char *name)
+{
+    const qint64 lines = model.lineCount();
+    QList<double> inserts, deletes;
+    QElapsedTimer timer;
+    for (int i = 0; i < 2000; ++i) {
+        timer.start();
+        model.replace(position, position, u"x");
+        inserts << seconds(timer);
+        timer.start();
+        model.replace(position, position + 1, {});
+        deletes << seconds(timer);
+    }
+    const bool indexRight =
+        model.lineCount() == lines && model.lineStart(model.lineAt(position)) <= position;
+    report(qPrintable(QStringLiteral("insert_%1_us").arg(QLatin1String(name))),
+           median(inserts) * 1e6);
+    report(qPrintable(QStringLiteral("delete_%1_us").arg(QLatin1String(name))),
+           median(deletes) * 1e6);
+    report(qPrintable(QStringLiteral("index_%1_right").arg(QLatin1String(name))), indexRight);
+}
+
+// Random inserts and deletes of a few characters anywhere, timed in blocks
+// of a quarter, with the memory they leave behind.
+void measureRandomEdits(TextModel &model)
+{
+    QRandomGenerator random(5);
+    const double before = statusMegabytes("VmRSS:");
+    qint64 inserted = 0;
+    QElapsedTimer timer;
+    for (int block = 1; block <= 4; ++block) {
+        timer.start();
+        for (int i = 0; i < 25000; ++i) {
+            const qint64 position = qint64(random.bounded(double(model.length())));
+            if (random.bounded(2) == 0) {
+                const QString text =
+                    random.bounded(8) == 0 ? QStringLiteral("ab\r\n") : QStringLiteral("xyz");
+                model.replace(position, position, text);
+                inserted += text.size();
+            } else {
+                model.replace(position, position + 1 + random.bounded(4), {});
+            }
+        }
+        report(qPrintable(QStringLiteral("random_block%1_s").arg(block)), seconds(timer));
+    }
+    report("random_growth_mb", statusMegabytes("VmRSS:") - before);
+    report("random_inserted_mb", inserted * 2.0 / MB);
+}
+
+bool writeAll(QFileDevice &file, QByteArrayView bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 count = file.write(bytes.data() + done, bytes.size() - done);
+        if (count <= 0)
+            return false;
+        done += count;
+    }
+    return true;
+}
+
+// Saving as the program does (a new file beside the old, unbuffered checked
+// writes, then the switch), against plain writes of the same bytes.
+bool measureSave(const TextModel &model, const QString &savePath)
+{
+    resetPeakMemory();
+    const double before = statusMegabytes("VmRSS:");
+    QElapsedTimer timer;
+    timer.start();
+    QSaveFile save(savePath);
+    bool written =
+        save.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+        TextFileFormat::canEncode(model) &&
+        TextFileFormat::encode(model, [&](QByteArrayView bytes) { return writeAll(save, bytes); });
+    written = written && save.commit();
+    report("save_s", seconds(timer));
+    report("save_extra_mb", statusMegabytes("VmHWM:") - before);
+
+    const QByteArray bytes = *TextFileFormat::encode(model.text());
+    for (const bool synced : {false, true}) {
+        double best = 1e9;
+        for (int round = 0; round < 3; ++round) {
+            const QString plainPath = savePath + QStringLiteral(".plain");
+            QFile::remove(plainPath);
+            timer.start();
+            QFile plain(plainPath);
+            written = written && plain.open(QIODevice::WriteOnly) && writeAll(plain, bytes) &&
+                      plain.flush() && (!synced || ::fsync(plain.handle()) == 0);
+            plain.close();
+            best = std::min(best, seconds(timer));
+            QFile::remove(plainPath);
+        }
+        report(synced ? "plain_sync_s" : "plain_s", best);
+    }
+    QFile saved(savePath);
+    written = written && saved.open(QIODevice::ReadOnly) && saved.readAll() == bytes;
+    QFile::remove(savePath);
+    return written;
+}
+
+int measureModel(const QString &path, bool everything)
+{
+    TextModel model;
+    QElapsedTimer timer;
+    timer.start();
+    if (!load(model, path))
+        return 1;
+    const qint64 target = std::min<qint64>(1000000, model.lineCount() - 1);
+    const qint64 answer = model.lineStart(target);
+    report("load_s", seconds(timer));
+    report("load_peak_mb", statusMegabytes("VmHWM:"));
+    report("model_mb", statusMegabytes("VmRSS:"));
+    report("lines", double(model.lineCount()));
+    if (answer < 0 || !everything)
+        return answer < 0 ? 1 : 0;
+    if (!measureSave(model, path + QStringLiteral(".saved")))
+        return 1;
+    measureEditsAt(model, 0, "start");
+    measureEditsAt(model, model.length() / 2, "middle");
+    measureEditsAt(model, model.length(), "end");
+    measureRandomEdits(model);
+    return 0;
+}
+
+QString number(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+int runAll(bool gigabyte)
+{
+    QTemporaryDir folder;
+    QTextStream out(stdout);
+    const QString lines100 = folder.filePath(QStringLiteral("lines-100.txt"));
+    const QString line10 = folder.filePath(QStringLiteral("one-line-10.txt"));
+    if (!writeFile(lines100, generate(100 * MB, false)) ||
+        !writeFile(line10, generate(10 * MB, true)))
+        return 1;
+    const QMap<QString, double> floor100 = runChild({QStringLiteral("--floor"), lines100});
+    const QMap<QString, double> model100 =
+        runChild({QStringLiteral("--model"), lines100, QStringLiteral("all")});
+    const QMap<QString, double> floor10 = runChild({QStringLiteral("--floor"), line10});
+    const QMap<QString, double> model10 = runChild({QStringLiteral("--model"), line10});
+    QMap<QString, double> model1000;
+    if (gigabyte) {
+        const QString lines1000 = folder.filePath(QStringLiteral("lines-1000.txt"));
+        if (!writeFile(lines1000, generate(1000 * MB, false)))
+            return 1;
+        model1000 = runChild({QStringLiteral("--model"), lines1000});
+        QFile::remove(lines1000);
+    }
+
+    out << "Loading into the model (floor: read + QString::fromUtf8 of the same bytes; "
+           "our strict decoder into a string for reference)\n\n";
+    out << "| file | load s | floor s | load/floor | strict decode s | peak MB | peak/size |\n";
+    out << "|---|---:|---:|---:|---:|---:|---:|\n";
+    const auto loadRow = [&](const QString &name, const QMap<QString, double> &model,
+                             const QMap<QString, double> &floor, double megabytes) {
+        out << "| " << name << " | " << number(model.value("load_s"), 3) << " | "
+            << (floor.isEmpty() ? QStringLiteral("-") : number(floor.value("floor_s"), 3)) << " | "
+            << (floor.isEmpty() ? QStringLiteral("-")
+                                : number(model.value("load_s") / floor.value("floor_s"), 2) + "x")
+            << " | " << (floor.isEmpty() ? QStringLiteral("-") : number(floor.value("decode_s"), 3))
+            << " | " << number(model.value("load_peak_mb"), 0) << " | "
+            << number(model.value("load_peak_mb") / megabytes, 2) << "x |"
+            << (model.contains("failed") ? " FAILED" : "") << "\n";
+    };
+    loadRow(QStringLiteral("100 MB, 60-character lines"), model100, floor100, 100);
+    loadRow(QStringLiteral("10 MB, one line"), model10, floor10, 10);
+    if (gigabyte) {
+        loadRow(QStringLiteral("1000 MB, 60-character lines"), model1000, {}, 1000);
+        out << "\n1000 MB load / 100 MB load: "
+            << number(model1000.value("load_s") / model100.value("load_s"), 1) << "x\n";
+    }
+
+    out << "\nOne-character edits in the 100 MB model (median of 2000, microseconds; line "
+           "index checked after)\n\n| place | insert µs | delete µs | index right |\n"
+           "|---|---:|---:|---|\n";
+    for (const char *place : {"start", "middle", "end"}) {
+        const QString p = QLatin1String(place);
+        out << "| " << p << " | " << number(model100.value("insert_" + p + "_us"), 2) << " | "
+            << number(model100.value("delete_" + p + "_us"), 2) << " | "
+            << (model100.value("index_" + p + "_right") ? "yes" : "NO") << " |\n";
+    }
+
+    out << "\n100,000 random edits in the 100 MB model, by quarters (seconds)\n\n"
+           "| 1st 25k | 2nd 25k | 3rd 25k | 4th 25k | memory growth MB | text inserted MB |\n"
+           "|---:|---:|---:|---:|---:|---:|\n|";
+    for (int block = 1; block <= 4; ++block)
+        out << " " << number(model100.value(QStringLiteral("random_block%1_s").arg(block)), 3)
+            << " |";
+    out << " " << number(model100.value("random_growth_mb"), 1) << " | "
+        << number(model100.value("random_inserted_mb"), 2) << " |\n";
+
+    out << "\nSaving the 100 MB model as a stream (QSaveFile, unbuffered checked writes) "
+           "against plain writes of the same bytes\n\n"
+           "| save s | plain write s | save/plain | plain + fsync s | save/(plain+fsync) | "
+           "extra memory MB |\n|---:|---:|---:|---:|---:|---:|\n";
+    out << "| " << number(model100.value("save_s"), 3) << " | "
+        << number(model100.value("plain_s"), 3) << " | "
+        << number(model100.value("save_s") / model100.value("plain_s"), 2) << "x | "
+        << number(model100.value("plain_sync_s"), 3) << " | "
+        << number(model100.value("save_s") / model100.value("plain_sync_s"), 2) << "x | "
+        << number(model100.value("save_extra_mb"), 1) << " |\n";
+    return model100.contains("failed") || model10.contains("failed") ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    if (arguments.size() == 2 && arguments[0] == u"--floor")
+        return measureFloor(arguments[1]);
+    if (arguments.size() >= 2 && arguments[0] == u"--model")
+        return measureModel(arguments[1], arguments.size() == 3);
+    return runAll(!arguments.contains(QStringLiteral("--no-gigabyte")));
+}

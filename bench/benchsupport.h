@@ -1,0 +1,110 @@
+#pragma once
+
+// What the benchmarks share: timing, memory readings, generated files, and
+// running one measurement in a child process of its own, so that its peak
+// memory is its own.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+
+namespace Bench {
+
+constexpr qint64 MB = 1024 * 1024;
+
+/// A field of /proc/self/status in megabytes (VmHWM: peak resident memory,
+/// VmRSS: resident memory now).
+inline double statusMegabytes(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toDouble() / 1024;
+    return -1;
+}
+
+inline double seconds(const QElapsedTimer &timer)
+{
+    return timer.nsecsElapsed() / 1e9;
+}
+
+/// One figure of a child, read back by runChild.
+inline void report(const char *key, double value)
+{
+    std::printf("%s=%.6f\n", key, value);
+    std::fflush(stdout);
+}
+
+/// Lines of about 60 characters ending in CR LF, or one line without any
+/// break, of at least the given size.
+inline QByteArray generate(qint64 bytes, bool oneLine)
+{
+    QByteArray file;
+    file.reserve(bytes + 100);
+    const QByteArray words[] = {"lorem ",  "ipsum ", "dolor ", "sit ",         "amet, ",
+                                "perché ", "città ", "però ",  "consectetur ", "adipiscing "};
+    QRandomGenerator random(42);
+    QByteArray line;
+    while (file.size() < bytes) {
+        line += words[random.bounded(int(std::size(words)))];
+        if (!oneLine && line.size() >= 58) {
+            file += line + "\r\n";
+            line.clear();
+        } else if (oneLine) {
+            file += line;
+            line.clear();
+        }
+    }
+    return file;
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+/// Runs this program again with arguments and collects its "key=value"
+/// lines; "failed" is set when it did not end well.
+inline QMap<QString, double> runChild(const QStringList &arguments)
+{
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!environment.contains(QStringLiteral("QT_QPA_PLATFORM")))
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    child.waitForFinished(-1);
+    QMap<QString, double> values;
+    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+        const qsizetype equals = line.indexOf('=');
+        if (equals > 0)
+            values.insert(QString::fromUtf8(line.left(equals)), line.mid(equals + 1).toDouble());
+        if (line.startsWith("error="))
+            std::fprintf(stderr, "%s\n", line.constData());
+    }
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        values.insert(QStringLiteral("failed"), 1);
+    return values;
+}
+
+/// The median of some timings.
+inline double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace Bench
