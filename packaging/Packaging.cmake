@@ -11,70 +11,79 @@ if(WIN32)
   set_target_properties(vidizizor PROPERTIES OUTPUT_NAME Vidizizor)
 endif()
 
-if(NOT UNIX OR APPLE)
+# The package and its files are made for Debian and its kind of Linux.
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
   return()
 endif()
 
 include(GNUInstallDirs)
 
-set(VIDIZIZOR_APP_ID com.example.vidizizor)
+# A new release changes project(VERSION) and this date, which the AppStream
+# release entry, the changelog and the manual page show.
 set(VIDIZIZOR_RELEASE_DATE 2026-12-08)
+set(VIDIZIZOR_APP_ID com.example.vidizizor)
 set(VIDIZIZOR_HOMEPAGE https://example.com/vidizizor/)
 set(VIDIZIZOR_MAINTAINER "Vidizizor developers <vz@example.com>")
 set(VIDIZIZOR_COPYRIGHT "2026 The Vidizizor developers")
 
-set(packaging_dir ${CMAKE_CURRENT_LIST_DIR})
-set(packaging_out ${CMAKE_CURRENT_BINARY_DIR}/packaging)
-set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/vidizizor)
+set(vidizizor_packaging_out ${CMAKE_CURRENT_BINARY_DIR}/packaging)
 
-# Writes `source` with its @-names filled in to `output` and, with GZIP, a copy
-# compressed the way Debian wants it (best compression, no name or time stored).
+# Writes `source` from this folder with its @-names filled in to `output` in the
+# build folder and, with GZIP, a copy compressed the way Debian wants it (best
+# compression, no name or time stored).
 function(vidizizor_packaging_file source output)
   cmake_parse_arguments(PARSE_ARGV 2 arg "GZIP" "" "")
-  configure_file(${packaging_dir}/${source} ${packaging_out}/${output} @ONLY)
+  set(out ${vidizizor_packaging_out})
+  configure_file(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/${source} ${out}/${output} @ONLY)
   if(arg_GZIP)
     execute_process(COMMAND gzip -9nc ${output}
-      WORKING_DIRECTORY ${packaging_out}
-      OUTPUT_FILE ${packaging_out}/${output}.gz
+      WORKING_DIRECTORY ${out}
+      OUTPUT_FILE ${out}/${output}.gz
       COMMAND_ERROR_IS_FATAL ANY)
   endif()
 endfunction()
 
-# The changelog's trailer wants the date as in e-mail headers.
-execute_process(COMMAND date -u -R -d "${VIDIZIZOR_RELEASE_DATE}"
-  OUTPUT_VARIABLE VIDIZIZOR_RELEASE_DATE_RFC2822
-  OUTPUT_STRIP_TRAILING_WHITESPACE
-  COMMAND_ERROR_IS_FATAL ANY)
+# Writes every file of this folder that the package installs, with the values
+# they show worked out here (in a function, so they stay local).
+function(vidizizor_packaging_files)
+  # The changelog's trailer wants the date as in e-mail headers.
+  execute_process(COMMAND date -u -R -d "${VIDIZIZOR_RELEASE_DATE}"
+    OUTPUT_VARIABLE VIDIZIZOR_RELEASE_DATE_RFC2822
+    OUTPUT_STRIP_TRAILING_WHITESPACE
+    COMMAND_ERROR_IS_FATAL ANY)
 
-# The screenshot's size, from its PNG header: 4-byte width and height at byte 16.
-set(screenshot ${PROJECT_SOURCE_DIR}/docs/screenshot.png)
-file(READ ${screenshot} header OFFSET 16 LIMIT 8 HEX)
-string(SUBSTRING ${header} 0 8 width_hex)
-string(SUBSTRING ${header} 8 8 height_hex)
-math(EXPR VIDIZIZOR_SCREENSHOT_WIDTH "0x${width_hex}")
-math(EXPR VIDIZIZOR_SCREENSHOT_HEIGHT "0x${height_hex}")
+  # The screenshot's size, from its PNG header: width and height, four bytes
+  # each, at byte 16.
+  set(screenshot ${PROJECT_SOURCE_DIR}/docs/screenshot.png)
+  file(READ ${screenshot} header OFFSET 16 LIMIT 8 HEX)
+  string(SUBSTRING ${header} 0 8 width)
+  string(SUBSTRING ${header} 8 8 height)
+  math(EXPR VIDIZIZOR_SCREENSHOT_WIDTH "0x${width}")
+  math(EXPR VIDIZIZOR_SCREENSHOT_HEIGHT "0x${height}")
 
-# The copyright file carries the licence text of LICENSE, from its permission
-# notice on, indented and with blank lines written as " ." as the format asks.
-file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
-string(FIND "${licence}" "Permission is hereby granted" start)
-string(SUBSTRING "${licence}" ${start} -1 licence)
-string(STRIP "${licence}" licence)
-string(REPLACE "\n\n" "\n.\n" licence "${licence}")
-string(REPLACE "\n" "\n " VIDIZIZOR_MIT_TEXT " ${licence}")
+  # The copyright file carries the text of LICENSE from its permission notice
+  # on, indented, with blank lines written as " ." as the format asks.
+  file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+  string(FIND "${licence}" "Permission is hereby granted" start)
+  string(SUBSTRING "${licence}" ${start} -1 licence)
+  string(STRIP "${licence}" licence)
+  string(REPLACE "\n\n" "\n.\n" licence "${licence}")
+  string(REPLACE "\n" "\n " VIDIZIZOR_MIT_TEXT " ${licence}")
 
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-  ${screenshot} ${PROJECT_SOURCE_DIR}/LICENSE)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${screenshot} ${PROJECT_SOURCE_DIR}/LICENSE)
+  vidizizor_packaging_file(vidizizor.metainfo.xml.in ${VIDIZIZOR_APP_ID}.metainfo.xml)
+  vidizizor_packaging_file(vidizizor.1.in vidizizor.1 GZIP)
+  vidizizor_packaging_file(copyright.in copyright)
+  vidizizor_packaging_file(changelog.in changelog GZIP)
+endfunction()
 
-vidizizor_packaging_file(vidizizor.metainfo.xml.in ${VIDIZIZOR_APP_ID}.metainfo.xml)
-vidizizor_packaging_file(vidizizor.1.in vidizizor.1 GZIP)
-vidizizor_packaging_file(copyright.in copyright)
-vidizizor_packaging_file(changelog.in changelog GZIP)
-
-install(FILES ${packaging_out}/${VIDIZIZOR_APP_ID}.metainfo.xml
+vidizizor_packaging_files()
+install(FILES ${vidizizor_packaging_out}/${VIDIZIZOR_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${packaging_out}/vidizizor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${packaging_out}/copyright ${packaging_out}/changelog.gz DESTINATION ${doc_dir})
+install(FILES ${vidizizor_packaging_out}/vidizizor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${vidizizor_packaging_out}/copyright ${vidizizor_packaging_out}/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vidizizor)
 
 # A stripping install (the package's) also drops the compiler's notes that a
 # plain strip keeps, as Debian's own packaging tools do.
