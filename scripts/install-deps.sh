@@ -15,6 +15,9 @@ packages=(
   xvfb openbox xdotool xclip x11-utils imagemagick
   # printing: a private CUPS server with a PDF queue, PDF text extraction
   cups cups-client cups-filters printer-driver-cups-pdf poppler-utils
+  # the Debian package: CPack's DEB generator (dpkg-shlibdeps, file) and the
+  # distribution's own checks of the package and of its desktop files
+  dpkg-dev file desktop-file-utils appstream lintian
 )
 
 missing=()

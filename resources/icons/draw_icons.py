@@ -8,6 +8,10 @@ folder that holds it:
   vidizizor-32.xpm, vidizizor-16.xpm   application icon (16-colour VGA palette,
                                        transparent background)
   vidizizor-32.png, vidizizor-16.png   the same, for the desktop icon theme
+  vidizizor-48.png                     the pencil drawn at 48 x 48, for the
+                                       desktop icon theme only
+  vidizizor.svg                        the pencil as a vector drawing, for the
+                                       icon theme's scalable size
   vidizizor.ico                        the same, as a Windows icon file
   vidizizor-32.dib, vidizizor-16.dib   the two icon images as Windows icon
                                        resources (what an .ico holds per image)
@@ -340,6 +344,7 @@ def toolbar_picture(rows):
 PENCIL = {
     32: dict(half=4, tip=-29, lead=3, wood=7, band=15, eraser=21, end=25, shade=2),
     16: dict(half=2, tip=-13, lead=2, wood=3, band=5, eraser=9, end=11, shade=1),
+    48: dict(half=6, tip=-44, lead=4, wood=10, band=23, eraser=32, end=37, shade=3),
 }
 
 
@@ -389,6 +394,61 @@ def pencil(size):
                     outlined[y][x] = BLACK
                     break
     return outlined
+
+
+def pencil_svg(size):
+    """The pencil of pencil(size) as an SVG drawing of `size` x `size` units.
+
+    The shapes are drawn in the same a, d coordinates as pencil(), with pixel
+    edges half a unit outside the pixel centres; one matrix turns them into
+    the picture's x, y (a and d both step by one per pixel, so the matrix also
+    scales by 1 / sqrt(2)).
+    """
+    m = PENCIL[size]
+    half, cone = m["half"], m["lead"] + m["wood"]
+    width = half + 0.5
+    point = m["tip"] - 0.5
+    body = point + cone
+    lead = point + m["lead"]
+    lead_width = width * m["lead"] / cone
+    light = half // 2 - 0.5  # where the wood's lit face ends
+    light_from = point + light * cone / width
+    band, eraser, end = m["band"] - 0.5, m["eraser"] - 0.5, m["end"] + 0.5
+
+    def shape(colour, *points):
+        text = " ".join(f"{a:g},{d:g}" for a, d in points)
+        return f'    <polygon fill="#%02X%02X%02X" points="{text}"/>' % VGA[colour]
+
+    def strip(colour, a0, a1, d0, d1):
+        return shape(colour, (a0, d0), (a1, d0), (a1, d1), (a0, d1))
+
+    parts = [
+        shape(BLACK, (point, 0), (lead, -lead_width), (lead, lead_width)),
+        shape(YELLOW, (lead, -lead_width), (body, -width), (body, width), (lead, lead_width)),
+        shape(OLIVE, (light_from, light), (body, light), (body, width)),
+        strip(RED, body, band, -width, width),
+        strip(MAROON, body, band, width - m["shade"], width),
+        strip(WHITE, band, eraser, -width, -(half // 2) - 0.5),
+        strip(SILVER, band, eraser, -(half // 2) - 0.5, half - 0.5),
+        strip(GREY, band, eraser, half - 0.5, width),
+    ]
+    # The grooves across the metal band, as in the pixel drawing.
+    for groove in range(m["band"] + 2, m["eraser"], 4):
+        parts.append(strip(GREY, groove - 0.5, min(groove + 1.5, eraser), -width, width))
+    parts += [
+        strip(FUCHSIA, eraser, end, -width, half - 0.5),
+        strip(PURPLE, eraser, end, half - 0.5, width),
+        f'    <path fill="none" stroke="#000000" stroke-width="2" stroke-linejoin="round" '
+        f'd="M{point:g},0 L{body:g},{-width:g} L{end:g},{-width:g} L{end:g},{width:g} '
+        f'L{body:g},{width:g} Z"/>',
+    ]
+    centre = size / 2
+    lines = ['<?xml version="1.0" encoding="UTF-8"?>',
+             f'<svg xmlns="http://www.w3.org/2000/svg" width="{size}" height="{size}" '
+             f'viewBox="0 0 {size} {size}">',
+             f'  <g transform="matrix(0.5 -0.5 0.5 0.5 {centre:g} {centre:g})">',
+             *parts, "  </g>", "</svg>"]
+    return ("\n".join(lines) + "\n").encode("ascii")
 
 
 # ---------------------------------------------------------------------------
@@ -549,6 +609,9 @@ def outputs():
         files[f"vidizizor-{size}.xpm"] = xpm(f"vidizizor_{size}", rgb)
         files[f"vidizizor-{size}.png"] = png(rgb)
         files[f"vidizizor-{size}.dib"] = icon_image(indices)
+    icons[48] = (pencil(48), [[None if i is None else VGA[i] for i in row] for row in pencil(48)])
+    files["vidizizor-48.png"] = png(icons[48][1])
+    files["vidizizor.svg"] = pencil_svg(48)
     images = [(size, files[f"vidizizor-{size}.dib"]) for size in (32, 16)]
     files["vidizizor.ico"] = ico_file(images)
     files["vidizizor-group.bin"] = icon_group(
@@ -575,7 +638,7 @@ def main():
     for name, data in files.items():
         (HERE / name).write_bytes(data)
     if args.sheet:
-        pictures = [("app32", icons[32][1]), ("app16", icons[16][1])]
+        pictures = [("app48", icons[48][1]), ("app32", icons[32][1]), ("app16", icons[16][1])]
         pictures += [(f"iml{n:02d}", toolbar_picture(rows))
                      for n, (_, rows) in enumerate(TOOLBAR, start=1)]
         Path(args.sheet).write_bytes(contact_sheet(pictures))
