@@ -3,6 +3,7 @@
 #include "document/frmdocument.h"
 #include "document/textfileformat.h"
 #include "platform/plaintextbox.h"
+#include "text/textsink.h"
 
 #include "textfilesamples.h"
 
@@ -199,10 +200,11 @@ void TestFileFormat::everyPieceSplitGivesTheSameText()
             for (qsizetype second = first; second <= file.size(); ++second) {
                 Decoder decoder(encoding);
                 QString text;
-                decoder.decode(QByteArrayView(file).first(first), text);
-                decoder.decode(QByteArrayView(file).sliced(first, second - first), text);
-                decoder.decode(QByteArrayView(file).sliced(second), text);
-                decoder.finish(text);
+                StringSink sink(text);
+                decoder.decode(QByteArrayView(file).first(first), sink);
+                decoder.decode(QByteArrayView(file).sliced(first, second - first), sink);
+                decoder.decode(QByteArrayView(file).sliced(second), sink);
+                decoder.finish(sink);
                 QCOMPARE(text, whole);
             }
         }
