@@ -9,7 +9,6 @@
 #include "document/filecommands.h"
 #include "document/frmdocument.h"
 #include "document/printcommand.h"
-#include "platform/plaintextbox.h"
 #include "platform/twips.h"
 #include "resources/pictures.h"
 
@@ -247,7 +246,7 @@ frmDocument *frmMain::CreateDocumentWindow()
     subWindow->setWindowIcon(windowIcon());
     subWindow->show();
     mdiArea_->setActiveSubWindow(subWindow);
-    document->txtText->setFocus();
+    document->setFocus();
     return document;
 }
 

@@ -12,7 +12,7 @@
 
 #include "document/frmdocument.h"
 #include "document/textfileformat.h"
-#include "platform/plaintextbox.h"
+#include "platform/textview.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -154,7 +154,7 @@ int measureOpen(const QString &path, const QString &savePath)
     report("open_peak_mb", statusMegabytes("VmHWM:"));
 
     // Typing in the middle of the text and at its end.
-    PlainTextBox *box = document->txtText;
+    auto *box = static_cast<TextView *>(document->txtText);
     box->setFocus();
     // A document where each step takes seconds gets a few steps only.
     const auto enough = [](const Timings &t, int count) {

@@ -1,6 +1,7 @@
 // Prints texts of growing size into PDF files and reports how long the
 // layout and the job take. Prints figures only; asserts nothing.
 #include "document/textprinter.h"
+#include "text/textmodel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,7 +31,9 @@ int main(int argc, char **argv)
         printer.setOutputFileName(path);
         QElapsedTimer timer;
         timer.start();
-        const bool ok = TextPrinter().print(text, printer);
+        TextModel model;
+        model.setText(text);
+        const bool ok = TextPrinter().print(model, printer);
         const qint64 ms = timer.elapsed();
         out << lines << '\t' << text.size() << '\t' << QFileInfo(path).size() / 1024 << '\t' << ms
             << (ok ? "" : "\tFAILED") << Qt::endl;

@@ -5,9 +5,7 @@
 #include "timedatetext.h"
 
 #include "platform/textbox.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
+#include "platform/textboxcommands.h"
 
 EditCommands::EditCommands(DocumentHost &host, const Clock &clock) : host_(host), clock_(clock) {}
 
@@ -17,21 +15,16 @@ TextBox *EditCommands::activeTextBox() const
     return document ? &document->ActiveControl() : nullptr;
 }
 
-// The clipboard gets the selection exactly as the text holds it (CR LF line
-// breaks included) and loses whatever text it held before.
 void EditCommands::Cut()
 {
-    TextBox *box = activeTextBox();
-    if (!box)
-        return;
-    QGuiApplication::clipboard()->setText(box->SelText());
-    box->setSelText(QString());
+    if (TextBox *box = activeTextBox())
+        TextBoxCommands::cut(*box);
 }
 
 void EditCommands::Copy()
 {
     if (TextBox *box = activeTextBox())
-        QGuiApplication::clipboard()->setText(box->SelText());
+        TextBoxCommands::copy(*box);
 }
 
 // The text box leaves the caret right after the text it inserts, which is
@@ -39,16 +32,13 @@ void EditCommands::Copy()
 void EditCommands::Paste()
 {
     if (TextBox *box = activeTextBox())
-        box->setSelText(QGuiApplication::clipboard()->text());
+        TextBoxCommands::paste(*box);
 }
 
 void EditCommands::SelectAll()
 {
-    TextBox *box = activeTextBox();
-    if (!box)
-        return;
-    box->setSelStart(0);
-    box->setSelLength(box->textLength());
+    if (TextBox *box = activeTextBox())
+        TextBoxCommands::selectAll(*box);
 }
 
 void EditCommands::InsertTimeAndDate()

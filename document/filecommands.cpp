@@ -7,6 +7,7 @@
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
 #include "platform/textbox.h"
+#include "text/textmodel.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,6 +58,20 @@ public:
 private:
     bool &flag_;
 };
+
+// Writes all of the bytes, however many calls it takes: a short write is no
+// error by itself, and writing the rest then gives the system's reason (disk
+// full, file too large).
+bool writeAll(QFileDevice &file, QByteArrayView bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 count = file.write(bytes.data() + done, bytes.size() - done);
+        if (count <= 0)
+            return false;
+        done += count;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -127,12 +142,12 @@ void FileCommands::SaveAs()
         write(*document, path);
 }
 
-// The text goes to a new file beside the old one, which takes the old one's
-// place only when everything is written and flushed.
+// The text goes to a new file beside the old one, a piece at a time, which
+// takes the old one's place only when everything is written and flushed.
 void FileCommands::write(frmDocument &document, const QString &path)
 {
-    const std::optional<QByteArray> bytes = TextFileFormat::encode(document.ActiveControl().Text());
-    if (!bytes) {
+    const TextModel &text = document.text();
+    if (!TextFileFormat::canEncode(text)) {
         messages_.show(QStringLiteral("Il documento contiene caratteri che non possono essere "
                                       "salvati nella codifica del sistema."));
         return;
@@ -141,14 +156,9 @@ void FileCommands::write(frmDocument &document, const QString &path)
     // Unbuffered: a buffered write that fails when it is flushed loses its
     // reason, and the commit then even replaces the file with what little
     // was written.
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    // A short write is no error by itself; writing the rest then gives the
-    // system's reason (disk full, file too large).
-    for (qsizetype done = 0; written && done < bytes->size();) {
-        const qint64 count = file.write(bytes->constData() + done, bytes->size() - done);
-        written = count > 0;
-        done += std::max<qint64>(count, 0);
-    }
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                   TextFileFormat::encode(
+                       text, [&file](QByteArrayView bytes) { return writeAll(file, bytes); });
     written = written && file.commit();
     if (written)
         return;

@@ -2,17 +2,26 @@
 
 #include "textboxlayout.h"
 
-#include "platform/plaintextbox.h"
+#include "platform/textview.h"
 #include "platform/twips.h"
+#include "text/textmodel.h"
 
 #include <QMdiSubWindow>
 
-frmDocument::frmDocument(QWidget *parent) : QWidget(parent), txtText(new PlainTextBox(this))
+frmDocument::frmDocument(QWidget *parent)
+    : QWidget(parent), text_(new TextModel(this)), txtText(new TextView(*text_, this)),
+      textBox_(*static_cast<TextView *>(txtText))
 {
     setWindowTitle(QStringLiteral("frmDocument"));
     resize(sizeHint());
     setFocusProxy(txtText);
     Form_Load();
+}
+
+frmDocument::~frmDocument()
+{
+    // The text box goes first: it shows the text until it is gone.
+    delete txtText;
 }
 
 QSize frmDocument::sizeHint() const
@@ -21,7 +30,10 @@ QSize frmDocument::sizeHint() const
     return {twips.toPixelsX(4680), twips.toPixelsY(3195)};
 }
 
-void frmDocument::Form_Load() { Form_Resize(); }
+void frmDocument::Form_Load()
+{
+    Form_Resize();
+}
 
 void frmDocument::Form_Resize()
 {
@@ -42,7 +54,10 @@ void frmDocument::resizeEvent(QResizeEvent *event)
     Form_Resize();
 }
 
-TextBox &frmDocument::ActiveControl() { return *txtText; }
+TextBox &frmDocument::ActiveControl()
+{
+    return textBox_;
+}
 
 void frmDocument::Unload()
 {

@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
-class PlainTextBox;
 class TextBox;
+class TextModel;
 
 /// A document window: one text box that fills the window less a margin.
 /// It keeps nothing of its own but its text; its caption is the document's
@@ -14,12 +14,15 @@ class frmDocument : public QWidget
 
 public:
     explicit frmDocument(QWidget *parent = nullptr);
+    ~frmDocument() override;
 
     QString Caption() const { return windowTitle(); }
     void setCaption(const QString &caption) { setWindowTitle(caption); }
 
     /// The window's active control: its text box.
     TextBox &ActiveControl();
+    /// The document's text, which the text box shows.
+    TextModel &text() { return *text_; }
 
     /// Closes the window and discards its text.
     void Unload();
@@ -30,11 +33,18 @@ public:
     /// The inner area the window was designed with: 4680 x 3195 twips.
     QSize sizeHint() const override;
 
-    PlainTextBox *const txtText;
+private:
+    TextModel *const text_; // made before the text box that shows it
+
+public:
+    /// The text box, as a widget.
+    QWidget *const txtText;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void Form_Load();
+
+    TextBox &textBox_;
 };

@@ -6,7 +6,6 @@
 
 #include "platform/messagebox.h"
 #include "platform/printerprovider.h"
-#include "platform/textbox.h"
 
 #include <QPrinter>
 
@@ -31,7 +30,6 @@ void PrintCommand::Print()
     }
 
     // The whole text, whatever is selected; the document is only read.
-    const QString text = document->ActiveControl().Text();
-    if (!TextPrinter().print(text, *printer))
+    if (!TextPrinter().print(document->text(), *printer))
         messages_.show(QStringLiteral("Stampa non riuscita."));
 }

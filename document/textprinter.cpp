@@ -1,5 +1,7 @@
 #include "textprinter.h"
 
+#include "text/textmodel.h"
+
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -11,25 +13,20 @@ namespace {
 constexpr qreal PointSize = 10;
 constexpr int TabWidthInSpaces = 8;
 
-// Calls lineFound for every line of the text. CR LF, lone CR, lone LF and the
-// paragraph separator end a line; a line break at the very end of the text
-// does not start another, empty line.
-template <typename LineFound> void forEachLine(QStringView text, LineFound lineFound)
+// Calls lineFound for every line of the text, read from the text one at a
+// time; a line break at the very end of the text does not start another,
+// empty line.
+template <typename LineFound> void forEachLine(const TextModel &text, LineFound lineFound)
 {
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n' && c != QChar::ParagraphSeparator)
-            continue;
-        if (!lineFound(text.mid(start, i - start)))
+    qint64 lines = text.lineCount();
+    if (lines > 1 && text.lineStart(lines - 1) == text.length())
+        --lines;
+    if (text.isEmpty())
+        lines = 0;
+    for (qint64 line = 0; line < lines; ++line) {
+        if (!lineFound(text.text(text.lineStart(line), text.lineEnd(line))))
             return;
-        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
     }
-    if (start < n)
-        lineFound(text.mid(start));
 }
 
 } // namespace
@@ -44,7 +41,7 @@ QFont TextPrinter::defaultFont()
     return font;
 }
 
-bool TextPrinter::print(QStringView text, QPrinter &printer) const
+bool TextPrinter::print(const TextModel &text, QPrinter &printer) const
 {
     QPainter painter;
     if (!painter.begin(&printer))
@@ -61,8 +58,8 @@ bool TextPrinter::print(QStringView text, QPrinter &printer) const
 
     bool ok = true;
     qreal y = 0;
-    forEachLine(text, [&](QStringView line) {
-        QTextLayout layout(line.toString(), font, &printer);
+    forEachLine(text, [&](const QString &line) {
+        QTextLayout layout(line, font, &printer);
         layout.setTextOption(option);
         layout.setCacheEnabled(true);
         layout.beginLayout();

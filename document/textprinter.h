@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QFont>
-#include <QStringView>
 
 class QPrinter;
+class TextModel;
 
-/// Lays plain text out on the pages of a printer and prints it as one job:
-/// every line break (CR LF, lone CR, lone LF) starts a new line on paper,
+/// Lays plain text out on the pages of a printer and prints it as one job,
+/// reading it a line at a time: every line break (CR LF, lone CR, lone LF)
+/// starts a new line on paper,
 /// lines longer than the page are wrapped at its margin, and pages follow one
 /// another as needed. No header, footer or page number.
 class TextPrinter
@@ -21,7 +22,7 @@ public:
     /// size and margins. An empty text still makes a job of one blank page.
     /// Returns false when the job could not be started or the printer
     /// reported an error.
-    bool print(QStringView text, QPrinter &printer) const;
+    bool print(const TextModel &text, QPrinter &printer) const;
 
 private:
     QFont font_;

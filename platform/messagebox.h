@@ -13,4 +13,7 @@ public:
 };
 
 /// The title every message box carries.
-inline QString applicationTitle() { return QStringLiteral("Vidizizor"); }
+inline QString applicationTitle()
+{
+    return QStringLiteral("Vidizizor");
+}

@@ -35,7 +35,10 @@ public:
 
 } // namespace
 
-std::unique_ptr<Registry> makeSystemRegistry() { return std::make_unique<WindowsRegistry>(); }
+std::unique_ptr<Registry> makeSystemRegistry()
+{
+    return std::make_unique<WindowsRegistry>();
+}
 
 #else
 
@@ -58,6 +61,9 @@ public:
 
 } // namespace
 
-std::unique_ptr<Registry> makeSystemRegistry() { return std::make_unique<AbsentRegistry>(); }
+std::unique_ptr<Registry> makeSystemRegistry()
+{
+    return std::make_unique<AbsentRegistry>();
+}
 
 #endif

@@ -4,7 +4,8 @@
 #include "document/editcommands.h"
 #include "document/timedatetext.h"
 #include "platform/fakeclock.h"
-#include "platform/plaintextbox.h"
+#include "platform/textview.h"
+#include "platform/textviewmenu.h"
 
 #include <QClipboard>
 #include <QDateTime>
@@ -413,7 +414,6 @@ void TestEditCommands::clockGoingBackStillGivesAnAnswer()
     QCOMPARE(moment.date, QDate(2026, 1, 1));
 }
 
-
 // The text box's own handling of these keys would put plain LF line breaks on
 // the clipboard; the program's commands must run instead.
 void TestEditCommands::keysInTheTextBoxRunTheCommands_data()
@@ -447,7 +447,7 @@ void TestEditCommands::keysInTheTextBoxRunTheCommands()
     frmMain *window = fixture.window.get();
     window->Show();
     QVERIFY(QTest::qWaitForWindowActive(window));
-    PlainTextBox *text = window->activeDocument()->txtText;
+    auto *text = static_cast<TextView *>(window->activeDocument()->txtText);
     QTRY_VERIFY(text->hasFocus());
     text->setText(QStringLiteral("uno\r\ndue\r\ntre"));
     text->setSelStart(2);
@@ -462,11 +462,11 @@ void TestEditCommands::keysInTheTextBoxRunTheCommands()
 
 void TestEditCommands::contextMenuMovesTextLikeTheCommands()
 {
-    PlainTextBox &text = *host_.document->txtText;
+    auto &text = *static_cast<TextView *>(host_.document->txtText);
     text.setText(QStringLiteral("uno\r\ndue\r\ntre"));
     text.setSelStart(2);
     text.setSelLength(8);
-    const std::unique_ptr<QMenu> menu(text.createStandardContextMenu());
+    const std::unique_ptr<QMenu> menu(TextViewMenu::create(text));
     const auto action = [&](const char *name) {
         QAction *found = menu->findChild<QAction *>(QString::fromLatin1(name));
         if (!found)
@@ -481,7 +481,7 @@ void TestEditCommands::contextMenuMovesTextLikeTheCommands()
     QCOMPARE(clipboard().text(), QStringLiteral("o\r\ndue\r\n"));
 
     clipboard().setText(QStringLiteral("x\ry\nz\r\n"));
-    const std::unique_ptr<QMenu> menu2(text.createStandardContextMenu());
+    const std::unique_ptr<QMenu> menu2(TextViewMenu::create(text));
     QAction *paste = menu2->findChild<QAction *>(QStringLiteral("edit-paste"));
     QVERIFY(paste);
     paste->trigger();
@@ -491,7 +491,7 @@ void TestEditCommands::contextMenuMovesTextLikeTheCommands()
 
 void TestEditCommands::shiftEnterMakesAnOrdinaryLineBreak()
 {
-    PlainTextBox &text = *host_.document->txtText;
+    auto &text = *static_cast<TextView *>(host_.document->txtText);
     QTest::keyClicks(&text, QStringLiteral("a"));
     QTest::keyClick(&text, Qt::Key_Return, Qt::ShiftModifier);
     QTest::keyClicks(&text, QStringLiteral("b"));

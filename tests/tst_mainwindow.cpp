@@ -5,8 +5,9 @@
 #include "app/windowarrangement.h"
 #include "document/frmdocument.h"
 #include "document/textboxlayout.h"
-#include "platform/plaintextbox.h"
+#include "platform/textbox.h"
 
+#include <QAbstractScrollArea>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -72,7 +73,8 @@ void TestMainWindow::startsWithDocumento1Focused()
     QCOMPARE(document->ActiveControl().Text(), QString());
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ciao"));
     QCOMPARE(document->ActiveControl().Text(), QStringLiteral("ciao"));
-    QVERIFY(document->txtText->lineWrapMode() == QPlainTextEdit::NoWrap);
+    QCOMPARE(static_cast<QAbstractScrollArea *>(document->txtText)->horizontalScrollBarPolicy(),
+             Qt::ScrollBarAlwaysOn);
     QVERIFY(f.messages->messages.isEmpty());
 }
 

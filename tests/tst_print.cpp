@@ -3,7 +3,7 @@
 #include "document/printcommand.h"
 #include "platform/fakemessagebox.h"
 #include "platform/fakeprinterprovider.h"
-#include "platform/plaintextbox.h"
+#include "platform/textbox.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,5 @@
-#include "platform/plaintextbox.h"
+#include "platform/textview.h"
+#include "text/textmodel.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -45,7 +46,8 @@ void TestTextBox::roundTrip_data()
 void TestTextBox::roundTrip()
 {
     QFETCH(QString, text);
-    PlainTextBox box;
+    TextModel document;
+    TextView box(document);
     box.setText(text);
     QCOMPARE(box.Text(), text);
     QCOMPARE(box.textLength(), text.size());
@@ -60,7 +62,8 @@ void TestTextBox::everyCharacterSurvives()
     QString all;
     for (char32_t c = 0; c <= 0xffff; ++c)
         all += QChar(char16_t(c));
-    PlainTextBox box;
+    TextModel document;
+    TextView box(document);
     box.setText(all);
     QCOMPARE(box.Text(), all);
     box.setSelStart(0);
@@ -70,12 +73,14 @@ void TestTextBox::everyCharacterSurvives()
 
 void TestTextBox::positionsCountCrLfAsTwo()
 {
-    PlainTextBox box;
+    TextModel document;
+    TextView box(document);
     const QString text = QStringLiteral("ab\r\ncd\nef\rgh\r\n");
     box.setText(text);
     for (qsizetype i = 0; i <= text.size(); ++i) {
         // Inside a CR LF pair the caret falls back to the end of the line.
-        const bool insidePair = i > 0 && text[i - 1] == u'\r' && i < text.size() && text[i] == u'\n';
+        const bool insidePair =
+            i > 0 && text[i - 1] == u'\r' && i < text.size() && text[i] == u'\n';
         box.setSelStart(i);
         QCOMPARE(box.SelStart(), insidePair ? i - 1 : i);
         QCOMPARE(box.SelLength(), 0);
@@ -89,7 +94,8 @@ void TestTextBox::positionsCountCrLfAsTwo()
 
 void TestTextBox::selectionAcrossLineBreak()
 {
-    PlainTextBox box;
+    TextModel document;
+    TextView box(document);
     box.setText(QStringLiteral("one\r\ntwo\nthree"));
     box.setSelStart(2);
     box.setSelLength(5);
@@ -101,7 +107,8 @@ void TestTextBox::selectionAcrossLineBreak()
 
 void TestTextBox::selTextReplacesSelection()
 {
-    PlainTextBox box;
+    TextModel document;
+    TextView box(document);
     box.setText(QStringLiteral("one\r\ntwo\r\nthree"));
     box.setSelStart(2);
     box.setSelLength(6); // "e\r\ntwo"
@@ -115,7 +122,8 @@ void TestTextBox::selTextReplacesSelection()
 
 void TestTextBox::typedLineBreaksAreCrLf()
 {
-    PlainTextBox box;
+    TextModel document;
+    TextView box(document);
     box.setText(QStringLiteral("a\nb"));
     box.setSelStart(1);
     QTest::keyClick(&box, Qt::Key_Return);
@@ -131,7 +139,8 @@ void TestTextBox::typedLineBreaksAreCrLf()
 
 void TestTextBox::editsKeepBreakKinds()
 {
-    PlainTextBox box;
+    TextModel document;
+    TextView box(document);
     box.setText(QStringLiteral("a\nb\rc\r\nd"));
     // Delete the LF between a and b from the keyboard: the CR after b stays.
     box.setSelStart(1);
@@ -157,7 +166,8 @@ void TestTextBox::randomEditsAgreeWithModel()
             s += alphabet[random.bounded(int(alphabet.size()))];
         return s;
     };
-    PlainTextBox box;
+    TextModel document;
+    TextView box(document);
     QString model = randomText(20);
     box.setText(model);
     for (int step = 0; step < 2000; ++step) {
@@ -166,7 +176,8 @@ void TestTextBox::randomEditsAgreeWithModel()
         qsizetype count = random.bounded(int(length - start + 1));
         // A position between CR and LF is not a place the caret can stand.
         auto snap = [&](qsizetype p) {
-            return p > 0 && p < model.size() && model[p - 1] == u'\r' && model[p] == u'\n' ? p - 1 : p;
+            return p > 0 && p < model.size() && model[p - 1] == u'\r' && model[p] == u'\n' ? p - 1
+                                                                                           : p;
         };
         start = snap(start);
         count = snap(start + count) - start;
@@ -191,7 +202,8 @@ void TestTextBox::randomEditsAgreeWithModel()
 
 void TestTextBox::appendLeavesCaretAlone()
 {
-    PlainTextBox box;
+    TextModel document;
+    TextView box(document);
     box.appendText(QStringLiteral("one\r\n")); // into an empty box
     QCOMPARE(box.SelStart(), 0);
     box.appendText(QStringLiteral("two\nthree"));

@@ -39,6 +39,7 @@ qsizetype ChunkBuilder::roomFor(char16_t next)
 
 void ChunkBuilder::appendLatin1(const char *text, qsizetype size)
 {
+    appended_ += size;
     while (size > 0) {
         const qsizetype count = std::min(size, roomFor(uchar(*text)));
         open_.appendLatin1(text, count);
@@ -49,6 +50,7 @@ void ChunkBuilder::appendLatin1(const char *text, qsizetype size)
 
 void ChunkBuilder::append(QStringView text)
 {
+    appended_ += text.size();
     while (!text.isEmpty()) {
         const qsizetype count = std::min(text.size(), roomFor(text.front().unicode()));
         open_.append(text.first(count));
@@ -72,5 +74,6 @@ std::vector<Chunk> ChunkBuilder::take()
         completed_.push_back(std::move(open_));
     }
     startChunk();
+    appended_ = 0;
     return std::exchange(completed_, {});
 }

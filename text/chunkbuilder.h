@@ -21,7 +21,9 @@ public:
     void append(const TextSpan &span);
 
     /// Whether any text was appended since the last take.
-    bool isEmpty() const { return completed_.empty() && open_.isEmpty(); }
+    bool isEmpty() const { return appended_ == 0; }
+    /// How many characters were appended since the last take.
+    qint64 appended() const { return appended_; }
     /// Every chunk so far, the unfinished last one included; the builder
     /// starts afresh.
     std::vector<Chunk> take();
@@ -35,4 +37,5 @@ private:
     qsizetype chunkSize_;
     Chunk open_;
     std::vector<Chunk> completed_;
+    qint64 appended_ = 0;
 };

@@ -17,6 +17,8 @@ public:
     void append(QStringView text) override;
     /// Puts everything appended so far at the end of the model.
     void flush();
+    /// How many characters wait for the next flush.
+    qint64 pending() const { return builder_.appended(); }
 
 private:
     TextModel &model_;

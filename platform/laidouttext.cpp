@@ -1,0 +1,72 @@
+#include "laidouttext.h"
+
+#include <QPainter>
+#include <QPalette>
+
+LaidOutText::LaidOutText(QStringView text, const Style &style)
+    : display_(text), layout_(display_.text(), style.font)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTabStopDistance(style.tabStop);
+    layout_.setTextOption(option);
+    layout_.setCacheEnabled(true);
+    if (!display_.items().isEmpty()) {
+        QTextCharFormat dimmed;
+        dimmed.setForeground(style.dimmed);
+        QTextCharFormat code = dimmed;
+        QFont small = style.font;
+        small.setPointSizeF(style.font.pointSizeF() > 0 ? style.font.pointSizeF() * 0.7
+                                                        : style.font.pointSizeF());
+        if (style.font.pixelSize() > 0)
+            small.setPixelSize(std::max(1, style.font.pixelSize() * 7 / 10));
+        code.setFont(small);
+        QList<QTextLayout::FormatRange> formats;
+        for (const DisplayText::Item &item : display_.items())
+            formats.append(
+                {item.display, item.length, item.kind == DisplayText::Kind::Code ? code : dimmed});
+        layout_.setFormats(formats);
+    }
+    layout_.beginLayout();
+    line_ = layout_.createLine();
+    line_.setPosition(QPointF(0, 0));
+    layout_.endLayout();
+}
+
+qreal LaidOutText::xOf(int column) const
+{
+    return line_.cursorToX(display_.toDisplay(column));
+}
+
+int LaidOutText::columnAt(qreal x) const
+{
+    return display_.toColumn(line_.xToCursor(x));
+}
+
+void LaidOutText::draw(QPainter &painter, QPointF topLeft, int selectionFrom, int selectionTo,
+                       const QPalette &palette) const
+{
+    QList<QTextLayout::FormatRange> selections;
+    if (selectionTo > selectionFrom) {
+        QTextCharFormat selected;
+        selected.setBackground(palette.brush(QPalette::Highlight));
+        selected.setForeground(palette.brush(QPalette::HighlightedText));
+        const int from = display_.toDisplay(selectionFrom);
+        selections.append({from, display_.toDisplay(selectionTo) - from, selected});
+    }
+    layout_.draw(&painter, topLeft, selections);
+    // Each code in a box, so that it reads as one character.
+    for (const DisplayText::Item &item : display_.items()) {
+        if (item.kind != DisplayText::Kind::Code)
+            continue;
+        const qreal left = line_.cursorToX(item.display);
+        const qreal right = line_.cursorToX(item.display + item.length);
+        const QRectF box(topLeft.x() + std::min(left, right) - 0.5, topLeft.y() + 1.5,
+                         std::abs(right - left) + 1, line_.height() - 3);
+        painter.save();
+        painter.setPen(QPen(painter.pen().color(), 0));
+        painter.setPen(palette.color(QPalette::PlaceholderText));
+        painter.drawRect(box);
+        painter.restore();
+    }
+}

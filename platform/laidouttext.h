@@ -1,0 +1,38 @@
+#pragma once
+
+#include "displaytext.h"
+
+#include <QTextLayout>
+
+class QPainter;
+
+/// A line, or a segment of a long line, laid out once for drawing, for
+/// measuring and for finding the place under the mouse.
+class LaidOutText
+{
+public:
+    struct Style
+    {
+        QFont font;
+        qreal tabStop = 80;
+        QColor dimmed; ///< pictures and codes of characters drawn otherwise
+    };
+
+    LaidOutText(QStringView text, const Style &style);
+
+    qreal width() const { return line_.horizontalAdvance(); }
+    /// x of a column of the text, from the text's left edge.
+    qreal xOf(int column) const;
+    /// The column nearest to x.
+    int columnAt(qreal x) const;
+
+    /// Draws the text with its left edge at x and its top at y; the columns
+    /// [selectionFrom, selectionTo) in the selection's colours.
+    void draw(QPainter &painter, QPointF topLeft, int selectionFrom, int selectionTo,
+              const QPalette &palette) const;
+
+private:
+    DisplayText display_;
+    QTextLayout layout_;
+    QTextLine line_;
+};

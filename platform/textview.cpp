@@ -1,0 +1,402 @@
+#include "textview.h"
+
+#include "textviewkeys.h"
+#include "textviewmenu.h"
+#include "textviewmouse.h"
+
+#include "text/textmodel.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Room around the text, as a plain-text box leaves it.
+constexpr int Margin = 4;
+constexpr qreal TabStop = 80;
+constexpr int CaretWidth = 1;
+
+} // namespace
+
+TextView::TextView(TextModel &model, QWidget *parent)
+    : QAbstractScrollArea(parent), model_(model), cursor_(model), layouts_(model),
+      keys_(std::make_unique<TextViewKeys>(*this)), mouse_(std::make_unique<TextViewMouse>(*this)),
+      lineCount_(model.lineCount())
+{
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setFocusPolicy(Qt::WheelFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    viewport()->setCursor(Qt::IBeamCursor);
+    verticalScrollBar()->setSingleStep(1);
+    connect(&model, &TextModel::contentsChanged, this, &TextView::onContentsChanged);
+    // Measuring a long line's segments left of the view moves what is in
+    // view; the view follows, so that the text under the eye stays put.
+    layouts_.setWidthCorrected([this](qreal x, qreal change) {
+        if (x < horizontalScrollBar()->value() - Margin) {
+            updateScrollBars();
+            const QSignalBlocker quiet(horizontalScrollBar());
+            horizontalScrollBar()->setValue(horizontalScrollBar()->value() + qRound(change));
+        }
+    });
+    applyStyle();
+}
+
+TextView::~TextView() = default;
+
+// The text box's interface.
+
+QString TextView::Text() const
+{
+    return model_.text();
+}
+
+void TextView::setText(const QString &text)
+{
+    model_.setText(text);
+    cursor_.setPosition(0);
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    caretMoved();
+}
+
+qsizetype TextView::textLength() const
+{
+    return model_.length();
+}
+
+void TextView::appendText(const QString &text)
+{
+    model_.replace(model_.length(), model_.length(), text);
+}
+
+QString TextView::SelText() const
+{
+    return model_.text(cursor_.selectionStart(), cursor_.selectionEnd());
+}
+
+void TextView::setSelText(const QString &text)
+{
+    insertText(text);
+}
+
+qsizetype TextView::SelStart() const
+{
+    return cursor_.selectionStart();
+}
+
+void TextView::setSelStart(qsizetype start)
+{
+    moveCaret(start);
+}
+
+qsizetype TextView::SelLength() const
+{
+    return cursor_.selectionEnd() - cursor_.selectionStart();
+}
+
+void TextView::setSelLength(qsizetype length)
+{
+    const qint64 start = cursor_.selectionStart();
+    select(start, start + std::max<qsizetype>(length, 0));
+}
+
+// Editing.
+
+void TextView::moveCaret(qint64 position, bool extend)
+{
+    cursor_.setPosition(position, extend);
+    caretMoved();
+}
+
+void TextView::select(qint64 anchor, qint64 position)
+{
+    cursor_.select(anchor, position);
+    caretMoved();
+}
+
+void TextView::insertText(QStringView text)
+{
+    cursor_.insert(text);
+    caretMoved();
+}
+
+void TextView::deletePrevious()
+{
+    cursor_.deletePrevious();
+    caretMoved();
+}
+
+void TextView::deleteNext()
+{
+    cursor_.deleteNext();
+    caretMoved();
+}
+
+void TextView::offerSelection()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (cursor_.hasSelection() && clipboard->supportsSelection())
+        clipboard->setText(SelText(), QClipboard::Selection);
+}
+
+void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
+{
+    const qint64 lines = model_.lineCount();
+    layouts_.textChanged(position, removed, added, lines == lineCount_);
+    lineCount_ = lines;
+    cursor_.follow(position, removed, added);
+    updateScrollBars();
+    viewport()->update();
+}
+
+void TextView::caretMoved()
+{
+    ensureCaretVisible();
+    restartBlinking();
+    viewport()->update();
+}
+
+// Geometry.
+
+int TextView::lineHeight() const
+{
+    return std::max(1, int(std::ceil(layouts_.lineHeight())));
+}
+
+qint64 TextView::visibleLines() const
+{
+    return std::max(1, (viewport()->height() - Margin) / lineHeight());
+}
+
+qint64 TextView::firstVisibleLine() const
+{
+    return verticalScrollBar()->value();
+}
+
+int TextView::lineTop(qint64 line) const
+{
+    return Margin + int(line - firstVisibleLine()) * lineHeight();
+}
+
+qreal TextView::viewportX(qint64 position)
+{
+    return Margin - horizontalScrollBar()->value() + layouts_.xOf(position);
+}
+
+qint64 TextView::positionAt(QPoint point)
+{
+    const qint64 line = std::clamp<qint64>(firstVisibleLine() +
+                                               std::floor(qreal(point.y() - Margin) / lineHeight()),
+                                           0, model_.lineCount() - 1);
+    return layouts_.positionAt(line, point.x() - Margin + horizontalScrollBar()->value());
+}
+
+QRect TextView::caretRect()
+{
+    const qint64 position = cursor_.position();
+    const int x = int(std::floor(viewportX(position)));
+    return QRect(x, lineTop(model_.lineAt(position)), CaretWidth, lineHeight());
+}
+
+void TextView::updateScrollBars()
+{
+    const qint64 lines = visibleLines();
+    QScrollBar *vertical = verticalScrollBar();
+    vertical->setPageStep(int(std::min<qint64>(lines, INT_MAX)));
+    vertical->setRange(0, int(std::clamp<qint64>(model_.lineCount() - lines, 0, INT_MAX)));
+    QScrollBar *horizontal = horizontalScrollBar();
+    const qreal width = std::ceil(layouts_.widestLine()) + 2 * Margin + CaretWidth;
+    horizontal->setPageStep(viewport()->width());
+    horizontal->setSingleStep(20);
+    horizontal->setRange(0, int(std::clamp<qreal>(width - viewport()->width(), 0, INT_MAX)));
+}
+
+void TextView::ensureCaretVisible()
+{
+    updateScrollBars();
+    const qint64 position = cursor_.position();
+    const qint64 line = model_.lineAt(position);
+    QScrollBar *vertical = verticalScrollBar();
+    if (line < firstVisibleLine())
+        vertical->setValue(int(line));
+    else if (line >= firstVisibleLine() + visibleLines())
+        vertical->setValue(int(line - visibleLines() + 1));
+    // Past an edge the view moves on by a quarter, so that typing along a
+    // long line does not scroll at every key.
+    const qreal x = layouts_.xOf(position);
+    const qreal width = viewport()->width() - 2 * Margin - CaretWidth;
+    QScrollBar *horizontal = horizontalScrollBar();
+    if (x < horizontal->value())
+        horizontal->setValue(int(std::max<qreal>(0, x - width / 4)));
+    else if (x > horizontal->value() + width)
+        horizontal->setValue(int(std::ceil(x - width + width / 4)));
+}
+
+// Drawing.
+
+void TextView::applyStyle()
+{
+    LaidOutText::Style style;
+    style.font = font();
+    style.tabStop = TabStop;
+    style.dimmed = palette().color(QPalette::PlaceholderText);
+    layouts_.setStyle(style);
+    updateScrollBars();
+    viewport()->update();
+}
+
+void TextView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    const QRect area = event->rect();
+    const qint64 first = firstVisibleLine();
+    const qint64 from = first + std::max(0, (area.top() - Margin) / lineHeight());
+    const qint64 to = std::min(model_.lineCount() - 1,
+                               first + std::max(0, area.bottom() - Margin) / lineHeight());
+    for (qint64 line = from; line <= to; ++line)
+        paintLine(painter, line, lineTop(line), area);
+    if (caretShown_ && hasFocus() && caretRect().intersects(area))
+        painter.fillRect(caretRect(), palette().text());
+}
+
+void TextView::paintLine(QPainter &painter, qint64 line, int top, const QRect &area)
+{
+    const qreal scroll = horizontalScrollBar()->value();
+    const qreal left = scroll + area.left() - Margin;
+    const qreal right = scroll + area.right() + 1 - Margin;
+    const qint64 from = cursor_.selectionStart();
+    const qint64 to = cursor_.selectionEnd();
+    painter.setPen(palette().color(QPalette::Text));
+    for (const LineLayouts::Piece &piece : layouts_.pieces(line, left, right)) {
+        const QPointF origin(Margin - scroll + piece.x, top);
+        const int selectedFrom =
+            int(std::clamp<qint64>(from - piece.start, 0, piece.end - piece.start));
+        const int selectedTo =
+            int(std::clamp<qint64>(to - piece.start, 0, piece.end - piece.start));
+        if (piece.text) {
+            piece.text->draw(painter, origin, selectedFrom, selectedTo, palette());
+        } else if (selectedTo > selectedFrom) { // a selected tab of a long line
+            const qreal width = layouts_.xOf(piece.end) - piece.x;
+            painter.fillRect(QRectF(origin, QSizeF(width, lineHeight())), palette().highlight());
+        }
+    }
+    // A selected line break shows as a space-wide mark at the line's end.
+    const qint64 end = model_.lineEnd(line);
+    if (from <= end && to > end) {
+        const qreal x = Margin - scroll + layouts_.xOf(end);
+        const qreal width = QFontMetricsF(font()).horizontalAdvance(u' ');
+        painter.fillRect(QRectF(x, top, width, lineHeight()), palette().highlight());
+    }
+}
+
+// Events.
+
+bool TextView::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride &&
+        keys_->takes(static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    // Tab types a tab here rather than moving the focus.
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Tab && !(key->modifiers() & ~Qt::KeypadModifier)) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+void TextView::keyPressEvent(QKeyEvent *event)
+{
+    if (!keys_->press(event))
+        event->ignore();
+}
+
+void TextView::mousePressEvent(QMouseEvent *event)
+{
+    mouse_->press(event);
+}
+
+void TextView::mouseMoveEvent(QMouseEvent *event)
+{
+    mouse_->move(event);
+}
+
+void TextView::mouseReleaseEvent(QMouseEvent *event)
+{
+    mouse_->release(event);
+}
+
+void TextView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    mouse_->doubleClick(event);
+}
+
+void TextView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void TextView::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
+
+void TextView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    restartBlinking();
+}
+
+void TextView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    blink_.stop();
+    caretShown_ = false;
+    viewport()->update();
+}
+
+void TextView::restartBlinking()
+{
+    caretShown_ = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (hasFocus() && flash > 0)
+        blink_.start(flash / 2, this);
+    else
+        blink_.stop();
+}
+
+void TextView::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != blink_.timerId()) {
+        QAbstractScrollArea::timerEvent(event);
+        return;
+    }
+    caretShown_ = !caretShown_;
+    viewport()->update(caretRect().adjusted(-1, 0, 1, 0));
+}
+
+void TextView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
+        applyStyle();
+}
+
+void TextView::contextMenuEvent(QContextMenuEvent *event)
+{
+    const std::unique_ptr<QMenu> menu(TextViewMenu::create(*this));
+    menu->exec(event->globalPos());
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "linelayouts.h"
+#include "textbox.h"
+
+#include "text/textcursor.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+
+#include <memory>
+
+class TextModel;
+class TextViewKeys;
+class TextViewMouse;
+
+/// The text box on screen: a view of a TextModel with no wrapping and both
+/// scroll bars. It lays out only the lines in view (and of a long line only
+/// the part in view), so a document of any size, or a line of any length,
+/// costs what the screen shows.
+///
+/// Lines end at CR LF, a lone CR or a lone LF; every other character is
+/// drawn, control characters included (see DisplayText). The view keeps no
+/// undo: the program has none.
+class TextView : public QAbstractScrollArea, public TextBox
+{
+    Q_OBJECT
+
+public:
+    explicit TextView(TextModel &model, QWidget *parent = nullptr);
+    ~TextView() override;
+
+    QString Text() const override;
+    void setText(const QString &text) override;
+    qsizetype textLength() const override;
+    void appendText(const QString &text) override;
+    QString SelText() const override;
+    void setSelText(const QString &text) override;
+    qsizetype SelStart() const override;
+    void setSelStart(qsizetype start) override;
+    qsizetype SelLength() const override;
+    void setSelLength(qsizetype length) override;
+
+    TextModel &model() const { return model_; }
+    const TextCursor &cursor() const { return cursor_; }
+
+    /// Moves the caret (extending the selection) and keeps it in view.
+    void moveCaret(qint64 position, bool extend = false);
+    void select(qint64 anchor, qint64 position);
+    /// Replaces the selection with text typed or dropped, and keeps the
+    /// caret in view.
+    void insertText(QStringView text);
+    void deletePrevious();
+    void deleteNext();
+
+    /// The position under a point of the viewport.
+    qint64 positionAt(QPoint point);
+    /// Where the caret is drawn, in viewport coordinates.
+    QRect caretRect();
+    /// x of a position in viewport coordinates.
+    qreal viewportX(qint64 position);
+    /// x of a position from its line's left edge.
+    qreal lineX(qint64 position) { return layouts_.xOf(position); }
+    /// The position on a line nearest to x from the line's left edge.
+    qint64 positionOnLine(qint64 line, qreal x) { return layouts_.positionAt(line, x); }
+    int lineHeight() const;
+    /// Lines that fit in the viewport whole.
+    qint64 visibleLines() const;
+    void ensureCaretVisible();
+    /// Puts the selection on the X11 primary selection, where there is one.
+    void offerSelection();
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void onContentsChanged(qint64 position, qint64 removed, qint64 added);
+    void applyStyle();
+    void updateScrollBars();
+    void caretMoved();
+    void restartBlinking();
+    qint64 firstVisibleLine() const;
+    int lineTop(qint64 line) const;
+    void paintLine(QPainter &painter, qint64 line, int top, const QRect &area);
+
+    TextModel &model_;
+    TextCursor cursor_;
+    LineLayouts layouts_;
+    std::unique_ptr<TextViewKeys> keys_;
+    std::unique_ptr<TextViewMouse> mouse_;
+    qint64 lineCount_ = 1;
+    QBasicTimer blink_;
+    bool caretShown_ = false;
+};

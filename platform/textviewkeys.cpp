@@ -1,0 +1,200 @@
+#include "textviewkeys.h"
+
+#include "textview.h"
+
+#include "text/textmodel.h"
+#include "text/textnavigation.h"
+
+#include <QKeyEvent>
+#include <QScrollBar>
+
+namespace {
+
+struct KeyMove
+{
+    QKeySequence::StandardKey move;
+    QKeySequence::StandardKey select;
+};
+
+// The platform's keys for each move, in the order of TextViewKeys::Move.
+constexpr KeyMove Moves[] = {
+    {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar},
+    {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar},
+    {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord},
+    {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord},
+    {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine},
+    {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine},
+    {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage},
+    {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage},
+    {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine},
+    {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine},
+    {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument},
+    {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument},
+};
+
+constexpr QKeySequence::StandardKey Edits[] = {
+    QKeySequence::SelectAll,           QKeySequence::Delete,
+    QKeySequence::Backspace,           QKeySequence::DeleteStartOfWord,
+    QKeySequence::DeleteEndOfWord,     QKeySequence::InsertParagraphSeparator,
+    QKeySequence::InsertLineSeparator,
+};
+
+} // namespace
+
+bool TextViewKeys::findMove(const QKeyEvent *event, Move &move, bool &extend) const
+{
+    for (size_t i = 0; i < std::size(Moves); ++i) {
+        if (event->matches(Moves[i].move) || event->matches(Moves[i].select)) {
+            move = Move(i);
+            extend = event->matches(Moves[i].select);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TextViewKeys::findEdit(const QKeyEvent *event) const
+{
+    return std::any_of(std::begin(Edits), std::end(Edits),
+                       [event](QKeySequence::StandardKey key) { return event->matches(key); }) ||
+           event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Tab;
+}
+
+// Text a key types: anything but a command key's own control character.
+// NUL, U+2028 and U+2029 are typed as they come.
+QString TextViewKeys::typedText(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const bool command =
+        (modifiers & (Qt::ControlModifier | Qt::MetaModifier)) && !(modifiers & Qt::AltModifier);
+    const QString text = event->text();
+    if (command || text.isEmpty())
+        return {};
+    static const QString keyCharacters = QStringLiteral("\x1b\b\x7f\r\n");
+    if (text.size() == 1 && keyCharacters.contains(text.front()))
+        return {};
+    return text;
+}
+
+bool TextViewKeys::takes(const QKeyEvent *event) const
+{
+    Move move;
+    bool extend;
+    return findMove(event, move, extend) || findEdit(event) || !typedText(event).isEmpty();
+}
+
+bool TextViewKeys::press(const QKeyEvent *event)
+{
+    Move move;
+    bool extend;
+    if (findMove(event, move, extend)) {
+        go(move, extend);
+        return true;
+    }
+    column_ = -1;
+    if (edit(event))
+        return true;
+    const QString text = typedText(event);
+    if (text.isEmpty())
+        return false;
+    view_.insertText(text);
+    return true;
+}
+
+bool TextViewKeys::edit(const QKeyEvent *event)
+{
+    TextModel &model = view_.model();
+    const TextCursor &cursor = view_.cursor();
+    if (event->matches(QKeySequence::SelectAll)) {
+        view_.select(0, model.length());
+        view_.offerSelection();
+    } else if (event->matches(QKeySequence::InsertParagraphSeparator) ||
+               event->matches(QKeySequence::InsertLineSeparator)) {
+        view_.insertText(u"\r\n");
+    } else if (event->key() == Qt::Key_Tab) {
+        view_.insertText(u"\t");
+    } else if (event->matches(QKeySequence::DeleteStartOfWord)) {
+        if (!cursor.hasSelection())
+            view_.select(cursor.position(), TextNavigation::previousWord(model, cursor.position()));
+        view_.deletePrevious();
+    } else if (event->matches(QKeySequence::DeleteEndOfWord)) {
+        if (!cursor.hasSelection())
+            view_.select(cursor.position(), TextNavigation::nextWord(model, cursor.position()));
+        view_.deleteNext();
+    } else if (event->matches(QKeySequence::Delete)) {
+        view_.deleteNext();
+    } else if (event->key() == Qt::Key_Backspace) {
+        view_.deletePrevious();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void TextViewKeys::go(Move move, bool extend)
+{
+    const bool vertical = move == Move::NextLine || move == Move::PreviousLine ||
+                          move == Move::NextPage || move == Move::PreviousPage;
+    if (!vertical)
+        column_ = -1;
+    view_.moveCaret(target(move, extend), extend);
+    if (extend)
+        view_.offerSelection();
+}
+
+qint64 TextViewKeys::target(Move move, bool extend)
+{
+    const TextModel &model = view_.model();
+    const TextCursor &cursor = view_.cursor();
+    const qint64 position = cursor.position();
+    const qint64 line = model.lineAt(position);
+    // Left and Right on a selection go to its edge.
+    const bool collapse = cursor.hasSelection() && !extend;
+    switch (move) {
+    case Move::NextCharacter:
+        return collapse ? cursor.selectionEnd() : TextNavigation::nextCharacter(model, position);
+    case Move::PreviousCharacter:
+        return collapse ? cursor.selectionStart()
+                        : TextNavigation::previousCharacter(model, position);
+    case Move::NextWord:
+        return TextNavigation::nextWord(model, position);
+    case Move::PreviousWord:
+        return TextNavigation::previousWord(model, position);
+    case Move::NextLine:
+        return lineBelow(1);
+    case Move::PreviousLine:
+        return lineBelow(-1);
+    case Move::NextPage:
+        return lineBelow(view_.visibleLines());
+    case Move::PreviousPage:
+        return lineBelow(-view_.visibleLines());
+    case Move::LineStart:
+        return model.lineStart(line);
+    case Move::LineEnd:
+        return model.lineEnd(line);
+    case Move::DocumentStart:
+        return 0;
+    case Move::DocumentEnd:
+        return model.length();
+    }
+    return position;
+}
+
+// The place lines below the caret (above, for a negative count) at the
+// x the caret keeps; a page also scrolls the view by a page.
+qint64 TextViewKeys::lineBelow(qint64 lines)
+{
+    const TextModel &model = view_.model();
+    const qint64 position = view_.cursor().position();
+    const qint64 line = model.lineAt(position);
+    const qint64 target = std::clamp<qint64>(line + lines, 0, model.lineCount() - 1);
+    if (target == line)
+        return position;
+    if (column_ < 0)
+        column_ = view_.lineX(position);
+    if (std::abs(lines) > 1) {
+        QScrollBar *bar = view_.verticalScrollBar();
+        bar->setValue(int(bar->value() + (target - line)));
+    }
+    return view_.positionOnLine(target, column_);
+}

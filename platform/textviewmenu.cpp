@@ -1,0 +1,51 @@
+#include "textviewmenu.h"
+
+#include "textboxcommands.h"
+#include "textview.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+
+namespace TextViewMenu {
+
+namespace {
+
+QAction *addItem(QMenu &menu, const QString &caption, const char *name, bool enabled,
+                 QKeySequence::StandardKey key = QKeySequence::UnknownKey)
+{
+    QAction *action = menu.addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setEnabled(enabled);
+    action->setShortcut(key);
+    return action;
+}
+
+} // namespace
+
+QMenu *create(TextView &view)
+{
+    auto *menu = new QMenu(&view);
+    const bool selected = view.cursor().hasSelection();
+    const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
+    const bool canPaste = clipboard && clipboard->hasText();
+    QObject::connect(
+        addItem(*menu, QStringLiteral("&Taglia"), "edit-cut", selected, QKeySequence::Cut),
+        &QAction::triggered, &view, [&view] { TextBoxCommands::cut(view); });
+    QObject::connect(
+        addItem(*menu, QStringLiteral("&Copia"), "edit-copy", selected, QKeySequence::Copy),
+        &QAction::triggered, &view, [&view] { TextBoxCommands::copy(view); });
+    QObject::connect(
+        addItem(*menu, QStringLiteral("&Incolla"), "edit-paste", canPaste, QKeySequence::Paste),
+        &QAction::triggered, &view, [&view] { TextBoxCommands::paste(view); });
+    QObject::connect(addItem(*menu, QStringLiteral("Elimina"), "edit-delete", selected),
+                     &QAction::triggered, &view, [&view] { view.setSelText(QString()); });
+    menu->addSeparator();
+    QObject::connect(addItem(*menu, QStringLiteral("Seleziona tutto"), "select-all",
+                             view.textLength() > 0, QKeySequence::SelectAll),
+                     &QAction::triggered, &view, [&view] { TextBoxCommands::selectAll(view); });
+    return menu;
+}
+
+} // namespace TextViewMenu
