@@ -6,10 +6,11 @@
 
 namespace {
 
-constexpr char16_t ControlPictures = 0x2400;
-constexpr char16_t DeletePicture = 0x2421;
-
-enum class Shown { Itself, Picture, Code };
+// The names of the control characters below U+0020.
+constexpr const char *ControlNames[] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
+                                        "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
+                                        "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
+                                        "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
 
 // Most text has none of the characters drawn otherwise: a quick look first.
 bool mayNeedAnotherForm(char16_t c)
@@ -18,29 +19,31 @@ bool mayNeedAnotherForm(char16_t c)
            c == 0x180E;
 }
 
-Shown shownAs(char32_t c)
+bool drawnInABox(char32_t c)
 {
     if (c == u'\t')
-        return Shown::Itself;
-    if (c < 0x20 || c == 0x7F)
-        return Shown::Picture;
+        return false;
     if (QChar::isSurrogate(c) || QChar::isNonCharacter(c))
-        return Shown::Code;
+        return true;
     switch (QChar::category(c)) {
     case QChar::Other_Control:
     case QChar::Separator_Line:
     case QChar::Separator_Paragraph:
-        return Shown::Code;
+        return true;
     case QChar::Other_Format:
         // Joiners shape the letters around them and belong to the text.
-        return c == 0x200C || c == 0x200D ? Shown::Itself : Shown::Code;
+        return c != 0x200C && c != 0x200D;
     default:
-        return Shown::Itself;
+        return false;
     }
 }
 
-QString codeOf(char32_t c)
+QString boxedForm(char32_t c)
 {
+    if (c < 0x20)
+        return QString::fromLatin1(ControlNames[c]);
+    if (c == 0x7F)
+        return QStringLiteral("DEL");
     // The escape of an undecodable byte shows the byte itself.
     if (c >= 0xDC80 && c <= 0xDCFF)
         return QString::number(c - 0xDC00, 16).toUpper();
@@ -63,17 +66,11 @@ DisplayText::DisplayText(QStringView text)
             c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
         const char32_t code = pair ? QChar::surrogateToUcs4(c, text[i + 1]) : c.unicode();
         const int columns = pair ? 2 : 1;
-        const Shown shown = mayNeedAnotherForm(c.unicode()) ? shownAs(code) : Shown::Itself;
-        if (shown == Shown::Itself) {
+        if (!mayNeedAnotherForm(c.unicode()) || !drawnInABox(code)) {
             text_.append(text.sliced(i, columns));
         } else {
-            const QString form =
-                shown == Shown::Picture
-                    ? QString(
-                          QChar(code == 0x7F ? DeletePicture : char16_t(ControlPictures + code)))
-                    : codeOf(code);
-            items_.append({int(i), columns, int(text_.size()), int(form.size()),
-                           shown == Shown::Picture ? Kind::Picture : Kind::Code});
+            const QString form = boxedForm(code);
+            items_.append({int(i), columns, int(text_.size()), int(form.size())});
             text_.append(form);
         }
         i += columns;

@@ -6,25 +6,24 @@
 
 /// The text a line (or a piece of one) is drawn with.
 ///
-/// Every character is drawn, and drawn as one character: a control
-/// character as its control picture (NUL as U+2400, and so on), and a
-/// character that would otherwise take no room or change the layout
-/// unseen (U+2028, U+2029, byte-order mark, direction marks and embeddings,
-/// noncharacters, lone surrogates) as its code in a box, the escape of an
-/// undecodable byte as that byte in hexadecimal. Direction controls thus no
-/// longer reorder the text around them, so what is drawn is what is stored.
+/// Every character is drawn, and drawn as one character in a box when it
+/// has no visible form of its own: a control character as its name (NUL,
+/// BEL, ESC, DEL), the escape of an undecodable byte as that byte in
+/// hexadecimal, and a character that would otherwise take no room or change
+/// the layout unseen (U+2028, U+2029, byte-order mark, direction marks and
+/// embeddings, noncharacters, lone surrogates) as its code. Direction
+/// controls thus no longer reorder the text around them, so what is drawn
+/// is what is stored.
 class DisplayText
 {
 public:
-    enum class Kind { Picture, Code };
-    /// A character drawn in another form.
+    /// A character drawn as a name or code in a box.
     struct Item
     {
         int column = 0;  ///< where it stands in the line's text
         int columns = 1; ///< its UTF-16 units there (2 for a surrogate pair)
         int display = 0; ///< where its form stands in the displayed text
         int length = 1;  ///< the units of its form
-        Kind kind = Kind::Picture;
     };
 
     /// text must hold no line break.

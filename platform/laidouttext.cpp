@@ -12,9 +12,8 @@ LaidOutText::LaidOutText(QStringView text, const Style &style)
     layout_.setTextOption(option);
     layout_.setCacheEnabled(true);
     if (!display_.items().isEmpty()) {
-        QTextCharFormat dimmed;
-        dimmed.setForeground(style.dimmed);
-        QTextCharFormat code = dimmed;
+        QTextCharFormat code;
+        code.setForeground(style.dimmed);
         QFont small = style.font;
         small.setPointSizeF(style.font.pointSizeF() > 0 ? style.font.pointSizeF() * 0.7
                                                         : style.font.pointSizeF());
@@ -23,8 +22,7 @@ LaidOutText::LaidOutText(QStringView text, const Style &style)
         code.setFont(small);
         QList<QTextLayout::FormatRange> formats;
         for (const DisplayText::Item &item : display_.items())
-            formats.append(
-                {item.display, item.length, item.kind == DisplayText::Kind::Code ? code : dimmed});
+            formats.append({item.display, item.length, code});
         layout_.setFormats(formats);
     }
     layout_.beginLayout();
@@ -55,17 +53,15 @@ void LaidOutText::draw(QPainter &painter, QPointF topLeft, int selectionFrom, in
         selections.append({from, display_.toDisplay(selectionTo) - from, selected});
     }
     layout_.draw(&painter, topLeft, selections);
-    // Each code in a box, so that it reads as one character.
+    // Each name or code in a box, so that it reads as one character.
     for (const DisplayText::Item &item : display_.items()) {
-        if (item.kind != DisplayText::Kind::Code)
-            continue;
         const qreal left = line_.cursorToX(item.display);
         const qreal right = line_.cursorToX(item.display + item.length);
         const QRectF box(topLeft.x() + std::min(left, right) - 0.5, topLeft.y() + 1.5,
                          std::abs(right - left) + 1, line_.height() - 3);
         painter.save();
-        painter.setPen(QPen(painter.pen().color(), 0));
-        painter.setPen(palette.color(QPalette::PlaceholderText));
+        painter.setPen(QPen(palette.color(QPalette::PlaceholderText), 0));
+        painter.setBrush(Qt::NoBrush);
         painter.drawRect(box);
         painter.restore();
     }

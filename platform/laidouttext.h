@@ -15,7 +15,7 @@ public:
     {
         QFont font;
         qreal tabStop = 80;
-        QColor dimmed; ///< pictures and codes of characters drawn otherwise
+        QColor dimmed; ///< names and codes of characters drawn in a box
     };
 
     LaidOutText(QStringView text, const Style &style);

@@ -3,6 +3,7 @@
 #include "textviewkeys.h"
 #include "textviewmenu.h"
 #include "textviewmouse.h"
+#include "textviewpainter.h"
 
 #include "text/textmodel.h"
 
@@ -18,8 +19,7 @@
 
 namespace {
 
-// Room around the text, as a plain-text box leaves it.
-constexpr int Margin = 4;
+constexpr int Margin = TextView::Margin;
 constexpr qreal TabStop = 80;
 constexpr int CaretWidth = 1;
 
@@ -176,6 +176,11 @@ qint64 TextView::visibleLines() const
     return std::max(1, (viewport()->height() - Margin) / lineHeight());
 }
 
+int TextView::horizontalOffset() const
+{
+    return horizontalScrollBar()->value();
+}
+
 qint64 TextView::firstVisibleLine() const
 {
     return verticalScrollBar()->value();
@@ -256,45 +261,7 @@ void TextView::applyStyle()
 void TextView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
-    const QRect area = event->rect();
-    const qint64 first = firstVisibleLine();
-    const qint64 from = first + std::max(0, (area.top() - Margin) / lineHeight());
-    const qint64 to = std::min(model_.lineCount() - 1,
-                               first + std::max(0, area.bottom() - Margin) / lineHeight());
-    for (qint64 line = from; line <= to; ++line)
-        paintLine(painter, line, lineTop(line), area);
-    if (caretShown_ && hasFocus() && caretRect().intersects(area))
-        painter.fillRect(caretRect(), palette().text());
-}
-
-void TextView::paintLine(QPainter &painter, qint64 line, int top, const QRect &area)
-{
-    const qreal scroll = horizontalScrollBar()->value();
-    const qreal left = scroll + area.left() - Margin;
-    const qreal right = scroll + area.right() + 1 - Margin;
-    const qint64 from = cursor_.selectionStart();
-    const qint64 to = cursor_.selectionEnd();
-    painter.setPen(palette().color(QPalette::Text));
-    for (const LineLayouts::Piece &piece : layouts_.pieces(line, left, right)) {
-        const QPointF origin(Margin - scroll + piece.x, top);
-        const int selectedFrom =
-            int(std::clamp<qint64>(from - piece.start, 0, piece.end - piece.start));
-        const int selectedTo =
-            int(std::clamp<qint64>(to - piece.start, 0, piece.end - piece.start));
-        if (piece.text) {
-            piece.text->draw(painter, origin, selectedFrom, selectedTo, palette());
-        } else if (selectedTo > selectedFrom) { // a selected tab of a long line
-            const qreal width = layouts_.xOf(piece.end) - piece.x;
-            painter.fillRect(QRectF(origin, QSizeF(width, lineHeight())), palette().highlight());
-        }
-    }
-    // A selected line break shows as a space-wide mark at the line's end.
-    const qint64 end = model_.lineEnd(line);
-    if (from <= end && to > end) {
-        const qreal x = Margin - scroll + layouts_.xOf(end);
-        const qreal width = QFontMetricsF(font()).horizontalAdvance(u' ');
-        painter.fillRect(QRectF(x, top, width, lineHeight()), palette().highlight());
-    }
+    TextViewPainter(*this, layouts_).paint(painter, event->rect(), caretShown_ && hasFocus());
 }
 
 // Events.

@@ -27,6 +27,9 @@ class TextView : public QAbstractScrollArea, public TextBox
     Q_OBJECT
 
 public:
+    /// Room around the text, as a plain-text box leaves it.
+    static constexpr int Margin = 4;
+
     explicit TextView(TextModel &model, QWidget *parent = nullptr);
     ~TextView() override;
 
@@ -66,6 +69,11 @@ public:
     int lineHeight() const;
     /// Lines that fit in the viewport whole.
     qint64 visibleLines() const;
+    qint64 firstVisibleLine() const;
+    /// Where a line's top is drawn in the viewport.
+    int lineTop(qint64 line) const;
+    /// How far the view is scrolled to the right, in pixels.
+    int horizontalOffset() const;
     void ensureCaretVisible();
     /// Puts the selection on the X11 primary selection, where there is one.
     void offerSelection();
@@ -92,9 +100,6 @@ private:
     void updateScrollBars();
     void caretMoved();
     void restartBlinking();
-    qint64 firstVisibleLine() const;
-    int lineTop(qint64 line) const;
-    void paintLine(QPainter &painter, qint64 line, int top, const QRect &area);
 
     TextModel &model_;
     TextCursor cursor_;
