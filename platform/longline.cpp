@@ -65,14 +65,18 @@ std::vector<LongLine::Segment> LongLine::cut(qint64 from, qint64 to) const
         const QString text = model_.text(position, std::min(to, windowEnd + Lookahead));
         const qsizetype limit = windowEnd - position;
         qsizetype i = 0;
+        qsizetype tab = -1; // the next tab at or after i, or the end of the text
         while (i < limit) {
             if (text[i] == u'\t') {
                 out.push_back({position + i, true});
                 ++i;
                 continue;
             }
-            const qsizetype tab = text.indexOf(u'\t', i);
-            const qsizetype runEnd = tab < 0 ? text.size() : tab;
+            if (tab < i) {
+                tab = text.indexOf(u'\t', i);
+                tab = tab < 0 ? text.size() : tab;
+            }
+            const qsizetype runEnd = tab;
             qsizetype next = std::min({i + qsizetype(SegmentSize), runEnd, limit});
             if (next < text.size())
                 next = boundaryNear(text, i, next);
