@@ -1,0 +1,137 @@
+#include "platform/laidouttext.h"
+#include "platform/textview.h"
+#include "text/textmodel.h"
+#include "text/textnavigation.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+// A line of the given length built from a repeated pattern.
+QString repeated(const QString &pattern, qsizetype length)
+{
+    QString line;
+    line.reserve(length + pattern.size());
+    while (line.size() < length)
+        line += pattern;
+    line.truncate(length);
+    return line;
+}
+
+} // namespace
+
+// Lines of any length are one line: what is drawn where is what the caret
+// and the mouse find there, from the first character to the last.
+class TestTextLayout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void positionsAndXAgree_data();
+    void positionsAndXAgree();
+    void longLineDrawsItsOwnCharacters_data();
+    void longLineDrawsItsOwnCharacters();
+};
+
+void TestTextLayout::positionsAndXAgree_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<int>("length");
+    QTest::newRow("short line") << QStringLiteral("perché ") << 300;
+    QTest::newRow("long plain line") << QStringLiteral("lorem ipsum dolor ") << 200000;
+    QTest::newRow("long line with tabs") << QStringLiteral("a\tbb\t\tccc ") << 200000;
+    QTest::newRow("long line of clusters")
+        << QStringLiteral("e\u0301\U0001F600 x\U0001F600\u0915\u093F ") << 200000;
+    QTest::newRow("long line of boxed characters")
+        << QString(QChar(0)) + QChar(0xDC80) + QStringLiteral("\u2029ab") << 200000;
+}
+
+// x of every caret place grows along the line, and the place found at that
+// x is the place itself.
+void TestTextLayout::positionsAndXAgree()
+{
+    QFETCH(QString, pattern);
+    QFETCH(int, length);
+    TextModel model;
+    model.setText(repeated(pattern, length) + QStringLiteral("\r\nnext"));
+    TextView view(model);
+    view.resize(400, 200);
+    qreal previousX = -1;
+    const qint64 end = model.lineEnd(0);
+    const qint64 step = std::max<qint64>(1, end / 3000);
+    for (qint64 p = 0; p <= end; p += p < 200 || end - p < 200 ? 1 : step) {
+        const qint64 position = TextNavigation::snapped(model, p);
+        const qreal x = view.lineX(position);
+        QVERIFY2(x >= previousX, qPrintable(QString::number(position)));
+        previousX = x;
+        QCOMPARE(view.positionOnLine(0, x), position);
+        // A tab reaches the next tab stop, 80 pixels apart from the line's start.
+        if (position > 0 && model.at(position - 1) == u'\t')
+            QVERIFY2(std::fmod(x + 0.01, 80) < 0.1, qPrintable(QString::number(x)));
+    }
+    QCOMPARE(view.positionOnLine(0, previousX + 1000), end);
+    QCOMPARE(view.positionOnLine(0, -10), qint64(0));
+}
+
+void TestTextLayout::longLineDrawsItsOwnCharacters_data()
+{
+    QTest::addColumn<double>("where");
+    QTest::newRow("start") << 0.0;
+    QTest::newRow("middle") << 0.5;
+    QTest::newRow("end") << 1.0;
+}
+
+// The view scrolled to the caret on a 10 MB line shows, around the caret,
+// the characters of the text there, where the caret finds them: the same
+// pixels as those characters laid out on their own at that x.
+void TestTextLayout::longLineDrawsItsOwnCharacters()
+{
+    QFETCH(double, where);
+    TextModel model;
+    model.setText(repeated(QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyz+"), 10'000'000));
+    TextView view(model);
+    view.resize(500, 120);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const qint64 caret = qint64(where * model.length());
+    view.moveCaret(caret);
+    // The caret off, so that only text is drawn.
+    view.clearFocus();
+    const QImage shown = view.viewport()->grab().toImage();
+
+    const qint64 from = std::max<qint64>(0, caret - 40);
+    const qint64 to = std::min(model.length(), caret + 40);
+    LaidOutText::Style style;
+    style.font = view.font();
+    const LaidOutText alone(model.text(from, to), style);
+    QImage expected(shown.size(), shown.format());
+    expected.fill(view.palette().color(QPalette::Base));
+    QPainter painter(&expected);
+    painter.setPen(view.palette().color(QPalette::Text));
+    const qreal left = view.viewportX(from);
+    alone.draw(painter, QPointF(left, view.lineTop(0)), 0, 0, view.palette());
+    painter.end();
+
+    // Compared away from the edges of the piece drawn alone.
+    const int x0 = std::max(0, int(view.viewportX(std::min(from + 3, to))) + 1);
+    const int x1 = std::min(shown.width(), int(view.viewportX(std::max(to - 3, from))) - 1);
+    QVERIFY(x1 - x0 > 20);
+    int differing = 0, inked = 0;
+    for (int y = view.lineTop(0); y < view.lineTop(0) + view.lineHeight(); ++y) {
+        for (int x = x0; x < x1; ++x) {
+            differing += shown.pixel(x, y) != expected.pixel(x, y);
+            inked += expected.pixel(x, y) != expected.pixel(0, 0);
+        }
+    }
+    QVERIFY(inked > 50);
+    QVERIFY2(differing <= inked / 50,
+             qPrintable(QStringLiteral("%1 of %2").arg(differing).arg(inked)));
+}
+
+QTEST_MAIN(TestTextLayout)
+#include "tst_textlayout.moc"
