@@ -1,5 +1,6 @@
 #include "textview.h"
 
+#include "primaryselection.h"
 #include "textviewkeys.h"
 #include "textviewmenu.h"
 #include "textviewmouse.h"
@@ -144,7 +145,7 @@ void TextView::offerSelection()
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (cursor_.hasSelection() && clipboard->supportsSelection())
-        clipboard->setText(SelText(), QClipboard::Selection);
+        clipboard->setMimeData(new PrimarySelection(*this), QClipboard::Selection);
 }
 
 void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
