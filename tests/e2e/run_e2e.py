@@ -183,6 +183,31 @@ def open_then_save_as(t, content, expected):
     t.check(read_file(source) == content, "Open or Save As changed the file that was opened")
 
 
+@case("long_line", "a 10 MB line stays one editable line: typed at its end and saved back")
+def long_line(t):
+    words = [b"lorem ", b"ipsum ", b"perch\xc3\xa9 ", b"citt\xc3\xa0 ", b"dolor ", b"sit "]
+    line = b"".join(words[(i * 7) % len(words)] for i in range(1_700_000))[:10_000_000]
+    source = t.write("riga lunga.txt", line)
+    app = t.start_app()
+    app.key("ctrl+o")
+    app.file_dialog(source, OPEN_DIALOG)
+    app.wait_main_active()
+    t.shot("opened")
+    # The end of the first line, then words typed there; the file gets its
+    # line end on loading.
+    app.key("ctrl+Home", "End")
+    app.type(" FINE")
+    app.key("Home")
+    app.type("INIZIO ")
+    t.shot("typed")
+    app.key("ctrl+s")
+    expected = b"INIZIO " + line + b" FINE\r\n"
+    poll(lambda: os.path.getsize(source) == len(expected), 30, "the long line to be saved")
+    saved = read_file(source)
+    t.check(saved == expected,
+            f"the saved line differs: starts {saved[:20]!r}, ends {saved[-20:]!r}")
+
+
 @case("save_as_then_save",
       "Save As keeps the title: a later Save goes to the opened file; Open uses a number")
 def save_as_then_save(t):
