@@ -206,18 +206,22 @@ int runAll(bool gigabyte)
     QTextStream out(stdout);
     const QString lines100 = folder.filePath(QStringLiteral("lines-100.txt"));
     const QString line10 = folder.filePath(QStringLiteral("one-line-10.txt"));
-    if (!writeFile(lines100, generate(100 * MB, false)) ||
-        !writeFile(line10, generate(10 * MB, true)))
+    const QString breaks100 = folder.filePath(QStringLiteral("breaks-100.txt"));
+    if (!writeFile(lines100, generate(100 * MB, Shape::Lines)) ||
+        !writeFile(line10, generate(10 * MB, Shape::OneLine)) ||
+        !writeFile(breaks100, generate(100 * MB, Shape::BreaksOnly)))
         return 1;
     const QMap<QString, double> floor100 = runChild({QStringLiteral("--floor"), lines100});
     const QMap<QString, double> model100 =
         runChild({QStringLiteral("--model"), lines100, QStringLiteral("all")});
     const QMap<QString, double> floor10 = runChild({QStringLiteral("--floor"), line10});
     const QMap<QString, double> model10 = runChild({QStringLiteral("--model"), line10});
+    const QMap<QString, double> floorBreaks = runChild({QStringLiteral("--floor"), breaks100});
+    const QMap<QString, double> modelBreaks = runChild({QStringLiteral("--model"), breaks100});
     QMap<QString, double> model1000;
     if (gigabyte) {
         const QString lines1000 = folder.filePath(QStringLiteral("lines-1000.txt"));
-        if (!writeFile(lines1000, generate(1000 * MB, false)))
+        if (!writeFile(lines1000, generate(1000 * MB, Shape::Lines)))
             return 1;
         model1000 = runChild({QStringLiteral("--model"), lines1000});
         QFile::remove(lines1000);
@@ -240,6 +244,7 @@ int runAll(bool gigabyte)
     };
     loadRow(QStringLiteral("100 MB, 60-character lines"), model100, floor100, 100);
     loadRow(QStringLiteral("10 MB, one line"), model10, floor10, 10);
+    loadRow(QStringLiteral("100 MB, nothing but CR LF"), modelBreaks, floorBreaks, 100);
     if (gigabyte) {
         loadRow(QStringLiteral("1000 MB, 60-character lines"), model1000, {}, 1000);
         out << "\n1000 MB load / 100 MB load: "

@@ -247,16 +247,20 @@ int runAll(const QStringList &sizes)
 {
     QTemporaryDir folder;
     QTextStream out(stdout);
-    QList<QPair<qint64, bool>> cases;
+    QList<QPair<qint64, Shape>> cases;
     for (const QString &size : sizes)
-        cases << qMakePair(size.toLongLong(), false);
+        cases << qMakePair(size.toLongLong(), Shape::Lines);
     if (sizes.isEmpty())
-        cases = {{1, false}, {10, false}, {100, false}, {10, true}};
+        cases = {{1, Shape::Lines},
+                 {10, Shape::Lines},
+                 {100, Shape::Lines},
+                 {10, Shape::OneLine},
+                 {100, Shape::BreaksOnly}};
     QList<QPair<QString, QMap<QString, double>>> results;
-    for (const auto &[megabytes, oneLine] : cases) {
+    for (const auto &[megabytes, shape] : cases) {
         const QString path =
-            folder.filePath(QStringLiteral("f-%1-%2.txt").arg(megabytes).arg(oneLine));
-        if (!writeFile(path, generate(megabytes * MB, oneLine)))
+            folder.filePath(QStringLiteral("f-%1-%2.txt").arg(megabytes).arg(int(shape)));
+        if (!writeFile(path, generate(megabytes * MB, shape)))
             return 1;
         QMap<QString, double> values =
             runChild({QStringLiteral("--open"), path, path + QStringLiteral(".saved")});
@@ -265,8 +269,11 @@ int runAll(const QStringList &sizes)
         values.insert(QStringLiteral("size_mb"), double(megabytes));
         QFile::remove(path + QStringLiteral(".saved"));
         QFile::remove(path);
-        results << qMakePair(
-            QStringLiteral("%1 MB%2").arg(megabytes).arg(oneLine ? ", one line" : ""), values);
+        const char *kind = shape == Shape::OneLine      ? ", one line"
+                           : shape == Shape::BreaksOnly ? " of CR LF only"
+                                                        : "";
+        results << qMakePair(QStringLiteral("%1 MB%2").arg(megabytes).arg(QLatin1String(kind)),
+                             values);
     }
     printTables(out, results);
     return 0;

@@ -44,22 +44,32 @@ inline void report(const char *key, double value)
     std::fflush(stdout);
 }
 
-/// Lines of about 60 characters ending in CR LF, or one line without any
-/// break, of at least the given size.
-inline QByteArray generate(qint64 bytes, bool oneLine)
+enum class Shape {
+    Lines,      ///< lines of about 60 characters ending in CR LF
+    OneLine,    ///< one line without any break
+    BreaksOnly, ///< nothing but CR LF: a line break every two bytes
+};
+
+/// Generated text of at least the given size.
+inline QByteArray generate(qint64 bytes, Shape shape)
 {
     QByteArray file;
     file.reserve(bytes + 100);
+    if (shape == Shape::BreaksOnly) {
+        while (file.size() < bytes)
+            file += "\r\n";
+        return file;
+    }
     const QByteArray words[] = {"lorem ",  "ipsum ", "dolor ", "sit ",         "amet, ",
                                 "perché ", "città ", "però ",  "consectetur ", "adipiscing "};
     QRandomGenerator random(42);
     QByteArray line;
     while (file.size() < bytes) {
         line += words[random.bounded(int(std::size(words)))];
-        if (!oneLine && line.size() >= 58) {
+        if (shape == Shape::Lines && line.size() >= 58) {
             file += line + "\r\n";
             line.clear();
-        } else if (oneLine) {
+        } else if (shape == Shape::OneLine) {
             file += line;
             line.clear();
         }
