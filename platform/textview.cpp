@@ -41,10 +41,10 @@ TextView::TextView(TextModel &model, QWidget *parent)
     // Measuring a long line's segments left of the view moves what is in
     // view; the view follows, so that the text under the eye stays put.
     layouts_.setWidthCorrected([this](qreal x, qreal change) {
-        if (x < horizontalScrollBar()->value() - Margin) {
+        if (x < horizontalOffset() - Margin) {
             updateScrollBars();
             const QSignalBlocker quiet(horizontalScrollBar());
-            horizontalScrollBar()->setValue(horizontalScrollBar()->value() + qRound(change));
+            setHorizontalOffset(horizontalOffset() + change);
         }
     });
     applyStyle();
@@ -177,9 +177,14 @@ qint64 TextView::visibleLines() const
     return std::max(1, (viewport()->height() - Margin) / lineHeight());
 }
 
-int TextView::horizontalOffset() const
+qreal TextView::horizontalOffset() const
 {
-    return horizontalScrollBar()->value();
+    return horizontalScrollBar()->value() * pixelsPerStep_;
+}
+
+void TextView::setHorizontalOffset(qreal pixels)
+{
+    horizontalScrollBar()->setValue(int(std::round(pixels / pixelsPerStep_)));
 }
 
 qint64 TextView::firstVisibleLine() const
@@ -194,7 +199,7 @@ int TextView::lineTop(qint64 line) const
 
 qreal TextView::viewportX(qint64 position)
 {
-    return Margin - horizontalScrollBar()->value() + layouts_.xOf(position);
+    return Margin - horizontalOffset() + layouts_.xOf(position);
 }
 
 qint64 TextView::positionAt(QPoint point)
@@ -202,7 +207,7 @@ qint64 TextView::positionAt(QPoint point)
     const qint64 line = std::clamp<qint64>(firstVisibleLine() +
                                                std::floor(qreal(point.y() - Margin) / lineHeight()),
                                            0, model_.lineCount() - 1);
-    return layouts_.positionAt(line, point.x() - Margin + horizontalScrollBar()->value());
+    return layouts_.positionAt(line, point.x() - Margin + horizontalOffset());
 }
 
 QRect TextView::caretRect()
@@ -218,11 +223,18 @@ void TextView::updateScrollBars()
     QScrollBar *vertical = verticalScrollBar();
     vertical->setPageStep(int(std::min<qint64>(lines, INT_MAX)));
     vertical->setRange(0, int(std::clamp<qint64>(model_.lineCount() - lines, 0, INT_MAX)));
+    // A scroll bar counts in int: a line wider than that many pixels is
+    // scrolled by more than a pixel a step.
     QScrollBar *horizontal = horizontalScrollBar();
+    const qreal offset = horizontalOffset();
     const qreal width = std::ceil(layouts_.widestLine()) + 2 * Margin + CaretWidth;
-    horizontal->setPageStep(viewport()->width());
-    horizontal->setSingleStep(20);
-    horizontal->setRange(0, int(std::clamp<qreal>(width - viewport()->width(), 0, INT_MAX)));
+    const qreal range = std::max<qreal>(width - viewport()->width(), 0);
+    pixelsPerStep_ = std::max<qreal>(1, std::ceil(range / (INT_MAX / 2)));
+    const QSignalBlocker quiet(horizontal);
+    horizontal->setPageStep(int(std::max<qreal>(1, viewport()->width() / pixelsPerStep_)));
+    horizontal->setSingleStep(int(std::max<qreal>(1, 20 / pixelsPerStep_)));
+    horizontal->setRange(0, int(std::ceil(range / pixelsPerStep_)));
+    setHorizontalOffset(offset);
 }
 
 void TextView::ensureCaretVisible()
@@ -239,11 +251,10 @@ void TextView::ensureCaretVisible()
     // long line does not scroll at every key.
     const qreal x = layouts_.xOf(position);
     const qreal width = viewport()->width() - 2 * Margin - CaretWidth;
-    QScrollBar *horizontal = horizontalScrollBar();
-    if (x < horizontal->value())
-        horizontal->setValue(int(std::max<qreal>(0, x - width / 4)));
-    else if (x > horizontal->value() + width)
-        horizontal->setValue(int(std::ceil(x - width + width / 4)));
+    if (x < horizontalOffset())
+        setHorizontalOffset(std::max<qreal>(0, x - width / 4));
+    else if (x > horizontalOffset() + width)
+        setHorizontalOffset(std::ceil(x - width + width / 4));
 }
 
 // Drawing.

@@ -73,7 +73,8 @@ public:
     /// Where a line's top is drawn in the viewport.
     int lineTop(qint64 line) const;
     /// How far the view is scrolled to the right, in pixels.
-    int horizontalOffset() const;
+    qreal horizontalOffset() const;
+    void setHorizontalOffset(qreal pixels);
     void ensureCaretVisible();
     /// Puts the selection on the X11 primary selection, where there is one.
     void offerSelection();
@@ -109,4 +110,6 @@ private:
     qint64 lineCount_ = 1;
     QBasicTimer blink_;
     bool caretShown_ = false;
+    /// Pixels a step of the horizontal scroll bar moves the view.
+    qreal pixelsPerStep_ = 1;
 };

@@ -90,6 +90,6 @@ void TextViewMouse::timerEvent(QTimerEvent *event)
                        : lastPoint_.x() > area.right() ? lastPoint_.x() - area.right()
                                                        : 0;
     view_.verticalScrollBar()->setValue(view_.verticalScrollBar()->value() + lines);
-    view_.horizontalScrollBar()->setValue(view_.horizontalScrollBar()->value() + pixels);
+    view_.setHorizontalOffset(view_.horizontalOffset() + pixels);
     extendTo(lastPoint_);
 }
