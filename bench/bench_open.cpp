@@ -279,25 +279,13 @@ int runAll(const QStringList &sizes)
     return 0;
 }
 
-int measureFloor(const QString &path)
-{
-    QElapsedTimer timer;
-    timer.start();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 1;
-    const QString text = QString::fromUtf8(file.readAll());
-    report("floor_s", seconds(timer));
-    return text.isEmpty() ? 1 : 0;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc == 3 && qstrcmp(argv[1], "--floor") == 0) {
         QCoreApplication app(argc, argv);
-        return measureFloor(QString::fromLocal8Bit(argv[2]));
+        return measureFloor(QString::fromLocal8Bit(argv[2])).isEmpty() ? 1 : 0;
     }
     if (argc == 4 && qstrcmp(argv[1], "--open") == 0) {
         QApplication app(argc, argv);

@@ -108,6 +108,21 @@ inline QMap<QString, double> runChild(const QStringList &arguments)
     return values;
 }
 
+/// Reads a whole file and decodes it with Qt's UTF-8 decoder, the floor
+/// under any load, and reports the time as floor_s; gives the bytes read.
+inline QByteArray measureFloor(const QString &path)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = file.readAll();
+    const QString text = QString::fromUtf8(bytes);
+    report("floor_s", seconds(timer));
+    return text.isEmpty() ? QByteArray() : bytes;
+}
+
 /// The median of some timings.
 inline double median(QList<double> values)
 {
