@@ -117,6 +117,8 @@ class tst_Pictures : public QObject
 private slots:
     void toolbarPicture_data();
     void toolbarPicture();
+    void toolbarPictureAt32_data();
+    void toolbarPictureAt32();
     void toolbarPicturesDiffer();
     void noPictureOutsideTheList_data();
     void noPictureOutsideTheList();
@@ -180,6 +182,48 @@ void tst_Pictures::toolbarPicture()
             }
         }
     }
+}
+
+void tst_Pictures::toolbarPictureAt32_data()
+{
+    toolbarPicture_data();
+}
+
+// Each picture is also drawn at 32 x 32, for screens that scale the program
+// up: the same drawing (every pixel of the small one shows in its place in
+// the large one), masked the same way, and the one Qt picks at twice the size
+// instead of enlarging the small one.
+void tst_Pictures::toolbarPictureAt32()
+{
+    QFETCH(int, index);
+    const QImage small = Pictures::imlImage(index);
+    const QImage large = Pictures::imlImage(index, 32);
+    QCOMPARE(large.size(), QSize(32, 32));
+    QVERIFY(!large.hasAlphaChannel());
+    int kept = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const QRgb colour = small.pixel(x, y);
+            kept += large.pixel(2 * x, 2 * y) == colour ||
+                    large.pixel(2 * x + 1, 2 * y) == colour ||
+                    large.pixel(2 * x, 2 * y + 1) == colour ||
+                    large.pixel(2 * x + 1, 2 * y + 1) == colour;
+        }
+    QVERIFY2(kept >= 250, qPrintable(QStringLiteral("%1 of 256 pixels kept").arg(kept)));
+
+    const QIcon icon = Pictures::imlIcons(index);
+    QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
+    const QImage shown =
+        icon.pixmap(QSize(16, 16), 2.0).toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(shown.size(), QSize(32, 32));
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const QRgb drawn = large.pixel(x, y);
+            const QRgb expected =
+                drawn == Pictures::imlMaskColour ? qRgba(0, 0, 0, 0) : (drawn | 0xFF000000);
+            QVERIFY2(shown.pixel(x, y) == expected,
+                     qPrintable(QStringLiteral("(%1, %2) differs").arg(x).arg(y)));
+        }
 }
 
 // A picture stored twice, or a list shifted by one, would put the wrong

@@ -16,6 +16,8 @@ folder that holds it:
   iml01.xpm ... iml13.xpm              toolbar pictures, 16 x 16, on a silver
                                        background that the program shows as
                                        transparent
+  iml01-32.xpm ... iml13-32.xpm        the same pictures drawn at 32 x 32, for
+                                       screens that scale the program up
 
 Options:
   --check         write nothing; fail if any file differs from what the
@@ -324,6 +326,36 @@ def toolbar_picture(rows):
     return [[TOOLBAR_COLOURS[c] for c in row] for row in rows]
 
 
+def doubled(pixels):
+    """Draws a picture again at twice its size with the Scale2x rule.
+
+    Each pixel becomes four. A corner of the four takes the colour of the two
+    neighbours that meet there when they agree and the picture does not run
+    straight through, so diagonal edges and curves come out as finer steps
+    instead of the coarse steps of plain enlarging or the blur of smooth
+    scaling; straight edges, flat areas and colours stay as drawn.
+    """
+    height, width = len(pixels), len(pixels[0])
+
+    def at(x, y):
+        return pixels[min(max(y, 0), height - 1)][min(max(x, 0), width - 1)]
+
+    out = []
+    for y in range(height):
+        top, bottom = [], []
+        for x in range(width):
+            e = pixels[y][x]
+            above, left, right, below = at(x, y - 1), at(x - 1, y), at(x + 1, y), at(x, y + 1)
+            if above != below and left != right:
+                top += [left if left == above else e, right if right == above else e]
+                bottom += [left if left == below else e, right if right == below else e]
+            else:
+                top += [e, e]
+                bottom += [e, e]
+        out += [top, bottom]
+    return out
+
+
 # ---------------------------------------------------------------------------
 # Application icon: a red pencil lying diagonally, point to the lower left
 # ---------------------------------------------------------------------------
@@ -554,7 +586,9 @@ def outputs():
     files["vidizizor-group.bin"] = icon_group(
         [(32, images[0][1], 30001), (16, images[1][1], 30002)])
     for number, (name, rows) in enumerate(TOOLBAR, start=1):
-        files[f"iml{number:02d}.xpm"] = xpm(f"iml{number:02d}_{name}", toolbar_picture(rows))
+        picture = toolbar_picture(rows)
+        files[f"iml{number:02d}.xpm"] = xpm(f"iml{number:02d}_{name}", picture)
+        files[f"iml{number:02d}-32.xpm"] = xpm(f"iml{number:02d}_{name}_32", doubled(picture))
     return files, icons
 
 
@@ -576,8 +610,9 @@ def main():
         (HERE / name).write_bytes(data)
     if args.sheet:
         pictures = [("app32", icons[32][1]), ("app16", icons[16][1])]
-        pictures += [(f"iml{n:02d}", toolbar_picture(rows))
-                     for n, (_, rows) in enumerate(TOOLBAR, start=1)]
+        for n, (_, rows) in enumerate(TOOLBAR, start=1):
+            pictures += [(f"iml{n:02d}", toolbar_picture(rows)),
+                         (f"iml{n:02d}-32", doubled(toolbar_picture(rows)))]
         Path(args.sheet).write_bytes(contact_sheet(pictures))
     return 0
 
