@@ -1,5 +1,7 @@
 #include "frmabout.h"
 
+#include "picturebox.h"
+
 #include "resources/pictures.h"
 
 #include <QApplication>
@@ -92,8 +94,10 @@ bool buttonTextFits(const QPushButton *button)
 
 frmAbout::frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &registry,
                    MessageBox &messages, QWidget *owner)
+    // A title and a close box, nothing else: no minimise or maximise box,
+    // and the fixed size set below leaves no resizing.
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+                         Qt::WindowCloseButtonHint),
       sysInfo_(registry, files, launcher, messages)
 {
     setObjectName(QStringLiteral("frmAbout"));
@@ -102,11 +106,8 @@ frmAbout::frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &regis
 
     const QColor black(0, 0, 0);
 
-    picIcon = new QLabel(this);
+    picIcon = new PictureBox(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setFocusPolicy(Qt::StrongFocus);
-    picIcon->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    picIcon->setAlignment(Qt::AlignCenter);
     picIcon->setAutoFillBackground(true);
     {
         QPalette palette = picIcon->palette();
@@ -131,6 +132,8 @@ frmAbout::frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &regis
     }
     Label1->setToolTip(QStringLiteral("Double click per copiare in memoria..."));
     Label1->installEventFilter(this);
+    if (QWidget *ownerWidget = ownerWindow())
+        ownerWidget->installEventFilter(this);
 
     lblDescription = makeLabel(
         this, "lblDescription",
@@ -190,6 +193,8 @@ bool frmAbout::eventFilter(QObject *watched, QEvent *event)
         Label1_DblClick();
         return true;
     }
+    if (watched == ownerWindow() && event->type() == QEvent::WindowStateChange && isVisible())
+        QMetaObject::invokeMethod(this, &frmAbout::bringBackMinimised, Qt::QueuedConnection);
     return QDialog::eventFilter(watched, event);
 }
 
@@ -198,6 +203,29 @@ void frmAbout::changeEvent(QEvent *event)
     QDialog::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
         placeControls();
+    else if (event->type() == QEvent::WindowStateChange)
+        QMetaObject::invokeMethod(this, &frmAbout::bringBackMinimised, Qt::QueuedConnection);
+}
+
+QWidget *frmAbout::ownerWindow() const
+{
+    return parentWidget() ? parentWidget()->window() : nullptr;
+}
+
+// The box offers no minimise button, yet a window manager may still minimise
+// it, and the owner with it: the screen would then be left empty with the
+// program waiting for the box. Both come back at once.
+void frmAbout::bringBackMinimised()
+{
+    QWidget *owner = ownerWindow();
+    const bool ownerHidden = owner && owner->isMinimized();
+    if (!isVisible() || (!isMinimized() && !ownerHidden))
+        return;
+    if (ownerHidden)
+        owner->setWindowState(owner->windowState() & ~Qt::WindowMinimized);
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
 }
 
 void frmAbout::showEvent(QShowEvent *event)

@@ -2,7 +2,10 @@
 
 #include "centring.h"
 #include "clockpanel.h"
+#include "documentactivation.h"
 #include "windowarrangement.h"
+#include "windowkeys.h"
+#include "windowlist.h"
 
 #include "about/frmabout.h"
 #include "document/editcommands.h"
@@ -11,6 +14,7 @@
 #include "document/printcommand.h"
 #include "platform/plaintextbox.h"
 #include "platform/twips.h"
+#include "platform/warningmessagebox.h"
 #include "resources/pictures.h"
 
 #include <QApplication>
@@ -25,7 +29,9 @@
 #include <QToolButton>
 
 frmMain::frmMain(Platform platform, QWidget *parent)
-    : QMainWindow(parent), platform_(std::move(platform)), mdiArea_(new QMdiArea(this))
+    : QMainWindow(parent), platform_(std::move(platform)), mdiArea_(new QMdiArea(this)),
+      activation_(new DocumentActivation(*mdiArea_)),
+      warnings_(std::make_unique<WarningMessageBox>(*platform_.messageBox))
 {
     setWindowTitle(QStringLiteral("Vidizizor  V. 1.0"));
     setWindowIcon(Pictures::applicationIcon());
@@ -34,15 +40,15 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
 
-    fileCommands_ =
-        std::make_unique<FileCommands>(*this, dlgCommonDialog(), *platform_.messageBox);
+    // Every message of these commands reports a failure.
+    fileCommands_ = std::make_unique<FileCommands>(*this, dlgCommonDialog(), *warnings_);
     editCommands_ = std::make_unique<EditCommands>(*this, *platform_.clock);
-    printCommand_ =
-        std::make_unique<PrintCommand>(*this, *platform_.printer, *platform_.messageBox);
+    printCommand_ = std::make_unique<PrintCommand>(*this, *platform_.printer, *warnings_);
 
     createMenus();
     createToolBar();
     createStatusBar();
+    new WindowKeys(*this, *mdiArea_, *activation_);
 
     // Client area at design: 7080 x 4635 twips below the menu bar.
     const Twips twips(*this);
@@ -119,8 +125,7 @@ void frmMain::createMenus()
                                     &frmMain::mnuWindowTileVertical_Click);
     mnuWindowArrangeIcons = addItem(mnuWindow, QStringLiteral("&Disponi icone"),
                                     &frmMain::mnuWindowArrangeIcons_Click);
-    mnuWindowListBar = mnuWindow->addSeparator();
-    connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::refreshWindowList);
+    new WindowList(*mnuWindow, *mdiArea_, *activation_);
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&?"));
     mnuHelpAbout = addItem(mnuHelp, QStringLiteral("&Informazioni su Vidizizor..."),
@@ -234,7 +239,7 @@ frmDocument *frmMain::CreateDocumentWindow()
 {
     const std::optional<qint32> number = DocumentCounter_.next();
     if (!number) {
-        platform_.messageBox->show(QStringLiteral(
+        platform_.messageBox->warn(QStringLiteral(
             "Impossibile creare un nuovo documento: è stato raggiunto il numero massimo di "
             "documenti."));
         return nullptr;
@@ -245,6 +250,8 @@ frmDocument *frmMain::CreateDocumentWindow()
     QMdiSubWindow *subWindow = mdiArea_->addSubWindow(document);
     subWindow->setAttribute(Qt::WA_DeleteOnClose);
     subWindow->setWindowIcon(windowIcon());
+    WindowKeys::prepare(*subWindow);
+    activation_->watch(subWindow);
     subWindow->show();
     mdiArea_->setActiveSubWindow(subWindow);
     document->txtText->setFocus();
@@ -289,11 +296,34 @@ void frmMain::mnuFileExit_Click()
     QCoreApplication::quit();
 }
 
-void frmMain::mnuEditCut_Click() { editCommands_->Cut(); }
+// A document the user cannot see, minimised as an icon, is never changed.
+bool frmMain::activeDocumentShown() const
+{
+    const QMdiSubWindow *current = mdiArea_->currentSubWindow();
+    return current && !current->isMinimized();
+}
+
+void frmMain::mnuEditCut_Click()
+{
+    if (activeDocumentShown())
+        editCommands_->Cut();
+}
+
 void frmMain::mnuEditCopy_Click() { editCommands_->Copy(); }
-void frmMain::mnuEditPaste_Click() { editCommands_->Paste(); }
+
+void frmMain::mnuEditPaste_Click()
+{
+    if (activeDocumentShown())
+        editCommands_->Paste();
+}
+
 void frmMain::mnuSelTutto_Click() { editCommands_->SelectAll(); }
-void frmMain::mnuDate_Click() { editCommands_->InsertTimeAndDate(); }
+
+void frmMain::mnuDate_Click()
+{
+    if (activeDocumentShown())
+        editCommands_->InsertTimeAndDate();
+}
 
 // Each View command decides from its own check mark only, never from the
 // bar's visibility.
@@ -352,26 +382,4 @@ void frmMain::tbToolBar_ButtonClick(QAction *Button)
         mnuEditCopy_Click();
     else if (key == u"Paste")
         mnuEditPaste_Click();
-}
-
-void frmMain::refreshWindowList()
-{
-    qDeleteAll(windowListEntries_);
-    windowListEntries_.clear();
-    const QList<QMdiSubWindow *> subWindows = mdiArea_->subWindowList();
-    mnuWindowListBar->setVisible(!subWindows.isEmpty());
-    QMdiSubWindow *current = mdiArea_->currentSubWindow();
-    for (QMdiSubWindow *subWindow : subWindows) {
-        QString caption = subWindow->windowTitle();
-        caption.replace(u'&', QStringLiteral("&&"));
-        QAction *entry = mnuWindow->addAction(caption);
-        // Only the active window carries a mark; the others show none.
-        entry->setCheckable(subWindow == current);
-        entry->setChecked(subWindow == current);
-        connect(entry, &QAction::triggered, this, [this, subWindow = QPointer(subWindow)] {
-            if (subWindow)
-                mdiArea_->setActiveSubWindow(subWindow);
-        });
-        windowListEntries_ << entry;
-    }
 }

@@ -12,6 +12,7 @@
 #include <memory>
 
 class ClockPanel;
+class DocumentActivation;
 class EditCommands;
 class FileCommands;
 class PrintCommand;
@@ -23,6 +24,7 @@ class QMenu;
 class QProgressBar;
 class QStatusBar;
 class QToolBar;
+class WarningMessageBox;
 class frmDocument;
 
 /// The main window: menus, toolbar and status bar around the area that holds
@@ -83,7 +85,6 @@ public:
     QAction *mnuWindowTileHorizontal = nullptr;
     QAction *mnuWindowTileVertical = nullptr;
     QAction *mnuWindowArrangeIcons = nullptr;
-    QAction *mnuWindowListBar = nullptr;
     QAction *mnuHelpAbout = nullptr;
 
     QToolBar *tbToolBar = nullptr;
@@ -115,9 +116,6 @@ public slots:
     void mnuHelpAbout_Click();
     void tbToolBar_ButtonClick(QAction *Button);
 
-    /// Rebuilds the window list at the foot of the Window menu.
-    void refreshWindowList();
-
 protected:
     bool event(QEvent *event) override;
 
@@ -127,6 +125,7 @@ private:
     void createMenus();
     void createToolBar();
     void createStatusBar();
+    bool activeDocumentShown() const;
     QAction *addItem(QMenu *menu, const QString &caption, void (frmMain::*slot)(),
                      const QKeySequence &shortcut = {});
 
@@ -137,7 +136,8 @@ private:
 
     Platform platform_;
     QMdiArea *mdiArea_ = nullptr;
-    QList<QAction *> windowListEntries_;
+    DocumentActivation *activation_ = nullptr;
+    std::unique_ptr<WarningMessageBox> warnings_;
     DocumentCounter DocumentCounter_;
     QPointer<frmDocument> LatestDocumentWindow;
     std::unique_ptr<FileCommands> fileCommands_;

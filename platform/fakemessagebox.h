@@ -4,10 +4,17 @@
 
 #include <QStringList>
 
-/// Records the messages instead of showing them.
+/// Records the messages, and the picture each carries, instead of showing them.
 class FakeMessageBox : public MessageBox
 {
 public:
-    void show(const QString &text) override { messages << text; }
     QStringList messages;
+    QList<Icon> icons;
+
+protected:
+    void present(const QString &text, Icon icon) override
+    {
+        messages << text;
+        icons << icon;
+    }
 };

@@ -1,6 +1,7 @@
 #include "mainwindowfixture.h"
 
 #include "about/frmabout.h"
+#include "about/picturebox.h"
 #include "platform/fakefilelookup.h"
 #include "platform/fakemessagebox.h"
 #include "platform/fakeprocesslauncher.h"
@@ -131,6 +132,8 @@ private slots:
     void colours();
     void showsTheApplicationIcon();
     void window();
+    void minimisedComesBackWithItsOwner_data();
+    void minimisedComesBackWithItsOwner();
     void centredOnOwner_data();
     void centredOnOwner();
     void followsTheDesignGrid_data();
@@ -141,6 +144,7 @@ private slots:
     void closing_data();
     void closing();
     void focusOrder();
+    void iconShowsItsFocus();
     void doubleClickCopiesTheAddress();
     void singleClickDoesNothing();
     void systemInfoKeepsTheDialogOpen_data();
@@ -283,16 +287,40 @@ void TestAbout::window()
     QCOMPARE(d.parentWidget(), &f.owner);
     QCOMPARE(d.windowType(), Qt::Dialog);
     QVERIFY(d.isModal());
+    // A title and a close box only, asked for as such.
     const Qt::WindowFlags flags = d.windowFlags();
+    QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
+    QVERIFY(flags.testFlag(Qt::WindowTitleHint));
     QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
-    QVERIFY(!flags.testFlag(Qt::WindowContextHelpButtonHint));
+    QVERIFY(!flags.testAnyFlags(Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint |
+                                Qt::WindowShadeButtonHint));
     // Fixed frame: the user cannot resize it.
     QCOMPARE(d.minimumSize(), d.size());
     QCOMPARE(d.maximumSize(), d.size());
     QVERIFY(f.showActive());
     QCOMPARE(QApplication::activeModalWidget(), f.dialog.get());
+}
+
+// A window manager that minimises the box anyway (and the owner with it, as
+// it does with a modal dialog) never leaves the screen empty: both come back.
+void TestAbout::minimisedComesBackWithItsOwner_data()
+{
+    QTest::addColumn<bool>("ownerToo");
+    QTest::newRow("the box") << false;
+    QTest::newRow("the box and its owner") << true;
+}
+
+void TestAbout::minimisedComesBackWithItsOwner()
+{
+    QFETCH(bool, ownerToo);
+    AboutFixture f;
+    QVERIFY(f.showActive());
+    if (ownerToo)
+        f.owner.showMinimized();
+    f.dialog->showMinimized();
+    QTRY_VERIFY(!f.dialog->isMinimized() && !f.owner.isMinimized());
+    QVERIFY(f.dialog->isVisible() && f.owner.isVisible());
+    QTRY_COMPARE(QApplication::activeWindow(), f.dialog.get());
 }
 
 void TestAbout::centredOnOwner_data()
@@ -535,6 +563,33 @@ void TestAbout::focusOrder()
     QVERIFY(d.isVisible());
 }
 
+// The icon, reached with Tab, shows that it has the focus: a focus rectangle
+// is drawn around the picture, and only then.
+void TestAbout::iconShowsItsFocus()
+{
+    AboutFixture f;
+    QVERIFY(f.showActive());
+    frmAbout &d = *f.dialog;
+    const QImage unfocused = d.picIcon->grab().toImage();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), d.picIcon);
+    const QImage focused = d.picIcon->grab().toImage();
+    int changed = 0;
+    const QRect inside = d.picIcon->contentsRect();
+    for (int y = 0; y < focused.height(); ++y)
+        for (int x = 0; x < focused.width(); ++x)
+            if (focused.pixel(x, y) != unfocused.pixel(x, y)) {
+                ++changed;
+                QVERIFY2(inside.contains(x, y), "the focus mark covers the frame");
+            }
+    // Drawn along the four sides of the box.
+    QVERIFY2(changed >= inside.width(), qPrintable(QString::number(changed)));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), d.cmdOK);
+    QCOMPARE(d.picIcon->grab().toImage(), unfocused);
+}
+
 void TestAbout::doubleClickCopiesTheAddress()
 {
     AboutFixture f;
@@ -600,6 +655,8 @@ void TestAbout::systemInfoKeepsTheDialogOpen()
     QTRY_COMPARE(f.launcher.started.size() + f.messages.messages.size(), 1);
     QCOMPARE(f.launcher.started, toolInstalled ? QStringList{toolPath} : QStringList{});
     QCOMPARE(f.messages.messages, toolInstalled ? QStringList{} : QStringList{unavailable});
+    // Not a failure of the program's own: the message has no picture.
+    QVERIFY(!f.messages.icons.contains(MessageBox::Icon::Warning));
     QVERIFY(f.dialog->isVisible());
 }
 

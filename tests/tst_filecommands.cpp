@@ -196,6 +196,8 @@ private slots:
     void failedSaveKeepsTheOldFile_data();
     void failedSaveKeepsTheOldFile();
     void unrepresentableTextIsNotSaved();
+    void failuresAreReportedAsWarnings_data();
+    void failuresAreReportedAsWarnings();
     void failedSaveInChildKeepsTheOldFile_data();
     void failedSaveInChildKeepsTheOldFile();
     void commandsWaitWhileAFileLoads();
@@ -488,6 +490,41 @@ void TestFileCommands::unrepresentableTextIsNotSaved()
     QCOMPARE(editor.messages->messages, QStringList({Unrepresentable, Unrepresentable}));
     QCOMPARE(contents(name), QByteArray("kept"));
     QVERIFY(!QFile::exists(path(QStringLiteral("other.txt"))));
+}
+
+void TestFileCommands::failuresAreReportedAsWarnings_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("Open of a missing file") << QStringLiteral("open");
+    QTest::newRow("Save into a missing folder") << QStringLiteral("save");
+    QTest::newRow("text the encoding cannot hold") << QStringLiteral("encoding");
+    QTest::newRow("no printer") << QStringLiteral("print");
+    QTest::newRow("no number left for a document") << QStringLiteral("counter");
+}
+
+// Every failure the program reports carries the warning picture, and each
+// of its sentences, the system's reason included, ends with a full stop.
+void TestFileCommands::failuresAreReportedAsWarnings()
+{
+    QFETCH(QString, failure);
+    Editor editor;
+    if (failure == u"open") {
+        editor.open(path(QStringLiteral("missing.txt")));
+    } else if (failure == u"save") {
+        editor.saveAs(path(QStringLiteral("missing/new.txt")));
+    } else if (failure == u"encoding") {
+        editor.active()->ActiveControl().setText(QString(QChar(0xdc00)));
+        editor.window->mnuFileSave_Click();
+    } else if (failure == u"print") {
+        editor.window->mnuFilePrint_Click();
+    } else {
+        editor.window->documentCounter() = DocumentCounter(DocumentCounter::Maximum);
+        editor.window->mnuFileNew_Click();
+    }
+    QCOMPARE(editor.messages->messages.size(), 1);
+    QCOMPARE(editor.messages->icons, QList<MessageBox::Icon>{MessageBox::Icon::Warning});
+    for (const QString &line : editor.messages->messages.first().split(u'\n'))
+        QVERIFY2(line.endsWith(u'.'), qPrintable(line));
 }
 
 void TestFileCommands::failedSaveInChildKeepsTheOldFile_data()

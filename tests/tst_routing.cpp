@@ -4,12 +4,16 @@
 #include "app/windowarrangement.h"
 #include "document/frmdocument.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QLabel>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -27,9 +31,13 @@ private slots:
     void barsStayAtTheirEdges();
     void statusBarPanels();
     void windowListFollowsWindows();
+    void windowListPastNine_data();
+    void windowListPastNine();
+    void moreWindowsPicksAnyDocument();
     void tileRectsCoverTheArea_data();
     void tileRectsCoverTheArea();
     void windowCommandsArrange();
+    void cascadeFillsALargeFrame();
     void windowCommandsWithNoDocument();
 };
 
@@ -205,13 +213,21 @@ void TestRouting::statusBarPanels()
              QStringLiteral("h:mm AP"));
 }
 
+// The entries below the Window menu's fixed items, as the menu shows them
+// when it opens; the active one ends in " *".
+static QList<QAction *> windowListEntries(frmMain &w)
+{
+    emit w.mnuWindow->aboutToShow();
+    const QList<QAction *> actions = w.mnuWindow->actions();
+    const auto *bar = w.findChild<QAction *>(QStringLiteral("mnuWindowListBar"));
+    return actions.mid(actions.indexOf(bar) + 1);
+}
+
 static QStringList windowList(frmMain &w)
 {
-    w.refreshWindowList();
-    const QList<QAction *> actions = w.mnuWindow->actions();
     QStringList entries;
-    for (qsizetype i = actions.indexOf(w.mnuWindowListBar) + 1; i < actions.size(); ++i)
-        entries << actions[i]->text() + (actions[i]->isChecked() ? QStringLiteral(" *") : QString());
+    for (const QAction *entry : windowListEntries(w))
+        entries << entry->text() + (entry->isChecked() ? QStringLiteral(" *") : QString());
     return entries;
 }
 
@@ -222,19 +238,19 @@ void TestRouting::windowListFollowsWindows()
     w.Show();
     w.mnuFileNew_Click();
     w.mnuFileNew_Click();
-    QCOMPARE(windowList(w), (QStringList{"Documento1", "Documento2", "Documento3 *"}));
-    QVERIFY(w.mnuWindowListBar->isVisible());
+    QCOMPARE(windowList(w), (QStringList{"&1 Documento1", "&2 Documento2", "&3 Documento3 *"}));
+    QVERIFY(w.findChild<QAction *>(QStringLiteral("mnuWindowListBar"))->isVisible());
 
-    // Choosing an entry activates its window.
-    w.refreshWindowList();
-    const QList<QAction *> actions = w.mnuWindow->actions();
-    actions[actions.indexOf(w.mnuWindowListBar) + 1]->trigger();
+    // Choosing an entry activates its window, restoring it from an icon.
+    w.documentArea()->subWindowList().first()->showMinimized();
+    windowListEntries(w).first()->trigger();
     QCOMPARE(w.activeDocument()->Caption(), QStringLiteral("Documento1"));
-    QCOMPARE(windowList(w), (QStringList{"Documento1 *", "Documento2", "Documento3"}));
+    QVERIFY(!w.documentArea()->currentSubWindow()->isMinimized());
+    QCOMPARE(windowList(w), (QStringList{"&1 Documento1 *", "&2 Documento2", "&3 Documento3"}));
 
     // A new title (as after Open) shows, with its ampersands kept literal.
     w.activeDocument()->setCaption(QStringLiteral("/tmp/a&b.txt"));
-    QCOMPARE(windowList(w).first(), QStringLiteral("/tmp/a&&b.txt *"));
+    QCOMPARE(windowList(w).first(), QStringLiteral("&1 /tmp/a&&b.txt *"));
 
     w.documents().at(1)->Unload();
     QTRY_COMPARE(w.documents().size(), 2);
@@ -243,38 +259,113 @@ void TestRouting::windowListFollowsWindows()
         document->Unload();
     QTRY_VERIFY(w.documents().isEmpty());
     QCOMPARE(windowList(w), QStringList{});
-    QVERIFY(!w.mnuWindowListBar->isVisible());
+    QVERIFY(!w.findChild<QAction *>(QStringLiteral("mnuWindowListBar"))->isVisible());
+}
+
+void TestRouting::windowListPastNine_data()
+{
+    QTest::addColumn<int>("documents");
+    QTest::addColumn<int>("active");
+    QTest::addColumn<QStringList>("listed");
+    const auto numbered = [](int count, int active) {
+        QStringList entries;
+        for (int i = 1; i <= count; ++i)
+            entries << QStringLiteral("&%1 Documento%1%2").arg(i).arg(i == active ? " *" : "");
+        return entries;
+    };
+    QTest::newRow("nine: no more") << 9 << 9 << numbered(9, 9);
+    QTest::newRow("eleven, active among the first nine")
+        << 11 << 4 << numbered(9, 4) + QStringList{"&Altre finestre..."};
+    QTest::newRow("eleven, active last: it takes the ninth place")
+        << 11 << 11
+        << numbered(8, 0) + QStringList{"&9 Documento11 *", "&Altre finestre..."};
+}
+
+void TestRouting::windowListPastNine()
+{
+    QFETCH(int, documents);
+    QFETCH(int, active);
+    QFETCH(QStringList, listed);
+    MainWindowFixture f;
+    frmMain &w = *f.window;
+    w.Show();
+    while (w.documents().size() < documents)
+        w.mnuFileNew_Click();
+    w.documentArea()->setActiveSubWindow(w.documentArea()->subWindowList().at(active - 1));
+    QCOMPARE(windowList(w), listed);
+}
+
+// "Altre finestre..." lists every document in a dialog; the one picked there,
+// by the keyboard as a user would, comes to the front.
+void TestRouting::moreWindowsPicksAnyDocument()
+{
+    MainWindowFixture f;
+    frmMain &w = *f.window;
+    w.Show();
+    while (w.documents().size() < 11)
+        w.mnuFileNew_Click();
+    w.documentArea()->subWindowList().at(9)->showMinimized();
+    QStringList shown;
+    QTimer::singleShot(0, [&shown] {
+        auto *chooser = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!chooser)
+            return;
+        auto *list = chooser->findChild<QListWidget *>();
+        for (int i = 0; i < list->count(); ++i)
+            shown << list->item(i)->text();
+        QTest::keyClick(list, Qt::Key_Up); // from Documento11 to Documento10
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+    windowListEntries(w).last()->trigger();
+    QCOMPARE(shown.size(), 11);
+    QCOMPARE(shown.last(), QStringLiteral("Documento11"));
+    QCOMPARE(w.activeDocument()->Caption(), QStringLiteral("Documento10"));
+    QVERIFY(!w.documentArea()->currentSubWindow()->isMinimized());
 }
 
 void TestRouting::tileRectsCoverTheArea_data()
 {
     QTest::addColumn<int>("arrangement");
     QTest::addColumn<int>("count");
-    QTest::newRow("horizontal 3") << int(WindowArrangement::TileHorizontal) << 3;
-    QTest::newRow("vertical 3") << int(WindowArrangement::TileVertical) << 3;
-    QTest::newRow("vertical 7") << int(WindowArrangement::TileVertical) << 7;
-    QTest::newRow("horizontal 1") << int(WindowArrangement::TileHorizontal) << 1;
+    QTest::addColumn<QList<int>>("lines"); // windows per column (vertical) or row (horizontal)
+    const int horizontal = int(WindowArrangement::TileHorizontal);
+    const int vertical = int(WindowArrangement::TileVertical);
+    QTest::newRow("horizontal 1") << horizontal << 1 << QList<int>{1};
+    QTest::newRow("horizontal 3: three rows") << horizontal << 3 << QList<int>{1, 1, 1};
+    QTest::newRow("vertical 3: one row") << vertical << 3 << QList<int>{1, 1, 1};
+    QTest::newRow("vertical 4") << vertical << 4 << QList<int>{2, 2};
+    QTest::newRow("vertical 5: last column the rest") << vertical << 5 << QList<int>{2, 2, 1};
+    QTest::newRow("horizontal 5: last row the rest") << horizontal << 5 << QList<int>{2, 2, 1};
+    QTest::newRow("vertical 7") << vertical << 7 << QList<int>{3, 3, 1};
+    QTest::newRow("vertical 12") << vertical << 12 << QList<int>{3, 3, 3, 3};
+    QTest::newRow("horizontal 12") << horizontal << 12 << QList<int>{3, 3, 3, 3};
+    QTest::newRow("horizontal 26") << horizontal << 26 << QList<int>{5, 5, 5, 5, 5, 1};
 }
 
+// The windows fill columns (vertical) or rows (horizontal) in order, each
+// line as wide as its share, and together they cover the area exactly.
 void TestRouting::tileRectsCoverTheArea()
 {
     QFETCH(int, arrangement);
     QFETCH(int, count);
+    QFETCH(QList<int>, lines);
     const QSize area(601, 401);
-    const auto kind = WindowArrangement(arrangement);
-    const QList<QRect> rects = tileRects(area, count, kind);
+    const bool vertical = WindowArrangement(arrangement) == WindowArrangement::TileVertical;
+    const QList<QRect> rects = tileRects(area, count, WindowArrangement(arrangement));
     QCOMPARE(rects.size(), count);
+    QList<int> perLine;
     int covered = 0;
     for (int i = 0; i < count; ++i) {
         covered += rects[i].width() * rects[i].height();
-        if (kind == WindowArrangement::TileHorizontal) {
-            QCOMPARE(rects[i].width(), area.width()); // one above another
-            QCOMPARE(rects[i].top(), i == 0 ? 0 : rects[i - 1].bottom() + 1);
-        } else {
-            QCOMPARE(rects[i].height(), area.height()); // side by side
-            QCOMPARE(rects[i].left(), i == 0 ? 0 : rects[i - 1].right() + 1);
-        }
+        for (int j = 0; j < i; ++j)
+            QVERIFY2(!rects[i].intersects(rects[j]), qPrintable(QString("%1 over %2").arg(i).arg(j)));
+        const bool newLine = i == 0 || (vertical ? rects[i].left() != rects[i - 1].left()
+                                                 : rects[i].top() != rects[i - 1].top());
+        if (newLine)
+            perLine << 0;
+        ++perLine.last();
     }
+    QCOMPARE(perLine, lines);
     QCOMPARE(covered, area.width() * area.height());
 }
 
@@ -300,10 +391,6 @@ void TestRouting::windowCommandsArrange()
         QCOMPARE(subs[i]->height(), area.height());
         QCOMPARE(subs[i]->x(), area.width() * i / 3);
     }
-    w.mnuWindowCascade_Click();
-    QVERIFY(subs[1]->x() > subs[0]->x());
-    QVERIFY(subs[1]->y() > subs[0]->y());
-    QVERIFY(subs[2]->y() > subs[1]->y());
 
     subs[0]->showMinimized();
     subs[2]->showMinimized();
@@ -314,6 +401,50 @@ void TestRouting::windowCommandsArrange()
     QCOMPARE(subs[2]->x(), subs[0]->width());
     QCOMPARE(subs[2]->geometry().bottom(), area.height() - 1);
     QVERIFY(!subs[1]->isMinimized());
+
+    // Tiling leaves the icons their row: the grid ends above it.
+    subs[0]->move(300, 100);
+    w.mnuWindowTileHorizontal_Click();
+    QCOMPARE(subs[1]->geometry(), QRect(0, 0, area.width(), subs[0]->y()));
+    QCOMPARE(subs[0]->geometry().bottom(), area.height() - 1);
+}
+
+// Cascaded in a large frame, the windows step down from the top left in
+// their stacking order, the active one in front, and are large: each is the
+// area less the steps of the windows in front of the first.
+void TestRouting::cascadeFillsALargeFrame()
+{
+    MainWindowFixture f;
+    frmMain &w = *f.window;
+    w.resize(1600, 1200);
+    w.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    for (int i = 0; i < 4; ++i)
+        w.mnuFileNew_Click();
+    QMdiArea &area = *w.documentArea();
+    area.setActiveSubWindow(area.subWindowList(QMdiArea::CreationOrder).at(2));
+    const QSize size = area.viewport()->size();
+    w.mnuWindowCascade_Click();
+
+    const QList<QMdiSubWindow *> stack = area.subWindowList(QMdiArea::StackingOrder);
+    QCOMPARE(stack.last(), area.subWindowList(QMdiArea::CreationOrder).at(2));
+    const int step = stack[1]->y() - stack[0]->y();
+    QVERIFY(step >= stack[0]->contentsMargins().top());
+    for (int i = 0; i < stack.size(); ++i) {
+        QCOMPARE(stack[i]->pos(), QPoint(i * step, i * step));
+        QCOMPARE(stack[i]->size(), size - QSize(4 * step, 4 * step));
+    }
+
+    // With many windows the cascade starts again at the top left before a
+    // window would be smaller than three quarters of the area.
+    while (w.documents().size() < 40)
+        w.mnuFileNew_Click();
+    w.mnuWindowCascade_Click();
+    for (const QMdiSubWindow *window : area.subWindowList()) {
+        QVERIFY(window->width() >= size.width() * 3 / 4);
+        QVERIFY(window->height() >= size.height() * 3 / 4);
+        QVERIFY(QRect(QPoint(), size).contains(window->geometry()));
+    }
 }
 
 void TestRouting::windowCommandsWithNoDocument()
