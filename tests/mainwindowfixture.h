@@ -1,13 +1,13 @@
 #pragma once
 
 #include "app/frmmain.h"
-#include "platform/fakeclock.h"
-#include "platform/fakefiledialog.h"
-#include "platform/fakefilelookup.h"
-#include "platform/fakemessagebox.h"
-#include "platform/fakeprinterprovider.h"
-#include "platform/fakeprocesslauncher.h"
-#include "platform/fakeregistry.h"
+#include "tests/support/fakeclock.h"
+#include "tests/support/fakefiledialog.h"
+#include "tests/support/fakefilelookup.h"
+#include "tests/support/fakemessagebox.h"
+#include "tests/support/fakeprinterprovider.h"
+#include "tests/support/fakeprocesslauncher.h"
+#include "tests/support/fakeregistry.h"
 
 #include <memory>
 

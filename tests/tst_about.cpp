@@ -2,10 +2,10 @@
 
 #include "about/frmabout.h"
 #include "about/picturebox.h"
-#include "platform/fakefilelookup.h"
-#include "platform/fakemessagebox.h"
-#include "platform/fakeprocesslauncher.h"
-#include "platform/fakeregistry.h"
+#include "tests/support/fakefilelookup.h"
+#include "tests/support/fakemessagebox.h"
+#include "tests/support/fakeprocesslauncher.h"
+#include "tests/support/fakeregistry.h"
 #include "resources/pictures.h"
 
 #include <QAction>

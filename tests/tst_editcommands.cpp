@@ -1,9 +1,9 @@
 #include "mainwindowfixture.h"
-#include "singledocumenthost.h"
+#include "tests/support/fakedocumenthost.h"
 
 #include "document/editcommands.h"
 #include "document/timedatetext.h"
-#include "platform/fakeclock.h"
+#include "tests/support/fakeclock.h"
 #include "platform/plaintextbox.h"
 
 #include <QClipboard>
@@ -101,19 +101,20 @@ private slots:
     void shiftEnterMakesAnOrdinaryLineBreak();
 
 private:
-    TextBox &box() { return host_.document->ActiveControl(); }
+    TextBox &box() { return host_.activeDocument()->ActiveControl(); }
     void select(qsizetype start, qsizetype length)
     {
         box().setSelStart(start);
         box().setSelLength(length);
     }
 
-    SingleDocumentHost host_;
+    FakeDocumentHost host_;
     FakeClock clock_;
 };
 
 void TestEditCommands::init()
 {
+    host_.discardAll();
     host_.CreateDocumentWindow();
     clipboard().setText(QStringLiteral("prima"));
 }
@@ -313,7 +314,7 @@ void TestEditCommands::insertTimeAndDate()
 
 void TestEditCommands::commandsWithoutDocumentDoNothing()
 {
-    host_.document.reset();
+    host_.discardAll();
     EditCommands commands(host_, clock_);
     commands.Copy();
     commands.Cut();
@@ -462,7 +463,7 @@ void TestEditCommands::keysInTheTextBoxRunTheCommands()
 
 void TestEditCommands::contextMenuMovesTextLikeTheCommands()
 {
-    PlainTextBox &text = *host_.document->txtText;
+    PlainTextBox &text = *host_.activeDocument()->txtText;
     text.setText(QStringLiteral("uno\r\ndue\r\ntre"));
     text.setSelStart(2);
     text.setSelLength(8);
@@ -491,7 +492,7 @@ void TestEditCommands::contextMenuMovesTextLikeTheCommands()
 
 void TestEditCommands::shiftEnterMakesAnOrdinaryLineBreak()
 {
-    PlainTextBox &text = *host_.document->txtText;
+    PlainTextBox &text = *host_.activeDocument()->txtText;
     QTest::keyClicks(&text, QStringLiteral("a"));
     QTest::keyClick(&text, Qt::Key_Return, Qt::ShiftModifier);
     QTest::keyClicks(&text, QStringLiteral("b"));

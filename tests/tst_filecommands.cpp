@@ -1,4 +1,5 @@
 #include "mainwindowfixture.h"
+#include "tests/support/fakedocumenthost.h"
 
 #include "document/documenthost.h"
 #include "document/filecommands.h"
@@ -101,32 +102,6 @@ struct Editor : MainWindowFixture
         return nullptr;
     }
 
-};
-
-// A host of bare document windows, for driving FileCommands directly.
-class PlainHost : public DocumentHost
-{
-public:
-    frmDocument *activeDocument() const override
-    {
-        return documents.isEmpty() ? nullptr : documents.last();
-    }
-    frmDocument *CreateDocumentWindow() override
-    {
-        documents << new frmDocument;
-        documents.last()->setCaption(QStringLiteral("Documento%1").arg(documents.size()));
-        documents.last()->show();
-        return documents.last();
-    }
-    void showLoadProgress(int percent) override
-    {
-        if (onProgress)
-            onProgress(percent);
-    }
-    ~PlainHost() override { qDeleteAll(documents); }
-
-    QList<frmDocument *> documents;
-    std::function<void(int)> onProgress;
 };
 
 // Runs in a child process of this test: saves a document over target after
@@ -586,7 +561,7 @@ void TestFileCommands::commandsWaitWhileAFileLoads()
     for (int i = 0; i < 200; ++i)
         file += "riga " + QByteArray::number(i) + "\r\n";
     put(name, file);
-    PlainHost host;
+    FakeDocumentHost host;
     FakeFileDialog dialog;
     FakeMessageBox messages;
     FileCommands commands(host, dialog, messages);
@@ -605,10 +580,10 @@ void TestFileCommands::commandsWaitWhileAFileLoads()
     dialog.answer(name);
     commands.Open();
     QVERIFY(progressCalls > 1);
-    QCOMPARE(host.documents.size(), 1);
-    QCOMPARE(host.documents.first()->Caption(), name);
-    QVERIFY(host.documents.first()->isVisible());
-    QCOMPARE(textOf(host.documents.first()), QString::fromLatin1(file));
+    QCOMPARE(host.documents().size(), 1);
+    QCOMPARE(host.documents().first()->Caption(), name);
+    QVERIFY(host.documents().first()->isVisible());
+    QCOMPARE(textOf(host.documents().first()), QString::fromLatin1(file));
     QCOMPARE(contents(name), file);
     QVERIFY(messages.messages.isEmpty());
 }
