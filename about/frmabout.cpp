@@ -58,13 +58,18 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const 
     return label;
 }
 
+void setBackground(QWidget *widget, const QColor &colour)
+{
+    widget->setAutoFillBackground(true);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+}
+
 QWidget *makeLine(QWidget *parent, const QColor &colour)
 {
     auto *line = new QWidget(parent);
-    line->setAutoFillBackground(true);
-    QPalette palette = line->palette();
-    palette.setColor(QPalette::Window, colour);
-    line->setPalette(palette);
+    setBackground(line, colour);
     return line;
 }
 
@@ -104,36 +109,49 @@ frmAbout::frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &regis
     setWindowTitle(QStringLiteral("Informazioni su Vidizizor  V. 1.0"));
     setModal(true);
 
-    const QColor black(0, 0, 0);
+    createPicture();
+    createButtons();
+    createTexts();
+    createRule();
 
+    setTabOrder(cmdOK, cmdSysInfo);
+    setTabOrder(cmdSysInfo, picIcon);
+    cmdOK->setFocus();
+
+    Label1->installEventFilter(this);
+    if (QWidget *ownerWidget = ownerWindow())
+        ownerWidget->installEventFilter(this);
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
+
+    placeControls();
+}
+
+void frmAbout::createPicture()
+{
     picIcon = new PictureBox(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setAutoFillBackground(true);
-    {
-        QPalette palette = picIcon->palette();
-        palette.setColor(QPalette::Window, QColor(192, 192, 192));
-        picIcon->setPalette(palette);
-    }
+    setBackground(picIcon, QColor(192, 192, 192));
     picIcon->setPixmap(Pictures::applicationIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
+}
 
+void frmAbout::createButtons()
+{
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
 
     cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+}
 
+void frmAbout::createTexts()
+{
+    const QColor black(0, 0, 0);
     Label1 = makeLabel(this, "Label1", QStringLiteral("E-mail : ") + contactAddress(),
                        QColor(0, 255, 0));
-    {
-        QPalette palette = Label1->palette();
-        palette.setColor(QPalette::Window, black);
-        Label1->setPalette(palette);
-    }
+    setBackground(Label1, black);
     Label1->setToolTip(QStringLiteral("Double click per copiare in memoria..."));
-    Label1->installEventFilter(this);
-    if (QWidget *ownerWidget = ownerWindow())
-        ownerWidget->installEventFilter(this);
 
     lblDescription = makeLabel(
         this, "lblDescription",
@@ -143,27 +161,20 @@ frmAbout::frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &regis
                        "possibilit\u00e0 del MDI (Multiple Document Interface) !"),
         black);
     lblTitle = makeLabel(this, "lblTitle", QStringLiteral("Vidizizor  V. 1.0"), black);
+    lblDisclaimer = makeLabel(this, "lblDisclaimer",
+                              QStringLiteral("Vidizizor V. 1.0 \u00e8 freeware: pu\u00f2 essere "
+                                             "copiato e distribuito liberamente."),
+                              black);
+}
 
-    // Together the two lines draw an etched rule: dark above, light below.
+// Together the two lines draw an etched rule: dark above, light below.
+void frmAbout::createRule()
+{
     Line1[1] = makeLine(this, QColor(128, 128, 128));
     Line1[1]->setObjectName(QStringLiteral("Line1_1"));
     Line1[0] = makeLine(this, QColor(255, 255, 255));
     Line1[0]->setObjectName(QStringLiteral("Line1_0"));
     Line1[1]->raise();
-
-    lblDisclaimer = makeLabel(this, "lblDisclaimer",
-                              QStringLiteral("Vidizizor V. 1.0 \u00e8 freeware: pu\u00f2 essere "
-                                             "copiato e distribuito liberamente."),
-                              black);
-
-    setTabOrder(cmdOK, cmdSysInfo);
-    setTabOrder(cmdSysInfo, picIcon);
-    cmdOK->setFocus();
-
-    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
-    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
-
-    placeControls();
 }
 
 QString frmAbout::contactAddress()

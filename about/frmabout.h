@@ -49,6 +49,10 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void createPicture();
+    void createButtons();
+    void createTexts();
+    void createRule();
     QWidget *ownerWindow() const;
     void bringBackMinimised();
     void placeControls();

@@ -41,6 +41,17 @@ struct MainWindowFixture
         window = std::make_unique<frmMain>(std::move(platform));
     }
 
+    /// A part of the main window found by its name: a menu item
+    /// ("mnuFileNew"), a menu ("mnuFile"), the toolbar ("tbToolBar"), a
+    /// status bar panel ("datePanel").
+    template <class T = QAction> T *find(const char *name) const
+    {
+        T *found = window->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("the main window has no %s", name);
+        return found;
+    }
+
     FakeFileDialog *dialog;
     FakeMessageBox *messages;
     FakePrinterProvider *printer;

@@ -202,7 +202,7 @@ void TestDocumentFocus::menuBarTakesTheFocus()
         QTest::keyRelease(text, Qt::Key_Alt);
     }
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(f.window->menuBar()));
-    QCOMPARE(f.window->menuBar()->activeAction(), f.window->mnuFile->menuAction());
+    QCOMPARE(f.window->menuBar()->activeAction(), f.find<QMenu>("mnuFile")->menuAction());
     QVERIFY(!QApplication::activePopupWidget());
     f.press(QKeySequence(Qt::Key_Escape));
     QTRY_COMPARE(QApplication::focusWidget(), text);

@@ -3,8 +3,8 @@
 
 #include "document/editcommands.h"
 #include "document/timedatetext.h"
-#include "tests/support/fakeclock.h"
 #include "platform/plaintextbox.h"
+#include "tests/support/fakeclock.h"
 
 #include <QClipboard>
 #include <QDateTime>
@@ -413,7 +413,6 @@ void TestEditCommands::clockGoingBackStillGivesAnAnswer()
     QVERIFY(moment.time.isValid());
     QCOMPARE(moment.date, QDate(2026, 1, 1));
 }
-
 
 // The text box's own handling of these keys would put plain LF line breaks on
 // the clipboard; the program's commands must run instead.

@@ -23,9 +23,11 @@
 #include <cstdio>
 #include <memory>
 
+#ifdef Q_OS_LINUX
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -96,49 +98,65 @@ struct Editor : MainWindowFixture
     }
     QAction *toolbarButton(const QString &key) const
     {
-        for (QAction *action : window->tbToolBar->actions())
+        for (QAction *action : find<QToolBar>("tbToolBar")->actions())
             if (action->data().toString() == key)
                 return action;
         return nullptr;
     }
-
 };
 
 // Runs in a child process of this test: saves a document over target after
 // making that impossible in a way that even root cannot get around.
 // Prints the messages shown; exits with 77 when the machine does not allow
 // the set-up.
+// Bind mounts in a mount namespace of this process only: the folder made
+// read-only, or the file mounted on itself, so that nothing can be renamed
+// over it. False where the system does not allow it.
+bool makeUnreplaceable(const QByteArray &mode, const QByteArray &target)
+{
+#ifdef Q_OS_LINUX
+    QByteArray mountPoint = target;
+    if (mode == "read-only-folder")
+        mountPoint.truncate(mountPoint.lastIndexOf('/'));
+    if (unshare(CLONE_NEWNS) != 0 ||
+        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount(mountPoint.constData(), mountPoint.constData(), nullptr, MS_BIND, nullptr) != 0)
+        return false;
+    return mode != "read-only-folder" || mount(nullptr, mountPoint.constData(), nullptr,
+                                               MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+#else
+    Q_UNUSED(mode);
+    Q_UNUSED(target);
+    return false;
+#endif
+}
+
+// Writing past 1000 bytes then fails as on a full disk. False where the
+// system does not allow it.
+bool limitFileSize()
+{
+#ifdef Q_OS_LINUX
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1000, 1000};
+    return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+#else
+    return false;
+#endif
+}
+
 int saveInChild(int argc, char **argv)
 {
     const QByteArray mode = argv[2];
     const QByteArray target = argv[3];
-    if (mode == "read-only-folder" || mode == "mounted-file") {
-        // Bind mounts in a mount namespace of this process only: the folder
-        // made read-only, or the file mounted on itself, so that nothing can
-        // be renamed over it.
-        QByteArray mountPoint = target;
-        if (mode == "read-only-folder")
-            mountPoint.truncate(mountPoint.lastIndexOf('/'));
-        if (unshare(CLONE_NEWNS) != 0 ||
-            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount(mountPoint.constData(), mountPoint.constData(), nullptr, MS_BIND, nullptr) != 0)
-            return 77;
-        if (mode == "read-only-folder" && mount(nullptr, mountPoint.constData(), nullptr,
-                                                MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
-            return 77;
-    }
+    if ((mode == "read-only-folder" || mode == "mounted-file") && !makeUnreplaceable(mode, target))
+        return 77;
     QApplication app(argc, argv);
     Editor editor;
     // A short text stays in the file's buffer until it is flushed.
     editor.active()->ActiveControl().setText(
         QString(mode == "size-limit-short" ? 5000 : 100000, u'n'));
-    if (mode.startsWith("size-limit")) {
-        // Writing past 1000 bytes fails as on a full disk.
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{1000, 1000};
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            return 77;
-    }
+    if (mode.startsWith("size-limit") && !limitFileSize())
+        return 77;
     editor.saveAs(QString::fromLocal8Bit(target));
     for (const QString &message : editor.messages->messages)
         std::fputs(qPrintable(message + QStringLiteral("\n---\n")), stdout);

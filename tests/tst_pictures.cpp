@@ -110,7 +110,7 @@ QString iconFile(const char *name)
 
 } // namespace
 
-class tst_Pictures : public QObject
+class TestPictures : public QObject
 {
     Q_OBJECT
 
@@ -133,7 +133,7 @@ private slots:
     void desktopIconShowsTheApplicationIcon();
 };
 
-void tst_Pictures::toolbarPicture_data()
+void TestPictures::toolbarPicture_data()
 {
     QTest::addColumn<int>("index");
     const char *names[] = {"new page",  "open folder", "floppy disk", "printer",  "scissors",
@@ -146,7 +146,7 @@ void tst_Pictures::toolbarPicture_data()
 
 // Each picture is 16 x 16, drawn on silver, and shows that silver as transparent
 // while every other pixel keeps its colour.
-void tst_Pictures::toolbarPicture()
+void TestPictures::toolbarPicture()
 {
     QFETCH(int, index);
 
@@ -184,7 +184,7 @@ void tst_Pictures::toolbarPicture()
     }
 }
 
-void tst_Pictures::toolbarPictureAt32_data()
+void TestPictures::toolbarPictureAt32_data()
 {
     toolbarPicture_data();
 }
@@ -193,7 +193,7 @@ void tst_Pictures::toolbarPictureAt32_data()
 // up: the same drawing (every pixel of the small one shows in its place in
 // the large one), masked the same way, and the one Qt picks at twice the size
 // instead of enlarging the small one.
-void tst_Pictures::toolbarPictureAt32()
+void TestPictures::toolbarPictureAt32()
 {
     QFETCH(int, index);
     const QImage small = Pictures::imlImage(index);
@@ -228,7 +228,7 @@ void tst_Pictures::toolbarPictureAt32()
 
 // A picture stored twice, or a list shifted by one, would put the wrong
 // picture on a button.
-void tst_Pictures::toolbarPicturesDiffer()
+void TestPictures::toolbarPicturesDiffer()
 {
     QSet<QByteArray> seen;
     for (int i = 1; i <= Pictures::imlCount; ++i) {
@@ -241,7 +241,7 @@ void tst_Pictures::toolbarPicturesDiffer()
     }
 }
 
-void tst_Pictures::noPictureOutsideTheList_data()
+void TestPictures::noPictureOutsideTheList_data()
 {
     QTest::addColumn<int>("index");
     QTest::newRow("0") << 0;
@@ -250,14 +250,14 @@ void tst_Pictures::noPictureOutsideTheList_data()
     QTest::newRow("minimum int") << std::numeric_limits<int>::min();
 }
 
-void tst_Pictures::noPictureOutsideTheList()
+void TestPictures::noPictureOutsideTheList()
 {
     QFETCH(int, index);
     QVERIFY(Pictures::imlIcons(index).isNull());
     QVERIFY(Pictures::imlImage(index).isNull());
 }
 
-void tst_Pictures::applicationIcon_data()
+void TestPictures::applicationIcon_data()
 {
     QTest::addColumn<int>("size");
     QTest::newRow("32 x 32") << 32;
@@ -265,7 +265,7 @@ void tst_Pictures::applicationIcon_data()
 }
 
 // A red pencil in the 16 VGA colours on a transparent background, at both sizes.
-void tst_Pictures::applicationIcon()
+void TestPictures::applicationIcon()
 {
     QFETCH(int, size);
 
@@ -309,7 +309,7 @@ void tst_Pictures::applicationIcon()
     QVERIFY(pointDark > 0);
 }
 
-void tst_Pictures::windowsIconShowsTheApplicationIcon_data()
+void TestPictures::windowsIconShowsTheApplicationIcon_data()
 {
     QTest::addColumn<int>("size");
     QTest::addColumn<QString>("resourceImage");
@@ -319,7 +319,7 @@ void tst_Pictures::windowsIconShowsTheApplicationIcon_data()
 
 // The .ico file, and the icon resources that the Windows resource script puts
 // in the executable, hold the same 16-colour pictures as the program's icon.
-void tst_Pictures::windowsIconShowsTheApplicationIcon()
+void TestPictures::windowsIconShowsTheApplicationIcon()
 {
     QFETCH(int, size);
     QFETCH(QString, resourceImage);
@@ -369,7 +369,7 @@ void tst_Pictures::windowsIconShowsTheApplicationIcon()
 
 // The executable's icon group 1 lists the 32 x 32 image as resource 30001 and
 // the 16 x 16 image as 30002, each with its true size in bytes.
-void tst_Pictures::windowsIconGroupNamesBothImages()
+void TestPictures::windowsIconGroupNamesBothImages()
 {
     const QByteArray group = readFile(iconFile("vidizizor-group.bin"));
     QList<IconDirectoryEntry> entries;
@@ -399,13 +399,13 @@ void tst_Pictures::windowsIconGroupNamesBothImages()
     QVERIFY(script.contains("\n1 14 \"@VIDIZIZOR_ICONS_DIR@/vidizizor-group.bin\""));
 }
 
-void tst_Pictures::desktopIconShowsTheApplicationIcon_data()
+void TestPictures::desktopIconShowsTheApplicationIcon_data()
 {
     applicationIcon_data();
 }
 
 // The PNG files installed into the icon theme show the program's own icon.
-void tst_Pictures::desktopIconShowsTheApplicationIcon()
+void TestPictures::desktopIconShowsTheApplicationIcon()
 {
     QFETCH(int, size);
     const QString path = iconFile(size == 32 ? "vidizizor-32.png" : "vidizizor-16.png");
@@ -417,5 +417,5 @@ void tst_Pictures::desktopIconShowsTheApplicationIcon()
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
-QTEST_MAIN(tst_Pictures)
+QTEST_MAIN(TestPictures)
 #include "tst_pictures.moc"

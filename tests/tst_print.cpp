@@ -1,9 +1,9 @@
 #include "tests/support/fakedocumenthost.h"
 
 #include "document/printcommand.h"
+#include "platform/plaintextbox.h"
 #include "tests/support/fakemessagebox.h"
 #include "tests/support/fakeprinterprovider.h"
-#include "platform/plaintextbox.h"
 
 #include <QDir>
 #include <QFileInfo>

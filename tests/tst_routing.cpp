@@ -66,46 +66,49 @@ void TestRouting::menuTree()
 {
     MainWindowFixture f;
     frmMain &w = *f.window;
+    const auto *toolbar = f.find<QToolBar>("tbToolBar");
+    const auto *statusBar = f.find<QStatusBar>("sbStatusBar");
     QStringList topLevel;
     for (const QAction *action : w.menuBar()->actions())
         topLevel << action->text();
     QCOMPARE(topLevel, (QStringList{"&File", "&Modifica", "&Visualizza", "Fi&nestra", "&?"}));
-    QCOMPARE(describe(w.mnuFile),
+    QCOMPARE(describe(f.find<QMenu>("mnuFile")),
              (QStringList{"Nu&ovo|Ctrl+N", "&Apri|Ctrl+O", "&Chiudi", "-", "&Salva|Ctrl+S",
                           "Sal&va con nome...", "-", "S&tampa...|Ctrl+P", "-", "&Esci"}));
-    QCOMPARE(describe(w.mnuEdit),
+    QCOMPARE(describe(f.find<QMenu>("mnuEdit")),
              (QStringList{"&Taglia|Ctrl+X", "&Copia|Ctrl+C", "&Incolla|Ctrl+V", "-",
                           "&Seleziona Tutto", "Ora/&Data|F5"}));
-    QCOMPARE(describe(w.mnuView),
+    QCOMPARE(describe(f.find<QMenu>("mnuView")),
              (QStringList{"Barra degli &strumenti [x]", "&Barra di stato [x]"}));
-    QStringList window = describe(w.mnuWindow);
+    QStringList window = describe(f.find<QMenu>("mnuWindow"));
     QCOMPARE(window.mid(0, 4), (QStringList{"&Sovrapponi", "Affianca &orizzontalmente",
-                                           "Affianca &verticalmente", "&Disponi icone"}));
-    QCOMPARE(describe(w.mnuHelp), QStringList{"&Informazioni su Vidizizor..."});
-    QVERIFY(w.tbToolBar->isVisibleTo(&w));
-    QVERIFY(w.sbStatusBar->isVisibleTo(&w));
+                                            "Affianca &verticalmente", "&Disponi icone"}));
+    QCOMPARE(describe(f.find<QMenu>("mnuHelp")), QStringList{"&Informazioni su Vidizizor..."});
+    QVERIFY(toolbar->isVisibleTo(&w));
+    QVERIFY(statusBar->isVisibleTo(&w));
 }
 
 void TestRouting::toolbarEntries()
 {
     MainWindowFixture f;
     frmMain &w = *f.window;
+    const auto *toolbar = f.find<QToolBar>("tbToolBar");
     QStringList entries;
-    for (QAction *action : w.tbToolBar->actions()) {
+    for (QAction *action : toolbar->actions()) {
         if (action->isSeparator()) {
             entries << QStringLiteral("-");
             continue;
         }
         entries << action->data().toString() + u'=' + action->toolTip();
-        auto *button = qobject_cast<QToolButton *>(w.tbToolBar->widgetForAction(action));
+        auto *button = qobject_cast<QToolButton *>(toolbar->widgetForAction(action));
         QVERIFY(button);
         QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
         QVERIFY(!button->isCheckable());
         const double scale = w.logicalDpiX() / 96.0;
         QCOMPARE(button->size(), QSize(qRound(24 * scale), qRound(22 * scale)));
     }
-    QCOMPARE(entries, (QStringList{"New=Nuovo", "Open=Apri", "Save=Salva", "-", "Print=Stampa",
-                                   "-", "Cut=Taglia", "Copy=Copia", "Paste=Incolla"}));
+    QCOMPARE(entries, (QStringList{"New=Nuovo", "Open=Apri", "Save=Salva", "-", "Print=Stampa", "-",
+                                   "Cut=Taglia", "Copy=Copia", "Paste=Incolla"}));
 }
 
 void TestRouting::toolbarKeysAreExact_data()
@@ -136,77 +139,85 @@ void TestRouting::viewCommandsToggleFromTheirMark()
 {
     MainWindowFixture f;
     frmMain &w = *f.window;
+    const auto *toolbar = f.find<QToolBar>("tbToolBar");
+    const auto *statusBar = f.find<QStatusBar>("sbStatusBar");
     w.Show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const int fullArea = w.documentArea()->height();
 
-    w.mnuViewToolbar->trigger(); // as a click on the menu item
-    QVERIFY(!w.tbToolBar->isVisible());
-    QVERIFY(!w.mnuViewToolbar->isChecked());
-    QVERIFY(w.sbStatusBar->isVisible());
-    QVERIFY(w.mnuViewStatusBar->isChecked());
+    f.find("mnuViewToolbar")->trigger(); // as a click on the menu item
+    QVERIFY(!toolbar->isVisible());
+    QVERIFY(!f.find("mnuViewToolbar")->isChecked());
+    QVERIFY(statusBar->isVisible());
+    QVERIFY(f.find("mnuViewStatusBar")->isChecked());
 
     w.mnuViewStatusBar_Click(); // as a direct call
-    QVERIFY(!w.sbStatusBar->isVisible());
-    QVERIFY(!w.mnuViewStatusBar->isChecked());
+    QVERIFY(!statusBar->isVisible());
+    QVERIFY(!f.find("mnuViewStatusBar")->isChecked());
     QTRY_VERIFY(w.documentArea()->height() > fullArea);
     QCOMPARE(w.documentArea()->geometry().bottom(), w.rect().bottom());
 
     w.mnuViewToolbar_Click();
-    QVERIFY(w.tbToolBar->isVisible());
-    QVERIFY(w.mnuViewToolbar->isChecked());
-    w.mnuViewStatusBar->trigger();
-    QVERIFY(w.sbStatusBar->isVisible());
-    QVERIFY(w.mnuViewStatusBar->isChecked());
+    QVERIFY(toolbar->isVisible());
+    QVERIFY(f.find("mnuViewToolbar")->isChecked());
+    f.find("mnuViewStatusBar")->trigger();
+    QVERIFY(statusBar->isVisible());
+    QVERIFY(f.find("mnuViewStatusBar")->isChecked());
     QTRY_COMPARE(w.documentArea()->height(), fullArea);
 
     // The mark decides, not the bar: with the bar hidden behind the command's
     // back, a checked item still hides it and clears its mark.
-    w.tbToolBar->hide();
+    f.find<QToolBar>("tbToolBar")->hide();
     w.mnuViewToolbar_Click();
-    QVERIFY(!w.tbToolBar->isVisible());
-    QVERIFY(!w.mnuViewToolbar->isChecked());
+    QVERIFY(!toolbar->isVisible());
+    QVERIFY(!f.find("mnuViewToolbar")->isChecked());
 }
 
 void TestRouting::barsStayAtTheirEdges()
 {
     MainWindowFixture f;
     frmMain &w = *f.window;
+    const auto *toolbar = f.find<QToolBar>("tbToolBar");
+    const auto *statusBar = f.find<QStatusBar>("sbStatusBar");
     w.Show();
     for (const QSize size : {QSize(900, 700), QSize(400, 300)}) {
         w.resize(size);
         QTRY_COMPARE(w.size(), size);
-        QTRY_COMPARE(w.tbToolBar->width(), w.width());
-        QCOMPARE(w.sbStatusBar->width(), w.width());
-        QVERIFY(w.tbToolBar->geometry().top() <= w.menuBar()->geometry().bottom() + 1);
-        QCOMPARE(w.sbStatusBar->geometry().bottom(), w.rect().bottom());
+        QTRY_COMPARE(toolbar->width(), w.width());
+        QCOMPARE(statusBar->width(), w.width());
+        QVERIFY(toolbar->geometry().top() <= w.menuBar()->geometry().bottom() + 1);
+        QCOMPARE(statusBar->geometry().bottom(), w.rect().bottom());
     }
 }
 
+// The panels show "Stato", the date and the time in hours and minutes, and
+// keep themselves current: at the turn of the minute (here also of the day)
+// their own timer reads the clock again.
 void TestRouting::statusBarPanels()
 {
     MainWindowFixture f;
     f.clock->date = QDate(2026, 3, 4);
-    f.clock->time = QTime(9, 5, 42);
+    f.clock->time = QTime(23, 59, 58, 800);
     frmMain &w = *f.window;
     w.Show();
-    QCOMPARE(w.statusPanel->text(), QStringLiteral("Stato"));
+    const auto *datePanel = f.find<QLabel>("datePanel");
+    const auto *timePanel = f.find<QLabel>("timePanel");
     const QLocale locale = QLocale::system();
-    QCOMPARE(w.datePanel->text(), locale.toString(QDate(2026, 3, 4), QLocale::ShortFormat));
-    QCOMPARE(w.timePanel->text(), locale.toString(QTime(9, 5), hoursAndMinutesFormat(locale)));
-    QVERIFY(!w.timePanel->text().contains(QStringLiteral("42")));
+    QCOMPARE(f.find<QLabel>("statusPanel")->text(), QStringLiteral("Stato"));
+    QCOMPARE(datePanel->text(), locale.toString(QDate(2026, 3, 4), QLocale::ShortFormat));
+    QVERIFY2(timePanel->text().contains(QStringLiteral("59")) &&
+                 !timePanel->text().contains(QStringLiteral("58")),
+             qPrintable(timePanel->text()));           // minutes, no seconds
     const int minimum = qRound(w.logicalDpiX() * 1.0); // 1440 twips
-    for (QLabel *panel : {w.statusPanel, static_cast<QLabel *>(w.datePanel),
-                          static_cast<QLabel *>(w.timePanel)})
-        QVERIFY(panel->width() >= minimum - 1);
+    for (const char *name : {"statusPanel", "datePanel", "timePanel"})
+        QVERIFY(f.find<QLabel>(name)->width() >= minimum - 1);
 
-    // The panels keep themselves current.
     f.clock->date = QDate(2026, 3, 5);
     f.clock->time = QTime(0, 0, 1);
-    w.datePanel->refresh();
-    w.timePanel->refresh();
-    QCOMPARE(w.datePanel->text(), locale.toString(QDate(2026, 3, 5), QLocale::ShortFormat));
-    QCOMPARE(w.timePanel->text(), locale.toString(QTime(0, 0), hoursAndMinutesFormat(locale)));
+    QTRY_COMPARE(datePanel->text(), locale.toString(QDate(2026, 3, 5), QLocale::ShortFormat));
+    QVERIFY2(timePanel->text().contains(QStringLiteral("00")) &&
+                 !timePanel->text().contains(QStringLiteral("59")),
+             qPrintable(timePanel->text()));
 
     QCOMPARE(hoursAndMinutesFormat(QLocale::c()), QStringLiteral("HH:mm"));
     QCOMPARE(hoursAndMinutesFormat(QLocale(QLocale::English, QLocale::UnitedStates)),
@@ -217,8 +228,9 @@ void TestRouting::statusBarPanels()
 // when it opens; the active one ends in " *".
 static QList<QAction *> windowListEntries(frmMain &w)
 {
-    emit w.mnuWindow->aboutToShow();
-    const QList<QAction *> actions = w.mnuWindow->actions();
+    auto *menu = w.findChild<QMenu *>(QStringLiteral("mnuWindow"));
+    emit menu->aboutToShow();
+    const QList<QAction *> actions = menu->actions();
     const auto *bar = w.findChild<QAction *>(QStringLiteral("mnuWindowListBar"));
     return actions.mid(actions.indexOf(bar) + 1);
 }
@@ -277,8 +289,7 @@ void TestRouting::windowListPastNine_data()
     QTest::newRow("eleven, active among the first nine")
         << 11 << 4 << numbered(9, 4) + QStringList{"&Altre finestre..."};
     QTest::newRow("eleven, active last: it takes the ninth place")
-        << 11 << 11
-        << numbered(8, 0) + QStringList{"&9 Documento11 *", "&Altre finestre..."};
+        << 11 << 11 << numbered(8, 0) + QStringList{"&9 Documento11 *", "&Altre finestre..."};
 }
 
 void TestRouting::windowListPastNine()
@@ -358,7 +369,8 @@ void TestRouting::tileRectsCoverTheArea()
     for (int i = 0; i < count; ++i) {
         covered += rects[i].width() * rects[i].height();
         for (int j = 0; j < i; ++j)
-            QVERIFY2(!rects[i].intersects(rects[j]), qPrintable(QString("%1 over %2").arg(i).arg(j)));
+            QVERIFY2(!rects[i].intersects(rects[j]),
+                     qPrintable(QString("%1 over %2").arg(i).arg(j)));
         const bool newLine = i == 0 || (vertical ? rects[i].left() != rects[i - 1].left()
                                                  : rects[i].top() != rects[i - 1].top());
         if (newLine)
@@ -447,17 +459,34 @@ void TestRouting::cascadeFillsALargeFrame()
     }
 }
 
+// With nothing to arrange the Window commands change nothing: "Disponi
+// icone" with no icon leaves the windows where they are, and with no document
+// open no command moves or resizes anything.
 void TestRouting::windowCommandsWithNoDocument()
 {
     MainWindowFixture f;
     frmMain &w = *f.window;
     w.Show();
-    w.activeDocument()->Unload();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.mnuFileNew_Click();
+    const QList<QMdiSubWindow *> subs = w.documentArea()->subWindowList();
+    subs[0]->move(40, 30);
+    const QRect first = subs[0]->geometry();
+    const QRect second = subs[1]->geometry();
+    w.mnuWindowArrangeIcons_Click();
+    QCOMPARE(subs[0]->geometry(), first);
+    QCOMPARE(subs[1]->geometry(), second);
+
+    w.documentArea()->closeAllSubWindows();
     QTRY_VERIFY(w.documents().isEmpty());
+    const QRect frame = w.frameGeometry();
+    const QRect area = w.documentArea()->geometry();
     w.mnuWindowCascade_Click();
     w.mnuWindowTileHorizontal_Click();
     w.mnuWindowTileVertical_Click();
     w.mnuWindowArrangeIcons_Click();
+    QCOMPARE(w.frameGeometry(), frame);
+    QCOMPARE(w.documentArea()->geometry(), area);
     QVERIFY(w.documents().isEmpty());
     QVERIFY(f.messages->messages.isEmpty());
 }
