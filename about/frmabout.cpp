@@ -1,5 +1,7 @@
 #include "frmabout.h"
 
+#include "picturebox.h"
+
 #include "resources/pictures.h"
 
 #include <QApplication>
@@ -56,13 +58,18 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const 
     return label;
 }
 
+void setBackground(QWidget *widget, const QColor &colour)
+{
+    widget->setAutoFillBackground(true);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+}
+
 QWidget *makeLine(QWidget *parent, const QColor &colour)
 {
     auto *line = new QWidget(parent);
-    line->setAutoFillBackground(true);
-    QPalette palette = line->palette();
-    palette.setColor(QPalette::Window, colour);
-    line->setPalette(palette);
+    setBackground(line, colour);
     return line;
 }
 
@@ -92,45 +99,59 @@ bool buttonTextFits(const QPushButton *button)
 
 frmAbout::frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &registry,
                    MessageBox &messages, QWidget *owner)
+    // A title and a close box, nothing else: no minimise or maximise box,
+    // and the fixed size set below leaves no resizing.
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+                         Qt::WindowCloseButtonHint),
       sysInfo_(registry, files, launcher, messages)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Informazioni su Vidizizor  V. 1.0"));
     setModal(true);
 
-    const QColor black(0, 0, 0);
+    createPicture();
+    createButtons();
+    createTexts();
+    createRule();
 
-    picIcon = new QLabel(this);
+    setTabOrder(cmdOK, cmdSysInfo);
+    setTabOrder(cmdSysInfo, picIcon);
+    cmdOK->setFocus();
+
+    Label1->installEventFilter(this);
+    if (QWidget *ownerWidget = ownerWindow())
+        ownerWidget->installEventFilter(this);
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
+
+    placeControls();
+}
+
+void frmAbout::createPicture()
+{
+    picIcon = new PictureBox(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setFocusPolicy(Qt::StrongFocus);
-    picIcon->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    picIcon->setAlignment(Qt::AlignCenter);
-    picIcon->setAutoFillBackground(true);
-    {
-        QPalette palette = picIcon->palette();
-        palette.setColor(QPalette::Window, QColor(192, 192, 192));
-        picIcon->setPalette(palette);
-    }
+    setBackground(picIcon, QColor(192, 192, 192));
     picIcon->setPixmap(Pictures::applicationIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
+}
 
+void frmAbout::createButtons()
+{
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
 
     cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+}
 
+void frmAbout::createTexts()
+{
+    const QColor black(0, 0, 0);
     Label1 = makeLabel(this, "Label1", QStringLiteral("E-mail : ") + contactAddress(),
                        QColor(0, 255, 0));
-    {
-        QPalette palette = Label1->palette();
-        palette.setColor(QPalette::Window, black);
-        Label1->setPalette(palette);
-    }
+    setBackground(Label1, black);
     Label1->setToolTip(QStringLiteral("Double click per copiare in memoria..."));
-    Label1->installEventFilter(this);
 
     lblDescription = makeLabel(
         this, "lblDescription",
@@ -140,27 +161,20 @@ frmAbout::frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &regis
                        "possibilit\u00e0 del MDI (Multiple Document Interface) !"),
         black);
     lblTitle = makeLabel(this, "lblTitle", QStringLiteral("Vidizizor  V. 1.0"), black);
+    lblDisclaimer = makeLabel(this, "lblDisclaimer",
+                              QStringLiteral("Vidizizor V. 1.0 \u00e8 freeware: pu\u00f2 essere "
+                                             "copiato e distribuito liberamente."),
+                              black);
+}
 
-    // Together the two lines draw an etched rule: dark above, light below.
+// Together the two lines draw an etched rule: dark above, light below.
+void frmAbout::createRule()
+{
     Line1[1] = makeLine(this, QColor(128, 128, 128));
     Line1[1]->setObjectName(QStringLiteral("Line1_1"));
     Line1[0] = makeLine(this, QColor(255, 255, 255));
     Line1[0]->setObjectName(QStringLiteral("Line1_0"));
     Line1[1]->raise();
-
-    lblDisclaimer = makeLabel(this, "lblDisclaimer",
-                              QStringLiteral("Vidizizor V. 1.0 \u00e8 freeware: pu\u00f2 essere "
-                                             "copiato e distribuito liberamente."),
-                              black);
-
-    setTabOrder(cmdOK, cmdSysInfo);
-    setTabOrder(cmdSysInfo, picIcon);
-    cmdOK->setFocus();
-
-    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
-    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
-
-    placeControls();
 }
 
 QString frmAbout::contactAddress()
@@ -190,6 +204,8 @@ bool frmAbout::eventFilter(QObject *watched, QEvent *event)
         Label1_DblClick();
         return true;
     }
+    if (watched == ownerWindow() && event->type() == QEvent::WindowStateChange && isVisible())
+        QMetaObject::invokeMethod(this, &frmAbout::bringBackMinimised, Qt::QueuedConnection);
     return QDialog::eventFilter(watched, event);
 }
 
@@ -198,6 +214,29 @@ void frmAbout::changeEvent(QEvent *event)
     QDialog::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
         placeControls();
+    else if (event->type() == QEvent::WindowStateChange)
+        QMetaObject::invokeMethod(this, &frmAbout::bringBackMinimised, Qt::QueuedConnection);
+}
+
+QWidget *frmAbout::ownerWindow() const
+{
+    return parentWidget() ? parentWidget()->window() : nullptr;
+}
+
+// The box offers no minimise button, yet a window manager may still minimise
+// it, and the owner with it: the screen would then be left empty with the
+// program waiting for the box. Both come back at once.
+void frmAbout::bringBackMinimised()
+{
+    QWidget *owner = ownerWindow();
+    const bool ownerHidden = owner && owner->isMinimized();
+    if (!isVisible() || (!isMinimized() && !ownerHidden))
+        return;
+    if (ownerHidden)
+        owner->setWindowState(owner->windowState() & ~Qt::WindowMinimized);
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
 }
 
 void frmAbout::showEvent(QShowEvent *event)

@@ -8,6 +8,7 @@
 
 class FileLookup;
 class MessageBox;
+class PictureBox;
 class ProcessLauncher;
 class QLabel;
 class QPushButton;
@@ -28,7 +29,7 @@ public:
     /// The address shown after "E-mail : " and copied by a double click.
     static QString contactAddress();
 
-    QLabel *picIcon = nullptr;
+    PictureBox *picIcon = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdSysInfo = nullptr;
     QLabel *Label1 = nullptr;
@@ -48,6 +49,12 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void createPicture();
+    void createButtons();
+    void createTexts();
+    void createRule();
+    QWidget *ownerWindow() const;
+    void bringBackMinimised();
     void placeControls();
     void centreOnOwner();
     bool placeControlsAt(double pixelsPerTwip);

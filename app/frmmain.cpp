@@ -1,8 +1,12 @@
 #include "frmmain.h"
 
 #include "centring.h"
-#include "clockpanel.h"
+#include "documentactivation.h"
+#include "menutable.h"
+#include "statusbar.h"
 #include "windowarrangement.h"
+#include "windowkeys.h"
+#include "windowlist.h"
 
 #include "about/frmabout.h"
 #include "document/editcommands.h"
@@ -10,21 +14,21 @@
 #include "document/frmdocument.h"
 #include "document/printcommand.h"
 #include "platform/twips.h"
+#include "platform/warningmessagebox.h"
 #include "resources/pictures.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QScreen>
-#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 
 frmMain::frmMain(Platform platform, QWidget *parent)
-    : QMainWindow(parent), platform_(std::move(platform)), mdiArea_(new QMdiArea(this))
+    : QMainWindow(parent), platform_(std::move(platform)), mdiArea_(new QMdiArea(this)),
+      activation_(new DocumentActivation(*mdiArea_)),
+      warnings_(std::make_unique<WarningMessageBox>(*platform_.messageBox))
 {
     setWindowTitle(QStringLiteral("Vidizizor  V. 1.0"));
     setWindowIcon(Pictures::applicationIcon());
@@ -32,16 +36,19 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
+    // The bars offer no menu of their own: only the View menu hides them.
+    setContextMenuPolicy(Qt::NoContextMenu);
 
-    fileCommands_ =
-        std::make_unique<FileCommands>(*this, dlgCommonDialog(), *platform_.messageBox);
+    // Every message of these commands reports a failure.
+    fileCommands_ = std::make_unique<FileCommands>(*this, dlgCommonDialog(), *warnings_);
     editCommands_ = std::make_unique<EditCommands>(*this, *platform_.clock);
-    printCommand_ =
-        std::make_unique<PrintCommand>(*this, *platform_.printer, *platform_.messageBox);
+    printCommand_ = std::make_unique<PrintCommand>(*this, *platform_.printer, *warnings_);
 
     createMenus();
     createToolBar();
-    createStatusBar();
+    sbStatusBar = new StatusBar(*platform_.clock, this);
+    setStatusBar(sbStatusBar);
+    new WindowKeys(*this, *mdiArea_, *activation_);
 
     // Client area at design: 7080 x 4635 twips below the menu bar.
     const Twips twips(*this);
@@ -50,80 +57,46 @@ frmMain::frmMain(Platform platform, QWidget *parent)
 
 frmMain::~frmMain() = default;
 
-QAction *frmMain::addItem(QMenu *menu, const QString &caption, void (frmMain::*slot)(),
-                          const QKeySequence &shortcut)
-{
-    QAction *action = menu->addAction(caption);
-    action->setShortcut(shortcut);
-    // The application's commands win over any widget's own shortcut.
-    action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, slot);
-    return action;
-}
-
 void frmMain::createMenus()
 {
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFileNew = addItem(mnuFile, QStringLiteral("Nu&ovo"), &frmMain::mnuFileNew_Click,
-                         QKeySequence(Qt::CTRL | Qt::Key_N));
-    mnuFileOpen = addItem(mnuFile, QStringLiteral("&Apri"), &frmMain::mnuFileOpen_Click,
-                          QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnuFileClose = addItem(mnuFile, QStringLiteral("&Chiudi"), &frmMain::mnuFileClose_Click);
-    mnuFileBar1 = mnuFile->addSeparator();
-    mnuFileSave = addItem(mnuFile, QStringLiteral("&Salva"), &frmMain::mnuFileSave_Click,
-                          QKeySequence(Qt::CTRL | Qt::Key_S));
-    mnuFileSaveAs =
-        addItem(mnuFile, QStringLiteral("Sal&va con nome..."), &frmMain::mnuFileSaveAs_Click);
-    mnuFileBar2 = mnuFile->addSeparator();
-    mnuFilePrint = addItem(mnuFile, QStringLiteral("S&tampa..."), &frmMain::mnuFilePrint_Click,
-                           QKeySequence(Qt::CTRL | Qt::Key_P));
-    mnuFileBar3 = mnuFile->addSeparator();
-    mnuFileExit = addItem(mnuFile, QStringLiteral("&Esci"), &frmMain::mnuFileExit_Click);
-
-    mnuEdit = menuBar()->addMenu(QStringLiteral("&Modifica"));
-    mnuEditCut = addItem(mnuEdit, QStringLiteral("&Taglia"), &frmMain::mnuEditCut_Click,
-                         QKeySequence(Qt::CTRL | Qt::Key_X));
-    mnuEditCopy = addItem(mnuEdit, QStringLiteral("&Copia"), &frmMain::mnuEditCopy_Click,
-                          QKeySequence(Qt::CTRL | Qt::Key_C));
-    mnuEditPaste = addItem(mnuEdit, QStringLiteral("&Incolla"), &frmMain::mnuEditPaste_Click,
-                           QKeySequence(Qt::CTRL | Qt::Key_V));
-    mnuModBar1 = mnuEdit->addSeparator();
-    mnuSelTutto = addItem(mnuEdit, QStringLiteral("&Seleziona Tutto"), &frmMain::mnuSelTutto_Click);
-    mnuDate = addItem(mnuEdit, QStringLiteral("Ora/&Data"), &frmMain::mnuDate_Click,
-                      QKeySequence(Qt::Key_F5));
-
-    mnuView = menuBar()->addMenu(QStringLiteral("&Visualizza"));
-    mnuViewToolbar = mnuView->addAction(QStringLiteral("Barra degli &strumenti"));
-    mnuViewStatusBar = mnuView->addAction(QStringLiteral("&Barra di stato"));
-    const std::pair<QAction *, void (frmMain::*)()> viewItems[] = {
-        {mnuViewToolbar, &frmMain::mnuViewToolbar_Click},
-        {mnuViewStatusBar, &frmMain::mnuViewStatusBar_Click}};
-    for (const auto &[item, handler] : viewItems) {
-        item->setCheckable(true);
-        item->setChecked(true);
-        // A click flips a checkable item before it reports the click; put the
-        // mark back so that the command reads the mark the user saw.
-        connect(item, &QAction::triggered, this, [this, item, handler](bool flipped) {
-            item->setChecked(!flipped);
-            (this->*handler)();
-        });
-    }
-
-    mnuWindow = menuBar()->addMenu(QStringLiteral("Fi&nestra"));
-    mnuWindowCascade =
-        addItem(mnuWindow, QStringLiteral("&Sovrapponi"), &frmMain::mnuWindowCascade_Click);
-    mnuWindowTileHorizontal = addItem(mnuWindow, QStringLiteral("Affianca &orizzontalmente"),
-                                      &frmMain::mnuWindowTileHorizontal_Click);
-    mnuWindowTileVertical = addItem(mnuWindow, QStringLiteral("Affianca &verticalmente"),
-                                    &frmMain::mnuWindowTileVertical_Click);
-    mnuWindowArrangeIcons = addItem(mnuWindow, QStringLiteral("&Disponi icone"),
-                                    &frmMain::mnuWindowArrangeIcons_Click);
-    mnuWindowListBar = mnuWindow->addSeparator();
-    connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::refreshWindowList);
-
-    mnuHelp = menuBar()->addMenu(QStringLiteral("&?"));
-    mnuHelpAbout = addItem(mnuHelp, QStringLiteral("&Informazioni su Vidizizor..."),
-                           &frmMain::mnuHelpAbout_Click);
+    using K = QKeySequence;
+    QMenuBar &bar = *menuBar();
+    addMenu<frmMain>(
+        bar, *this, "mnuFile", "&File",
+        {{"mnuFileNew", "Nu&ovo", &frmMain::mnuFileNew_Click, K(Qt::CTRL | Qt::Key_N)},
+         {"mnuFileOpen", "&Apri", &frmMain::mnuFileOpen_Click, K(Qt::CTRL | Qt::Key_O)},
+         {"mnuFileClose", "&Chiudi", &frmMain::mnuFileClose_Click},
+         {"mnuFileBar1", "-"},
+         {"mnuFileSave", "&Salva", &frmMain::mnuFileSave_Click, K(Qt::CTRL | Qt::Key_S)},
+         {"mnuFileSaveAs", "Sal&va con nome...", &frmMain::mnuFileSaveAs_Click},
+         {"mnuFileBar2", "-"},
+         {"mnuFilePrint", "S&tampa...", &frmMain::mnuFilePrint_Click, K(Qt::CTRL | Qt::Key_P)},
+         {"mnuFileBar3", "-"},
+         {"mnuFileExit", "&Esci", &frmMain::mnuFileExit_Click}});
+    addMenu<frmMain>(
+        bar, *this, "mnuEdit", "&Modifica",
+        {{"mnuEditCut", "&Taglia", &frmMain::mnuEditCut_Click, K(Qt::CTRL | Qt::Key_X)},
+         {"mnuEditCopy", "&Copia", &frmMain::mnuEditCopy_Click, K(Qt::CTRL | Qt::Key_C)},
+         {"mnuEditPaste", "&Incolla", &frmMain::mnuEditPaste_Click, K(Qt::CTRL | Qt::Key_V)},
+         {"mnuModBar1", "-"},
+         {"mnuSelTutto", "&Seleziona Tutto", &frmMain::mnuSelTutto_Click},
+         {"mnuDate", "Ora/&Data", &frmMain::mnuDate_Click, K(Qt::Key_F5)}});
+    addMenu<frmMain>(
+        bar, *this, "mnuView", "&Visualizza",
+        {{"mnuViewToolbar", "Barra degli &strumenti", &frmMain::mnuViewToolbar_Click, {}, true},
+         {"mnuViewStatusBar", "&Barra di stato", &frmMain::mnuViewStatusBar_Click, {}, true}});
+    QMenu *window = addMenu<frmMain>(
+        bar, *this, "mnuWindow", "Fi&nestra",
+        {{"mnuWindowCascade", "&Sovrapponi", &frmMain::mnuWindowCascade_Click},
+         {"mnuWindowTileHorizontal", "Affianca &orizzontalmente",
+          &frmMain::mnuWindowTileHorizontal_Click},
+         {"mnuWindowTileVertical", "Affianca &verticalmente",
+          &frmMain::mnuWindowTileVertical_Click},
+         {"mnuWindowArrangeIcons", "&Disponi icone", &frmMain::mnuWindowArrangeIcons_Click}});
+    new WindowList(*window, *mdiArea_, *activation_);
+    addMenu<frmMain>(
+        bar, *this, "mnuHelp", "&?",
+        {{"mnuHelpAbout", "&Informazioni su Vidizizor...", &frmMain::mnuHelpAbout_Click}});
 }
 
 void frmMain::createToolBar()
@@ -134,7 +107,6 @@ void frmMain::createToolBar()
     tbToolBar->setFloatable(false);
     tbToolBar->toggleViewAction()->setVisible(false);
     tbToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    setContextMenuPolicy(Qt::NoContextMenu);
     const Twips twips(*this);
     tbToolBar->setIconSize(QSize(twips.toPixelsX(240), twips.toPixelsY(240)));
 
@@ -144,9 +116,10 @@ void frmMain::createToolBar()
         const char *tooltip;
         int picture; // index in the image list, from 1
     };
-    const Button buttons[] = {{"New", "Nuovo", 1},     {"Open", "Apri", 2},    {"Save", "Salva", 3},
-                              {nullptr, nullptr, 0},   {"Print", "Stampa", 4}, {nullptr, nullptr, 0},
-                              {"Cut", "Taglia", 5},    {"Copy", "Copia", 6},   {"Paste", "Incolla", 7}};
+    const Button buttons[] = {
+        {"New", "Nuovo", 1},   {"Open", "Apri", 2},    {"Save", "Salva", 3},
+        {nullptr, nullptr, 0}, {"Print", "Stampa", 4}, {nullptr, nullptr, 0},
+        {"Cut", "Taglia", 5},  {"Copy", "Copia", 6},   {"Paste", "Incolla", 7}};
     const QSize buttonSize(twips.toPixelsX(360), twips.toPixelsY(330));
     for (const Button &button : buttons) {
         if (!button.key) {
@@ -163,34 +136,21 @@ void frmMain::createToolBar()
     connect(tbToolBar, &QToolBar::actionTriggered, this, &frmMain::tbToolBar_ButtonClick);
 }
 
-void frmMain::createStatusBar()
-{
-    sbStatusBar = statusBar();
-    sbStatusBar->setSizeGripEnabled(true);
-    const int minimumWidth = Twips(*this).toPixelsX(1440);
-    statusPanel = new QLabel(QStringLiteral("Stato"), sbStatusBar);
-    statusPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    statusPanel->setMinimumWidth(minimumWidth);
-    datePanel = new ClockPanel(ClockPanel::Shows::Date, *platform_.clock, sbStatusBar);
-    timePanel = new ClockPanel(ClockPanel::Shows::Time, *platform_.clock, sbStatusBar);
-    loadProgress = new QProgressBar(sbStatusBar);
-    loadProgress->setRange(0, 100);
-    loadProgress->setMaximumWidth(Twips(*this).toPixelsX(2400));
-    loadProgress->hide();
-    sbStatusBar->addWidget(statusPanel, 1);
-    sbStatusBar->addWidget(loadProgress);
-    sbStatusBar->addPermanentWidget(datePanel);
-    sbStatusBar->addPermanentWidget(timePanel);
-}
-
 void frmMain::Show()
 {
-    if (!loaded_) {
+    show();
+}
+
+// The first showing, whichever call asks for it, loads the window before it
+// appears.
+void frmMain::setVisible(bool visible)
+{
+    if (visible && !loaded_) {
         loaded_ = true;
         waitingForFrame_ = true;
         MDIForm_Load();
     }
-    show();
+    QMainWindow::setVisible(visible);
 }
 
 void frmMain::MDIForm_Load()
@@ -219,8 +179,8 @@ bool frmMain::event(QEvent *event)
 {
     // Decide before handling: handling a deferred delete destroys the window.
     const QEvent::Type type = event->type();
-    const bool mayRecentre =
-        waitingForFrame_ && (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize);
+    const bool mayRecentre = waitingForFrame_ && (type == QEvent::Show || type == QEvent::Move ||
+                                                  type == QEvent::Resize);
     const bool handled = QMainWindow::event(event);
     if (mayRecentre && isVisible() && frameGeometry().size() != centredOuterSize_) {
         waitingForFrame_ = false;
@@ -233,7 +193,7 @@ frmDocument *frmMain::CreateDocumentWindow()
 {
     const std::optional<qint32> number = DocumentCounter_.next();
     if (!number) {
-        platform_.messageBox->show(QStringLiteral(
+        platform_.messageBox->warn(QStringLiteral(
             "Impossibile creare un nuovo documento: è stato raggiunto il numero massimo di "
             "documenti."));
         return nullptr;
@@ -244,6 +204,8 @@ frmDocument *frmMain::CreateDocumentWindow()
     QMdiSubWindow *subWindow = mdiArea_->addSubWindow(document);
     subWindow->setAttribute(Qt::WA_DeleteOnClose);
     subWindow->setWindowIcon(windowIcon());
+    WindowKeys::prepare(*subWindow);
+    activation_->watch(subWindow);
     subWindow->show();
     mdiArea_->setActiveSubWindow(subWindow);
     document->setFocus();
@@ -268,17 +230,33 @@ QList<frmDocument *> frmMain::documents() const
 
 void frmMain::showLoadProgress(int percent)
 {
-    loadProgress->setVisible(percent >= 0);
-    if (percent >= 0)
-        loadProgress->setValue(percent);
+    sbStatusBar->showProgress(percent);
 }
 
-void frmMain::mnuFileNew_Click() { CreateDocumentWindow(); }
-void frmMain::mnuFileOpen_Click() { fileCommands_->Open(); }
-void frmMain::mnuFileClose_Click() { fileCommands_->Close(); }
-void frmMain::mnuFileSave_Click() { fileCommands_->Save(); }
-void frmMain::mnuFileSaveAs_Click() { fileCommands_->SaveAs(); }
-void frmMain::mnuFilePrint_Click() { printCommand_->Print(); }
+void frmMain::mnuFileNew_Click()
+{
+    CreateDocumentWindow();
+}
+void frmMain::mnuFileOpen_Click()
+{
+    fileCommands_->Open();
+}
+void frmMain::mnuFileClose_Click()
+{
+    fileCommands_->Close();
+}
+void frmMain::mnuFileSave_Click()
+{
+    fileCommands_->Save();
+}
+void frmMain::mnuFileSaveAs_Click()
+{
+    fileCommands_->SaveAs();
+}
+void frmMain::mnuFilePrint_Click()
+{
+    printCommand_->Print();
+}
 
 void frmMain::mnuFileExit_Click()
 {
@@ -288,11 +266,40 @@ void frmMain::mnuFileExit_Click()
     QCoreApplication::quit();
 }
 
-void frmMain::mnuEditCut_Click() { editCommands_->Cut(); }
-void frmMain::mnuEditCopy_Click() { editCommands_->Copy(); }
-void frmMain::mnuEditPaste_Click() { editCommands_->Paste(); }
-void frmMain::mnuSelTutto_Click() { editCommands_->SelectAll(); }
-void frmMain::mnuDate_Click() { editCommands_->InsertTimeAndDate(); }
+// A document the user cannot see, minimised as an icon, is never changed.
+bool frmMain::activeDocumentShown() const
+{
+    const QMdiSubWindow *current = mdiArea_->currentSubWindow();
+    return current && !current->isMinimized();
+}
+
+void frmMain::mnuEditCut_Click()
+{
+    if (activeDocumentShown())
+        editCommands_->Cut();
+}
+
+void frmMain::mnuEditCopy_Click()
+{
+    editCommands_->Copy();
+}
+
+void frmMain::mnuEditPaste_Click()
+{
+    if (activeDocumentShown())
+        editCommands_->Paste();
+}
+
+void frmMain::mnuSelTutto_Click()
+{
+    editCommands_->SelectAll();
+}
+
+void frmMain::mnuDate_Click()
+{
+    if (activeDocumentShown())
+        editCommands_->InsertTimeAndDate();
+}
 
 // Each View command decides from its own check mark only, never from the
 // bar's visibility.
@@ -307,22 +314,35 @@ static void toggleBarByMark(QAction *item, QWidget *bar)
     }
 }
 
-void frmMain::mnuViewToolbar_Click() { toggleBarByMark(mnuViewToolbar, tbToolBar); }
-void frmMain::mnuViewStatusBar_Click() { toggleBarByMark(mnuViewStatusBar, sbStatusBar); }
-
-void frmMain::mnuWindowCascade_Click() { Arrange(Arrangement::Cascade); }
-void frmMain::mnuWindowTileHorizontal_Click() { Arrange(Arrangement::TileHorizontal); }
-void frmMain::mnuWindowTileVertical_Click() { Arrange(Arrangement::TileVertical); }
-void frmMain::mnuWindowArrangeIcons_Click() { Arrange(Arrangement::Icons); }
-
-void frmMain::Arrange(Arrangement arrangement)
+void frmMain::mnuViewToolbar_Click()
 {
-    arrangeSubWindows(*mdiArea_, arrangement == Arrangement::Cascade ? WindowArrangement::Cascade
-                                 : arrangement == Arrangement::TileHorizontal
-                                     ? WindowArrangement::TileHorizontal
-                                 : arrangement == Arrangement::TileVertical
-                                     ? WindowArrangement::TileVertical
-                                     : WindowArrangement::Icons);
+    toggleBarByMark(findChild<QAction *>(QStringLiteral("mnuViewToolbar")), tbToolBar);
+}
+void frmMain::mnuViewStatusBar_Click()
+{
+    toggleBarByMark(findChild<QAction *>(QStringLiteral("mnuViewStatusBar")), sbStatusBar);
+}
+
+void frmMain::mnuWindowCascade_Click()
+{
+    Arrange(WindowArrangement::Cascade);
+}
+void frmMain::mnuWindowTileHorizontal_Click()
+{
+    Arrange(WindowArrangement::TileHorizontal);
+}
+void frmMain::mnuWindowTileVertical_Click()
+{
+    Arrange(WindowArrangement::TileVertical);
+}
+void frmMain::mnuWindowArrangeIcons_Click()
+{
+    Arrange(WindowArrangement::Icons);
+}
+
+void frmMain::Arrange(WindowArrangement arrangement)
+{
+    arrangeSubWindows(*mdiArea_, arrangement);
 }
 
 void frmMain::mnuHelpAbout_Click()
@@ -351,26 +371,4 @@ void frmMain::tbToolBar_ButtonClick(QAction *Button)
         mnuEditCopy_Click();
     else if (key == u"Paste")
         mnuEditPaste_Click();
-}
-
-void frmMain::refreshWindowList()
-{
-    qDeleteAll(windowListEntries_);
-    windowListEntries_.clear();
-    const QList<QMdiSubWindow *> subWindows = mdiArea_->subWindowList();
-    mnuWindowListBar->setVisible(!subWindows.isEmpty());
-    QMdiSubWindow *current = mdiArea_->currentSubWindow();
-    for (QMdiSubWindow *subWindow : subWindows) {
-        QString caption = subWindow->windowTitle();
-        caption.replace(u'&', QStringLiteral("&&"));
-        QAction *entry = mnuWindow->addAction(caption);
-        // Only the active window carries a mark; the others show none.
-        entry->setCheckable(subWindow == current);
-        entry->setChecked(subWindow == current);
-        connect(entry, &QAction::triggered, this, [this, subWindow = QPointer(subWindow)] {
-            if (subWindow)
-                mdiArea_->setActiveSubWindow(subWindow);
-        });
-        windowListEntries_ << entry;
-    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documentcounter.h"
+#include "windowarrangement.h"
 
 #include "document/documenthost.h"
 #include "document/frmdocument.h"
@@ -11,18 +12,15 @@
 
 #include <memory>
 
-class ClockPanel;
+class DocumentActivation;
 class EditCommands;
 class FileCommands;
 class PrintCommand;
+class StatusBar;
 class QAction;
-class QLabel;
 class QMdiArea;
-class QMdiSubWindow;
-class QMenu;
-class QProgressBar;
-class QStatusBar;
 class QToolBar;
+class WarningMessageBox;
 class frmDocument;
 
 /// The main window: menus, toolbar and status bar around the area that holds
@@ -36,8 +34,11 @@ public:
     explicit frmMain(Platform platform, QWidget *parent = nullptr);
     ~frmMain() override;
 
-    /// Shows the window, loading it first the first time.
+    /// Shows the window, as show() does.
     void Show();
+    /// The first showing loads the window: it centres itself and opens the
+    /// first document before it appears.
+    void setVisible(bool visible) override;
 
     frmDocument *activeDocument() const override;
     frmDocument *CreateDocumentWindow() override;
@@ -51,47 +52,8 @@ public:
     /// The open/save file dialog the File commands use.
     FileDialog &dlgCommonDialog() { return *platform_.fileDialog; }
 
-    /// Window arrangements, as the Window menu's commands use them.
-    enum class Arrangement { Cascade = 0, TileHorizontal = 1, TileVertical = 2, Icons = 3 };
-    void Arrange(Arrangement arrangement);
-
-    QMenu *mnuFile = nullptr;
-    QMenu *mnuEdit = nullptr;
-    QMenu *mnuView = nullptr;
-    QMenu *mnuWindow = nullptr;
-    QMenu *mnuHelp = nullptr;
-
-    QAction *mnuFileNew = nullptr;
-    QAction *mnuFileOpen = nullptr;
-    QAction *mnuFileClose = nullptr;
-    QAction *mnuFileBar1 = nullptr;
-    QAction *mnuFileSave = nullptr;
-    QAction *mnuFileSaveAs = nullptr;
-    QAction *mnuFileBar2 = nullptr;
-    QAction *mnuFilePrint = nullptr;
-    QAction *mnuFileBar3 = nullptr;
-    QAction *mnuFileExit = nullptr;
-    QAction *mnuEditCut = nullptr;
-    QAction *mnuEditCopy = nullptr;
-    QAction *mnuEditPaste = nullptr;
-    QAction *mnuModBar1 = nullptr;
-    QAction *mnuSelTutto = nullptr;
-    QAction *mnuDate = nullptr;
-    QAction *mnuViewToolbar = nullptr;
-    QAction *mnuViewStatusBar = nullptr;
-    QAction *mnuWindowCascade = nullptr;
-    QAction *mnuWindowTileHorizontal = nullptr;
-    QAction *mnuWindowTileVertical = nullptr;
-    QAction *mnuWindowArrangeIcons = nullptr;
-    QAction *mnuWindowListBar = nullptr;
-    QAction *mnuHelpAbout = nullptr;
-
-    QToolBar *tbToolBar = nullptr;
-    QStatusBar *sbStatusBar = nullptr;
-    QLabel *statusPanel = nullptr;
-    ClockPanel *datePanel = nullptr;
-    ClockPanel *timePanel = nullptr;
-    QProgressBar *loadProgress = nullptr;
+    /// Arranges the document windows, as the Window menu's commands do.
+    void Arrange(WindowArrangement arrangement);
 
 public slots:
     void mnuFileNew_Click();
@@ -115,9 +77,6 @@ public slots:
     void mnuHelpAbout_Click();
     void tbToolBar_ButtonClick(QAction *Button);
 
-    /// Rebuilds the window list at the foot of the Window menu.
-    void refreshWindowList();
-
 protected:
     bool event(QEvent *event) override;
 
@@ -126,9 +85,7 @@ private:
     void centreOnScreen();
     void createMenus();
     void createToolBar();
-    void createStatusBar();
-    QAction *addItem(QMenu *menu, const QString &caption, void (frmMain::*slot)(),
-                     const QKeySequence &shortcut = {});
+    bool activeDocumentShown() const;
 
     // Declared first: events reach event() while the members below are made.
     bool loaded_ = false;
@@ -137,7 +94,10 @@ private:
 
     Platform platform_;
     QMdiArea *mdiArea_ = nullptr;
-    QList<QAction *> windowListEntries_;
+    QToolBar *tbToolBar = nullptr;
+    StatusBar *sbStatusBar = nullptr;
+    DocumentActivation *activation_ = nullptr;
+    std::unique_ptr<WarningMessageBox> warnings_;
     DocumentCounter DocumentCounter_;
     QPointer<frmDocument> LatestDocumentWindow;
     std::unique_ptr<FileCommands> fileCommands_;

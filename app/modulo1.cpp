@@ -4,7 +4,7 @@
 
 namespace Modulo1 {
 
-frmMain *MainWindow = nullptr;
+QPointer<frmMain> MainWindow;
 
 void Main()
 {

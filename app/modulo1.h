@@ -1,12 +1,15 @@
 #pragma once
 
+#include <QPointer>
+
 class frmMain;
 
 /// The start-up module.
 namespace Modulo1 {
 
-/// The one main window, kept for the whole run.
-extern frmMain *MainWindow;
+/// The one main window, kept for the whole run; it becomes null once the
+/// window has deleted itself at the end, so it never points at nothing.
+extern QPointer<frmMain> MainWindow;
 
 /// Creates the main window with the system's services and shows it.
 void Main();

@@ -3,17 +3,102 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include <algorithm>
+
+namespace {
+
+// Splits total into count parts whose sizes differ by one at most.
+int partStart(int total, int count, int index)
+{
+    return total * index / count;
+}
+
+// Grid cells, filled one line after another; the last line takes the rest.
+QList<QRect> gridRects(const QSize &area, int count, int lines, bool linesAreColumns)
+{
+    const int perLine = (count + lines - 1) / lines;
+    const int across = linesAreColumns ? area.width() : area.height();
+    const int along = linesAreColumns ? area.height() : area.width();
+    QList<QRect> rects;
+    for (int index = 0; index < count; ++index) {
+        const int line = index / perLine;
+        const int inLine = std::min(perLine, count - line * perLine);
+        const int place = index % perLine;
+        const int from = partStart(across, lines, line);
+        const int to = partStart(across, lines, line + 1);
+        const int start = partStart(along, inLine, place);
+        const int end = partStart(along, inLine, place + 1);
+        rects << (linesAreColumns ? QRect(from, start, to - from, end - start)
+                                  : QRect(start, from, end - start, to - from));
+    }
+    return rects;
+}
+
+QList<QMdiSubWindow *> shownWindows(const QMdiArea &area, QMdiArea::WindowOrder order,
+                                    bool minimised)
+{
+    QList<QMdiSubWindow *> windows;
+    for (QMdiSubWindow *window : area.subWindowList(order))
+        if (window->isVisible() && window->isMinimized() == minimised)
+            windows << window;
+    return windows;
+}
+
+// Lines the icons up along the bottom edge; returns the height left above them.
+int arrangeIcons(const QMdiArea &area)
+{
+    const QSize size = area.viewport()->size();
+    const QList<QMdiSubWindow *> icons =
+        shownWindows(area, QMdiArea::CreationOrder, /*minimised=*/true);
+    QList<QSize> sizes;
+    for (const QMdiSubWindow *icon : icons)
+        sizes << icon->size();
+    const QList<QPoint> positions = iconPositions(size, sizes);
+    int top = size.height();
+    for (int i = 0; i < icons.size(); ++i) {
+        icons[i]->move(positions[i]);
+        top = std::min(top, positions[i].y());
+    }
+    return std::max(top, 0);
+}
+
+void place(const QList<QMdiSubWindow *> &windows, const QList<QRect> &rects)
+{
+    for (int i = 0; i < windows.size(); ++i) {
+        if (windows[i]->isMaximized())
+            windows[i]->showNormal();
+        windows[i]->setGeometry(rects[i]);
+    }
+}
+
+// How far each window of a cascade stands from the one behind it: its title
+// bar and frame, so that every title shows.
+int cascadeStep(const QMdiSubWindow &window)
+{
+    return std::max(window.contentsMargins().top(), 1);
+}
+
+} // namespace
+
 QList<QRect> tileRects(const QSize &area, int count, WindowArrangement arrangement)
 {
+    const bool vertical = arrangement == WindowArrangement::TileVertical;
+    if (count <= 3)
+        return gridRects(area, count, vertical ? count : 1, /*linesAreColumns=*/true);
+    int lines = 1;
+    while (lines * lines < count)
+        ++lines;
+    return gridRects(area, count, lines, /*linesAreColumns=*/vertical);
+}
+
+QList<QRect> cascadeRects(const QSize &area, int count, int step)
+{
+    const int longestRun = std::min(area.width(), area.height()) / (4 * step) + 1;
+    const int run = std::max(1, std::min(count, longestRun));
+    const QSize size(area.width() - (run - 1) * step, area.height() - (run - 1) * step);
     QList<QRect> rects;
-    const bool stacked = arrangement == WindowArrangement::TileHorizontal;
-    const int total = stacked ? area.height() : area.width();
-    for (int i = 0; i < count; ++i) {
-        const int from = total * i / count;
-        const int to = total * (i + 1) / count;
-        rects << (stacked ? QRect(0, from, area.width(), to - from)
-                          : QRect(from, 0, to - from, area.height()));
-    }
+    for (int i = 0; i < count; ++i)
+        rects << QRect(QPoint(i % run * step, i % run * step), size);
     return rects;
 }
 
@@ -38,37 +123,21 @@ QList<QPoint> iconPositions(const QSize &area, const QList<QSize> &iconSizes)
 
 void arrangeSubWindows(QMdiArea &area, WindowArrangement arrangement)
 {
-    const QList<QMdiSubWindow *> all = area.subWindowList(QMdiArea::CreationOrder);
-    QList<QMdiSubWindow *> windows;
-    for (QMdiSubWindow *window : all)
-        if (window->isVisible() && window->isMinimized() == (arrangement == WindowArrangement::Icons))
-            windows << window;
+    if (arrangement == WindowArrangement::Icons) {
+        arrangeIcons(area);
+        return;
+    }
+    // The cascade keeps the stacking order, the window in front last.
+    const QList<QMdiSubWindow *> windows =
+        shownWindows(area,
+                     arrangement == WindowArrangement::Cascade ? QMdiArea::StackingOrder
+                                                               : QMdiArea::CreationOrder,
+                     /*minimised=*/false);
     if (windows.isEmpty())
         return;
-
-    const QSize size = area.viewport()->size();
-    switch (arrangement) {
-    case WindowArrangement::Cascade:
-        area.cascadeSubWindows();
-        break;
-    case WindowArrangement::TileHorizontal:
-    case WindowArrangement::TileVertical: {
-        const QList<QRect> rects = tileRects(size, int(windows.size()), arrangement);
-        for (int i = 0; i < windows.size(); ++i) {
-            if (windows[i]->isMaximized())
-                windows[i]->showNormal();
-            windows[i]->setGeometry(rects[i]);
-        }
-        break;
-    }
-    case WindowArrangement::Icons: {
-        QList<QSize> sizes;
-        for (QMdiSubWindow *window : windows)
-            sizes << window->size();
-        const QList<QPoint> positions = iconPositions(size, sizes);
-        for (int i = 0; i < windows.size(); ++i)
-            windows[i]->move(positions[i]);
-        break;
-    }
-    }
+    const QSize free(area.viewport()->width(), arrangeIcons(area));
+    const int count = int(windows.size());
+    place(windows, arrangement == WindowArrangement::Cascade
+                       ? cascadeRects(free, count, cascadeStep(*windows.first()))
+                       : tileRects(free, count, arrangement));
 }

@@ -25,14 +25,25 @@ QString shownPath(const QString &path)
     return QDir::toNativeSeparators(path.isEmpty() ? path : QFileInfo(path).absoluteFilePath());
 }
 
+// The system's reasons come without a full stop; every sentence of a
+// message ends with one.
+QString sentence(QString text)
+{
+    if (!text.isEmpty() && !QStringLiteral(".!?").contains(text.back()))
+        text += u'.';
+    return text;
+}
+
 QString cannotOpen(const QString &path, const QString &reason)
 {
-    return QStringLiteral("Impossibile aprire il file \"%1\".\n%2").arg(shownPath(path), reason);
+    return QStringLiteral("Impossibile aprire il file \"%1\".\n%2")
+        .arg(shownPath(path), sentence(reason));
 }
 
 QString cannotSave(const QString &path, const QString &reason)
 {
-    return QStringLiteral("Impossibile salvare il file \"%1\".\n%2").arg(shownPath(path), reason);
+    return QStringLiteral("Impossibile salvare il file \"%1\".\n%2")
+        .arg(shownPath(path), sentence(reason));
 }
 
 // Shows the window again and keeps it the active one.

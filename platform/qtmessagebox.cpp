@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QMessageBox>
 
-void QtMessageBox::show(const QString &text)
+void QtMessageBox::present(const QString &text, Icon icon)
 {
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+                    applicationTitle(), text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }

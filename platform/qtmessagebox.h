@@ -4,6 +4,6 @@
 
 class QtMessageBox : public MessageBox
 {
-public:
-    void show(const QString &text) override;
+protected:
+    void present(const QString &text, Icon icon) override;
 };

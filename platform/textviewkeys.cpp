@@ -76,11 +76,15 @@ QString TextViewKeys::typedText(const QKeyEvent *event)
     return text;
 }
 
+// Typing wins over shortcuts only without Alt, Ctrl or Meta: Alt with a
+// letter opens a menu, and a command key runs its command.
 bool TextViewKeys::takes(const QKeyEvent *event) const
 {
     Move move;
     bool extend;
-    return findMove(event, move, extend) || findEdit(event) || !typedText(event).isEmpty();
+    const bool plain = !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
+    return findMove(event, move, extend) || findEdit(event) ||
+           (plain && !typedText(event).isEmpty());
 }
 
 bool TextViewKeys::press(const QKeyEvent *event)

@@ -13,29 +13,43 @@ QIcon applicationIcon()
     return icon;
 }
 
-QImage imlImage(int index)
+QImage imlImage(int index, int size)
 {
-    if (index < 1 || index > imlCount)
+    if (index < 1 || index > imlCount || (size != 16 && size != 32))
         return {};
-    const QString path = QStringLiteral(":/pictures/iml%1.xpm").arg(index, 2, 10, QLatin1Char('0'));
+    const QString path = QStringLiteral(":/pictures/iml%1%2.xpm")
+                             .arg(index, 2, 10, QLatin1Char('0'))
+                             .arg(size == 32 ? QStringLiteral("-32") : QString());
     return QImage(path).convertToFormat(QImage::Format_RGB32);
 }
 
-QIcon imlIcons(int index)
+namespace {
+
+// The mask colour becomes fully transparent; every other pixel stays as drawn.
+QPixmap masked(const QImage &drawn)
 {
-    const QImage drawn = imlImage(index);
-    if (drawn.isNull())
-        return {};
-    // The mask colour becomes fully transparent; every other pixel stays as drawn.
-    QImage masked = drawn.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < masked.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(masked.scanLine(y));
-        for (int x = 0; x < masked.width(); ++x) {
+    QImage image = drawn.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
             if (line[x] == imlMaskColour)
                 line[x] = qRgba(0, 0, 0, 0);
         }
     }
-    return QIcon(QPixmap::fromImage(masked));
+    return QPixmap::fromImage(image);
+}
+
+} // namespace
+
+QIcon imlIcons(int index)
+{
+    QIcon icon;
+    for (const int size : {16, 32}) {
+        const QImage drawn = imlImage(index, size);
+        if (!drawn.isNull())
+            icon.addPixmap(masked(drawn));
+    }
+    return icon;
 }
 
 } // namespace Pictures

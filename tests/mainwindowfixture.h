@@ -1,13 +1,13 @@
 #pragma once
 
 #include "app/frmmain.h"
-#include "platform/fakeclock.h"
-#include "platform/fakefiledialog.h"
-#include "platform/fakefilelookup.h"
-#include "platform/fakemessagebox.h"
-#include "platform/fakeprinterprovider.h"
-#include "platform/fakeprocesslauncher.h"
-#include "platform/fakeregistry.h"
+#include "tests/support/fakeclock.h"
+#include "tests/support/fakefiledialog.h"
+#include "tests/support/fakefilelookup.h"
+#include "tests/support/fakemessagebox.h"
+#include "tests/support/fakeprinterprovider.h"
+#include "tests/support/fakeprocesslauncher.h"
+#include "tests/support/fakeregistry.h"
 
 #include <memory>
 
@@ -39,6 +39,17 @@ struct MainWindowFixture
         platform.fileLookup = std::move(filesDouble);
         platform.registry = std::move(registryDouble);
         window = std::make_unique<frmMain>(std::move(platform));
+    }
+
+    /// A part of the main window found by its name: a menu item
+    /// ("mnuFileNew"), a menu ("mnuFile"), the toolbar ("tbToolBar"), a
+    /// status bar panel ("datePanel").
+    template <class T = QAction> T *find(const char *name) const
+    {
+        T *found = window->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("the main window has no %s", name);
+        return found;
     }
 
     FakeFileDialog *dialog;

@@ -1,11 +1,11 @@
 #include "mainwindowfixture.h"
-#include "singledocumenthost.h"
+#include "tests/support/fakedocumenthost.h"
 
 #include "document/editcommands.h"
 #include "document/timedatetext.h"
-#include "platform/fakeclock.h"
 #include "platform/textview.h"
 #include "platform/textviewmenu.h"
+#include "tests/support/fakeclock.h"
 
 #include <QClipboard>
 #include <QDateTime>
@@ -102,19 +102,20 @@ private slots:
     void shiftEnterMakesAnOrdinaryLineBreak();
 
 private:
-    TextBox &box() { return host_.document->ActiveControl(); }
+    TextBox &box() { return host_.activeDocument()->ActiveControl(); }
     void select(qsizetype start, qsizetype length)
     {
         box().setSelStart(start);
         box().setSelLength(length);
     }
 
-    SingleDocumentHost host_;
+    FakeDocumentHost host_;
     FakeClock clock_;
 };
 
 void TestEditCommands::init()
 {
+    host_.discardAll();
     host_.CreateDocumentWindow();
     clipboard().setText(QStringLiteral("prima"));
 }
@@ -314,7 +315,7 @@ void TestEditCommands::insertTimeAndDate()
 
 void TestEditCommands::commandsWithoutDocumentDoNothing()
 {
-    host_.document.reset();
+    host_.discardAll();
     EditCommands commands(host_, clock_);
     commands.Copy();
     commands.Cut();
@@ -462,7 +463,7 @@ void TestEditCommands::keysInTheTextBoxRunTheCommands()
 
 void TestEditCommands::contextMenuMovesTextLikeTheCommands()
 {
-    auto &text = *static_cast<TextView *>(host_.document->txtText);
+    auto &text = *static_cast<TextView *>(host_.activeDocument()->txtText);
     text.setText(QStringLiteral("uno\r\ndue\r\ntre"));
     text.setSelStart(2);
     text.setSelLength(8);
@@ -491,7 +492,7 @@ void TestEditCommands::contextMenuMovesTextLikeTheCommands()
 
 void TestEditCommands::shiftEnterMakesAnOrdinaryLineBreak()
 {
-    auto &text = *static_cast<TextView *>(host_.document->txtText);
+    auto &text = *static_cast<TextView *>(host_.activeDocument()->txtText);
     QTest::keyClicks(&text, QStringLiteral("a"));
     QTest::keyClick(&text, Qt::Key_Return, Qt::ShiftModifier);
     QTest::keyClicks(&text, QStringLiteral("b"));

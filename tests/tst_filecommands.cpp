@@ -1,4 +1,5 @@
 #include "mainwindowfixture.h"
+#include "tests/support/fakedocumenthost.h"
 
 #include "document/documenthost.h"
 #include "document/filecommands.h"
@@ -22,9 +23,11 @@
 #include <cstdio>
 #include <memory>
 
+#ifdef Q_OS_LINUX
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -95,75 +98,65 @@ struct Editor : MainWindowFixture
     }
     QAction *toolbarButton(const QString &key) const
     {
-        for (QAction *action : window->tbToolBar->actions())
+        for (QAction *action : find<QToolBar>("tbToolBar")->actions())
             if (action->data().toString() == key)
                 return action;
         return nullptr;
     }
-
-};
-
-// A host of bare document windows, for driving FileCommands directly.
-class PlainHost : public DocumentHost
-{
-public:
-    frmDocument *activeDocument() const override
-    {
-        return documents.isEmpty() ? nullptr : documents.last();
-    }
-    frmDocument *CreateDocumentWindow() override
-    {
-        documents << new frmDocument;
-        documents.last()->setCaption(QStringLiteral("Documento%1").arg(documents.size()));
-        documents.last()->show();
-        return documents.last();
-    }
-    void showLoadProgress(int percent) override
-    {
-        if (onProgress)
-            onProgress(percent);
-    }
-    ~PlainHost() override { qDeleteAll(documents); }
-
-    QList<frmDocument *> documents;
-    std::function<void(int)> onProgress;
 };
 
 // Runs in a child process of this test: saves a document over target after
 // making that impossible in a way that even root cannot get around.
 // Prints the messages shown; exits with 77 when the machine does not allow
 // the set-up.
+// Bind mounts in a mount namespace of this process only: the folder made
+// read-only, or the file mounted on itself, so that nothing can be renamed
+// over it. False where the system does not allow it.
+bool makeUnreplaceable(const QByteArray &mode, const QByteArray &target)
+{
+#ifdef Q_OS_LINUX
+    QByteArray mountPoint = target;
+    if (mode == "read-only-folder")
+        mountPoint.truncate(mountPoint.lastIndexOf('/'));
+    if (unshare(CLONE_NEWNS) != 0 ||
+        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount(mountPoint.constData(), mountPoint.constData(), nullptr, MS_BIND, nullptr) != 0)
+        return false;
+    return mode != "read-only-folder" || mount(nullptr, mountPoint.constData(), nullptr,
+                                               MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+#else
+    Q_UNUSED(mode);
+    Q_UNUSED(target);
+    return false;
+#endif
+}
+
+// Writing past 1000 bytes then fails as on a full disk. False where the
+// system does not allow it.
+bool limitFileSize()
+{
+#ifdef Q_OS_LINUX
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1000, 1000};
+    return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+#else
+    return false;
+#endif
+}
+
 int saveInChild(int argc, char **argv)
 {
     const QByteArray mode = argv[2];
     const QByteArray target = argv[3];
-    if (mode == "read-only-folder" || mode == "mounted-file") {
-        // Bind mounts in a mount namespace of this process only: the folder
-        // made read-only, or the file mounted on itself, so that nothing can
-        // be renamed over it.
-        QByteArray mountPoint = target;
-        if (mode == "read-only-folder")
-            mountPoint.truncate(mountPoint.lastIndexOf('/'));
-        if (unshare(CLONE_NEWNS) != 0 ||
-            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount(mountPoint.constData(), mountPoint.constData(), nullptr, MS_BIND, nullptr) != 0)
-            return 77;
-        if (mode == "read-only-folder" && mount(nullptr, mountPoint.constData(), nullptr,
-                                                MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
-            return 77;
-    }
+    if ((mode == "read-only-folder" || mode == "mounted-file") && !makeUnreplaceable(mode, target))
+        return 77;
     QApplication app(argc, argv);
     Editor editor;
     // A short text stays in the file's buffer until it is flushed.
     editor.active()->ActiveControl().setText(
         QString(mode == "size-limit-short" ? 5000 : 100000, u'n'));
-    if (mode.startsWith("size-limit")) {
-        // Writing past 1000 bytes fails as on a full disk.
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{1000, 1000};
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            return 77;
-    }
+    if (mode.startsWith("size-limit") && !limitFileSize())
+        return 77;
     editor.saveAs(QString::fromLocal8Bit(target));
     for (const QString &message : editor.messages->messages)
         std::fputs(qPrintable(message + QStringLiteral("\n---\n")), stdout);
@@ -196,6 +189,8 @@ private slots:
     void failedSaveKeepsTheOldFile_data();
     void failedSaveKeepsTheOldFile();
     void unrepresentableTextIsNotSaved();
+    void failuresAreReportedAsWarnings_data();
+    void failuresAreReportedAsWarnings();
     void failedSaveInChildKeepsTheOldFile_data();
     void failedSaveInChildKeepsTheOldFile();
     void commandsWaitWhileAFileLoads();
@@ -490,6 +485,41 @@ void TestFileCommands::unrepresentableTextIsNotSaved()
     QVERIFY(!QFile::exists(path(QStringLiteral("other.txt"))));
 }
 
+void TestFileCommands::failuresAreReportedAsWarnings_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("Open of a missing file") << QStringLiteral("open");
+    QTest::newRow("Save into a missing folder") << QStringLiteral("save");
+    QTest::newRow("text the encoding cannot hold") << QStringLiteral("encoding");
+    QTest::newRow("no printer") << QStringLiteral("print");
+    QTest::newRow("no number left for a document") << QStringLiteral("counter");
+}
+
+// Every failure the program reports carries the warning picture, and each
+// of its sentences, the system's reason included, ends with a full stop.
+void TestFileCommands::failuresAreReportedAsWarnings()
+{
+    QFETCH(QString, failure);
+    Editor editor;
+    if (failure == u"open") {
+        editor.open(path(QStringLiteral("missing.txt")));
+    } else if (failure == u"save") {
+        editor.saveAs(path(QStringLiteral("missing/new.txt")));
+    } else if (failure == u"encoding") {
+        editor.active()->ActiveControl().setText(QString(QChar(0xdc00)));
+        editor.window->mnuFileSave_Click();
+    } else if (failure == u"print") {
+        editor.window->mnuFilePrint_Click();
+    } else {
+        editor.window->documentCounter() = DocumentCounter(DocumentCounter::Maximum);
+        editor.window->mnuFileNew_Click();
+    }
+    QCOMPARE(editor.messages->messages.size(), 1);
+    QCOMPARE(editor.messages->icons, QList<MessageBox::Icon>{MessageBox::Icon::Warning});
+    for (const QString &line : editor.messages->messages.first().split(u'\n'))
+        QVERIFY2(line.endsWith(u'.'), qPrintable(line));
+}
+
 void TestFileCommands::failedSaveInChildKeepsTheOldFile_data()
 {
     QTest::addColumn<QString>("mode");
@@ -549,7 +579,7 @@ void TestFileCommands::commandsWaitWhileAFileLoads()
     for (int i = 0; i < 200; ++i)
         file += "riga " + QByteArray::number(i) + "\r\n";
     put(name, file);
-    PlainHost host;
+    FakeDocumentHost host;
     FakeFileDialog dialog;
     FakeMessageBox messages;
     FileCommands commands(host, dialog, messages);
@@ -568,10 +598,10 @@ void TestFileCommands::commandsWaitWhileAFileLoads()
     dialog.answer(name);
     commands.Open();
     QVERIFY(progressCalls > 1);
-    QCOMPARE(host.documents.size(), 1);
-    QCOMPARE(host.documents.first()->Caption(), name);
-    QVERIFY(host.documents.first()->isVisible());
-    QCOMPARE(textOf(host.documents.first()), QString::fromLatin1(file));
+    QCOMPARE(host.documents().size(), 1);
+    QCOMPARE(host.documents().first()->Caption(), name);
+    QVERIFY(host.documents().first()->isVisible());
+    QCOMPARE(textOf(host.documents().first()), QString::fromLatin1(file));
     QCOMPARE(contents(name), file);
     QVERIFY(messages.messages.isEmpty());
 }

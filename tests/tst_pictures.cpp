@@ -110,13 +110,15 @@ QString iconFile(const char *name)
 
 } // namespace
 
-class tst_Pictures : public QObject
+class TestPictures : public QObject
 {
     Q_OBJECT
 
 private slots:
     void toolbarPicture_data();
     void toolbarPicture();
+    void toolbarPictureAt32_data();
+    void toolbarPictureAt32();
     void toolbarPicturesDiffer();
     void noPictureOutsideTheList_data();
     void noPictureOutsideTheList();
@@ -131,7 +133,7 @@ private slots:
     void desktopIconShowsTheApplicationIcon();
 };
 
-void tst_Pictures::toolbarPicture_data()
+void TestPictures::toolbarPicture_data()
 {
     QTest::addColumn<int>("index");
     const char *names[] = {"new page",  "open folder", "floppy disk", "printer",  "scissors",
@@ -144,7 +146,7 @@ void tst_Pictures::toolbarPicture_data()
 
 // Each picture is 16 x 16, drawn on silver, and shows that silver as transparent
 // while every other pixel keeps its colour.
-void tst_Pictures::toolbarPicture()
+void TestPictures::toolbarPicture()
 {
     QFETCH(int, index);
 
@@ -182,9 +184,51 @@ void tst_Pictures::toolbarPicture()
     }
 }
 
+void TestPictures::toolbarPictureAt32_data()
+{
+    toolbarPicture_data();
+}
+
+// Each picture is also drawn at 32 x 32, for screens that scale the program
+// up: the same drawing (every pixel of the small one shows in its place in
+// the large one), masked the same way, and the one Qt picks at twice the size
+// instead of enlarging the small one.
+void TestPictures::toolbarPictureAt32()
+{
+    QFETCH(int, index);
+    const QImage small = Pictures::imlImage(index);
+    const QImage large = Pictures::imlImage(index, 32);
+    QCOMPARE(large.size(), QSize(32, 32));
+    QVERIFY(!large.hasAlphaChannel());
+    int kept = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const QRgb colour = small.pixel(x, y);
+            kept += large.pixel(2 * x, 2 * y) == colour ||
+                    large.pixel(2 * x + 1, 2 * y) == colour ||
+                    large.pixel(2 * x, 2 * y + 1) == colour ||
+                    large.pixel(2 * x + 1, 2 * y + 1) == colour;
+        }
+    QVERIFY2(kept >= 250, qPrintable(QStringLiteral("%1 of 256 pixels kept").arg(kept)));
+
+    const QIcon icon = Pictures::imlIcons(index);
+    QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
+    const QImage shown =
+        icon.pixmap(QSize(16, 16), 2.0).toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(shown.size(), QSize(32, 32));
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const QRgb drawn = large.pixel(x, y);
+            const QRgb expected =
+                drawn == Pictures::imlMaskColour ? qRgba(0, 0, 0, 0) : (drawn | 0xFF000000);
+            QVERIFY2(shown.pixel(x, y) == expected,
+                     qPrintable(QStringLiteral("(%1, %2) differs").arg(x).arg(y)));
+        }
+}
+
 // A picture stored twice, or a list shifted by one, would put the wrong
 // picture on a button.
-void tst_Pictures::toolbarPicturesDiffer()
+void TestPictures::toolbarPicturesDiffer()
 {
     QSet<QByteArray> seen;
     for (int i = 1; i <= Pictures::imlCount; ++i) {
@@ -197,7 +241,7 @@ void tst_Pictures::toolbarPicturesDiffer()
     }
 }
 
-void tst_Pictures::noPictureOutsideTheList_data()
+void TestPictures::noPictureOutsideTheList_data()
 {
     QTest::addColumn<int>("index");
     QTest::newRow("0") << 0;
@@ -206,14 +250,14 @@ void tst_Pictures::noPictureOutsideTheList_data()
     QTest::newRow("minimum int") << std::numeric_limits<int>::min();
 }
 
-void tst_Pictures::noPictureOutsideTheList()
+void TestPictures::noPictureOutsideTheList()
 {
     QFETCH(int, index);
     QVERIFY(Pictures::imlIcons(index).isNull());
     QVERIFY(Pictures::imlImage(index).isNull());
 }
 
-void tst_Pictures::applicationIcon_data()
+void TestPictures::applicationIcon_data()
 {
     QTest::addColumn<int>("size");
     QTest::newRow("32 x 32") << 32;
@@ -221,7 +265,7 @@ void tst_Pictures::applicationIcon_data()
 }
 
 // A red pencil in the 16 VGA colours on a transparent background, at both sizes.
-void tst_Pictures::applicationIcon()
+void TestPictures::applicationIcon()
 {
     QFETCH(int, size);
 
@@ -265,7 +309,7 @@ void tst_Pictures::applicationIcon()
     QVERIFY(pointDark > 0);
 }
 
-void tst_Pictures::windowsIconShowsTheApplicationIcon_data()
+void TestPictures::windowsIconShowsTheApplicationIcon_data()
 {
     QTest::addColumn<int>("size");
     QTest::addColumn<QString>("resourceImage");
@@ -275,7 +319,7 @@ void tst_Pictures::windowsIconShowsTheApplicationIcon_data()
 
 // The .ico file, and the icon resources that the Windows resource script puts
 // in the executable, hold the same 16-colour pictures as the program's icon.
-void tst_Pictures::windowsIconShowsTheApplicationIcon()
+void TestPictures::windowsIconShowsTheApplicationIcon()
 {
     QFETCH(int, size);
     QFETCH(QString, resourceImage);
@@ -325,7 +369,7 @@ void tst_Pictures::windowsIconShowsTheApplicationIcon()
 
 // The executable's icon group 1 lists the 32 x 32 image as resource 30001 and
 // the 16 x 16 image as 30002, each with its true size in bytes.
-void tst_Pictures::windowsIconGroupNamesBothImages()
+void TestPictures::windowsIconGroupNamesBothImages()
 {
     const QByteArray group = readFile(iconFile("vidizizor-group.bin"));
     QList<IconDirectoryEntry> entries;
@@ -355,13 +399,13 @@ void tst_Pictures::windowsIconGroupNamesBothImages()
     QVERIFY(script.contains("\n1 14 \"@VIDIZIZOR_ICONS_DIR@/vidizizor-group.bin\""));
 }
 
-void tst_Pictures::desktopIconShowsTheApplicationIcon_data()
+void TestPictures::desktopIconShowsTheApplicationIcon_data()
 {
     applicationIcon_data();
 }
 
 // The PNG files installed into the icon theme show the program's own icon.
-void tst_Pictures::desktopIconShowsTheApplicationIcon()
+void TestPictures::desktopIconShowsTheApplicationIcon()
 {
     QFETCH(int, size);
     const QString path = iconFile(size == 32 ? "vidizizor-32.png" : "vidizizor-16.png");
@@ -373,5 +417,5 @@ void tst_Pictures::desktopIconShowsTheApplicationIcon()
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
-QTEST_MAIN(tst_Pictures)
+QTEST_MAIN(TestPictures)
 #include "tst_pictures.moc"

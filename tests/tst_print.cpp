@@ -1,9 +1,9 @@
-#include "singledocumenthost.h"
+#include "tests/support/fakedocumenthost.h"
 
 #include "document/printcommand.h"
-#include "platform/fakemessagebox.h"
-#include "platform/fakeprinterprovider.h"
 #include "platform/textbox.h"
+#include "tests/support/fakemessagebox.h"
+#include "tests/support/fakeprinterprovider.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -125,9 +125,9 @@ private:
     // Prints the text in the document; the pages of each job that came out.
     QList<QList<Page>> print(const QString &text, int times = 1);
 
-    TextBox &box() { return host_.document->ActiveControl(); }
+    TextBox &box() { return host_.activeDocument()->ActiveControl(); }
 
-    SingleDocumentHost host_;
+    FakeDocumentHost host_;
     std::unique_ptr<QTemporaryDir> folder_;
     std::unique_ptr<FakePrinterProvider> printers_;
     FakeMessageBox messages_;
@@ -135,8 +135,9 @@ private:
 
 void TestPrint::init()
 {
+    host_.discardAll();
     host_.CreateDocumentWindow();
-    host_.document->setCaption(QStringLiteral("Documento7"));
+    host_.activeDocument()->setCaption(QStringLiteral("Documento7"));
     folder_ = std::make_unique<QTemporaryDir>();
     QVERIFY(folder_->isValid());
     printers_ = std::make_unique<FakePrinterProvider>(folder_->path());
@@ -196,7 +197,7 @@ void TestPrint::wholeTextInOrderOnSeveralPages()
     QCOMPARE(box().Text(), text);
     QCOMPARE(box().SelStart(), start);
     QCOMPARE(box().SelLength(), length);
-    QCOMPARE(host_.document->Caption(), QStringLiteral("Documento7"));
+    QCOMPARE(host_.activeDocument()->Caption(), QStringLiteral("Documento7"));
 }
 
 void TestPrint::lineBreaksOnPaper_data()
@@ -358,12 +359,12 @@ void TestPrint::missingPrinterOrFailedJob()
     QCOMPARE(box().Text(), text);
     QCOMPARE(box().SelStart(), qsizetype(2));
     QCOMPARE(box().SelLength(), qsizetype(3));
-    QCOMPARE(host_.document->Caption(), QStringLiteral("Documento7"));
+    QCOMPARE(host_.activeDocument()->Caption(), QStringLiteral("Documento7"));
 }
 
 void TestPrint::withoutDocumentNothingHappens()
 {
-    host_.document.reset();
+    host_.discardAll();
     PrintCommand(host_, *printers_, messages_).Print();
     QCOMPARE(printers_->requests, 0);
     QVERIFY(messages_.messages.isEmpty());

@@ -1,8 +1,8 @@
 #include "about/sysinfolauncher.h"
-#include "platform/fakefilelookup.h"
-#include "platform/fakemessagebox.h"
-#include "platform/fakeprocesslauncher.h"
-#include "platform/fakeregistry.h"
+#include "tests/support/fakefilelookup.h"
+#include "tests/support/fakemessagebox.h"
+#include "tests/support/fakeprocesslauncher.h"
+#include "tests/support/fakeregistry.h"
 #include "platform/processlauncher.h"
 #include "platform/systemregistry.h"
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws Vidizizor's pictures and writes every file made from them.
 
-The pictures are defined here, in code and in character grids, so that they
-can be reviewed and changed as text. Running the script rewrites, in the
+The pictures are defined in code and in character grids (the toolbar's in
+toolbar_pictures.py beside this script), so that they can be reviewed and
+changed as text. Running the script rewrites, in the
 folder that holds it:
 
   vidizizor-32.xpm, vidizizor-16.xpm   application icon (16-colour VGA palette,
@@ -20,6 +21,8 @@ folder that holds it:
   iml01.xpm ... iml13.xpm              toolbar pictures, 16 x 16, on a silver
                                        background that the program shows as
                                        transparent
+  iml01-32.xpm ... iml13-32.xpm        the same pictures drawn at 32 x 32, for
+                                       screens that scale the program up
 
 Options:
   --check         write nothing; fail if any file differs from what the
@@ -34,6 +37,8 @@ import struct
 import sys
 import zlib
 from pathlib import Path
+
+from toolbar_pictures import MASK, TOOLBAR, toolbar_picture
 
 HERE = Path(__file__).resolve().parent
 
@@ -64,268 +69,38 @@ VGA = [
 BLACK, MAROON, GREEN, OLIVE, NAVY, PURPLE, TEAL, SILVER, GREY, RED, LIME, \
     YELLOW, BLUE, FUCHSIA, AQUA, WHITE = range(16)
 
-# Silver is the toolbar pictures' background and mask colour.
-MASK = (0xC0, 0xC0, 0xC0)
-
-# Letters used in the toolbar grids. '.' is the background.
-TOOLBAR_COLOURS = {
-    '.': MASK,
-    'k': (0x00, 0x00, 0x00),  # black
-    'w': (0xFF, 0xFF, 0xFF),  # white
-    'g': (0x80, 0x80, 0x80),  # grey
-    'y': (0xFF, 0xFF, 0x00),  # yellow
-    'o': (0x80, 0x80, 0x00),  # olive
-    'n': (0x00, 0x00, 0x80),  # navy
-    'l': (0x00, 0xFF, 0x00),  # lime
-}
-
 # ---------------------------------------------------------------------------
-# Toolbar pictures, 16 x 16
+# Toolbar pictures at 32 x 32
 # ---------------------------------------------------------------------------
 
-TOOLBAR = [
-    ("new", [  # blank page with a folded corner
-        "................",
-        "...kkkkkkk......",
-        "...kwwwwwkk.....",
-        "...kwwwwwkwk....",
-        "...kwwwwwkwwk...",
-        "...kwwwwwkkkkk..",
-        "...kwwwwwwwwwk..",
-        "...kwwwwwwwwwk..",
-        "...kwwwwwwwwwk..",
-        "...kwwwwwwwwwk..",
-        "...kwwwwwwwwwk..",
-        "...kwwwwwwwwwk..",
-        "...kwwwwwwwwwk..",
-        "...kwwwwwwwwwk..",
-        "...kkkkkkkkkkk..",
-        "................",
-    ]),
-    ("open", [  # open yellow folder with a curved arrow
-        "................",
-        ".........kkk....",
-        "........k...k...",
-        ".......k.....k..",
-        ".......k...kkkkk",
-        "............kkk.",
-        ".kkkk........k..",
-        "kyyyyk..........",
-        "kyoooykkkkkkk...",
-        "kyoooooooooook..",
-        "kyookkkkkkkkkkkk",
-        "kyokyyyyyyyyyyk.",
-        "kykyyyyyyyyyyk..",
-        "kkyyyyyyyyyyk...",
-        "kkkkkkkkkkkk....",
-        "................",
-    ]),
-    ("save", [  # floppy disk
-        "................",
-        ".kkkkkkkkkkkkkk.",
-        ".knwwwwwwwwwwnk.",
-        ".knwggggggggwnk.",
-        ".knwwwwwwwwwwnk.",
-        ".knwggggggggwnk.",
-        ".knwwwwwwwwwwnk.",
-        ".knnnnnnnnnnnnk.",
-        ".knnnnnnnnnnnnk.",
-        ".knnnwwwwwwwnnk.",
-        ".knnnwnnwwwwnnk.",
-        ".knnnwnnwwwwnnk.",
-        ".knnnwnnwwwwnnk.",
-        ".knnnwwwwwwwnnk.",
-        ".kkkkkkkkkkkkkk.",
-        "................",
-    ]),
-    ("print", [  # printer with a sheet
-        "................",
-        "....kkkkkkkk....",
-        "....kwwwwwwk....",
-        "....kwkkkkwk....",
-        "....kwwwwwwk....",
-        "....kwkkkwwk....",
-        "..kkkkkkkkkkkk..",
-        ".kwwwwwwwwwwwwk.",
-        "kkkkkkkkkkkkkkkk",
-        "kwggggggggggglgk",
-        "kwgggggggggggggk",
-        "kkkkkkkkkkkkkkkk",
-        ".kgggggggggggk..",
-        ".kkkkkkkkkkkkk..",
-        "................",
-        "................",
-    ]),
-    ("cut", [  # scissors
-        "................",
-        "...k........k...",
-        "...kk......kk...",
-        "....kk....kk....",
-        ".....kk..kk.....",
-        "......kkkk......",
-        ".......kk.......",
-        "......kkkk......",
-        ".....kk..kk.....",
-        "..kkkk....kkkk..",
-        ".k..kk....kk..k.",
-        "k....k....k....k",
-        "k....k....k....k",
-        ".k..k......k..k.",
-        "..kk........kk..",
-        "................",
-    ]),
-    ("copy", [  # two overlapping pages
-        "................",
-        "kkkkkkk.........",
-        "kwwwwwkk........",
-        "kwnnnwkwk.......",
-        "kwwwwwkkkk......",
-        "kwnnnnkkkkkkk...",
-        "kwwwwwkwwwwwkk..",
-        "kwnnnnkwnnnwkwk.",
-        "kwwwwwkwwwwwkkkk",
-        "kwnnnnkwnnnnnnwk",
-        "kwwwwwkwwwwwwwwk",
-        "kkkkkkkwnnnnnnwk",
-        "......kwwwwwwwwk",
-        "......kwnnnnnnwk",
-        "......kwwwwwwwwk",
-        "......kkkkkkkkkk",
-    ]),
-    ("paste", [  # clipboard with a page in front
-        "................",
-        ".....kkkkk......",
-        ".kkkkgwwwgkkkk..",
-        ".koogkkkkkgook..",
-        ".kooooooooooook.",
-        ".koooookkkkkkkk.",
-        ".koooookwwwwwkk.",
-        ".koooookwnnnwkwk",
-        ".koooookwwwwwkkk",
-        ".koooookwnnnnnwk",
-        ".koooookwwwwwwwk",
-        ".koooookwnnnnnwk",
-        ".koooookwwwwwwwk",
-        ".kkkkkkkwnnnnnwk",
-        ".......kwwwwwwwk",
-        ".......kkkkkkkkk",
-    ]),
-    ("bold", [  # bold G
-        "................",
-        "................",
-        ".....kkkkkk.....",
-        "....kkkkkkkk....",
-        "...kkkk...kkk...",
-        "...kkk.....kk...",
-        "...kkk..........",
-        "...kkk..kkkkkk..",
-        "...kkk..kkkkkk..",
-        "...kkk.....kkk..",
-        "...kkkk....kkk..",
-        "....kkkkkkkkkk..",
-        ".....kkkkkkkk...",
-        "................",
-        "................",
-        "................",
-    ]),
-    ("italic", [  # italic I
-        "................",
-        "................",
-        "........kkkkkk..",
-        "..........kk....",
-        "..........kk....",
-        ".........kk.....",
-        ".........kk.....",
-        "........kk......",
-        "........kk......",
-        ".......kk.......",
-        ".......kk.......",
-        "......kk........",
-        "....kkkkkk......",
-        "................",
-        "................",
-        "................",
-    ]),
-    ("underline", [  # underlined S
-        "................",
-        ".....kkkkkkk....",
-        "....kk...kkk....",
-        "....kk....kk....",
-        "....kkk.........",
-        ".....kkkkk......",
-        "........kkk.....",
-        "..........kk....",
-        "....kk....kk....",
-        "....kkk..kk.....",
-        "....kkkkkk......",
-        "................",
-        "...kkkkkkkkkk...",
-        "................",
-        "................",
-        "................",
-    ]),
-    ("left", [  # lines aligned left
-        "................",
-        "................",
-        "................",
-        ".kkkkkkkkkkkkkk.",
-        "................",
-        ".kkkkkkkkk......",
-        "................",
-        ".kkkkkkkkkkkkkk.",
-        "................",
-        ".kkkkkkkkk......",
-        "................",
-        ".kkkkkkkkkkkkkk.",
-        "................",
-        ".kkkkkkkkk......",
-        "................",
-        "................",
-    ]),
-    ("centre", [  # lines centred
-        "................",
-        "................",
-        "................",
-        ".kkkkkkkkkkkkkk.",
-        "................",
-        "....kkkkkkkk....",
-        "................",
-        "..kkkkkkkkkkkk..",
-        "................",
-        ".....kkkkkk.....",
-        "................",
-        ".kkkkkkkkkkkkkk.",
-        "................",
-        "....kkkkkkkk....",
-        "................",
-        "................",
-    ]),
-    ("right", [  # lines aligned right
-        "................",
-        "................",
-        "................",
-        ".kkkkkkkkkkkkkk.",
-        "................",
-        "......kkkkkkkkk.",
-        "................",
-        ".kkkkkkkkkkkkkk.",
-        "................",
-        "......kkkkkkkkk.",
-        "................",
-        ".kkkkkkkkkkkkkk.",
-        "................",
-        "......kkkkkkkkk.",
-        "................",
-        "................",
-    ]),
-]
+def doubled(pixels):
+    """Draws a picture again at twice its size with the Scale2x rule.
 
+    Each pixel becomes four. A corner of the four takes the colour of the two
+    neighbours that meet there when they agree and the picture does not run
+    straight through, so diagonal edges and curves come out as finer steps
+    instead of the coarse steps of plain enlarging or the blur of smooth
+    scaling; straight edges, flat areas and colours stay as drawn.
+    """
+    height, width = len(pixels), len(pixels[0])
 
-def toolbar_picture(rows):
-    """Turns a character grid into rows of RGB tuples."""
-    if len(rows) != 16 or any(len(r) != 16 for r in rows):
-        raise ValueError("toolbar pictures are 16 x 16")
-    return [[TOOLBAR_COLOURS[c] for c in row] for row in rows]
+    def at(x, y):
+        return pixels[min(max(y, 0), height - 1)][min(max(x, 0), width - 1)]
+
+    out = []
+    for y in range(height):
+        top, bottom = [], []
+        for x in range(width):
+            e = pixels[y][x]
+            above, left, right, below = at(x, y - 1), at(x - 1, y), at(x + 1, y), at(x, y + 1)
+            if above != below and left != right:
+                top += [left if left == above else e, right if right == above else e]
+                bottom += [left if left == below else e, right if right == below else e]
+            else:
+                top += [e, e]
+                bottom += [e, e]
+        out += [top, bottom]
+    return out
 
 
 # ---------------------------------------------------------------------------
@@ -617,7 +392,9 @@ def outputs():
     files["vidizizor-group.bin"] = icon_group(
         [(32, images[0][1], 30001), (16, images[1][1], 30002)])
     for number, (name, rows) in enumerate(TOOLBAR, start=1):
-        files[f"iml{number:02d}.xpm"] = xpm(f"iml{number:02d}_{name}", toolbar_picture(rows))
+        picture = toolbar_picture(rows)
+        files[f"iml{number:02d}.xpm"] = xpm(f"iml{number:02d}_{name}", picture)
+        files[f"iml{number:02d}-32.xpm"] = xpm(f"iml{number:02d}_{name}_32", doubled(picture))
     return files, icons
 
 
@@ -639,8 +416,9 @@ def main():
         (HERE / name).write_bytes(data)
     if args.sheet:
         pictures = [("app48", icons[48][1]), ("app32", icons[32][1]), ("app16", icons[16][1])]
-        pictures += [(f"iml{n:02d}", toolbar_picture(rows))
-                     for n, (_, rows) in enumerate(TOOLBAR, start=1)]
+        for n, (_, rows) in enumerate(TOOLBAR, start=1):
+            pictures += [(f"iml{n:02d}", toolbar_picture(rows)),
+                         (f"iml{n:02d}-32", doubled(toolbar_picture(rows)))]
         Path(args.sheet).write_bytes(contact_sheet(pictures))
     return 0
 

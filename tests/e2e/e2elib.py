@@ -22,6 +22,17 @@ SCREEN_WIDTH = 1280
 SCREEN_HEIGHT = 1024
 
 
+CASES = []
+
+
+def case(ident, description, rows=None, printer=False):
+    """Registers a case; with `rows`, the case runs once per (row name, data)."""
+    def register(function):
+        CASES.append((ident, description, function, rows, printer))
+        return function
+    return register
+
+
 class Failure(Exception):
     """A check did not hold; the message says what was expected and found."""
 
@@ -685,6 +696,21 @@ class App:
     def screen_centre_offset(self):
         x, y, w, h = self.desktop.frame_geometry(self.main_window)
         return (x + w / 2 - SCREEN_WIDTH / 2, y + h / 2 - SCREEN_HEIGHT / 2, (x, y, w, h))
+
+
+def grab_when(app, predicate, what, timeout=10):
+    """Grabs the main window until the picture satisfies `predicate`."""
+    pictures = []
+
+    def satisfied():
+        pictures[:] = [app.desktop.grab(app.main_window)]
+        return predicate(pictures[0])
+
+    try:
+        poll(satisfied, timeout, what, interval=0.1)
+    except Failure:
+        raise Failure(f"timed out waiting for {what}")
+    return pictures[0]
 
 
 def read_file(path):

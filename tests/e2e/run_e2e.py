@@ -24,24 +24,13 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from e2elib import (  # noqa: E402
-    MESSAGE_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH, App, Clipboard, Desktop, Failure,
-    PrivateCups, Processes, Unavailable, make_work_dir, poll, read_file, runs, snapshot_tree,
-    wait_for_file)
+    CASES, MESSAGE_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH, App, Clipboard, Desktop, Failure,
+    PrivateCups, Processes, Unavailable, case, grab_when, make_work_dir, poll, read_file, runs,
+    snapshot_tree, wait_for_file)
 
 OPEN_DIALOG = "Apri"
 SAVE_DIALOG = "Salva come"
 WHITE = b"\xff\xff\xff"
-
-CASES = []
-
-
-def case(ident, description, rows=None, printer=False):
-    """Registers a case; with `rows`, the case runs once per (row name, data)."""
-    def register(function):
-        CASES.append((ident, description, function, rows, printer))
-        return function
-    return register
-
 
 class Context:
     """What a case works with: its own working folder, its screenshots, the
@@ -391,21 +380,6 @@ def time_and_date(t, typed, keys, use_menu, shape):
 # View and Window menus: measured on the screen
 
 
-def grab_when(app, predicate, what, timeout=10):
-    """Grabs the main window until the picture satisfies `predicate`."""
-    pictures = []
-
-    def satisfied():
-        pictures[:] = [app.desktop.grab(app.main_window)]
-        return predicate(pictures[0])
-
-    try:
-        poll(satisfied, timeout, what, interval=0.1)
-    except Failure:
-        raise Failure(f"timed out waiting for {what}")
-    return pictures[0]
-
-
 @case("view",
       "Visualizza hides and shows the toolbar and the status bar; the document area follows")
 def view_toggles(t):
@@ -496,9 +470,9 @@ def window_arrangements(t):
             "one above another, the documents are also side by side")
     t.shot("tiled-horizontally")
 
-    app.menu("n", "s")  # Sovrapponi
-    grab_when(app, lambda p: p.count(background, top, bottom) > area // 10,
-              "the cascade to uncover the area")
+    app.menu("n", "s")  # Sovrapponi: each as large as the area less the steps
+    grab_when(app, lambda p: 0 < p.count(background, top, bottom) < area // 4,
+              "the cascade to step the documents down across the area")
     t.shot("cascaded")
     if t.session.docs_screenshot:
         shutil.copyfile(readme, t.session.docs_screenshot)
@@ -579,6 +553,9 @@ def print_without_printer(t):
     app.key("ctrl+s")
     wait_for_file(t.path("Documento1"), b"resta!")
     t.check(app.running(), "the program ended")
+
+
+import frame_cases  # noqa: E402,F401  (registers the cases of the MDI frame)
 
 
 # Runner

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filedialog.h"
+#include "platform/filedialog.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filelookup.h"
+#include "platform/filelookup.h"
 
 #include <QFileInfo>
 #include <QStringList>

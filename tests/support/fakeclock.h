@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clock.h"
+#include "platform/clock.h"
 
 /// A clock that shows whatever time and date the test sets.
 class FakeClock : public Clock

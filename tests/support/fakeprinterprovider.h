@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printerprovider.h"
+#include "platform/printerprovider.h"
 
 #include <QDir>
 #include <QPrinter>

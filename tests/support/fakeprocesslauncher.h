@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processlauncher.h"
+#include "platform/processlauncher.h"
 
 #include <QStringList>
 

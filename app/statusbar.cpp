@@ -1,0 +1,37 @@
+#include "statusbar.h"
+
+#include "clockpanel.h"
+
+#include "platform/twips.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+StatusBar::StatusBar(const Clock &clock, QWidget *parent)
+    : QStatusBar(parent), progress_(new QProgressBar(this))
+{
+    setObjectName(QStringLiteral("sbStatusBar"));
+    setSizeGripEnabled(true);
+    auto *statusPanel = new QLabel(QStringLiteral("Stato"), this);
+    statusPanel->setObjectName(QStringLiteral("statusPanel"));
+    statusPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    statusPanel->setMinimumWidth(Twips(*this).toPixelsX(1440));
+    auto *datePanel = new ClockPanel(ClockPanel::Shows::Date, clock, this);
+    datePanel->setObjectName(QStringLiteral("datePanel"));
+    auto *timePanel = new ClockPanel(ClockPanel::Shows::Time, clock, this);
+    timePanel->setObjectName(QStringLiteral("timePanel"));
+    progress_->setRange(0, 100);
+    progress_->setMaximumWidth(Twips(*this).toPixelsX(2400));
+    progress_->hide();
+    addWidget(statusPanel, 1);
+    addWidget(progress_);
+    addPermanentWidget(datePanel);
+    addPermanentWidget(timePanel);
+}
+
+void StatusBar::showProgress(int percent)
+{
+    progress_->setVisible(percent >= 0);
+    if (percent >= 0)
+        progress_->setValue(percent);
+}
