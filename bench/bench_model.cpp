@@ -9,6 +9,7 @@
 
 #include "benchsupport.h"
 
+#include "document/textdecoder.h"
 #include "document/textfileformat.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"

@@ -2,6 +2,7 @@
 
 #include "documenthost.h"
 #include "frmdocument.h"
+#include "textdecoder.h"
 #include "textfileformat.h"
 
 #include "text/textmodel.h"

@@ -1,6 +1,7 @@
-#include "document/documenthost.h"
+#include "tests/support/fakedocumenthost.h"
 #include "document/documentloader.h"
 #include "document/frmdocument.h"
+#include "document/textdecoder.h"
 #include "document/textfileformat.h"
 #include "platform/textbox.h"
 #include "text/textmodel.h"
@@ -15,7 +16,9 @@
 #include <QTest>
 #include <QTimer>
 
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
 
 using namespace TextFileFormat;
 
@@ -34,22 +37,6 @@ int lineBreaks(const QString &text)
     return count;
 }
 
-class RecordingHost : public DocumentHost
-{
-public:
-    frmDocument *activeDocument() const override { return document; }
-    frmDocument *CreateDocumentWindow() override { return nullptr; }
-    void showLoadProgress(int percent) override
-    {
-        progress << percent;
-        if (onProgress)
-            onProgress();
-    }
-
-    frmDocument *document = nullptr;
-    QList<int> progress;
-    std::function<void()> onProgress;
-};
 
 } // namespace
 
@@ -232,7 +219,7 @@ void TestFileFormat::codePageBranchIsLossless()
 // only their line ends normalised, and the box shows one line per line.
 void TestFileFormat::randomFilesSurviveLoadAndSave()
 {
-    RecordingHost host;
+    FakeDocumentHost host;
     frmDocument document;
     DocumentLoader loader(host);
     QRandomGenerator random(7);
@@ -257,7 +244,7 @@ void TestFileFormat::largeFileShowsProgressAndHidesIt()
     for (int i = 0; i < 1000; ++i)
         file += "line " + QByteArray::number(i) + "\r\n";
     const QString path = writeFile(file);
-    RecordingHost host;
+    FakeDocumentHost host;
     frmDocument document;
     DocumentLoader loader(host);
     loader.setPieceSize(file.size() / 10 + 1);
@@ -274,7 +261,7 @@ void TestFileFormat::largeFileShowsProgressAndHidesIt()
 
 void TestFileFormat::smallFileShowsNoProgress()
 {
-    RecordingHost host;
+    FakeDocumentHost host;
     frmDocument document;
     DocumentLoader loader(host);
     QCOMPARE(loader.load(writeFile("short\r\n"), document).outcome,
@@ -309,15 +296,23 @@ void TestFileFormat::loaderReportsFailures()
     QFETCH(QString, path);
     QFETCH(qsizetype, maximumLength);
     QFETCH(QString, reason);
+#ifndef Q_OS_LINUX
+    if (path.startsWith(u'/'))
+        QSKIP("these files are Linux's");
+#endif
     if (path == u"long") {
         path = writeFile(QByteArray(100, 'x'));
     } else if (path == u"pipe") {
+#ifdef Q_OS_UNIX
         path = dir_.filePath(path);
         QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+#else
+        QSKIP("pipes in the file system are a Unix thing");
+#endif
     } else if (!path.startsWith(u'/')) {
         path = dir_.filePath(path);
     }
-    RecordingHost host;
+    FakeDocumentHost host;
     frmDocument document;
     DocumentLoader loader(host);
     loader.setPieceSize(8);
@@ -334,9 +329,9 @@ void TestFileFormat::loaderReportsFailures()
 // loader stops without touching it again.
 void TestFileFormat::windowClosedWhileLoading()
 {
-    RecordingHost host;
+    FakeDocumentHost host;
     QPointer<frmDocument> document = new frmDocument;
-    host.onProgress = [&] {
+    host.onProgress = [&](int) {
         if (document)
             QTimer::singleShot(0, document.data(), [&] { delete document.data(); });
     };

@@ -1,0 +1,213 @@
+#include "textfileformat.h"
+
+#include "codepage.h"
+#include "escapes.h"
+
+#include "text/textmodel.h"
+
+#include <cstring>
+
+namespace TextFileFormat {
+
+namespace {
+
+constexpr quint64 HighBits = 0x8080808080808080ULL;
+
+// Encoded bytes go out in pieces of this size.
+constexpr qsizetype WriteSize = 1 << 20;
+// Text is encoded this many characters at a time: at most three bytes each.
+constexpr qsizetype EncodeSlice = 1 << 14;
+
+// Whether the four UTF-16 units at s are all ASCII.
+bool fourAscii(const char16_t *s)
+{
+    quint64 word;
+    std::memcpy(&word, s, sizeof word);
+    return (word & 0xFF80FF80FF80FF80ULL) == 0;
+}
+
+// Writes the UTF-8 of s[0, n) at d and returns the end, or nullptr when a
+// character cannot be written. A surrogate pair must not be cut at n.
+uchar *utf8FromUtf16(const char16_t *s, qsizetype n, uchar *d)
+{
+    for (qsizetype i = 0; i < n; ++i) {
+        for (; i + 4 <= n && fourAscii(s + i); i += 4, d += 4) {
+            for (int k = 0; k < 4; ++k)
+                d[k] = uchar(s[i + k]);
+        }
+        if (i == n)
+            break;
+        const char16_t c = s[i];
+        if (c < 0x80) {
+            *d++ = uchar(c);
+        } else if (c < 0x800) {
+            *d++ = uchar(0xC0 | (c >> 6));
+            *d++ = uchar(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
+            const char32_t cp = QChar::surrogateToUcs4(c, s[++i]);
+            *d++ = uchar(0xF0 | (cp >> 18));
+            *d++ = uchar(0x80 | ((cp >> 12) & 0x3F));
+            *d++ = uchar(0x80 | ((cp >> 6) & 0x3F));
+            *d++ = uchar(0x80 | (cp & 0x3F));
+        } else if (isEscape(c)) {
+            *d++ = uchar(c - 0xDC00);
+        } else if (QChar::isSurrogate(c)) {
+            return nullptr;
+        } else {
+            *d++ = uchar(0xE0 | (c >> 12));
+            *d++ = uchar(0x80 | ((c >> 6) & 0x3F));
+            *d++ = uchar(0x80 | (c & 0x3F));
+        }
+    }
+    return d;
+}
+
+// The index of the first byte from i on that is not ASCII, or n.
+qsizetype asciiEnd(const char *s, qsizetype i, qsizetype n)
+{
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, s + i, sizeof word);
+        if (word & HighBits)
+            break;
+    }
+    while (i < n && uchar(s[i]) < 0x80)
+        ++i;
+    return i;
+}
+
+// Characters below U+0100 as UTF-8: runs of ASCII copied as they are, the
+// rest in two bytes each.
+uchar *utf8FromLatin1(const char *s, qsizetype n, uchar *d)
+{
+    for (qsizetype i = 0; i < n;) {
+        const qsizetype run = asciiEnd(s, i, n);
+        std::memcpy(d, s + i, size_t(run - i));
+        d += run - i;
+        i = run;
+        if (i == n)
+            break;
+        const uchar c = uchar(s[i++]);
+        *d++ = uchar(0xC0 | (c >> 6));
+        *d++ = uchar(0x80 | (c & 0x3F));
+    }
+    return d;
+}
+
+// Collects encoded bytes and hands them on a piece at a time.
+class ByteStream
+{
+public:
+    explicit ByteStream(const std::function<bool(QByteArrayView)> &write)
+        : write_(write), buffer_(WriteSize, Qt::Uninitialized)
+    {
+    }
+
+    /// Where the next bytes (at most size of them) go; nullptr when handing
+    /// on what came before failed.
+    uchar *room(qsizetype size)
+    {
+        if (used_ + size > buffer_.size() && !flush())
+            return nullptr;
+        return reinterpret_cast<uchar *>(buffer_.data()) + used_;
+    }
+    void wrote(const uchar *end)
+    {
+        used_ = end - reinterpret_cast<const uchar *>(buffer_.constData());
+    }
+    bool flush()
+    {
+        const qsizetype used = std::exchange(used_, 0);
+        return used == 0 || write_(QByteArrayView(buffer_.constData(), used));
+    }
+
+private:
+    const std::function<bool(QByteArrayView)> &write_;
+    QByteArray buffer_;
+    qsizetype used_ = 0;
+};
+
+bool writeUtf8(const TextSpan &span, ByteStream &out)
+{
+    for (qsizetype i = 0; i < span.size;) {
+        qsizetype end = std::min(span.size, i + EncodeSlice);
+        if (span.isWide() && end < span.size && QChar::isHighSurrogate(span.utf16[end - 1]))
+            --end; // never cut a pair in two
+        uchar *room = out.room(3 * (end - i));
+        if (!room)
+            return false;
+        room = span.isWide() ? utf8FromUtf16(span.utf16 + i, end - i, room)
+                             : utf8FromLatin1(span.latin1 + i, end - i, room);
+        if (!room)
+            return false;
+        out.wrote(room);
+        i = end;
+    }
+    return true;
+}
+
+bool writeCodePage(const TextSpan &span, ByteStream &out)
+{
+    QString text;
+    span.appendTo(text);
+    const std::optional<QByteArray> bytes = CodePage::encode(text);
+    if (!bytes)
+        return false;
+    uchar *room = out.room(bytes->size());
+    if (!room)
+        return false;
+    std::memcpy(room, bytes->constData(), size_t(bytes->size()));
+    out.wrote(room + bytes->size());
+    return true;
+}
+
+} // namespace
+
+std::optional<QByteArray> encode(QStringView text, Encoding encoding)
+{
+    if (encoding == Encoding::CodePage)
+        return CodePage::encode(text);
+    QByteArray bytes;
+    const std::function<bool(QByteArrayView)> collect = [&bytes](QByteArrayView piece) {
+        bytes.append(piece);
+        return true;
+    };
+    ByteStream stream(collect);
+    TextSpan span;
+    span.utf16 = text.utf16();
+    span.size = text.size();
+    if (!writeUtf8(span, stream) || !stream.flush())
+        return std::nullopt;
+    return bytes;
+}
+
+bool canEncode(const TextModel &text, Encoding encoding)
+{
+    bool representable = true;
+    text.forEachSpan(0, text.length(), [&](const TextSpan &span) {
+        if (encoding == Encoding::CodePage) {
+            QString piece;
+            span.appendTo(piece);
+            representable = CodePage::encode(piece).has_value();
+        } else if (span.isWide()) {
+            representable = onlyEscapesAreLone(QStringView(span.utf16, span.size));
+        }
+        return representable;
+    });
+    return representable;
+}
+
+bool encode(const TextModel &text, const std::function<bool(QByteArrayView)> &write,
+            Encoding encoding)
+{
+    ByteStream stream(write);
+    bool written = true;
+    text.forEachSpan(0, text.length(), [&](const TextSpan &span) {
+        written =
+            encoding == Encoding::CodePage ? writeCodePage(span, stream) : writeUtf8(span, stream);
+        return written;
+    });
+    return written && stream.flush();
+}
+
+} // namespace TextFileFormat
