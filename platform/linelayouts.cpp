@@ -7,6 +7,7 @@
 // Enough for every line and segment of a large screen, so that nothing a
 // paint uses is dropped while it paints.
 constexpr int CachedLayouts = 2000;
+constexpr size_t MaximumLongLines = 128;
 
 LineLayouts::LineLayouts(const TextModel &model)
     : model_(model), shortLines_(CachedLayouts), segments_(CachedLayouts)
@@ -64,9 +65,9 @@ LongLine &LineLayouts::longLine(qint64 line, const Line &range)
 {
     std::unique_ptr<LongLine> &found = longLines_[line];
     if (!found || found->start() != range.start || found->end() != range.end) {
-        // Few lines are this long; the ones out of sight are cut again when
-        // they come back.
-        if (longLines_.size() > 8)
+        // More long lines than a screen shows start the collection afresh;
+        // the ones out of sight are cut again when they come back.
+        if (longLines_.size() > MaximumLongLines)
             longLines_.clear();
         std::unique_ptr<LongLine> &slot = longLines_[line];
         slot = std::make_unique<LongLine>(model_, range.start, range.end, averageWidth_,
