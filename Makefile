@@ -5,8 +5,11 @@ JOBS    ?= $(shell nproc)
 RELEASE := build/release
 DEBUG   := build/debug
 ASAN    := build/asan
+FUZZ    := build/fuzz
+# How long `make fuzz` runs each fuzz target, in seconds (they run side by side).
+FUZZ_TIME ?= 600
 
-.PHONY: run test deps build-release build-debug build-asan package bench clean
+.PHONY: run test deps build-release build-debug build-asan build-fuzz fuzz package bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -25,6 +28,14 @@ build-debug: deps
 build-asan: deps
 	cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIDIZIZOR_SANITIZE=ON
 	cmake --build $(ASAN) -j $(JOBS)
+
+# The fuzz targets, built with clang in a folder of their own.
+build-fuzz: deps
+	cmake -S fuzz -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ) -j $(JOBS)
+
+fuzz: build-fuzz
+	bash fuzz/run.sh $(FUZZ) $(FUZZ_TIME)
 
 # The Debian package vidizizor_<version>_<arch>.deb, made in the Release build
 # folder and copied here.
