@@ -14,6 +14,7 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 using TextFileFormat::Encoding;
@@ -82,7 +83,8 @@ std::optional<QByteArray> streamed(const TextModel &model, Encoding encoding)
 
 void checkArbitraryText(QByteArrayView data, Encoding encoding, qsizetype chunkSize)
 {
-    const QString text(reinterpret_cast<const QChar *>(data.data()), data.size() / 2);
+    QString text(data.size() / 2, Qt::Uninitialized);
+    std::memcpy(text.data(), data.data(), size_t(text.size()) * 2); // the input may be unaligned
     TextModel model(chunkSize);
     model.setText(text);
     const std::optional<QByteArray> whole = TextFileFormat::encode(text, encoding);

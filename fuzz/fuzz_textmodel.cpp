@@ -14,8 +14,8 @@ namespace {
 // Characters that matter to the model: line ends, surrogates (which, like
 // CR LF, must not be cut between chunks), characters above U+00FF (which
 // widen a chunk), and plain letters.
-const char16_t Alphabet[] = {u'a',    u'b',    u' ',    u'\t',   u'\r',   u'\n',   u'\0',   0x2028,
-                             0x2029,  0x00E9,  0x00FF,  0x4E2D,  0xD83D,  0xDE00,  0xDC80,  0xFEFF};
+const char16_t Alphabet[] = {u'a',   u'b',   u' ',   u'\t',  u'\r',  u'\n',  u'\0',  0x2028,
+                             0x2029, 0x00E9, 0x00FF, 0x4E2D, 0xD83D, 0xDE00, 0xDC80, 0xFEFF};
 
 QString textFrom(FuzzInput &input)
 {
