@@ -46,8 +46,10 @@ package: build-release
 
 # Unit and integration tests, the end-to-end tests of the real binary, the
 # checks of the Debian package made from the Release build, then the unit and
-# integration tests once more under the sanitizers.
-test: build-debug build-asan build-release
+# integration tests once more under the sanitizers. The fuzz targets run
+# first, for a minute each from their seed corpus.
+test: build-debug build-asan build-release build-fuzz
+	bash fuzz/run.sh $(FUZZ) 60
 	cd $(DEBUG) && ctest --output-on-failure -LE package
 	cd $(RELEASE) && ctest --output-on-failure -L package
 	cd $(ASAN) && ctest --output-on-failure -LE 'e2e|package'
