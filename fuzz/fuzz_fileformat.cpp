@@ -6,6 +6,7 @@
 
 #include "modelcheck.h"
 
+#include "document/textdecoder.h"
 #include "document/textfileformat.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
