@@ -22,7 +22,8 @@ bool appendCodePageText(QStringView run, QByteArray &out)
         return false;
     // Some code pages write a look-alike (or '?') for what they lack; only an
     // exact round trip is a faithful write.
-    QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless |
+                                                         QStringConverter::Flag::ConvertInitialBom);
     const QString back = decoder.decode(bytes);
     if (decoder.hasError() || back != run)
         return false;
@@ -40,7 +41,8 @@ void decodeRun(QByteArrayView run, QString &out)
         out += QLatin1String(run.data(), run.size());
         return;
     }
-    QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless |
+                                                         QStringConverter::Flag::ConvertInitialBom);
     const QString text = decoder.decode(run);
     if (!decoder.hasError() && nextLoneSurrogate(text) < 0) {
         QStringEncoder encoder(QStringConverter::System, QStringConverter::Flag::Stateless);

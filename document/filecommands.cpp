@@ -1,6 +1,7 @@
 #include "filecommands.h"
 
 #include "documenthost.h"
+#include "filesaver.h"
 #include "frmdocument.h"
 #include "textfileformat.h"
 
@@ -14,7 +15,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -69,20 +69,6 @@ public:
 private:
     bool &flag_;
 };
-
-// Writes all of the bytes, however many calls it takes: a short write is no
-// error by itself, and writing the rest then gives the system's reason (disk
-// full, file too large).
-bool writeAll(QFileDevice &file, QByteArrayView bytes)
-{
-    for (qsizetype done = 0; done < bytes.size();) {
-        const qint64 count = file.write(bytes.data() + done, bytes.size() - done);
-        if (count <= 0)
-            return false;
-        done += count;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -153,8 +139,8 @@ void FileCommands::SaveAs()
         write(*document, path);
 }
 
-// The text goes to a new file beside the old one, a piece at a time, which
-// takes the old one's place only when everything is written and flushed.
+// The text is written a piece at a time; the saver keeps the file the same
+// file and leaves it as it was when anything fails.
 void FileCommands::write(frmDocument &document, const QString &path)
 {
     const TextModel &text = document.text();
@@ -163,18 +149,9 @@ void FileCommands::write(frmDocument &document, const QString &path)
                                       "salvati nella codifica del sistema."));
         return;
     }
-    QSaveFile file(path);
-    // Unbuffered: a buffered write that fails when it is flushed loses its
-    // reason, and the commit then even replaces the file with what little
-    // was written.
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-                   TextFileFormat::encode(
-                       text, [&file](QByteArrayView bytes) { return writeAll(file, bytes); });
-    written = written && file.commit();
-    if (written)
-        return;
-    const QString reason = file.error() != QFileDevice::NoError
-                               ? file.errorString()
-                               : QStringLiteral("Il file non è stato scritto per intero.");
-    messages_.show(cannotSave(path, reason));
+    FileSaver saver;
+    if (!saver.save(path, [&text](const FileSaver::Write &write) {
+            return TextFileFormat::encode(text, write);
+        }))
+        messages_.show(cannotSave(path, saver.errorString()));
 }

@@ -14,9 +14,9 @@ class frmDocument;
 /// A document's file is the path in its window's title. Open loads a file
 /// into a new window; Save writes the active document to the path in its
 /// title, Save As to a path chosen in the dialog, leaving the title alone.
-/// A file is replaced only once its whole new content is written: when
-/// anything fails, the file is as it was and a message says why. With no
-/// document open, the commands do nothing.
+/// Saving keeps the file the same file (FileSaver): when anything fails, the
+/// file is as it was and a message says why. With no document open, the
+/// commands do nothing.
 class FileCommands
 {
 public:

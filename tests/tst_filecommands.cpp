@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
@@ -183,6 +184,7 @@ private slots:
     void toolbarRunsOpenAndSave();
     void sameFileInTwoWindows();
     void randomFilesSurviveOpenAndSave();
+    void typedCharactersAreSavedAsTyped();
 
     void failedOpenClosesItsWindow_data();
     void failedOpenClosesItsWindow();
@@ -395,6 +397,28 @@ void TestFileCommands::randomFilesSurviveOpenAndSave()
         QCOMPARE(contents(name), normalised(file));
         editor.window->mnuFileClose_Click();
     }
+    QVERIFY(editor.messages->messages.isEmpty());
+}
+
+// Separators and NUL typed through keys are characters like any other: none
+// of them becomes a line end in the file.
+void TestFileCommands::typedCharactersAreSavedAsTyped()
+{
+    Editor editor;
+    QWidget *box = editor.active()->txtText;
+    box->setFocus();
+    const QString typed =
+        QStringLiteral("a") + QChar(0x2029) + u'b' + QChar(0x2028) + u'c' + QChar(0) + u'd';
+    for (const QChar c : typed) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &press);
+    }
+    const QString name = path(QStringLiteral("typed.txt"));
+    editor.saveAs(name);
+    QCOMPARE(contents(name), QByteArray("a\xE2\x80\xA9"
+                                        "b\xE2\x80\xA8"
+                                        "c\0d",
+                                        11));
     QVERIFY(editor.messages->messages.isEmpty());
 }
 

@@ -1,0 +1,127 @@
+#include "filesaver.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#ifdef Q_OS_UNIX
+#include "fileidentity.h"
+#include "inplacewriter.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Writes all of the bytes, however many calls it takes: a short write is no
+// error by itself, and writing the rest then gives the system's reason (disk
+// full, file too large).
+bool writeAll(QFileDevice &file, QByteArrayView bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 count = file.write(bytes.data() + done, bytes.size() - done);
+        if (count <= 0)
+            return false;
+        done += count;
+    }
+    return true;
+}
+
+QString reasonOf(const QFileDevice &file)
+{
+    return file.error() != QFileDevice::NoError
+               ? file.errorString()
+               : QStringLiteral("Il file non è stato scritto per intero.");
+}
+
+} // namespace
+
+bool FileSaver::save(const QString &path, const Content &content)
+{
+    error_.clear();
+#ifdef Q_OS_UNIX
+    struct stat original;
+    if (::stat(QFile::encodeName(path).constData(), &original) == 0 && S_ISREG(original.st_mode)) {
+        // The file the path leads to, through any symbolic links.
+        const QString target = QFileInfo(path).canonicalFilePath();
+        if (!target.isEmpty()) {
+            if (original.st_nlink == 1) {
+                const Outcome outcome = replace(target, content, &original);
+                if (outcome != Outcome::NotTheSame)
+                    return outcome == Outcome::Saved;
+            }
+            return saveInPlace(target, content);
+        }
+    }
+#endif
+    return replace(path, content, nullptr) == Outcome::Saved;
+}
+
+FileSaver::Outcome FileSaver::replace(const QString &path, const Content &content,
+                                      const struct stat *original)
+{
+    QSaveFile file(path);
+    // Unbuffered: a buffered write that fails when it is flushed loses its
+    // reason, and the commit then even replaces the file with what little
+    // was written.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        // A folder that takes no new file may still hold a file that can
+        // be written.
+        if (original)
+            return Outcome::NotTheSame;
+        error_ = file.errorString();
+        return Outcome::Failed;
+    }
+#ifdef Q_OS_UNIX
+    if (original && !FileIdentity::give(file.handle(), *original, path)) {
+        file.cancelWriting();
+        return Outcome::NotTheSame;
+    }
+#endif
+    if (!content([&file](QByteArrayView bytes) { return writeAll(file, bytes); })) {
+        error_ = reasonOf(file);
+        file.cancelWriting();
+        return Outcome::Failed;
+    }
+    return finishReplacement(file, original);
+}
+
+// Makes sure the new file is still the old one's equal and on the disk,
+// then puts it in the old one's place.
+FileSaver::Outcome FileSaver::finishReplacement(QSaveFile &file, const struct stat *original)
+{
+#ifdef Q_OS_UNIX
+    // Writing may have cleared the set-user-ID and set-group-ID bits.
+    if (original && !FileIdentity::give(file.handle(), *original, file.fileName())) {
+        file.cancelWriting();
+        return Outcome::NotTheSame;
+    }
+    if (::fsync(file.handle()) != 0) {
+        error_ = qt_error_string(errno);
+        file.cancelWriting();
+        return Outcome::Failed;
+    }
+#else
+    Q_UNUSED(original)
+#endif
+    if (file.commit())
+        return Outcome::Saved;
+    error_ = reasonOf(file);
+    return Outcome::Failed;
+}
+
+bool FileSaver::saveInPlace(const QString &path, const Content &content)
+{
+#ifdef Q_OS_UNIX
+    InPlaceWriter writer(path);
+    if (writer.write(content))
+        return true;
+    error_ = writer.errorString();
+    return false;
+#else
+    Q_UNUSED(path)
+    Q_UNUSED(content)
+    return false;
+#endif
+}

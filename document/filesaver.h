@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <functional>
+
+class QSaveFile;
+struct stat;
+
+/// Writes a file's new content so that the file stays the same file.
+///
+/// A new file, or one that a new file can stand in for exactly, is written
+/// beside the old one and takes its place only once it is whole. A new file
+/// can stand in for an existing one when that one is a regular file with a
+/// single name, and the new file can be given its owner, group, mode bits
+/// (set-user-ID, set-group-ID and sticky included) and extended attributes
+/// (its access control list among them). Any other existing file, a file
+/// with more than one name for instance, is rewritten through itself after a
+/// copy of its bytes is made; writing that fails part-way puts the copy's
+/// bytes back. A symbolic link stays a link: the file it points to is what
+/// gets written.
+///
+/// Where files have no owners and modes to keep (other than on Unix-like
+/// systems), every save is a replacement.
+class FileSaver
+{
+public:
+    /// Takes the next bytes of the content; false when they cannot be written.
+    using Write = std::function<bool(QByteArrayView)>;
+    /// Hands the whole content to write, piece by piece; false when it stops.
+    using Content = std::function<bool(const Write &)>;
+
+    /// Writes content to the file at path. Returns false, with
+    /// errorString() saying why, when the file could not be written; the
+    /// file then holds its old bytes, or the reason names where a copy of
+    /// them was kept.
+    bool save(const QString &path, const Content &content);
+    QString errorString() const { return error_; }
+
+private:
+    enum class Outcome { Saved, Failed, NotTheSame };
+
+    /// Writes a file beside the target that replaces it; with original
+    /// given, only if the new file can be made the same as the old one.
+    Outcome replace(const QString &path, const Content &content, const struct stat *original);
+    Outcome finishReplacement(QSaveFile &file, const struct stat *original);
+    bool saveInPlace(const QString &path, const Content &content);
+
+    QString error_;
+};

@@ -1,0 +1,126 @@
+// Reads the input as a file, whole and in pieces, into a string and into a
+// text model with small chunks, and writes it back: every way must give the
+// same text, and writing must give the file's bytes with its line ends made
+// CR LF. The input read as UTF-16 text must be written the same way whole
+// and streamed from a model, or refused by both.
+
+#include "modelcheck.h"
+
+#include "document/textdecoder.h"
+#include "document/textfileformat.h"
+#include "text/textmodel.h"
+#include "text/textmodelappender.h"
+#include "text/textsink.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+using TextFileFormat::Encoding;
+
+namespace {
+
+// Sizes of the pieces a file is read in, mostly small so that characters
+// and CR LF pairs are cut between them.
+class Pieces
+{
+public:
+    explicit Pieces(unsigned seed) : state_(seed | 1u) {}
+    qsizetype next(qsizetype left)
+    {
+        state_ = state_ * 1103515245u + 12345u;
+        const unsigned value = state_ >> 16;
+        return 1 + qsizetype(value % unsigned(std::min<qsizetype>(left, value & 1 ? 5 : 300)));
+    }
+
+private:
+    unsigned state_;
+};
+
+QByteArray lineEndsMadeCrLf(QByteArrayView file)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < file.size(); ++i) {
+        out += file[i];
+        if (file[i] == '\r' && (i + 1 == file.size() || file[i + 1] != '\n'))
+            out += '\n';
+    }
+    if (!out.isEmpty() && !out.endsWith("\r\n"))
+        out += "\r\n";
+    return out;
+}
+
+void decodeInPieces(QByteArrayView file, Encoding encoding, unsigned seed, TextSink &sink,
+                    TextModelAppender *appender)
+{
+    TextFileFormat::Decoder decoder(encoding);
+    Pieces pieces(seed);
+    for (qsizetype at = 0; at < file.size();) {
+        const qsizetype size = pieces.next(file.size() - at);
+        decoder.decode(file.sliced(at, size), sink);
+        at += size;
+        if (appender && size % 3 == 0)
+            appender->flush();
+    }
+    decoder.finish(sink);
+    if (appender)
+        appender->flush();
+}
+
+std::optional<QByteArray> streamed(const TextModel &model, Encoding encoding)
+{
+    QByteArray bytes;
+    const bool written = TextFileFormat::encode(
+        model,
+        [&bytes](QByteArrayView piece) {
+            bytes += piece;
+            return true;
+        },
+        encoding);
+    return written ? std::optional<QByteArray>(bytes) : std::nullopt;
+}
+
+void checkArbitraryText(QByteArrayView data, Encoding encoding, qsizetype chunkSize)
+{
+    QString text(data.size() / 2, Qt::Uninitialized);
+    std::memcpy(text.data(), data.data(), size_t(text.size()) * 2); // the input may be unaligned
+    TextModel model(chunkSize);
+    model.setText(text);
+    const std::optional<QByteArray> whole = TextFileFormat::encode(text, encoding);
+    FUZZ_CHECK(TextFileFormat::canEncode(model, encoding) == whole.has_value());
+    if (whole)
+        FUZZ_CHECK(streamed(model, encoding) == whole);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+{
+    if (size < 2)
+        return 0;
+    const Encoding encoding = data[0] & 1 ? Encoding::CodePage : Encoding::Utf8;
+    const qsizetype chunkSize = 4 + (data[0] >> 1) % 29;
+    const QByteArrayView file(data + 2, qsizetype(size) - 2);
+    const QString text = TextFileFormat::decode(file, encoding);
+
+    QString pieced;
+    StringSink sink(pieced);
+    decodeInPieces(file, encoding, data[1], sink, nullptr);
+    FUZZ_CHECK(pieced == text);
+
+    TextModel model(chunkSize);
+    TextModelAppender appender(model);
+    decodeInPieces(file, encoding, data[1] + 1u, appender, &appender);
+    checkModel(model, text);
+
+    const std::optional<QByteArray> written = TextFileFormat::encode(text, encoding);
+    FUZZ_CHECK(written == lineEndsMadeCrLf(file));
+    FUZZ_CHECK(TextFileFormat::canEncode(model, encoding));
+    FUZZ_CHECK(streamed(model, encoding) == written);
+    FUZZ_CHECK(TextFileFormat::decode(*written, encoding) == text);
+
+    checkArbitraryText(file, encoding, chunkSize);
+    return 0;
+}
