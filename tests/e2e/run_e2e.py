@@ -60,8 +60,9 @@ class Context:
             f.write(data)
         return path
 
-    def start_app(self, env_extra=None):
-        app = App(self.session.binary, self.desktop, self.session.processes, self.dir, env_extra)
+    def start_app(self, env_extra=None, binary=None):
+        app = App(binary or self.session.binary, self.desktop, self.session.processes, self.dir,
+                  env_extra)
         self.apps.append(app)
         app.start()
         self.shot("started")
@@ -272,6 +273,31 @@ def failed_saves(t):
     app.file_dialog(t.path("salvato.txt"), SAVE_DIALOG)
     app.wait_main_active()
     wait_for_file(t.path("salvato.txt"), b"testo prezioso")
+
+
+@case("save_past_size_limit",
+      "a save that runs into the file-size limit is reported and puts the old bytes back")
+def save_past_size_limit(t):
+    old = b"vecchio testo\r\n"
+    original = t.write("a.txt", old)
+    os.link(original, t.path("b.txt"))  # two names: the save rewrites the file in place
+    # The program under a limit of 1024 bytes a file (ulimit counts 512-byte blocks).
+    wrapper = t.write("limited.sh", f"#!/bin/sh\nulimit -f 2\nexec '{t.session.binary}'\n".encode())
+    os.chmod(wrapper, 0o755)
+    app = t.start_app(binary=wrapper)
+    app.key("ctrl+o")
+    app.file_dialog(original, OPEN_DIALOG)
+    app.wait_main_active()
+    t.clipboard.write(b"x" * 5000)
+    app.key("ctrl+End", "ctrl+v", "ctrl+s")
+    app.wait_active(re.escape(MESSAGE_TITLE))  # the message, not the end of the program
+    t.shot("save-refused")
+    app.key("Return")
+    app.wait_main_active()
+    t.check(read_file(original) == old and read_file(t.path("b.txt")) == old,
+            "the failed save did not put the old bytes back")
+    t.check(t.files() == ["a.txt", "b.txt", "limited.sh"],
+            f"the failed save left files behind: {t.files()}")
 
 
 # Edit commands and the clipboard
