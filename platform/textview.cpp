@@ -1,5 +1,8 @@
 #include "textview.h"
 
+#include "textviewaccessibleevents.h"
+#include "textviewdrag.h"
+#include "textviewinputmethod.h"
 #include "textviewkeys.h"
 #include "textviewmenu.h"
 #include "textviewmouse.h"
@@ -27,7 +30,10 @@ constexpr int CaretWidth = 1;
 
 TextView::TextView(TextModel &model, QWidget *parent)
     : QAbstractScrollArea(parent), model_(model), cursor_(model), layouts_(model),
-      keys_(std::make_unique<TextViewKeys>(*this)), mouse_(std::make_unique<TextViewMouse>(*this)),
+      keys_(std::make_unique<TextViewKeys>(*this)), drag_(std::make_unique<TextViewDrag>(*this)),
+      mouse_(std::make_unique<TextViewMouse>(*this, *drag_)),
+      inputMethod_(std::make_unique<TextViewInputMethod>(*this)),
+      accessibleEvents_(std::make_unique<TextViewAccessibleEvents>(*this)),
       lineCount_(model.lineCount())
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -60,6 +66,7 @@ QString TextView::Text() const
 
 void TextView::setText(const QString &text)
 {
+    accessibleEvents_->aboutToReplace(0, model_.length());
     model_.setText(text);
     cursor_.setPosition(0);
     verticalScrollBar()->setValue(0);
@@ -124,18 +131,21 @@ void TextView::select(qint64 anchor, qint64 position)
 
 void TextView::insertText(QStringView text)
 {
+    accessibleEvents_->aboutToEditAtCaret();
     cursor_.insert(text);
     caretMoved();
 }
 
 void TextView::deletePrevious()
 {
+    accessibleEvents_->aboutToEditAtCaret();
     cursor_.deletePrevious();
     caretMoved();
 }
 
 void TextView::deleteNext()
 {
+    accessibleEvents_->aboutToEditAtCaret();
     cursor_.deleteNext();
     caretMoved();
 }
@@ -153,6 +163,7 @@ void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
     layouts_.textChanged(position, removed, added, lines == lineCount_);
     lineCount_ = lines;
     cursor_.follow(position, removed, added);
+    accessibleEvents_->contentsChanged(position, removed, added);
     updateScrollBars();
     viewport()->update();
 }
@@ -162,6 +173,8 @@ void TextView::caretMoved()
     ensureCaretVisible();
     restartBlinking();
     viewport()->update();
+    inputMethod_->caretMoved();
+    accessibleEvents_->caretMoved();
 }
 
 // Geometry.
@@ -206,7 +219,12 @@ qint64 TextView::positionAt(QPoint point)
 
 QRect TextView::caretRect()
 {
-    const qint64 position = cursor_.position();
+    // While composing, the caret stands in the pre-edit text.
+    return caretRectAt(cursor_.position()).translated(qRound(inputMethod_->caretOffset()), 0);
+}
+
+QRect TextView::caretRectAt(qint64 position)
+{
     const int x = int(std::floor(viewportX(position)));
     return QRect(x, lineTop(model_.lineAt(position)), CaretWidth, lineHeight());
 }
@@ -226,8 +244,12 @@ void TextView::updateScrollBars()
 
 void TextView::ensureCaretVisible()
 {
+    ensureVisible(cursor_.position());
+}
+
+void TextView::ensureVisible(qint64 position)
+{
     updateScrollBars();
-    const qint64 position = cursor_.position();
     const qint64 line = model_.lineAt(position);
     QScrollBar *vertical = verticalScrollBar();
     if (line < firstVisibleLine())
@@ -261,7 +283,11 @@ void TextView::applyStyle()
 void TextView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
-    TextViewPainter(*this, layouts_).paint(painter, event->rect(), caretShown_ && hasFocus());
+    TextViewPainter lines(*this, layouts_);
+    const bool caretShown = caretShown_ && hasFocus();
+    lines.paint(painter, event->rect(), caretShown && !inputMethod_->isComposing());
+    inputMethod_->paint(painter, lines, caretShown);
+    drag_->paint(painter);
 }
 
 // Events.
@@ -292,6 +318,7 @@ void TextView::keyPressEvent(QKeyEvent *event)
 
 void TextView::mousePressEvent(QMouseEvent *event)
 {
+    inputMethod_->commit();
     mouse_->press(event);
 }
 
@@ -319,6 +346,7 @@ void TextView::resizeEvent(QResizeEvent *event)
 void TextView::scrollContentsBy(int, int)
 {
     viewport()->update();
+    inputMethod_->caretMoved();
 }
 
 void TextView::focusInEvent(QFocusEvent *event)

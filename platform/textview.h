@@ -11,6 +11,9 @@
 #include <memory>
 
 class TextModel;
+class TextViewAccessibleEvents;
+class TextViewDrag;
+class TextViewInputMethod;
 class TextViewKeys;
 class TextViewMouse;
 
@@ -46,6 +49,7 @@ public:
 
     TextModel &model() const { return model_; }
     const TextCursor &cursor() const { return cursor_; }
+    TextViewDrag &dragAndDrop() { return *drag_; }
 
     /// Moves the caret (extending the selection) and keeps it in view.
     void moveCaret(qint64 position, bool extend = false);
@@ -60,6 +64,8 @@ public:
     qint64 positionAt(QPoint point);
     /// Where the caret is drawn, in viewport coordinates.
     QRect caretRect();
+    /// Where a caret at position would be drawn, in viewport coordinates.
+    QRect caretRectAt(qint64 position);
     /// x of a position in viewport coordinates.
     qreal viewportX(qint64 position);
     /// x of a position from its line's left edge.
@@ -75,6 +81,8 @@ public:
     /// How far the view is scrolled to the right, in pixels.
     int horizontalOffset() const;
     void ensureCaretVisible();
+    /// Scrolls the least that shows position.
+    void ensureVisible(qint64 position);
     /// Puts the selection on the X11 primary selection, where there is one.
     void offerSelection();
 
@@ -105,7 +113,10 @@ private:
     TextCursor cursor_;
     LineLayouts layouts_;
     std::unique_ptr<TextViewKeys> keys_;
+    std::unique_ptr<TextViewDrag> drag_;
     std::unique_ptr<TextViewMouse> mouse_;
+    std::unique_ptr<TextViewInputMethod> inputMethod_;
+    std::unique_ptr<TextViewAccessibleEvents> accessibleEvents_;
     qint64 lineCount_ = 1;
     QBasicTimer blink_;
     bool caretShown_ = false;
