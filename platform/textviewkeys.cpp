@@ -76,11 +76,16 @@ QString TextViewKeys::typedText(const QKeyEvent *event)
     return text;
 }
 
+// Typing goes before the window's shortcuts only with no modifier but Shift,
+// so that Alt and a letter still open the menus.
 bool TextViewKeys::takes(const QKeyEvent *event) const
 {
     Move move;
     bool extend;
-    return findMove(event, move, extend) || findEdit(event) || !typedText(event).isEmpty();
+    const Qt::KeyboardModifiers typing =
+        Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier;
+    return findMove(event, move, extend) || findEdit(event) ||
+           (!(event->modifiers() & ~typing) && !typedText(event).isEmpty());
 }
 
 bool TextViewKeys::press(const QKeyEvent *event)
