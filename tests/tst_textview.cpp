@@ -463,7 +463,6 @@ QStringList *heard = nullptr;
 
 void hear(QAccessibleEvent *event)
 {
-    const auto *caret = static_cast<QAccessibleTextCursorEvent *>(event);
     if (event->type() == QAccessible::TextInserted) {
         const auto *insert = static_cast<QAccessibleTextInsertEvent *>(event);
         *heard
@@ -477,7 +476,8 @@ void hear(QAccessibleEvent *event)
                       .arg(selection->selectionStart())
                       .arg(selection->selectionEnd());
     } else if (event->type() == QAccessible::TextCaretMoved) {
-        *heard << QStringLiteral("c%1").arg(caret->cursorPosition());
+        *heard << QStringLiteral("c%1").arg(
+            static_cast<QAccessibleTextCursorEvent *>(event)->cursorPosition());
     } else if (event->type() == QAccessible::ValueChanged) {
         *heard << QStringLiteral("v");
     }
