@@ -1,6 +1,9 @@
 #include "textview.h"
 
 #include "primaryselection.h"
+#include "textviewaccessibleevents.h"
+#include "textviewdrag.h"
+#include "textviewinputmethod.h"
 #include "textviewkeys.h"
 #include "textviewmenu.h"
 #include "textviewmouse.h"
@@ -28,8 +31,12 @@ constexpr int CaretWidth = 1;
 
 TextView::TextView(TextModel &model, QWidget *parent)
     : QAbstractScrollArea(parent), model_(model), cursor_(model), layouts_(model),
-      keys_(std::make_unique<TextViewKeys>(*this)), mouse_(std::make_unique<TextViewMouse>(*this)),
-      lineCount_(model.lineCount())
+      keys_(std::make_unique<TextViewKeys>(*this)), drag_(std::make_unique<TextViewDrag>(*this)),
+      mouse_(std::make_unique<TextViewMouse>(*this, *drag_)),
+      inputMethod_(std::make_unique<TextViewInputMethod>(*this)),
+      accessibleEvents_(std::make_unique<TextViewAccessibleEvents>(*this)),
+      lineCount_(model.lineCount()),
+      blink_([this] { viewport()->update(caretRect().adjusted(-1, 0, 1, 0)); })
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -61,6 +68,7 @@ QString TextView::Text() const
 
 void TextView::setText(const QString &text)
 {
+    accessibleEvents_->aboutToReplace(0, model_.length());
     model_.setText(text);
     cursor_.setPosition(0);
     verticalScrollBar()->setValue(0);
@@ -125,18 +133,21 @@ void TextView::select(qint64 anchor, qint64 position)
 
 void TextView::insertText(QStringView text)
 {
+    accessibleEvents_->aboutToEditAtCaret();
     cursor_.insert(text);
     caretMoved();
 }
 
 void TextView::deletePrevious()
 {
+    accessibleEvents_->aboutToEditAtCaret();
     cursor_.deletePrevious();
     caretMoved();
 }
 
 void TextView::deleteNext()
 {
+    accessibleEvents_->aboutToEditAtCaret();
     cursor_.deleteNext();
     caretMoved();
 }
@@ -154,6 +165,7 @@ void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
     layouts_.textChanged(position, removed, added, lines == lineCount_);
     lineCount_ = lines;
     cursor_.follow(position, removed, added);
+    accessibleEvents_->contentsChanged(position, removed, added);
     updateScrollBars();
     viewport()->update();
 }
@@ -161,8 +173,10 @@ void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
 void TextView::caretMoved()
 {
     ensureCaretVisible();
-    restartBlinking();
+    blink_.restart(hasFocus());
     viewport()->update();
+    inputMethod_->caretMoved();
+    accessibleEvents_->caretMoved();
 }
 
 // Geometry.
@@ -212,7 +226,12 @@ qint64 TextView::positionAt(QPoint point)
 
 QRect TextView::caretRect()
 {
-    const qint64 position = cursor_.position();
+    // While composing, the caret stands in the pre-edit text.
+    return caretRectAt(cursor_.position()).translated(qRound(inputMethod_->caretOffset()), 0);
+}
+
+QRect TextView::caretRectAt(qint64 position)
+{
     const int x = int(std::floor(viewportX(position)));
     return QRect(x, lineTop(model_.lineAt(position)), CaretWidth, lineHeight());
 }
@@ -239,8 +258,12 @@ void TextView::updateScrollBars()
 
 void TextView::ensureCaretVisible()
 {
+    ensureVisible(cursor_.position());
+}
+
+void TextView::ensureVisible(qint64 position)
+{
     updateScrollBars();
-    const qint64 position = cursor_.position();
     const qint64 line = model_.lineAt(position);
     QScrollBar *vertical = verticalScrollBar();
     if (line < firstVisibleLine())
@@ -273,7 +296,11 @@ void TextView::applyStyle()
 void TextView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
-    TextViewPainter(*this, layouts_).paint(painter, event->rect(), caretShown_ && hasFocus());
+    TextViewPainter lines(*this, layouts_);
+    const bool caretShown = blink_.shown() && hasFocus();
+    lines.paint(painter, event->rect(), caretShown && !inputMethod_->isComposing());
+    inputMethod_->paint(painter, lines, caretShown);
+    drag_->paint(painter);
 }
 
 // Events.
@@ -304,6 +331,7 @@ void TextView::keyPressEvent(QKeyEvent *event)
 
 void TextView::mousePressEvent(QMouseEvent *event)
 {
+    inputMethod_->commit();
     mouse_->press(event);
 }
 
@@ -331,40 +359,19 @@ void TextView::resizeEvent(QResizeEvent *event)
 void TextView::scrollContentsBy(int, int)
 {
     viewport()->update();
+    inputMethod_->caretMoved();
 }
 
 void TextView::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
-    restartBlinking();
+    blink_.restart(true);
 }
 
 void TextView::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
     blink_.stop();
-    caretShown_ = false;
-    viewport()->update();
-}
-
-void TextView::restartBlinking()
-{
-    caretShown_ = true;
-    const int flash = QApplication::cursorFlashTime();
-    if (hasFocus() && flash > 0)
-        blink_.start(flash / 2, this);
-    else
-        blink_.stop();
-}
-
-void TextView::timerEvent(QTimerEvent *event)
-{
-    if (event->timerId() != blink_.timerId()) {
-        QAbstractScrollArea::timerEvent(event);
-        return;
-    }
-    caretShown_ = !caretShown_;
-    viewport()->update(caretRect().adjusted(-1, 0, 1, 0));
 }
 
 void TextView::changeEvent(QEvent *event)

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "caretblink.h"
 #include "linelayouts.h"
 #include "textbox.h"
 
 #include "text/textcursor.h"
 
 #include <QAbstractScrollArea>
-#include <QBasicTimer>
 
 #include <memory>
 
 class TextModel;
+class TextViewAccessibleEvents;
+class TextViewDrag;
+class TextViewInputMethod;
 class TextViewKeys;
 class TextViewMouse;
 
@@ -46,6 +49,7 @@ public:
 
     TextModel &model() const { return model_; }
     const TextCursor &cursor() const { return cursor_; }
+    TextViewDrag &dragAndDrop() { return *drag_; }
 
     /// Moves the caret (extending the selection) and keeps it in view.
     void moveCaret(qint64 position, bool extend = false);
@@ -60,6 +64,8 @@ public:
     qint64 positionAt(QPoint point);
     /// Where the caret is drawn, in viewport coordinates.
     QRect caretRect();
+    /// Where a caret at position would be drawn, in viewport coordinates.
+    QRect caretRectAt(qint64 position);
     /// x of a position in viewport coordinates.
     qreal viewportX(qint64 position);
     /// x of a position from its line's left edge.
@@ -76,6 +82,8 @@ public:
     qreal horizontalOffset() const;
     void setHorizontalOffset(qreal pixels);
     void ensureCaretVisible();
+    /// Scrolls the least that shows position.
+    void ensureVisible(qint64 position);
     /// Puts the selection on the X11 primary selection, where there is one.
     void offerSelection();
 
@@ -91,7 +99,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
-    void timerEvent(QTimerEvent *event) override;
     void changeEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
@@ -100,16 +107,17 @@ private:
     void applyStyle();
     void updateScrollBars();
     void caretMoved();
-    void restartBlinking();
 
     TextModel &model_;
     TextCursor cursor_;
     LineLayouts layouts_;
     std::unique_ptr<TextViewKeys> keys_;
+    std::unique_ptr<TextViewDrag> drag_;
     std::unique_ptr<TextViewMouse> mouse_;
+    std::unique_ptr<TextViewInputMethod> inputMethod_;
+    std::unique_ptr<TextViewAccessibleEvents> accessibleEvents_;
     qint64 lineCount_ = 1;
-    QBasicTimer blink_;
-    bool caretShown_ = false;
+    CaretBlink blink_;
     /// Pixels a step of the horizontal scroll bar moves the view.
     qreal pixelsPerStep_ = 1;
 };

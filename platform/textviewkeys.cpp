@@ -76,15 +76,17 @@ QString TextViewKeys::typedText(const QKeyEvent *event)
     return text;
 }
 
-// Typing wins over shortcuts only without Alt, Ctrl or Meta: Alt with a
-// letter opens a menu, and a command key runs its command.
+// Typing goes before the window's shortcuts only with no modifier but Shift,
+// so that Alt and a letter still open the menus, and a command key runs its
+// command.
 bool TextViewKeys::takes(const QKeyEvent *event) const
 {
     Move move;
     bool extend;
-    const bool plain = !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
+    const Qt::KeyboardModifiers typing =
+        Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier;
     return findMove(event, move, extend) || findEdit(event) ||
-           (plain && !typedText(event).isEmpty());
+           (!(event->modifiers() & ~typing) && !typedText(event).isEmpty());
 }
 
 bool TextViewKeys::press(const QKeyEvent *event)

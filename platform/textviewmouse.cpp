@@ -1,9 +1,11 @@
 #include "textviewmouse.h"
 
 #include "textview.h"
+#include "textviewdrag.h"
 
 #include "text/textmodel.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -19,10 +21,14 @@ void TextViewMouse::press(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    const qint64 position = view_.positionAt(event->position().toPoint());
-    view_.moveCaret(position, event->modifiers() & Qt::ShiftModifier);
+    lastPoint_ = pressPoint_ = event->position().toPoint();
+    const bool extend = event->modifiers() & Qt::ShiftModifier;
+    if (!extend && drag_.grabsSelection(pressPoint_)) {
+        gesture_ = Gesture::OnSelection; // a drag, or a click when released at once
+        return;
+    }
+    view_.moveCaret(view_.positionAt(pressPoint_), extend);
     gesture_ = Gesture::Selecting;
-    lastPoint_ = event->position().toPoint();
 }
 
 void TextViewMouse::doubleClick(QMouseEvent *event)
@@ -39,6 +45,14 @@ void TextViewMouse::move(QMouseEvent *event)
 {
     if (gesture_ == Gesture::None || !(event->buttons() & Qt::LeftButton))
         return;
+    if (gesture_ == Gesture::OnSelection) {
+        const QPoint moved = event->position().toPoint() - pressPoint_;
+        if (moved.manhattanLength() >= QApplication::startDragDistance()) {
+            gesture_ = Gesture::None;
+            drag_.start();
+        }
+        return;
+    }
     lastPoint_ = event->position().toPoint();
     extendTo(lastPoint_);
     if (view_.viewport()->rect().contains(lastPoint_))
@@ -74,6 +88,8 @@ void TextViewMouse::release(QMouseEvent *event)
     }
     if (event->button() != Qt::LeftButton || gesture_ == Gesture::None)
         return;
+    if (gesture_ == Gesture::OnSelection)
+        view_.moveCaret(view_.positionAt(event->position().toPoint()));
     gesture_ = Gesture::None;
     view_.offerSelection();
 }

@@ -7,6 +7,8 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+  # Qt's platform accessibility, which the text view's tests switch on
+  qt6-base-private-dev
   # Qt's own Italian translations (file dialog, context menus, window menus)
   qt6-translations-l10n
   # platform plugins and fonts for a real or virtual X display

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """End-to-end tests of the vidizizor binary.
 
-The real program runs under a private X server with openbox, is driven only
-from the keyboard with xdotool, and is checked from outside: files on disk
-byte for byte, the X clipboard through xclip, the PDF that a private CUPS
-server's default printer writes, the pixels on the screen, and whether the
-process is still running. Each step leaves a screenshot in the artifacts
-folder.
+The real program runs under a private X server with openbox, is driven from
+the keyboard with xdotool (and with its mouse where only the mouse does the
+thing: middle-click paste, drag and drop), and is checked from outside: files
+on disk byte for byte, the X clipboard and primary selection through xclip,
+the PDF that a private CUPS server's default printer writes, the pixels on
+the screen, and whether the process is still running. Each step leaves a
+screenshot in the artifacts folder.
 
     run_e2e.py --binary build/debug/vidizizor --artifacts build/debug/e2e
 """
@@ -25,8 +26,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from e2elib import (  # noqa: E402
     CASES, MESSAGE_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH, App, Clipboard, Desktop, Failure,
-    PrivateCups, Processes, Unavailable, case, grab_when, make_work_dir, poll, read_file, runs,
-    snapshot_tree, wait_for_file)
+    PrivateCups, Processes, Unavailable, case, grab_when, make_work_dir, poll, read_file, run,
+    runs, snapshot_tree, wait_for_file)
 
 OPEN_DIALOG = "Apri"
 SAVE_DIALOG = "Salva come"
@@ -360,6 +361,114 @@ def paste(t, typed, keys, clip, expected):
     app.key("ctrl+s")
     wait_for_file(t.path("Documento1"), expected)
     t.shot("pasted")
+
+
+def read_primary(t):
+    """The X primary selection's text as bytes, or None."""
+    result = run(["xclip", "-selection", "primary", "-t", "UTF8_STRING", "-o"],
+                 env=t.desktop.env, check=False, timeout=10)
+    return result.stdout if result.returncode == 0 else None
+
+
+def text_box(picture):
+    """The rows of the first white area at least 100 pixels wide and 40 high
+    (the inside of a text box), each with its first wide white span."""
+    def first_wide_span(y):
+        x = 0
+        while x < picture.width:
+            if picture.pixel(x, y) != WHITE:
+                x += 1
+                continue
+            start = x
+            while x < picture.width and picture.pixel(x, y) == WHITE:
+                x += 1
+            if x - start >= 100:
+                return start, x
+        return None
+
+    band = []
+    for y in range(picture.height):
+        span = first_wide_span(y)
+        if span:
+            band.append((y, span))
+        elif len(band) >= 40:
+            break
+        else:
+            band = []
+    if len(band) < 40:
+        raise Failure("no white text box found in the main window")
+    return band
+
+
+def white_spot(picture):
+    """(x, y) in the middle of the text box."""
+    band = text_box(picture)
+    y, (x0, x1) = band[len(band) // 2]
+    return (x0 + x1) // 2, y
+
+
+@case("primary_selection",
+      "selected text goes on the X primary selection; the middle button pastes it where clicked")
+def primary_selection(t):
+    app = t.start_app()
+    app.type("uno due")
+    app.key("shift+Home")
+    poll(lambda: read_primary(t) == b"uno due", 10, "the selection on the primary selection")
+
+    path = t.write("primary-in", "è fuori".encode())
+    owner = t.session.processes.start(
+        "xclip-primary", ["xclip", "-quiet", "-selection", "primary", "-t", "UTF8_STRING", "-i",
+                          path], env=t.desktop.env)
+    try:
+        poll(lambda: read_primary(t) == "è fuori".encode(), 10, "xclip to own the selection")
+        app.key("End")
+        # Below the only line and right of its end: the paste goes at its end.
+        x, y = white_spot(app.desktop.grab(app.main_window))
+        t.desktop.xdotool("mousemove", "--window", app.main_window, str(x), str(y), "click", "2")
+        t.desktop.xdotool("mousemove", str(SCREEN_WIDTH - 1), str(SCREEN_HEIGHT - 1))
+        app.key("ctrl+s")
+        wait_for_file(t.path("Documento1"), "uno dueè fuori".encode())
+        t.shot("pasted")
+    finally:
+        t.session.processes.stop(owner)
+
+
+SELECTED = b"\x30\x8c\xc6"  # the selection's colour in Qt's standard palette
+
+
+def selected_spot(picture):
+    """(x, y) in the middle of the selected text on the text box's first
+    row that shows any."""
+    for y, _ in text_box(picture):
+        xs = [x for x in range(picture.width) if picture.pixel(x, y) == SELECTED]
+        if len(xs) > 5:
+            return (xs[0] + xs[-1]) // 2, y
+    raise Failure("no selection shows in the text box")
+
+
+@case("drag_and_drop",
+      "a selection dragged with the mouse moves within the text; the saved bytes show it")
+def drag_and_drop(t):
+    app = t.start_app()
+    app.type("uno due\ntre")
+    app.key("ctrl+Home", "ctrl+shift+Right")  # "uno "
+    picture = grab_when(app, lambda p: any(SELECTED in p.row(y) for y in range(p.height)),
+                        "the selection to show")
+    t.shot("selected")
+    sx, sy = selected_spot(picture)
+    x, y = white_spot(picture)  # below the last line, right of its end
+    wid = app.main_window
+    t.desktop.xdotool("mousemove", "--window", wid, str(sx), str(sy), "mousedown", "1")
+    for step in range(1, 11):
+        t.desktop.xdotool("mousemove", "--window", wid, str(sx + (x - sx) * step // 10),
+                          str(sy + (y - sy) * step // 10))
+        time.sleep(0.05)
+    t.shot("dragging")  # a caret shows where the text would go
+    t.desktop.xdotool("mouseup", "1")
+    t.desktop.xdotool("mousemove", str(SCREEN_WIDTH - 1), str(SCREEN_HEIGHT - 1))
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento1"), b"due\r\ntreuno ")
+    t.shot("dropped")
 
 
 TIME_DATE_ROWS = [

@@ -1,0 +1,263 @@
+#include "textviewaccessible.h"
+
+#include "accessibletextitems.h"
+#include "textview.h"
+
+#include "text/textmodel.h"
+#include "text/textnavigation.h"
+
+#include <QFontInfo>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+QAccessibleInterface *createFor(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(TextView::staticMetaObject.className()) && object &&
+        object->isWidgetType())
+        return new TextViewAccessible(static_cast<TextView *>(object));
+    return nullptr;
+}
+
+// Offsets are ints in this interface: a text past 2^31 units (4 GiB) shows
+// only its first 2^31.
+int clamped(qint64 offset)
+{
+    return int(std::min<qint64>(offset, INT_MAX));
+}
+
+QString itemText(const TextModel &model, AccessibleTextItems::Range item, int *startOffset,
+                 int *endOffset)
+{
+    *startOffset = clamped(item.from);
+    *endOffset = clamped(item.to);
+    return model.text(item.from, item.to);
+}
+
+} // namespace
+
+TextViewAccessible::TextViewAccessible(TextView *view)
+    : QAccessibleWidget(view, QAccessible::EditableText)
+{
+}
+
+void TextViewAccessible::install()
+{
+    static const bool installed = (QAccessible::installFactory(createFor), true);
+    Q_UNUSED(installed);
+}
+
+TextView *TextViewAccessible::view() const
+{
+    return static_cast<TextView *>(widget());
+}
+
+// An offset from assistive technology; a negative one means the end.
+qint64 TextViewAccessible::offset(int offset) const
+{
+    const qint64 length = view()->model().length();
+    return offset < 0 ? length : std::min<qint64>(offset, length);
+}
+
+QAccessible::State TextViewAccessible::state() const
+{
+    QAccessible::State state = QAccessibleWidget::state();
+    state.multiLine = true;
+    state.editable = true;
+    state.selectableText = true;
+    state.focusable = true;
+    return state;
+}
+
+QString TextViewAccessible::text(QAccessible::Text t) const
+{
+    if (t == QAccessible::Value)
+        return currentValue().toString();
+    return QAccessibleWidget::text(t);
+}
+
+void *TextViewAccessible::interface_cast(QAccessible::InterfaceType type)
+{
+    switch (type) {
+    case QAccessible::TextInterface:
+        return static_cast<QAccessibleTextInterface *>(this);
+    case QAccessible::EditableTextInterface:
+        return static_cast<QAccessibleEditableTextInterface *>(this);
+    case QAccessible::ValueInterface:
+        return static_cast<QAccessibleValueInterface *>(this);
+    default:
+        return QAccessibleWidget::interface_cast(type);
+    }
+}
+
+// Selection and caret: the view has one selection, from its anchor to its
+// caret.
+
+void TextViewAccessible::selection(int selectionIndex, int *startOffset, int *endOffset) const
+{
+    const TextCursor &cursor = view()->cursor();
+    const bool exists = selectionIndex == 0 && cursor.hasSelection();
+    *startOffset = exists ? clamped(cursor.selectionStart()) : 0;
+    *endOffset = exists ? clamped(cursor.selectionEnd()) : 0;
+}
+
+int TextViewAccessible::selectionCount() const
+{
+    return view()->cursor().hasSelection() ? 1 : 0;
+}
+
+void TextViewAccessible::addSelection(int startOffset, int endOffset)
+{
+    setSelection(0, startOffset, endOffset);
+}
+
+void TextViewAccessible::removeSelection(int selectionIndex)
+{
+    if (selectionIndex == 0)
+        view()->moveCaret(view()->cursor().position());
+}
+
+void TextViewAccessible::setSelection(int selectionIndex, int startOffset, int endOffset)
+{
+    if (selectionIndex == 0)
+        view()->select(offset(startOffset), offset(endOffset));
+}
+
+int TextViewAccessible::cursorPosition() const
+{
+    return clamped(view()->cursor().position());
+}
+
+void TextViewAccessible::setCursorPosition(int position)
+{
+    view()->moveCaret(offset(position));
+}
+
+// Reading.
+
+QString TextViewAccessible::text(int startOffset, int endOffset) const
+{
+    return view()->model().text(offset(startOffset), offset(endOffset));
+}
+
+QString TextViewAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType type,
+                                             int *startOffset, int *endOffset) const
+{
+    const TextModel &model = view()->model();
+    return itemText(model, AccessibleTextItems::before(model, this->offset(offset), type),
+                    startOffset, endOffset);
+}
+
+QString TextViewAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType type,
+                                            int *startOffset, int *endOffset) const
+{
+    const TextModel &model = view()->model();
+    return itemText(model, AccessibleTextItems::after(model, this->offset(offset), type),
+                    startOffset, endOffset);
+}
+
+QString TextViewAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType type,
+                                         int *startOffset, int *endOffset) const
+{
+    const TextModel &model = view()->model();
+    return itemText(model, AccessibleTextItems::at(model, this->offset(offset), type), startOffset,
+                    endOffset);
+}
+
+int TextViewAccessible::characterCount() const
+{
+    return clamped(view()->model().length());
+}
+
+// Geometry, on the screen. A character is as wide as the caret moves over
+// it; a line break as wide as a space.
+QRect TextViewAccessible::characterRect(int offset) const
+{
+    TextView *view = this->view();
+    const TextModel &model = view->model();
+    const qint64 from = TextNavigation::snapped(model, this->offset(offset));
+    const qint64 to = TextNavigation::nextCharacter(model, from);
+    QRect rect = view->caretRectAt(from);
+    const bool sameLine = to > from && model.lineAt(to) == model.lineAt(from);
+    const qreal width = sameLine ? view->viewportX(to) - view->viewportX(from)
+                                 : QFontMetricsF(view->font()).horizontalAdvance(u' ');
+    rect.setWidth(std::max(1, qRound(width)));
+    return QRect(view->viewport()->mapToGlobal(rect.topLeft()), rect.size());
+}
+
+int TextViewAccessible::offsetAtPoint(const QPoint &point) const
+{
+    TextView *view = this->view();
+    const QPoint local = view->viewport()->mapFromGlobal(point);
+    if (!view->viewport()->rect().contains(local))
+        return -1;
+    qint64 position = view->positionAt(local);
+    // The nearest place may be after the character under the point.
+    const TextModel &model = view->model();
+    if (position > model.lineStart(model.lineAt(position)) && view->viewportX(position) > local.x())
+        position = TextNavigation::previousCharacter(model, position);
+    return clamped(position);
+}
+
+void TextViewAccessible::scrollToSubstring(int startIndex, int endIndex)
+{
+    view()->ensureVisible(offset(endIndex));
+    view()->ensureVisible(offset(startIndex));
+}
+
+QString TextViewAccessible::attributes(int offset, int *startOffset, int *endOffset) const
+{
+    Q_UNUSED(offset);
+    // One font for the whole text.
+    *startOffset = 0;
+    *endOffset = characterCount();
+    const QFontInfo font(view()->font());
+    return QStringLiteral("font-family:\"%1\";font-size:%2pt;")
+        .arg(font.family())
+        .arg(font.pointSizeF());
+}
+
+// Editing goes through the view, as typing does: the caret ends after the
+// edit, positions inside a CR LF pair or a character move to its start, and
+// deleting part of one character deletes the whole of it.
+
+void TextViewAccessible::deleteText(int startOffset, int endOffset)
+{
+    const qint64 from = offset(startOffset);
+    const qint64 to = offset(endOffset);
+    if (from >= to)
+        return;
+    view()->select(from, to);
+    view()->deleteNext();
+}
+
+void TextViewAccessible::insertText(int offset, const QString &text)
+{
+    view()->moveCaret(this->offset(offset));
+    view()->insertText(text);
+}
+
+void TextViewAccessible::replaceText(int startOffset, int endOffset, const QString &text)
+{
+    view()->select(offset(startOffset), offset(endOffset));
+    view()->insertText(text);
+}
+
+// The value is the whole text while the document is under ValueLimit
+// characters. A larger document has no value (an invalid QVariant): a
+// property read must not copy hundreds of megabytes, and a reader takes such
+// a text by ranges through the text interface instead.
+QVariant TextViewAccessible::currentValue() const
+{
+    const TextModel &model = view()->model();
+    if (model.length() > ValueLimit)
+        return {};
+    return model.text();
+}
+
+void TextViewAccessible::setCurrentValue(const QVariant &value)
+{
+    view()->setText(value.toString());
+}

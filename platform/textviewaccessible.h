@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QAccessibleWidget>
+
+class TextView;
+
+/// What assistive technology sees of a text view: an editable multi-line
+/// text whose characters, words and lines it reads, whose caret and
+/// selection it follows and sets, and which it may edit.
+///
+/// Offsets count the model's UTF-16 units, as the view does (a CR LF counts
+/// two). Every read builds only the range asked for; see value() for the
+/// whole text.
+class TextViewAccessible : public QAccessibleWidget,
+                           public QAccessibleTextInterface,
+                           public QAccessibleEditableTextInterface,
+                           public QAccessibleValueInterface
+{
+public:
+    /// The value is the whole text up to this many characters; see value().
+    static constexpr qint64 ValueLimit = 1 << 20;
+
+    explicit TextViewAccessible(TextView *view);
+
+    /// Gives every text view this interface; more calls do nothing.
+    static void install();
+
+    QAccessible::State state() const override;
+    QString text(QAccessible::Text t) const override;
+    void *interface_cast(QAccessible::InterfaceType type) override;
+
+    // Text.
+    void selection(int selectionIndex, int *startOffset, int *endOffset) const override;
+    int selectionCount() const override;
+    void addSelection(int startOffset, int endOffset) override;
+    void removeSelection(int selectionIndex) override;
+    void setSelection(int selectionIndex, int startOffset, int endOffset) override;
+    int cursorPosition() const override;
+    void setCursorPosition(int position) override;
+    QString text(int startOffset, int endOffset) const override;
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                             int *startOffset, int *endOffset) const override;
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                            int *startOffset, int *endOffset) const override;
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int *startOffset,
+                         int *endOffset) const override;
+    int characterCount() const override;
+    QRect characterRect(int offset) const override;
+    int offsetAtPoint(const QPoint &point) const override;
+    void scrollToSubstring(int startIndex, int endIndex) override;
+    QString attributes(int offset, int *startOffset, int *endOffset) const override;
+
+    // Editable text.
+    void deleteText(int startOffset, int endOffset) override;
+    void insertText(int offset, const QString &text) override;
+    void replaceText(int startOffset, int endOffset, const QString &text) override;
+
+    // Value.
+    QVariant currentValue() const override;
+    void setCurrentValue(const QVariant &value) override;
+    QVariant maximumValue() const override { return {}; }
+    QVariant minimumValue() const override { return {}; }
+    QVariant minimumStepSize() const override { return {}; }
+
+private:
+    TextView *view() const;
+    qint64 offset(int offset) const;
+};

@@ -1,0 +1,101 @@
+#include "textviewaccessibleevents.h"
+
+#include "textview.h"
+#include "textviewaccessible.h"
+
+#include "text/textmodel.h"
+#include "text/textnavigation.h"
+
+#include <QAccessible>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+int clamped(qint64 offset)
+{
+    return int(std::min<qint64>(offset, INT_MAX));
+}
+
+} // namespace
+
+TextViewAccessibleEvents::TextViewAccessibleEvents(TextView &view) : view_(view)
+{
+    TextViewAccessible::install();
+}
+
+void TextViewAccessibleEvents::aboutToReplace(qint64 from, qint64 to)
+{
+    if (!QAccessible::isActive())
+        return;
+    keptFrom_ = from;
+    kept_ = view_.model().text(from, std::min(to, from + TextLimit));
+}
+
+void TextViewAccessibleEvents::aboutToEditAtCaret()
+{
+    if (!QAccessible::isActive())
+        return;
+    const TextModel &model = view_.model();
+    const TextCursor &cursor = view_.cursor();
+    const qint64 from = TextNavigation::previousCharacter(model, cursor.selectionStart());
+    const qint64 to = cursor.selectionEnd() - cursor.selectionStart() > TextLimit
+                          ? cursor.selectionEnd()
+                          : TextNavigation::nextCharacter(model, cursor.selectionEnd());
+    aboutToReplace(from, to);
+}
+
+QString TextViewAccessibleEvents::removedText(qint64 position, qint64 removed) const
+{
+    const qint64 offset = position - keptFrom_;
+    if (keptFrom_ < 0 || offset < 0 || offset > kept_.size())
+        return {};
+    return kept_.mid(offset, std::min(removed, TextLimit));
+}
+
+void TextViewAccessibleEvents::contentsChanged(qint64 position, qint64 removed, qint64 added)
+{
+    if (!QAccessible::isActive()) {
+        keptFrom_ = -1;
+        kept_.clear();
+        return;
+    }
+    TextView *view = &view_;
+    if (removed > 0) {
+        QAccessibleTextRemoveEvent event(view, clamped(position), removedText(position, removed));
+        QAccessible::updateAccessibility(&event);
+    }
+    keptFrom_ = -1;
+    kept_.clear();
+    const TextModel &model = view_.model();
+    if (added > 0) {
+        QAccessibleTextInsertEvent event(
+            view, clamped(position), model.text(position, position + std::min(added, TextLimit)));
+        QAccessible::updateAccessibility(&event);
+    }
+    // The value itself only for a small document; see TextViewAccessible.
+    QAccessibleValueChangeEvent value(view, model.length() <= TextLimit ? QVariant(model.text())
+                                                                        : QVariant());
+    QAccessible::updateAccessibility(&value);
+}
+
+void TextViewAccessibleEvents::caretMoved()
+{
+    if (!QAccessible::isActive())
+        return;
+    const TextCursor &cursor = view_.cursor();
+    if (cursor.position() == caret_ && cursor.anchor() == anchor_)
+        return;
+    const bool hadSelection = caret_ != anchor_;
+    caret_ = cursor.position();
+    anchor_ = cursor.anchor();
+    TextView *view = &view_;
+    if (hadSelection || cursor.hasSelection()) {
+        QAccessibleTextSelectionEvent event(view, clamped(cursor.selectionStart()),
+                                            clamped(cursor.selectionEnd()));
+        QAccessible::updateAccessibility(&event);
+    }
+    QAccessibleTextCursorEvent event(view, clamped(caret_));
+    QAccessible::updateAccessibility(&event);
+}

@@ -1,0 +1,609 @@
+#include "platform/accessibletextitems.h"
+#include "platform/textview.h"
+#include "platform/textviewaccessibleevents.h"
+#include "platform/textviewdrag.h"
+#include "text/textmodel.h"
+
+#include <QAccessible>
+#include <QDrag>
+#include <QInputMethodEvent>
+#include <QMimeData>
+#include <QTest>
+
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+
+// The text view as a person drives it: keys, mouse, input methods, drag and
+// drop, and as assistive technology reads and drives it.
+class TestTextView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keys_data();
+    void keys();
+    void pageKeys();
+    void mouse_data();
+    void mouse();
+    void inputMethodEdits_data();
+    void inputMethodEdits();
+    void inputMethodQueries();
+    void preeditIsDrawnAtCaret();
+    void accessibleItems_data();
+    void accessibleItems();
+    void accessibleInterface();
+    void accessibleEvents();
+    void drops_data();
+    void drops();
+};
+
+namespace {
+
+struct Shown
+{
+    explicit Shown(const QString &text) : view(model)
+    {
+        view.setText(text);
+        view.resize(400, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+    }
+    TextModel model;
+    TextView view;
+};
+
+// The middle of the caret's place, in the viewport.
+QPoint pointAt(TextView &view, qint64 position)
+{
+    return view.caretRectAt(position).center();
+}
+
+void sendMouse(TextView &view, QEvent::Type type, QPoint point, Qt::MouseButtons buttons,
+               Qt::KeyboardModifiers modifiers = {})
+{
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, point, view.viewport()->mapToGlobal(point), button, buttons, modifiers);
+    QApplication::sendEvent(view.viewport(), &event);
+}
+
+void click(TextView &view, QPoint point, Qt::KeyboardModifiers modifiers = {})
+{
+    sendMouse(view, QEvent::MouseButtonPress, point, Qt::LeftButton, modifiers);
+    sendMouse(view, QEvent::MouseButtonRelease, point, Qt::NoButton, modifiers);
+}
+
+// What an input method asks of the view, as it asks.
+QVariant ask(TextView &view, Qt::InputMethodQuery query)
+{
+    QInputMethodQueryEvent event(query);
+    QApplication::sendEvent(&view, &event);
+    return event.value(query);
+}
+
+QString longLine(int length)
+{
+    QString text;
+    for (int i = 0; i < length; ++i)
+        text += QChar(u'a' + i % 26);
+    return text;
+}
+
+} // namespace
+
+// Keys from a caret (and anchor) to a place: moves by whole characters as a
+// reader sees them, never into a CR LF pair, words, line and text ends, and
+// the same with Shift selecting.
+void TestTextView::keys_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("anchor");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("selected"); // where the anchor ends
+
+    const QString marks = QStringLiteral("e\u0301\u0323x");
+    const QString clef = QStringLiteral("a\U0001D11Eb");
+    const QString family = QStringLiteral("\U0001F469\u200D\U0001F469\u200D\U0001F467x");
+    const QString flag = QStringLiteral("\U0001F1EE\U0001F1F9x");
+    const QString breaks = QStringLiteral("a\r\nb\rc\nd");
+    const QString words = QStringLiteral("uno due\r\ntre");
+    const QString lines = QStringLiteral("abc\r\nx\r\nabc");
+    auto row = [](const char *name, const QString &text, int anchor, int start, const char *keys,
+                  int position, int selected, const QString &result = {}) {
+        QTest::newRow(name) << text << anchor << start << QKeySequence(keys)
+                            << (result.isNull() ? text : result) << position << selected;
+    };
+    row("right over combining marks", marks, 0, 0, "Right", 3, 3);
+    row("left over combining marks", marks, 3, 3, "Left", 0, 0);
+    row("right over a surrogate pair", clef, 1, 1, "Right", 3, 3);
+    row("right over joined emoji", family, 0, 0, "Right", 8, 8);
+    row("left over a flag", flag, 4, 4, "Left", 0, 0);
+    row("right over CR LF", breaks, 1, 1, "Right", 3, 3);
+    row("left over CR LF", breaks, 3, 3, "Left", 1, 1);
+    row("right over lone CR and LF", breaks, 4, 4, "Right, Right, Right", 7, 7);
+    row("shift+right over CR LF", breaks, 1, 1, "Shift+Right", 3, 1);
+    row("right ends a selection", words, 1, 5, "Right", 5, 5);
+    row("ctrl+right", words, 0, 0, "Ctrl+Right", 4, 4);
+    row("ctrl+right at a line's end", words, 7, 7, "Ctrl+Right", 9, 9);
+    row("ctrl+shift+left", words, 9, 9, "Ctrl+Shift+Left", 7, 9);
+    row("home", words, 11, 11, "Home", 9, 9);
+    row("end", words, 1, 1, "End", 7, 7);
+    row("shift+home", words, 11, 11, "Shift+Home", 9, 11);
+    row("ctrl+home", words, 11, 11, "Ctrl+Home", 0, 0);
+    row("ctrl+shift+end", words, 2, 2, "Ctrl+Shift+End", 12, 2);
+    row("down keeps its column over a short line", lines, 2, 2, "Down, Down", 10, 10);
+    row("backspace after CR LF removes both", breaks, 3, 3, "Backspace", 1, 1, "ab\rc\nd");
+    row("delete before CR LF removes both", breaks, 1, 1, "Delete", 1, 1, "ab\rc\nd");
+    row("backspace removes a character and its marks", marks, 3, 3, "Backspace", 0, 0, "x");
+    row("delete removes a surrogate pair", clef, 1, 1, "Delete", 1, 1, "ab");
+    row("ctrl+backspace removes a word", words, 7, 7, "Ctrl+Backspace", 4, 4, "uno \r\ntre");
+    row("typing replaces the selection", words, 4, 7, "X", 5, 5, "uno x\r\ntre");
+    row("tab types a tab", words, 3, 3, "Tab", 4, 4, "uno\t due\r\ntre");
+}
+
+void TestTextView::keys()
+{
+    QFETCH(QString, text);
+    QFETCH(int, anchor);
+    QFETCH(int, start);
+    QFETCH(QKeySequence, keys);
+    TextModel model;
+    TextView view(model);
+    view.setText(text);
+    view.select(anchor, start);
+    QTest::keySequence(&view, keys);
+    QTEST(model.text(), "result");
+    QTEST(int(view.cursor().position()), "position");
+    QTEST(int(view.cursor().anchor()), "selected");
+}
+
+// Page Down and Page Up move by the lines in view and scroll as far.
+void TestTextView::pageKeys()
+{
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QStringLiteral("riga %1").arg(i);
+    Shown shown(lines.join(u"\r\n"));
+    TextView &view = shown.view;
+    const qint64 page = view.visibleLines();
+    QVERIFY(page > 1);
+    view.moveCaret(3);
+    QTest::keyClick(&view, Qt::Key_PageDown);
+    QCOMPARE(shown.model.lineAt(view.cursor().position()), page);
+    QCOMPARE(view.cursor().position() - shown.model.lineStart(page), 3);
+    QCOMPARE(view.firstVisibleLine(), page);
+    QTest::keyClick(&view, Qt::Key_PageDown, Qt::ShiftModifier);
+    QCOMPARE(shown.model.lineAt(view.cursor().position()), 2 * page);
+    QCOMPARE(shown.model.lineAt(view.cursor().anchor()), page);
+    QTest::keyClick(&view, Qt::Key_PageUp);
+    QTest::keyClick(&view, Qt::Key_PageUp);
+    QTest::keyClick(&view, Qt::Key_PageUp);
+    QCOMPARE(view.cursor().position(), 3);
+    QCOMPARE(view.firstVisibleLine(), 0);
+}
+
+enum class Gesture { Click, Drag, DoubleClick, DoubleClickDrag, ShiftClick, ClickOnSelection };
+
+// What a click, a drag, a double click and Shift+click select, with the
+// mouse over the places given.
+void TestTextView::mouse_data()
+{
+    QTest::addColumn<Gesture>("gesture");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("second");
+    QTest::addColumn<int>("anchor");
+    QTest::addColumn<int>("position");
+    QTest::newRow("click") << Gesture::Click << 5 << 0 << 5 << 5;
+    QTest::newRow("drag down a line") << Gesture::Drag << 1 << 11 << 1 << 11;
+    QTest::newRow("drag back") << Gesture::Drag << 6 << 2 << 6 << 2;
+    QTest::newRow("double click a word") << Gesture::DoubleClick << 5 << 0 << 4 << 7;
+    QTest::newRow("double click then drag by words")
+        << Gesture::DoubleClickDrag << 5 << 10 << 4 << 12;
+    QTest::newRow("shift+click extends") << Gesture::ShiftClick << 1 << 10 << 1 << 10;
+    QTest::newRow("click on the selection") << Gesture::ClickOnSelection << 2 << 0 << 2 << 2;
+}
+
+void TestTextView::mouse()
+{
+    QFETCH(Gesture, gesture);
+    QFETCH(int, first);
+    QFETCH(int, second);
+    Shown shown(QStringLiteral("uno due\r\ntre quattro"));
+    TextView &view = shown.view;
+    const QPoint from = pointAt(view, first);
+    const QPoint to = pointAt(view, second);
+    switch (gesture) {
+    case Gesture::Click:
+        click(view, from);
+        break;
+    case Gesture::Drag:
+        sendMouse(view, QEvent::MouseButtonPress, from, Qt::LeftButton);
+        sendMouse(view, QEvent::MouseMove, to, Qt::LeftButton);
+        sendMouse(view, QEvent::MouseButtonRelease, to, Qt::NoButton);
+        break;
+    case Gesture::DoubleClick:
+    case Gesture::DoubleClickDrag:
+        click(view, from);
+        sendMouse(view, QEvent::MouseButtonDblClick, from, Qt::LeftButton);
+        if (gesture == Gesture::DoubleClickDrag)
+            sendMouse(view, QEvent::MouseMove, to, Qt::LeftButton);
+        sendMouse(view, QEvent::MouseButtonRelease, to, Qt::NoButton);
+        break;
+    case Gesture::ShiftClick:
+        click(view, from);
+        click(view, to, Qt::ShiftModifier);
+        break;
+    case Gesture::ClickOnSelection:
+        view.select(0, 7);
+        click(view, from);
+        break;
+    }
+    QTEST(int(view.cursor().anchor()), "anchor");
+    QTEST(int(view.cursor().position()), "position");
+}
+
+// What an input method commits, replaces and composes, from a caret or a
+// selection.
+void TestTextView::inputMethodEdits_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("anchor");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<int>("replaceFrom"); // from the caret
+    QTest::addColumn<int>("replaceLength");
+    QTest::addColumn<QString>("preedit");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("position");
+    QTest::newRow("commit at the caret") << "ab" << 1 << 1 << "ü" << 0 << 0 << ""
+                                         << "aüb" << 2;
+    QTest::newRow("commit over the selection") << "abcd" << 1 << 3 << "ü" << 0 << 0 << ""
+                                               << "aüd" << 2;
+    QTest::newRow("line separator stored as typed") << "ab" << 1 << 1 << "\u2028" << 0 << 0 << ""
+                                                    << "a\u2028b" << 2;
+    QTest::newRow("NUL stored as typed")
+        << "ab" << 2 << 2 << QString(QChar(0)) << 0 << 0 << "" << QString("ab") + QChar(0) << 3;
+    QTest::newRow("replacement before the caret") << "abc" << 3 << 3 << "X" << -2 << 2 << ""
+                                                  << "aX" << 2;
+    QTest::newRow("replacement stops at the line") << "ab\r\ncd" << 6 << 6 << "X" << -9 << 9 << ""
+                                                   << "ab\r\nX" << 5;
+    QTest::newRow("replacement with nothing committed") << "abc" << 3 << 3 << "" << -1 << 1 << ""
+                                                        << "ab" << 2;
+    QTest::newRow("composing leaves the text alone") << "ab" << 1 << 1 << "" << 0 << 0 << "´"
+                                                     << "ab" << 1;
+    QTest::newRow("composing removes the selection") << "abcd" << 1 << 3 << "" << 0 << 0 << "´"
+                                                     << "ad" << 1;
+    QTest::newRow("commit then compose the next") << "ab" << 1 << 1 << "é" << 0 << 0 << "´"
+                                                  << "aéb" << 2;
+}
+
+void TestTextView::inputMethodEdits()
+{
+    QFETCH(QString, text);
+    QFETCH(int, anchor);
+    QFETCH(int, start);
+    QFETCH(QString, commit);
+    QFETCH(int, replaceFrom);
+    QFETCH(int, replaceLength);
+    QFETCH(QString, preedit);
+    TextModel model;
+    TextView view(model);
+    view.setText(text);
+    view.select(anchor, start);
+    QInputMethodEvent event(preedit, {});
+    event.setCommitString(commit, replaceFrom, replaceLength);
+    QApplication::sendEvent(&view, &event);
+    QTEST(model.text(), "result");
+    QTEST(int(view.cursor().position()), "position");
+    QCOMPARE(ask(view, Qt::ImCursorRectangle).toRect().x() >
+                 view.caretRectAt(view.cursor().position()).translated(view.viewport()->pos()).x(),
+             !preedit.isEmpty());
+}
+
+// The surrounding text is the caret's line, or a window of a long line; the
+// positions the view gives and takes count from the same start.
+void TestTextView::inputMethodQueries()
+{
+    TextModel model;
+    TextView view(model);
+    view.setText(QStringLiteral("uno\r\ndue tre"));
+    view.select(6, 9);
+    QCOMPARE(ask(view, Qt::ImSurroundingText).toString(), QStringLiteral("due tre"));
+    QCOMPARE(ask(view, Qt::ImCursorPosition).toInt(), 4);
+    QCOMPARE(ask(view, Qt::ImAnchorPosition).toInt(), 1);
+    QCOMPARE(ask(view, Qt::ImCurrentSelection).toString(), QStringLiteral("ue "));
+    QCOMPARE(ask(view, Qt::ImTextBeforeCursor).toString(), QStringLiteral("due "));
+
+    const QString line = longLine(100000);
+    view.setText(QStringLiteral("x\r\n") + line);
+    const qint64 caret = 3 + 50000;
+    view.select(caret - 3000, caret);
+    const QString around = ask(view, Qt::ImSurroundingText).toString();
+    const int at = ask(view, Qt::ImCursorPosition).toInt();
+    QVERIFY(around.size() <= 1024);
+    QVERIFY(at >= 200 && around.size() - at >= 200);
+    const qint64 start = caret - at;
+    QCOMPARE(model.text(start, start + around.size()), around);
+    QCOMPARE(ask(view, Qt::ImAnchorPosition).toInt(), 0); // before the window
+    QCOMPARE(ask(view, Qt::ImCurrentSelection).toString(), around.left(at));
+    // A selection asked for in the window's terms lands there in the text.
+    QInputMethodEvent select(QString(), {{QInputMethodEvent::Selection, at - 5, 5, {}}});
+    QApplication::sendEvent(&view, &select);
+    QCOMPARE(view.cursor().anchor(), caret - 5);
+    QCOMPARE(view.cursor().position(), caret);
+}
+
+// The pre-edit text is drawn at the caret and the rest of the line moves
+// right: the view then looks as it would with the text typed, but for the
+// underline below the letters.
+void TestTextView::preeditIsDrawnAtCaret()
+{
+    Shown composing(QStringLiteral("cd"));
+    QInputMethodEvent preedit(QStringLiteral("ab"), {});
+    QApplication::sendEvent(&composing.view, &preedit);
+    Shown typed(QStringLiteral("abcd"));
+    composing.view.clearFocus();
+    typed.view.clearFocus();
+    const QImage withPreedit = composing.view.viewport()->grab().toImage();
+    const QImage withText = typed.view.viewport()->grab().toImage();
+    const int top = typed.view.lineTop(0);
+    const int ascent = QFontMetrics(typed.view.font()).ascent();
+    const QRect letters(0, top, withText.width(), ascent);
+    QCOMPARE(withPreedit.copy(letters), withText.copy(letters));
+    const QRect below(0, top + ascent, withText.width(), typed.view.lineHeight() - ascent);
+    QVERIFY(withPreedit.copy(below) != withText.copy(below));
+    QCOMPARE(composing.model.text(), QStringLiteral("cd"));
+}
+
+// Characters, words and lines as assistive technology reads them.
+void TestTextView::accessibleItems_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QAccessible::TextBoundaryType>("kind");
+    QTest::addColumn<int>("which"); // -1 before, 0 at, 1 after
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    const auto character = QAccessible::CharBoundary;
+    const auto word = QAccessible::WordBoundary;
+    const auto line = QAccessible::LineBoundary;
+    const QString breaks = QStringLiteral("uno\r\ndue\ntre");
+    const QString marks = QStringLiteral("xe\u0301\U0001D11E");
+    QTest::newRow("character with its mark") << marks << 2 << character << 0 << 1 << 3;
+    QTest::newRow("surrogate pair from its second half") << marks << 4 << character << 0 << 3 << 5;
+    QTest::newRow("character before") << marks << 3 << character << -1 << 1 << 3;
+    QTest::newRow("CR LF is one character") << breaks << 4 << character << 0 << 3 << 5;
+    QTest::newRow("character after a line's end") << breaks << 3 << character << 1 << 5 << 6;
+    QTest::newRow("no character at the end") << breaks << 12 << character << 0 << 12 << 12;
+    QTest::newRow("word") << breaks << 6 << word << 0 << 5 << 8;
+    QTest::newRow("word at the end") << breaks << 12 << word << 0 << 9 << 12;
+    QTest::newRow("word before, across a line break") << breaks << 6 << word << -1 << 3 << 5;
+    QTest::newRow("word after") << breaks << 1 << word << 1 << 3 << 5;
+    QTest::newRow("line with its break") << breaks << 6 << line << 0 << 5 << 9;
+    QTest::newRow("line before") << breaks << 6 << line << -1 << 0 << 5;
+    QTest::newRow("line after") << breaks << 6 << line << 1 << 9 << 12;
+    QTest::newRow("last line at the end") << breaks << 12 << line << 0 << 9 << 12;
+    const QString longText = longLine(10000) + QStringLiteral("\r\nz");
+    const int piece = int(AccessibleTextItems::LinePiece);
+    QTest::newRow("piece of a long line") << longText << 5000 << line << 0 << piece << 2 * piece;
+    QTest::newRow("last piece keeps the break")
+        << longText << 10000 << line << 0 << 2 * piece << 10002;
+    QTest::newRow("piece before") << longText << 5000 << line << -1 << 0 << piece;
+    QTest::newRow("whole text") << breaks << 6 << QAccessible::NoBoundary << 0 << 0 << 12;
+}
+
+void TestTextView::accessibleItems()
+{
+    QFETCH(QString, text);
+    QFETCH(int, offset);
+    QFETCH(QAccessible::TextBoundaryType, kind);
+    QFETCH(int, which);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    TextModel model;
+    TextView view(model);
+    view.setText(text);
+    QAccessibleTextInterface *reader =
+        QAccessible::queryAccessibleInterface(&view)->textInterface();
+    QVERIFY(reader);
+    int start = -2;
+    int end = -2;
+    const QString found = which < 0   ? reader->textBeforeOffset(offset, kind, &start, &end)
+                          : which > 0 ? reader->textAfterOffset(offset, kind, &start, &end)
+                                      : reader->textAtOffset(offset, kind, &start, &end);
+    QCOMPARE(start, from);
+    QCOMPARE(end, to);
+    QCOMPARE(found, text.mid(from, to - from));
+}
+
+// Assistive technology reads the caret and the selection, sets them, edits
+// the text, and finds characters on the screen.
+void TestTextView::accessibleInterface()
+{
+    Shown shown(QStringLiteral("uno\r\ndue"));
+    TextView &view = shown.view;
+    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(&view);
+    QCOMPARE(box->role(), QAccessible::EditableText);
+    QVERIFY(box->state().multiLine && box->state().editable && box->state().focusable);
+    QAccessibleTextInterface *text = box->textInterface();
+    QAccessibleEditableTextInterface *editor = box->editableTextInterface();
+    QVERIFY(text && editor && box->valueInterface());
+    QCOMPARE(text->characterCount(), 8);
+    QCOMPARE(text->text(3, -1), QStringLiteral("\r\ndue"));
+    text->setSelection(0, 1, 6);
+    int from = 0;
+    int to = 0;
+    text->selection(0, &from, &to);
+    QCOMPARE(QList<int>({text->selectionCount(), from, to, text->cursorPosition()}),
+             QList<int>({1, 1, 6, 6}));
+    text->removeSelection(0);
+    QCOMPARE(text->selectionCount(), 0);
+    text->setCursorPosition(4); // inside the CR LF pair
+    QCOMPARE(view.cursor().position(), 3);
+
+    editor->insertText(0, QStringLiteral("ecco "));
+    editor->replaceText(5, 8, QStringLiteral("UNO"));
+    editor->deleteText(8, 10);
+    QCOMPARE(shown.model.text(), QStringLiteral("ecco UNOdue"));
+
+    const QRect rect = text->characterRect(6);
+    QVERIFY(rect.width() > 0 && rect.height() == view.lineHeight());
+    QCOMPARE(text->offsetAtPoint(rect.center()), 6);
+    QCOMPARE(text->offsetAtPoint(view.viewport()->mapToGlobal(QPoint(-5, -5))), -1);
+}
+
+namespace {
+
+// What assistive technology hears, in short: +position:text inserted,
+// -position:text removed, c caret, s selection, v value.
+QStringList *heard = nullptr;
+
+void hear(QAccessibleEvent *event)
+{
+    if (event->type() == QAccessible::TextInserted) {
+        const auto *insert = static_cast<QAccessibleTextInsertEvent *>(event);
+        *heard
+            << QStringLiteral("+%1:%2").arg(insert->changePosition()).arg(insert->textInserted());
+    } else if (event->type() == QAccessible::TextRemoved) {
+        const auto *remove = static_cast<QAccessibleTextRemoveEvent *>(event);
+        *heard << QStringLiteral("-%1:%2").arg(remove->changePosition()).arg(remove->textRemoved());
+    } else if (event->type() == QAccessible::TextSelectionChanged) {
+        const auto *selection = static_cast<QAccessibleTextSelectionEvent *>(event);
+        *heard << QStringLiteral("s%1-%2")
+                      .arg(selection->selectionStart())
+                      .arg(selection->selectionEnd());
+    } else if (event->type() == QAccessible::TextCaretMoved) {
+        *heard << QStringLiteral("c%1").arg(
+            static_cast<QAccessibleTextCursorEvent *>(event)->cursorPosition());
+    } else if (event->type() == QAccessible::ValueChanged) {
+        *heard << QStringLiteral("v");
+    }
+}
+
+} // namespace
+
+// Edits, caret moves and selections reach assistive technology as ranges,
+// with the text that came or went, a removed CR LF and large texts included.
+void TestTextView::accessibleEvents()
+{
+    QStringList events;
+    heard = &events;
+    // Listening, as a screen reader makes the platform do.
+    QPlatformAccessibility *platform =
+        QGuiApplicationPrivate::platformIntegration()->accessibility();
+    QVERIFY(platform);
+    platform->setActive(true);
+    const auto previous = QAccessible::installUpdateHandler(hear);
+    auto restore = qScopeGuard([&] {
+        QAccessible::installUpdateHandler(previous);
+        platform->setActive(false);
+        heard = nullptr;
+    });
+    TextModel model;
+    TextView view(model);
+    view.setText(QStringLiteral("uno\r\ndue"));
+    view.moveCaret(5);
+    events.clear();
+    QTest::keyClick(&view, Qt::Key_Backspace);
+    QTest::keyClick(&view, Qt::Key_X);
+    QTest::keyClick(&view, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::keyClick(&view, Qt::Key_Right);
+    QCOMPARE(events,
+             QStringList({"-3:\r\n", "v", "c3", "+3:x", "v", "c4", "s0-4", "c0", "s4-4", "c4"}));
+
+    const QString large = longLine(200000);
+    view.setText(large);
+    events.clear();
+    view.setText(QStringLiteral("x"));
+    QCOMPARE(events.first(), "-0:" + large.left(TextViewAccessibleEvents::TextLimit));
+}
+
+enum class Drag { FromOutside, Within, IntoOtherView };
+
+// Text dropped in goes in where it is dropped; a selection dragged within
+// the view moves there (or is copied), and one dragged into another view
+// leaves this one.
+void TestTextView::drops_data()
+{
+    QTest::addColumn<Drag>("drag");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("from"); // the selection dragged, or the caret
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("target");
+    QTest::addColumn<Qt::KeyboardModifier>("modifier");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("position");
+    const QString words = QStringLiteral("uno due tre");
+    const auto move = Qt::ShiftModifier;
+    const auto copy = Qt::ControlModifier;
+    QTest::newRow("from outside") << Drag::FromOutside << words << 0 << 2 << 3 << copy
+                                  << "unoXY due tre" << 5;
+    QTest::newRow("moved forward")
+        << Drag::Within << words << 0 << 4 << 8 << move << "due uno tre" << 8;
+    QTest::newRow("moved back") << Drag::Within << words << 4 << 8 << 0 << move << "due uno tre"
+                                << 4;
+    QTest::newRow("copied within")
+        << Drag::Within << words << 0 << 3 << 11 << copy << "uno due treuno" << 14;
+    QTest::newRow("dropped on itself")
+        << Drag::Within << words << 0 << 4 << 2 << move << words << 4;
+    QTest::newRow("moved past the CR LF it joins")
+        << Drag::Within << QStringLiteral("a\rX\nb") << 2 << 3 << 4 << move
+        << QStringLiteral("a\r\nXb") << 4;
+    QTest::newRow("moved into another view")
+        << Drag::IntoOtherView << words << 3 << 7 << 0 << move << "uno tre" << 3;
+    QTest::newRow("copied into another view")
+        << Drag::IntoOtherView << words << 3 << 7 << 0 << copy << words << 7;
+}
+
+void TestTextView::drops()
+{
+    QFETCH(Drag, drag);
+    QFETCH(QString, text);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, target);
+    QFETCH(Qt::KeyboardModifier, modifier);
+    Shown shown(text);
+    Shown other(QStringLiteral("altro"));
+    TextView &view = shown.view;
+    TextView &into = drag == Drag::IntoOtherView ? other.view : view;
+    view.select(from, to);
+    // What the platform makes of the modifier, which the offscreen one does not.
+    const Qt::DropAction proposed = modifier == Qt::ShiftModifier ? Qt::MoveAction : Qt::CopyAction;
+    auto dropAt = [&](const QMimeData *data, Qt::DropActions actions) {
+        const QPoint point = into.viewport()->mapTo(&into, pointAt(into, target));
+        QDragEnterEvent enter(point, actions, data, Qt::LeftButton, modifier);
+        enter.setDropAction(proposed);
+        QApplication::sendEvent(&into, &enter);
+        QDropEvent drop(point, actions, data, Qt::LeftButton, modifier);
+        drop.setDropAction(proposed);
+        QApplication::sendEvent(&into, &drop);
+        return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+    };
+    if (drag == Drag::FromOutside) {
+        QMimeData data;
+        data.setText(QStringLiteral("XY"));
+        QCOMPARE(dropAt(&data, Qt::CopyAction), Qt::CopyAction);
+    } else {
+        QString dragged;
+        view.dragAndDrop().setExec([&](QDrag &drag) {
+            dragged = drag.mimeData()->text();
+            return dropAt(drag.mimeData(), Qt::CopyAction | Qt::MoveAction);
+        });
+        const QPoint press = pointAt(view, from) + QPoint(2, 0);
+        sendMouse(view, QEvent::MouseButtonPress, press, Qt::LeftButton);
+        sendMouse(view, QEvent::MouseMove, press + QPoint(0, 3 * QApplication::startDragDistance()),
+                  Qt::LeftButton);
+        QCOMPARE(dragged, text.mid(from, to - from));
+    }
+    QTEST(shown.model.text(), "result");
+    QTEST(int(view.cursor().position()), "position");
+    if (drag == Drag::IntoOtherView)
+        QCOMPARE(other.model.text(), text.mid(from, to - from) + QStringLiteral("altro"));
+}
+
+QTEST_MAIN(TestTextView)
+#include "tst_textview.moc"
