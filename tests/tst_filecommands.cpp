@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -184,6 +185,7 @@ private slots:
     void toolbarRunsOpenAndSave();
     void sameFileInTwoWindows();
     void randomFilesSurviveOpenAndSave();
+    void typedCharactersAreSavedAsTyped_data();
     void typedCharactersAreSavedAsTyped();
 
     void failedOpenClosesItsWindow_data();
@@ -402,16 +404,30 @@ void TestFileCommands::randomFilesSurviveOpenAndSave()
 
 // Separators and NUL typed through keys are characters like any other: none
 // of them becomes a line end in the file.
+void TestFileCommands::typedCharactersAreSavedAsTyped_data()
+{
+    QTest::addColumn<bool>("inputMethod");
+    QTest::newRow("key events") << false;
+    QTest::newRow("input method's commit") << true;
+}
+
 void TestFileCommands::typedCharactersAreSavedAsTyped()
 {
+    QFETCH(bool, inputMethod);
     Editor editor;
     QWidget *box = editor.active()->txtText;
     box->setFocus();
     const QString typed =
         QStringLiteral("a") + QChar(0x2029) + u'b' + QChar(0x2028) + u'c' + QChar(0) + u'd';
     for (const QChar c : typed) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(box, &press);
+        if (inputMethod) {
+            QInputMethodEvent commit;
+            commit.setCommitString(QString(c));
+            QApplication::sendEvent(box, &commit);
+        } else {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(box, &press);
+        }
     }
     const QString name = path(QStringLiteral("typed.txt"));
     editor.saveAs(name);
