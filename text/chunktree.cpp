@@ -156,60 +156,46 @@ void ChunkTree::refresh(qsizetype index)
     refreshPath(root_, index);
 }
 
-ChunkTree::Location ChunkTree::locate(qint64 position) const
+// Walks down to the chunk in which key falls, counting in the amount that
+// amountOf reads from a summary (characters, or line breaks).
+template <typename AmountOf>
+ChunkTree::Location ChunkTree::descend(qint64 key, AmountOf amountOf) const
 {
     Location location;
     const Node *node = root_;
     while (node) {
         const LineSummary left = totalOf(node->left);
-        if (position < left.length) {
+        if (key < amountOf(left)) {
             node = node->left;
             continue;
         }
-        position -= left.length;
+        key -= amountOf(left);
         location.index += countOf(node->left);
         location.start += left.length;
         location.breaksBefore += left.breaks;
-        const qsizetype size = node->chunk.size();
-        if (position < size || !node->right) {
+        const LineSummary &own = node->chunk.summary();
+        if (key < amountOf(own) || !node->right) {
             location.chunk = &node->chunk;
             return location;
         }
-        position -= size;
+        key -= amountOf(own);
         location.index += 1;
-        location.start += size;
-        location.breaksBefore += node->chunk.summary().breaks;
+        location.start += own.length;
+        location.breaksBefore += own.breaks;
         node = node->right;
     }
     return location;
 }
 
+ChunkTree::Location ChunkTree::locate(qint64 position) const
+{
+    return descend(position, [](const LineSummary &summary) { return summary.length; });
+}
+
 ChunkTree::Location ChunkTree::locateBreak(qint64 n) const
 {
-    Location location;
-    const Node *node = root_;
-    while (node) {
-        const LineSummary left = totalOf(node->left);
-        if (n <= left.breaks) {
-            node = node->left;
-            continue;
-        }
-        n -= left.breaks;
-        location.index += countOf(node->left);
-        location.start += left.length;
-        location.breaksBefore += left.breaks;
-        const qint64 breaks = node->chunk.summary().breaks;
-        if (n <= breaks || !node->right) {
-            location.chunk = &node->chunk;
-            return location;
-        }
-        n -= breaks;
-        location.index += 1;
-        location.start += node->chunk.size();
-        location.breaksBefore += breaks;
-        node = node->right;
-    }
-    return location;
+    // The n-th break ends in the chunk where n - 1 breaks come before it.
+    return descend(n - 1, [](const LineSummary &summary) { return summary.breaks; });
 }
 
 void ChunkTree::insert(qsizetype index, std::vector<Chunk> chunks)

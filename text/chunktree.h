@@ -65,6 +65,7 @@ private:
     static std::pair<Node *, Node *> split(Node *node, qsizetype count);
     static void destroy(Node *node);
     Node *nodeAt(qsizetype index) const;
+    template <typename AmountOf> Location descend(qint64 key, AmountOf amountOf) const;
     static bool refreshPath(Node *node, qsizetype index);
     static bool visitNode(const Node *node, qint64 nodeStart, qint64 from, qint64 to,
                           const std::function<bool(const Chunk &, qint64)> &visit);
