@@ -110,7 +110,7 @@ void Chunk::grow(qsizetype count)
     const size_t capacity = wide_ ? utf16_.capacity() : latin1_.capacity();
     const size_t needed = size_t(size() + count);
     if (needed > capacity)
-        reserve(qsizetype(std::max(needed, capacity + std::max<size_t>(capacity / 8, 64))));
+        reserve(qsizetype(std::max(needed, capacity + std::max<size_t>(capacity / 32, 64))));
 }
 
 void Chunk::shrink()

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-ChunkBuilder::ChunkBuilder(qsizetype chunkSize) : chunkSize_(std::max<qsizetype>(chunkSize, 2))
+ChunkBuilder::ChunkBuilder(qsizetype chunkSize, qsizetype capacity)
+    : chunkSize_(std::max<qsizetype>(chunkSize, 2)), capacity_(std::max(capacity, chunkSize_))
 {
     startChunk();
 }
@@ -17,7 +18,7 @@ void ChunkBuilder::startChunk()
 qsizetype ChunkBuilder::roomFor(char16_t next)
 {
     if (open_.isEmpty())
-        open_.reserve(chunkSize_);
+        open_.reserve(capacity_);
     if (open_.size() < chunkSize_)
         return chunkSize_ - open_.size();
     // The last character goes along to the next chunk when it is the first
@@ -27,9 +28,9 @@ qsizetype ChunkBuilder::roomFor(char16_t next)
                            (QChar::isHighSurrogate(last) && QChar::isLowSurrogate(next));
     Chunk full = std::move(open_);
     startChunk();
+    open_.reserve(capacity_);
     if (pairSplit) {
         const char16_t carried = full.takeBack();
-        open_.reserve(chunkSize_);
         open_.append(QStringView(&carried, 1));
     }
     full.refresh();

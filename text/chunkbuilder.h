@@ -14,7 +14,9 @@
 class ChunkBuilder
 {
 public:
-    explicit ChunkBuilder(qsizetype chunkSize);
+    /// Chunks of chunkSize characters, each made with room for capacity
+    /// (at least chunkSize), so that edits after do not move them at once.
+    explicit ChunkBuilder(qsizetype chunkSize, qsizetype capacity = 0);
 
     void appendLatin1(const char *text, qsizetype size);
     void append(QStringView text);
@@ -35,6 +37,7 @@ private:
     void startChunk();
 
     qsizetype chunkSize_;
+    qsizetype capacity_;
     Chunk open_;
     std::vector<Chunk> completed_;
     qint64 appended_ = 0;

@@ -134,7 +134,7 @@ void TextModel::replaceChunks(qint64 from, qint64 to, QStringView text)
         tail = end.chunk->span(to - end.start, end.chunk->size());
         count = end.index - start.index + 1;
     }
-    ChunkBuilder builder(evenChunkSize(head.size + text.size() + tail.size));
+    ChunkBuilder builder = evenChunks(head.size + text.size() + tail.size);
     builder.append(head);
     builder.append(text);
     builder.append(tail);
@@ -146,12 +146,14 @@ void TextModel::replaceChunks(qint64 from, qint64 to, QStringView text)
     repair(first, madeCount);
 }
 
-// Text made into chunks is shared evenly among as few chunks as hold it, so
-// that the next edit nearby still fits in its chunk.
-qsizetype TextModel::evenChunkSize(qint64 total) const
+// Text made into chunks by an edit is shared evenly among as few chunks as
+// hold it, each with a little room to grow, so that the next edits nearby
+// still fit in their chunk and move nothing.
+ChunkBuilder TextModel::evenChunks(qint64 total) const
 {
     const qint64 count = std::max<qint64>((total + chunkSize_ - 1) / chunkSize_, 1);
-    return qsizetype((total + count - 1) / count);
+    const qsizetype size = qsizetype((total + count - 1) / count);
+    return ChunkBuilder(size, size + roomToGrow());
 }
 
 void TextModel::appendChunks(std::vector<Chunk> chunks)
@@ -192,7 +194,7 @@ bool TextModel::joinIfNeeded(qsizetype left)
     const bool small = (a.size() < minimum || b.size() < minimum) && total <= chunkSize_;
     if (!pairCut && !small)
         return false;
-    ChunkBuilder builder(evenChunkSize(total));
+    ChunkBuilder builder = evenChunks(total);
     builder.append(a.span());
     builder.append(b.span());
     chunks_.remove(left, 2);

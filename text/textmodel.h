@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chunkbuilder.h"
 #include "chunktree.h"
 #include "textspan.h"
 
@@ -83,7 +84,9 @@ private:
     /// chunks, no empty chunk, no two small neighbours.
     void repair(qsizetype first, qsizetype count);
     bool joinIfNeeded(qsizetype left);
-    qsizetype evenChunkSize(qint64 total) const;
+    ChunkBuilder evenChunks(qint64 total) const;
+    /// The room a chunk is made with for characters to come.
+    qsizetype roomToGrow() const { return chunkSize_ / 32; }
 
     const qsizetype chunkSize_;
     ChunkTree chunks_;

@@ -2,7 +2,8 @@
 
 #include "textmodel.h"
 
-TextModelAppender::TextModelAppender(TextModel &model) : model_(model), builder_(model.chunkSize())
+TextModelAppender::TextModelAppender(TextModel &model)
+    : model_(model), builder_(model.chunkSize() - model.roomToGrow(), model.chunkSize())
 {
 }
 

@@ -7,7 +7,8 @@ class TextModel;
 
 /// Adds text at the end of a model in large pieces, as a file is read: the
 /// text is cut into chunks as it comes, and flush() hands the chunks made so
-/// far to the model in one step, so the model is never held twice.
+/// far to the model in one step, so the model is never held twice. Each
+/// chunk is left a little room, so that typing in it later moves nothing.
 class TextModelAppender : public TextSink
 {
 public:
