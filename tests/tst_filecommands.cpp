@@ -1,5 +1,6 @@
 #include "mainwindowfixture.h"
 #include "tests/support/fakedocumenthost.h"
+#include "tests/support/testfiles.h"
 
 #include "document/documenthost.h"
 #include "document/filecommands.h"
@@ -44,19 +45,6 @@ QString cannotOpen(const QString &path)
 QString cannotSave(const QString &path)
 {
     return QStringLiteral("Impossibile salvare il file \"%1\".").arg(path);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
 }
 
 QString textOf(frmDocument *document)

@@ -1,4 +1,5 @@
 #include "document/filesaver.h"
+#include "tests/support/testfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,19 +25,6 @@ namespace {
 
 const QByteArray NewText = "nuovo testo\r\n";
 const QByteArray OldText = "vecchio testo, più lungo del nuovo\r\n";
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 // Runs a tool; false when it is missing or refuses (a file system without
 // access control lists, a file that cannot be made immutable).
