@@ -77,9 +77,8 @@ LongLine &LineLayouts::longLine(qint64 line, const Line &range)
     return *found;
 }
 
-const LaidOutText *LineLayouts::segment(qint64 line, LongLine &longLine, int i)
+const LaidOutText *LineLayouts::segment(LongLine &longLine, int i)
 {
-    Q_UNUSED(line);
     if (longLine.isTab(i))
         return nullptr;
     const qint64 start = longLine.segmentStart(i);
@@ -104,7 +103,7 @@ QList<LineLayouts::Piece> LineLayouts::pieces(qint64 line, qreal left, qreal rig
     LongLine &whole = longLine(line, range);
     QList<Piece> out;
     for (int i = whole.segmentAtX(left); i < whole.segmentCount() && whole.x(i) < right; ++i) {
-        const LaidOutText *text = segment(line, whole, i);
+        const LaidOutText *text = segment(whole, i);
         out.append({whole.segmentStart(i), whole.segmentEnd(i), whole.x(i), text});
     }
     return out;
@@ -118,7 +117,7 @@ qreal LineLayouts::xOf(qint64 position)
         return shortLine(line, range)->xOf(int(position - range.start));
     LongLine &whole = longLine(line, range);
     const int i = whole.segmentOf(position);
-    const LaidOutText *text = segment(line, whole, i);
+    const LaidOutText *text = segment(whole, i);
     if (!text)
         return position > whole.segmentStart(i) ? whole.x(i + 1) : whole.x(i);
     return whole.x(i) + text->xOf(int(position - whole.segmentStart(i)));
@@ -131,7 +130,7 @@ qint64 LineLayouts::positionAt(qint64 line, qreal x)
         return range.start + shortLine(line, range)->columnAt(x);
     LongLine &whole = longLine(line, range);
     const int i = whole.segmentAtX(x);
-    const LaidOutText *text = segment(line, whole, i);
+    const LaidOutText *text = segment(whole, i);
     if (!text) {
         const bool nearerEnd = x - whole.x(i) > (whole.x(i + 1) - whole.x(i)) / 2;
         return whole.segmentStart(i) + (nearerEnd ? 1 : 0);

@@ -69,7 +69,7 @@ private:
     Line lineAt(qint64 line) const;
     const LaidOutText *shortLine(qint64 line, const Line &range);
     LongLine &longLine(qint64 line, const Line &range);
-    const LaidOutText *segment(qint64 line, LongLine &longLine, int i);
+    const LaidOutText *segment(LongLine &longLine, int i);
 
     const TextModel &model_;
     LaidOutText::Style style_;
