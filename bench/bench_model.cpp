@@ -9,9 +9,9 @@
 
 #include "benchsupport.h"
 
-#include "document/filesaver.h"
-#include "document/textdecoder.h"
-#include "document/textfileformat.h"
+#include "textfile/filesaver.h"
+#include "textfile/textdecoder.h"
+#include "textfile/textfileformat.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 

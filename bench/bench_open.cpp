@@ -13,7 +13,7 @@
 #include "tests/mainwindowfixture.h"
 
 #include "document/frmdocument.h"
-#include "platform/textview.h"
+#include "textview/textview.h"
 #include "text/textmodel.h"
 
 #include <QApplication>

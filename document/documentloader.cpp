@@ -2,8 +2,8 @@
 
 #include "documenthost.h"
 #include "frmdocument.h"
-#include "textdecoder.h"
-#include "textfileformat.h"
+#include "textfile/textdecoder.h"
+#include "textfile/textfileformat.h"
 
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"

@@ -5,7 +5,7 @@
 #include "timedatetext.h"
 
 #include "platform/textbox.h"
-#include "platform/textboxcommands.h"
+#include "textview/textboxcommands.h"
 
 EditCommands::EditCommands(DocumentHost &host, const Clock &clock) : host_(host), clock_(clock) {}
 

@@ -1,9 +1,9 @@
 #include "filecommands.h"
 
 #include "documenthost.h"
-#include "filesaver.h"
+#include "textfile/filesaver.h"
 #include "frmdocument.h"
-#include "textfileformat.h"
+#include "textfile/textfileformat.h"
 
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"

@@ -2,7 +2,7 @@
 
 #include "textboxlayout.h"
 
-#include "platform/textview.h"
+#include "textview/textview.h"
 #include "platform/twips.h"
 #include "text/textmodel.h"
 

@@ -6,8 +6,8 @@
 
 #include "modelcheck.h"
 
-#include "document/textdecoder.h"
-#include "document/textfileformat.h"
+#include "textfile/textdecoder.h"
+#include "textfile/textfileformat.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 #include "text/textsink.h"

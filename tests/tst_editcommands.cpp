@@ -3,8 +3,8 @@
 
 #include "document/editcommands.h"
 #include "document/timedatetext.h"
-#include "platform/textview.h"
-#include "platform/textviewmenu.h"
+#include "textview/textview.h"
+#include "textview/textviewmenu.h"
 #include "tests/support/fakeclock.h"
 
 #include <QClipboard>

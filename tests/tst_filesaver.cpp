@@ -1,4 +1,4 @@
-#include "document/filesaver.h"
+#include "textfile/filesaver.h"
 #include "tests/support/testfiles.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "platform/textview.h"
+#include "textview/textview.h"
 #include "text/textmodel.h"
 
 #include <QRandomGenerator>

@@ -1,5 +1,5 @@
-#include "platform/laidouttext.h"
-#include "platform/textview.h"
+#include "textview/laidouttext.h"
+#include "textview/textview.h"
 #include "text/textmodel.h"
 #include "text/textnavigation.h"
 

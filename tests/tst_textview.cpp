@@ -1,7 +1,7 @@
-#include "platform/accessibletextitems.h"
-#include "platform/textview.h"
-#include "platform/textviewaccessibleevents.h"
-#include "platform/textviewdrag.h"
+#include "textview/accessibletextitems.h"
+#include "textview/textview.h"
+#include "textview/textviewaccessibleevents.h"
+#include "textview/textviewdrag.h"
 #include "text/textmodel.h"
 
 #include <QAccessible>

@@ -1,6 +1,6 @@
 #include "textboxcommands.h"
 
-#include "textbox.h"
+#include "platform/textbox.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 
 #include "caretblink.h"
 #include "linelayouts.h"
-#include "textbox.h"
+#include "platform/textbox.h"
 
 #include "text/textcursor.h"
 
