@@ -198,6 +198,15 @@ private slots:
 
 private:
     QString path(const QString &name) const { return dir_->filePath(name); }
+    /// The files that the command-line and drop tests name, and a folder.
+    void putNamedFiles() const
+    {
+        put(path(QStringLiteral("uno.txt")), "uno\r\n");
+        put(path(QStringLiteral("due.txt")), "due\r\n");
+        put(path(QStringLiteral("con spazio.txt")), "spazio\r\n");
+        put(path(QStringLiteral("-x.txt")), "x\r\n");
+        QDir(dir_->path()).mkdir(QStringLiteral("sotto"));
+    }
 
     std::unique_ptr<QTemporaryDir> dir_;
 };
@@ -715,11 +724,7 @@ void TestFileCommands::commandLine()
     QFETCH(QStringList, missing);
     QFETCH(QString, printed);
     const QString folder = dir_->path();
-    put(path(QStringLiteral("uno.txt")), "uno\r\n");
-    put(path(QStringLiteral("due.txt")), "due\r\n");
-    put(path(QStringLiteral("con spazio.txt")), "spazio\r\n");
-    put(path(QStringLiteral("-x.txt")), "x\r\n");
-    QVERIFY(QDir(folder).mkdir(QStringLiteral("sotto")));
+    putNamedFiles();
 
     // The toolkit's Italian texts, as the program has them.
     QTranslator italian;
@@ -791,8 +796,7 @@ void TestFileCommands::droppedFilesOpen()
     QFETCH(QStringList, titles);
     QFETCH(QString, typed);
     const QString folder = dir_->path();
-    put(path(QStringLiteral("uno.txt")), "uno\r\n");
-    put(path(QStringLiteral("due.txt")), "due\r\n");
+    putNamedFiles();
     Editor editor;
     QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
     frmDocument *documento1 = editor.active();
