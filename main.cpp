@@ -1,11 +1,26 @@
+#include "app/commandline.h"
 #include "app/italian.h"
 #include "app/modulo1.h"
 
 #include <QApplication>
+#include <QDir>
+
+#include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
 #endif
+
+namespace {
+
+int answer(const CommandLine &request)
+{
+    std::fputs(request.output.toLocal8Bit().constData(), stdout);
+    std::fputs(request.errors.toLocal8Bit().constData(), stderr);
+    return *request.exitStatus;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -15,9 +30,23 @@ int main(int argc, char *argv[])
     // program being killed half-way.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    // --help and --version answer before the program reaches for the display,
+    // so that they work in a terminal without one. Anything else is read once
+    // the toolkit has taken its own options (-platform, -style...) out.
+    if (argc > 1) {
+        QCoreApplication withoutDisplay(argc, argv);
+        installItalianTranslations(withoutDisplay);
+        const CommandLine request =
+            CommandLine::read(QCoreApplication::arguments(), QDir::currentPath());
+        if (request.exitStatus == 0)
+            return answer(request);
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vidizizor"));
     installItalianTranslations(application);
-    Modulo1::Main();
+    const CommandLine request = CommandLine::read(QApplication::arguments(), QDir::currentPath());
+    if (request.exitStatus)
+        return answer(request);
+    Modulo1::Main(request.files);
     return application.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "centring.h"
 #include "documentactivation.h"
+#include "filedrops.h"
 #include "menutable.h"
 #include "statusbar.h"
 #include "windowarrangement.h"
@@ -49,6 +50,7 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     sbStatusBar = new StatusBar(*platform_.clock, this);
     setStatusBar(sbStatusBar);
     new WindowKeys(*this, *mdiArea_, *activation_);
+    new FileDrops(*this, [this](const QStringList &paths) { OpenFiles(paths); });
 
     // Client area at design: 7080 x 4635 twips below the menu bar.
     const Twips twips(*this);
@@ -240,6 +242,10 @@ void frmMain::mnuFileNew_Click()
 void frmMain::mnuFileOpen_Click()
 {
     fileCommands_->Open();
+}
+void frmMain::OpenFiles(const QStringList &paths)
+{
+    fileCommands_->OpenFiles(paths);
 }
 void frmMain::mnuFileClose_Click()
 {

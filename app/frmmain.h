@@ -52,6 +52,10 @@ public:
     /// The open/save file dialog the File commands use.
     FileDialog &dlgCommonDialog() { return *platform_.fileDialog; }
 
+    /// Opens each file as the Open command opens the path chosen in its
+    /// dialog, the last one in front.
+    void OpenFiles(const QStringList &paths);
+
     /// Arranges the document windows, as the Window menu's commands do.
     void Arrange(WindowArrangement arrangement);
 

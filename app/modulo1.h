@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QStringList>
 
 class frmMain;
 
@@ -13,5 +14,8 @@ extern QPointer<frmMain> MainWindow;
 
 /// Creates the main window with the system's services and shows it.
 void Main();
+/// Starts as Main does, then opens each file as the Open command would,
+/// the last one in front.
+void Main(const QStringList &files);
 
 } // namespace Modulo1

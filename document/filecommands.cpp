@@ -89,6 +89,24 @@ void FileCommands::Open()
             showAgain(*active);
         return;
     }
+    OpenFiles({path});
+}
+
+// Files asked for while others are still being opened (a drop during a long
+// load, or while a message is shown) wait their turn, so that every file
+// opens, in the order asked, and the last one ends in front.
+void FileCommands::OpenFiles(const QStringList &paths)
+{
+    waiting_ += paths;
+    if (opening_)
+        return;
+    const Busy busy(opening_);
+    while (!waiting_.isEmpty())
+        open(waiting_.takeFirst());
+}
+
+void FileCommands::open(const QString &path)
+{
     frmDocument *created = host_.CreateDocumentWindow();
     if (!created)
         return; // the host has said why

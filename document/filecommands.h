@@ -2,7 +2,7 @@
 
 #include "documentloader.h"
 
-#include <QString>
+#include <QStringList>
 
 class DocumentHost;
 class FileDialog;
@@ -23,6 +23,9 @@ public:
     FileCommands(DocumentHost &host, FileDialog &dialog, MessageBox &messages);
 
     void Open();
+    /// Opens each file as Open opens the path chosen in the dialog, one
+    /// after the other, the last one in front.
+    void OpenFiles(const QStringList &paths);
     void Close();
     void Save();
     void SaveAs();
@@ -31,6 +34,7 @@ public:
     DocumentLoader &loader() { return loader_; }
 
 private:
+    void open(const QString &path);
     void write(frmDocument &document, const QString &path);
 
     DocumentHost &host_;
@@ -38,4 +42,6 @@ private:
     MessageBox &messages_;
     DocumentLoader loader_;
     bool loading_ = false;
+    bool opening_ = false;
+    QStringList waiting_;
 };

@@ -70,8 +70,18 @@ function(vidizizor_packaging_files)
   string(REPLACE "\n\n" "\n.\n" licence "${licence}")
   string(REPLACE "\n" "\n " VIDIZIZOR_MIT_TEXT " ${licence}")
 
+  # The media types the program opens, as the desktop entry lists them.
+  set(desktop_entry ${PROJECT_SOURCE_DIR}/resources/vidizizor.desktop)
+  file(STRINGS ${desktop_entry} mime_line REGEX "^MimeType=")
+  string(REGEX MATCHALL "[a-z]+/[^;\\]+" mime_types "${mime_line}")
+  set(lines)
+  foreach(type ${mime_types})
+    list(APPEND lines "    <mediatype>${type}</mediatype>")
+  endforeach()
+  string(JOIN "\n" VIDIZIZOR_MEDIATYPES ${lines})
+
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-    ${screenshot} ${PROJECT_SOURCE_DIR}/LICENSE)
+    ${screenshot} ${PROJECT_SOURCE_DIR}/LICENSE ${desktop_entry})
   vidizizor_packaging_file(vidizizor.metainfo.xml.in ${VIDIZIZOR_APP_ID}.metainfo.xml)
   vidizizor_packaging_file(vidizizor.1.in vidizizor.1 GZIP)
   vidizizor_packaging_file(copyright.in copyright)

@@ -20,6 +20,8 @@ packages=(
   # the Debian package: CPack's DEB generator (dpkg-shlibdeps, file) and the
   # distribution's own checks of the package and of its desktop files
   dpkg-dev file desktop-file-utils appstream lintian
+  # which program a desktop opens a media type with
+  xdg-utils
   # save tests: access control lists, extended attributes, immutable folders
   acl attr e2fsprogs
   # fuzzing: clang with libFuzzer and the sanitizers' run-time libraries

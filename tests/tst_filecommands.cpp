@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "mainwindowfixture.h"
 #include "tests/support/fakedocumenthost.h"
 #include "tests/support/testfiles.h"
@@ -14,13 +15,16 @@
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QTranslator>
 
 #include <csignal>
 #include <cstdio>
@@ -187,8 +191,22 @@ private slots:
     void failedSaveInChildKeepsTheOldFile();
     void commandsWaitWhileAFileLoads();
 
+    void commandLine_data();
+    void commandLine();
+    void droppedFilesOpen_data();
+    void droppedFilesOpen();
+
 private:
     QString path(const QString &name) const { return dir_->filePath(name); }
+    /// The files that the command-line and drop tests name, and a folder.
+    void putNamedFiles() const
+    {
+        put(path(QStringLiteral("uno.txt")), "uno\r\n");
+        put(path(QStringLiteral("due.txt")), "due\r\n");
+        put(path(QStringLiteral("con spazio.txt")), "spazio\r\n");
+        put(path(QStringLiteral("-x.txt")), "x\r\n");
+        QDir(dir_->path()).mkdir(QStringLiteral("sotto"));
+    }
 
     std::unique_ptr<QTemporaryDir> dir_;
 };
@@ -599,14 +617,17 @@ void TestFileCommands::failedSaveInChildKeepsTheOldFile()
 
 // While a file loads, the window gets to paint between pieces; a command
 // that arrives then (it cannot come from the user, whose input waits) must
-// neither save the half-loaded text over the file nor close the window.
+// neither save the half-loaded text over the file nor close the window. A
+// file dropped then opens once the load is done.
 void TestFileCommands::commandsWaitWhileAFileLoads()
 {
     const QString name = path(QStringLiteral("slow.txt"));
+    const QString dropped = path(QStringLiteral("dropped.txt"));
     QByteArray file;
     for (int i = 0; i < 200; ++i)
         file += "riga " + QByteArray::number(i) + "\r\n";
     put(name, file);
+    put(dropped, "dopo\r\n");
     FakeDocumentHost host;
     FakeFileDialog dialog;
     FakeMessageBox messages;
@@ -622,16 +643,198 @@ void TestFileCommands::commandsWaitWhileAFileLoads()
         dialog.answer(name);
         commands.Open();
         commands.SaveAs();
+        commands.OpenFiles({dropped});
+        QCOMPARE(host.documents().size(), 1);
     };
     dialog.answer(name);
     commands.Open();
     QVERIFY(progressCalls > 1);
-    QCOMPARE(host.documents().size(), 1);
+    QCOMPARE(host.documents().size(), 2);
     QCOMPARE(host.documents().first()->Caption(), name);
     QVERIFY(host.documents().first()->isVisible());
     QCOMPARE(textOf(host.documents().first()), QString::fromLatin1(file));
+    QCOMPARE(host.activeDocument()->Caption(), dropped);
+    QCOMPARE(textOf(host.activeDocument()), QStringLiteral("dopo\r\n"));
     QCOMPARE(contents(name), file);
     QVERIFY(messages.messages.isEmpty());
+}
+
+// Names in the rows stand for paths in the test's folder: "@uno.txt" for
+// its full path, "file:@uno.txt" for its file:// address.
+static QStringList inFolder(const QStringList &names, const QString &folder)
+{
+    QStringList result;
+    for (QString name : names) {
+        if (name.startsWith(u"file:@"))
+            name = QUrl::fromLocalFile(folder + u'/' + name.mid(6)).toString();
+        result << name.replace(u'@', folder + u'/');
+    }
+    return result;
+}
+
+void TestFileCommands::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitStatus"); // -1: the program starts
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QStringList>("missing"); // files the messages name, in order
+    QTest::addColumn<QString>("printed");     // part of the output, or of the errors
+    const QStringList first{"Documento1"};
+    QTest::newRow("none") << QStringList{} << -1 << first << QStringList{} << QString();
+    QTest::newRow("one") << QStringList{"@uno.txt"} << -1 << first + QStringList{"@uno.txt"}
+                         << QStringList{} << QString();
+    QTest::newRow("several, the last in front")
+        << QStringList{"@due.txt", "@uno.txt", "@due.txt"} << -1
+        << first + QStringList{"@due.txt", "@uno.txt", "@due.txt"} << QStringList{} << QString();
+    QTest::newRow("relative") << QStringList{"uno.txt", "./sotto/../due.txt"} << -1
+                              << first + QStringList{"@uno.txt", "@due.txt"} << QStringList{}
+                              << QString();
+    QTest::newRow("file address with a blank")
+        << QStringList{"file:@con spazio.txt"} << -1 << first + QStringList{"@con spazio.txt"}
+        << QStringList{} << QString();
+    QTest::newRow("after --, a name like an option")
+        << QStringList{"--", "-x.txt"} << -1 << first + QStringList{"@-x.txt"} << QStringList{}
+        << QString();
+    QTest::newRow("missing file between two")
+        << QStringList{"uno.txt", "manca.txt", "due.txt"} << -1
+        << first + QStringList{"@uno.txt", "@due.txt"} << QStringList{"@manca.txt"} << QString();
+    QTest::newRow("folder") << QStringList{"sotto"} << -1 << first << QStringList{"@sotto"}
+                            << QString();
+    QTest::newRow("--help") << QStringList{"--help", "uno.txt"} << 0 << QStringList{}
+                            << QStringList{} << QStringLiteral("Utilizzo:");
+    QTest::newRow("-h") << QStringList{"-h"} << 0 << QStringList{} << QStringList{}
+                        << QStringLiteral("-v, --version");
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << QStringList{} << QStringList{}
+                               << QStringLiteral("Vidizizor 1.");
+    QTest::newRow("unknown option")
+        << QStringList{"uno.txt", "--sconosciuta"} << 2 << QStringList{} << QStringList{}
+        << QStringLiteral("Opzione sconosciuta 'sconosciuta'.");
+    QTest::newRow("unknown short option")
+        << QStringList{"-q"} << 2 << QStringList{} << QStringList{} << QStringLiteral("Utilizzo:");
+}
+
+// The files named on the command line open as Open opens them, after
+// Documento1 and in their order; --help, --version and a wrong option
+// answer without opening anything.
+void TestFileCommands::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitStatus);
+    QFETCH(QStringList, titles);
+    QFETCH(QStringList, missing);
+    QFETCH(QString, printed);
+    const QString folder = dir_->path();
+    putNamedFiles();
+
+    // The toolkit's Italian texts, as the program has them.
+    QTranslator italian;
+    QVERIFY(italian.load(QStringLiteral("qtbase_it"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    QCoreApplication::installTranslator(&italian);
+    const CommandLine request =
+        CommandLine::read(QStringList{"vidizizor"} + inFolder(arguments, folder), folder);
+    if (exitStatus >= 0) {
+        QCOMPARE(request.exitStatus, std::optional<int>(exitStatus));
+        QVERIFY(request.files.isEmpty());
+        const QString &text = exitStatus == 0 ? request.output : request.errors;
+        QVERIFY2(text.contains(printed), qPrintable(text));
+        QVERIFY((exitStatus == 0 ? request.errors : request.output).isEmpty());
+        if (exitStatus == 2)
+            QVERIFY(request.errors.contains(QStringLiteral("[file...]")));
+        return;
+    }
+    QVERIFY(!request.exitStatus);
+    Editor editor;
+    editor.window->OpenFiles(request.files);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(editor.titles(), inFolder(titles, folder));
+    QCOMPARE(editor.active()->Caption(), inFolder(titles, folder).last());
+    const QString last = titles.last();
+    if (last.startsWith(u'@'))
+        QCOMPARE(textOf(editor.active()), QString::fromLatin1(contents(path(last.mid(1)))));
+    QStringList named;
+    for (const QString &message : editor.messages->messages)
+        named << message.split(u'\n').first();
+    QStringList expected;
+    for (const QString &file : inFolder(missing, folder))
+        expected << cannotOpen(file);
+    QCOMPARE(named, expected);
+}
+
+void TestFileCommands::droppedFilesOpen_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QStringList>("urls");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QString>("typed"); // Documento1's text afterwards
+    const QStringList first{"Documento1"};
+    // A file manager gives the files' addresses as text too.
+    QTest::newRow("files on the text box")
+        << "text box" << QStringList{"file:@uno.txt", "file:@manca.txt", "file:@due.txt"}
+        << "file:@uno.txt" << first + QStringList{"@uno.txt", "@due.txt"} << "";
+    QTest::newRow("file on the toolbar")
+        << "toolbar" << QStringList{"file:@uno.txt"} << "" << first + QStringList{"@uno.txt"} << "";
+    QTest::newRow("file on the empty area")
+        << "area" << QStringList{"file:@uno.txt"} << "" << QStringList{"@uno.txt"} << "";
+    QTest::newRow("text on the text box")
+        << "text box" << QStringList{} << "ciao" << first << "ciao";
+    QTest::newRow("web address on the text box")
+        << "text box" << QStringList{"https://example.com/a.txt"} << "" << first
+        << "https://example.com/a.txt";
+    QTest::newRow("web address on the toolbar")
+        << "toolbar" << QStringList{"https://example.com/a.txt"} << "" << first << "";
+}
+
+// Dropped local files open as Open opens them, wherever on the main window
+// they land; dropped text still goes into the text box.
+void TestFileCommands::droppedFilesOpen()
+{
+    QFETCH(QString, target);
+    QFETCH(QStringList, urls);
+    QFETCH(QString, text);
+    QFETCH(QStringList, titles);
+    QFETCH(QString, typed);
+    const QString folder = dir_->path();
+    putNamedFiles();
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    frmDocument *documento1 = editor.active();
+    QWidget *widget = documento1->txtText;
+    if (target == u"toolbar")
+        widget = editor.find<QToolBar>("tbToolBar");
+    if (target == u"area") {
+        editor.closeAll();
+        widget = editor.window->documentArea()->viewport();
+    }
+    QMimeData data;
+    QList<QUrl> addresses;
+    for (const QString &url : inFolder(urls, folder))
+        addresses << QUrl(url);
+    if (!addresses.isEmpty())
+        data.setUrls(addresses);
+    if (!text.isEmpty())
+        data.setText(inFolder({text}, folder).first());
+
+    const QPoint point = widget->rect().center();
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(point, actions, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(widget, &enter);
+    QDragMoveEvent move(point, actions, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(widget, &move);
+    const bool taken = titles != QStringList{"Documento1"} || !typed.isEmpty();
+    QCOMPARE(move.isAccepted(), taken);
+    QDropEvent drop(point, actions, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(widget, &drop);
+    QCOMPARE(drop.isAccepted(), taken);
+    if (taken && typed.isEmpty()) // files are copied, never moved away
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);
+
+    QTRY_COMPARE(editor.titles(), inFolder(titles, folder));
+    QCOMPARE(editor.active()->Caption(), inFolder(titles, folder).last());
+    if (target != u"area")
+        QCOMPARE(textOf(documento1), typed);
+    QCOMPARE(editor.messages->messages.size(), urls.contains(u"file:@manca.txt") ? 1 : 0);
 }
 
 int main(int argc, char *argv[])

@@ -4,12 +4,14 @@
 #include "app/windowarrangement.h"
 #include "document/frmdocument.h"
 #include "platform/textbox.h"
+#include "tests/support/testfiles.h"
 
 #include <QAbstractScrollArea>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 
@@ -32,6 +34,7 @@ private slots:
     void minimiseAndRestoreRelayout();
     void exitClosesEverythingWithoutAsking();
     void closingMainWindowClosesDocuments();
+    void startUpKeepsTheWindowUntilItIsGone_data();
     void startUpKeepsTheWindowUntilItIsGone();
 };
 
@@ -263,16 +266,36 @@ void TestMainWindow::closingMainWindowClosesDocuments()
     QVERIFY(document.isNull());
 }
 
+void TestMainWindow::startUpKeepsTheWindowUntilItIsGone_data()
+{
+    QTest::addColumn<bool>("withFile");
+    QTest::newRow("no arguments") << false;
+    QTest::newRow("a file named on the command line") << true;
+}
+
 // As the program starts: the start-up module keeps the main window, which
 // deletes itself once closed, documents and all; the module's reference then
-// points at nothing rather than at a deleted window.
+// points at nothing rather than at a deleted window. A file named on the
+// command line opens after Documento1.
 void TestMainWindow::startUpKeepsTheWindowUntilItIsGone()
 {
-    Modulo1::Main();
+    QFETCH(bool, withFile);
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("nota.txt"));
+    put(file, "nota\r\n");
+    if (withFile)
+        Modulo1::Main({file});
+    else
+        Modulo1::Main();
     QPointer<frmMain> w = Modulo1::MainWindow;
     QVERIFY(w);
+    QCOMPARE(captions(*w), QStringList{"Documento1"}); // before the window shows
     QVERIFY(QTest::qWaitForWindowExposed(w));
-    QCOMPARE(captions(*w), QStringList{"Documento1"});
+    if (withFile) {
+        QTRY_COMPARE(captions(*w), (QStringList{"Documento1", file}));
+        QCOMPARE(w->activeDocument()->ActiveControl().Text(), QStringLiteral("nota\r\n"));
+    }
+    QCOMPARE(captions(*w).size(), withFile ? 2 : 1);
     QPointer<frmDocument> document = w->activeDocument();
     QVERIFY(w->close());
     QTRY_VERIFY(w.isNull());

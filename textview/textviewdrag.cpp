@@ -2,6 +2,7 @@
 
 #include "textview.h"
 
+#include "platform/droppedfiles.h"
 #include "text/textmodel.h"
 #include "text/textnavigation.h"
 
@@ -11,6 +12,17 @@
 #include <QPainter>
 
 #include <algorithm>
+
+namespace {
+
+// Files dropped on a document open in windows of their own, which the
+// window around the view sees to; only text goes into the text.
+bool takesDrop(const QMimeData &data)
+{
+    return data.hasText() && droppedFiles(data).isEmpty();
+}
+
+} // namespace
 
 TextViewDrag::TextViewDrag(TextView &view)
     : view_(view),
@@ -88,7 +100,7 @@ bool TextViewDrag::eventFilter(QObject *, QEvent *event)
 
 void TextViewDrag::move(QDragMoveEvent *event)
 {
-    if (!event->mimeData()->hasText()) {
+    if (!takesDrop(*event->mimeData())) {
         event->ignore();
         return;
     }
@@ -116,7 +128,7 @@ bool TextViewDrag::movesWithin(const QDropEvent *event) const
 void TextViewDrag::drop(QDropEvent *event)
 {
     showDropCaret(-1);
-    if (!event->mimeData()->hasText()) {
+    if (!takesDrop(*event->mimeData())) {
         event->ignore();
         return;
     }

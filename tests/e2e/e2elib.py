@@ -542,14 +542,18 @@ def snapshot_tree(path):
 class App:
     """One run of the program under test, driven from the keyboard."""
 
-    def __init__(self, binary, desktop, processes, cwd, env_extra=None):
+    def __init__(self, binary, desktop, processes, cwd, env_extra=None, args=()):
         self.binary, self.desktop, self.processes, self.cwd = binary, desktop, processes, cwd
+        self.args = list(args)
         self.env = dict(desktop.env, QT_QPA_PLATFORM="xcb", **(env_extra or {}))
         self.proc = None
         self.main_window = None
 
-    def start(self, timeout=30):
-        self.proc = self.processes.start("vidizizor", [self.binary], env=self.env, cwd=self.cwd)
+    def start(self, timeout=30, focused=True):
+        """Starts the program and waits for its main window; with `focused`,
+        also until the main window has the focus."""
+        self.proc = self.processes.start("vidizizor", [self.binary] + self.args, env=self.env,
+                                         cwd=self.cwd)
 
         def main_window_shown():
             self.require_running()
@@ -560,7 +564,8 @@ class App:
 
         self.main_window = poll(main_window_shown, timeout,
                                 f'a window titled "{MAIN_TITLE}"')
-        self.wait_main_active()
+        if focused:
+            self.wait_main_active()
 
     @property
     def pid(self):

@@ -61,11 +61,11 @@ class Context:
             f.write(data)
         return path
 
-    def start_app(self, env_extra=None, binary=None):
+    def start_app(self, env_extra=None, binary=None, args=(), focused=True):
         app = App(binary or self.session.binary, self.desktop, self.session.processes, self.dir,
-                  env_extra)
+                  env_extra, args)
         self.apps.append(app)
-        app.start()
+        app.start(focused=focused)
         self.shot("started")
         return app
 
@@ -471,6 +471,114 @@ def drag_and_drop(t):
     t.shot("dropped")
 
 
+# Files from the command line and from outside
+
+
+@case("command_line",
+      "files named on the command line open after Documento1, in order; a missing one is "
+      "reported")
+def command_line(t):
+    text = "prima riga\r\nseconda è qui\r\n".encode()
+    letter = t.write("lettera.txt", text)
+    # Relative to the program's working folder, then a file:// address.
+    app = t.start_app(args=["manca.txt", "file://" + letter], focused=False)
+    app.wait_active(re.escape(MESSAGE_TITLE))  # the message for manca.txt
+    t.shot("missing-reported")
+    app.key("Return")
+    app.wait_main_active()
+    t.shot("opened")
+    app.menu("m", "s")  # Seleziona Tutto, in the file's window, in front
+    app.key("ctrl+c")
+    t.clipboard.wait_for(text)
+    app.menu("f", "c")  # Chiudi: Documento1 is left, empty
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento1"), b"")
+    # Documento2 went to manca.txt, Documento3 to the letter.
+    app.key("ctrl+n", "ctrl+s")
+    wait_for_file(t.path("Documento4"), b"")
+    t.check(t.files() == ["Documento1", "Documento4", "lettera.txt"],
+            f"unexpected files in the working folder: {t.files()}")
+    t.check(read_file(letter) == text, "opening changed the file")
+
+
+ANSWERS = [
+    # (arguments, exit status, what the output or the errors start with, and hold)
+    (["--version"], 0, "Vidizizor 1.", "\n"),
+    (["--help"], 0, "Utilizzo: ", "vidizizor [opzioni] [file...]\n"),
+    (["--sconosciuta"], 2, "Opzione sconosciuta 'sconosciuta'.", "[opzioni] [file...]\n"),
+]
+
+
+@case("command_line_answers",
+      "--version and --help print in Italian and end, even with no display; an unknown option "
+      "ends with status 2; none opens a window")
+def command_line_answers(t):
+    env = dict(t.desktop.env, QT_QPA_PLATFORM="xcb")
+    no_display = {key: value for key, value in env.items() if key != "DISPLAY"}
+    for arguments, status, start, held in ANSWERS:
+        result = run([t.session.binary] + arguments, env=no_display if status == 0 else env,
+                     timeout=15, check=False)
+        printed = (result.stdout if status == 0 else result.stderr).decode()
+        t.check(result.returncode == status,
+                f"{arguments}: exit status {result.returncode}, expected {status}")
+        t.check(printed.startswith(start) and held in printed,
+                f"{arguments} printed {printed!r}")
+    t.check(not run(["xdotool", "search", "--name", "Vidizizor"], env=env,
+                    check=False).stdout.strip(), "a window was left open")
+
+
+DROP_ROWS = [
+    # (row, where on the main window the file is dropped, as fractions of its size)
+    ("frame", (0.5, -6)),  # the status bar, outside any document
+    ("text_box", (0.25, 0.5)),  # the text box of Documento1, which keeps its text
+]
+
+
+@case("drop_files",
+      "a file dragged from another program onto the main window opens; the file stays",
+      rows=DROP_ROWS)
+def drop_files(t, where):
+    if not t.session.drag_source:
+        raise Failure("no drag source program given (--drag-source)")
+    text = b"trascinato\r\nqui\r\n"
+    dropped = t.write("trascinato.txt", text)
+    app = t.start_app()
+    source = t.session.processes.start("dragsource", [t.session.drag_source, dropped],
+                                       env=t.desktop.env)
+    try:
+        wid = poll(lambda: t.desktop.visible_windows(source.pid), 15,
+                   "the drag source's window")[0]
+        picture = t.desktop.grab(app.main_window)
+        x = int(picture.width * where[0])
+        y = int(picture.height * where[1]) if where[1] > 0 else picture.height + where[1]
+        t.desktop.xdotool("mousemove", "--window", wid, "80", "60", "mousedown", "1")
+        # Over the middle of the window first, then to the place of the drop.
+        cx, cy = picture.width // 2, picture.height // 2
+        for step in range(11):
+            t.desktop.xdotool("mousemove", "--window", app.main_window,
+                              str(cx + (x - cx) * step // 10), str(cy + (y - cy) * step // 10))
+            time.sleep(0.05)
+        time.sleep(0.2)
+        t.shot("dragging")
+        t.desktop.xdotool("mouseup", "1")
+        log = poll(lambda: "dropped:" in t.session.processes.log_tail(source)
+                   and t.session.processes.log_tail(source), 15, "the drag to end")
+        t.check("dropped: copy" in log, f"the drop did not take a copy: {log!r}")
+        t.desktop.xdotool("mousemove", str(SCREEN_WIDTH - 1), str(SCREEN_HEIGHT - 1))
+        t.desktop.xdotool("windowactivate", "--sync", app.main_window, check=False)
+        app.wait_main_active()
+        t.shot("dropped")
+        app.menu("m", "s")  # Seleziona Tutto, in the dropped file's window
+        app.key("ctrl+c")
+        t.clipboard.wait_for(text)
+    finally:
+        t.session.processes.stop(source)
+    app.menu("f", "c")  # Chiudi: Documento1 is left, as it was
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento1"), b"")
+    t.check(read_file(dropped) == text, "the dropped file changed or went")
+
+
 TIME_DATE_ROWS = [
     # (row, text typed, keys before, use the menu, expected shape around s)
     ("f5_at_caret", "[]", ["Left"], False, (b"[", b"|]")),
@@ -699,6 +807,7 @@ import frame_cases  # noqa: E402,F401  (registers the cases of the MDI frame)
 class Session:
     def __init__(self, args):
         self.binary = os.path.abspath(args.binary)
+        self.drag_source = args.drag_source and os.path.abspath(args.drag_source)
         self.artifacts = os.path.abspath(args.artifacts)
         self.docs_screenshot = args.docs_screenshot
         self.work_dir = make_work_dir()
@@ -726,6 +835,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--binary", required=True)
     parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--drag-source",
+                        help="the program that drags files from outside, as a file manager does")
     parser.add_argument("--only", help="run only the cases whose name matches this pattern")
     parser.add_argument("--docs-screenshot",
                         help="also copy the README screenshot to this path")

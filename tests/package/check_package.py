@@ -3,8 +3,11 @@
 
   build     builds the program and, with cpack, the package in the build folder
   validate  desktop-file-validate and appstreamcli on the files the package
-            installs, and checks that the program and the icons that the
-            desktop entry names are in the package
+            installs, checks that the program and the icons that the
+            desktop entry names are in the package, that the entry takes
+            files (%F) of the plain-text media types, the same ones as the
+            AppStream metadata, and that a desktop with only this package
+            installed names it to open plain text
   lintian   lintian on the package: no error, and no warning that is not
             accepted below
   start     starts the binary from the unpacked package under a private X
@@ -23,6 +26,7 @@ import subprocess
 import sys
 import tempfile
 from pathlib import Path
+from xml.etree import ElementTree
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "e2e"))
 import e2elib  # noqa: E402
@@ -91,14 +95,66 @@ def validate(args, root):
         if result.returncode != 0 or re.search(r"\b(error|warning):", result.stdout):
             problems.append(f"desktop-file-validate: {path.name}")
         problems += missing_files(root, desktop_entry(path))
+        problems += opens_files(desktop_entry(path))
     for path in metainfo:
         if run(["appstreamcli", "validate", "--no-net", str(path)]).returncode != 0:
             problems.append(f"appstreamcli validate: {path.name}")
+        problems += media_types_differ(path, entries)
     # Also checks that the metadata's launchable names a desktop entry that is there.
     if run(["appstreamcli", "validate-tree", "--no-net", str(root)]).returncode != 0:
         problems.append("appstreamcli validate-tree")
+    problems += plain_text_default(entries)
     if problems:
         raise Failure("; ".join(problems))
+
+
+def opens_files(entry):
+    """What keeps a file manager from opening files with the entry."""
+    problems = []
+    if "%F" not in entry["Exec"].split():
+        problems.append(f"the desktop entry's Exec {entry['Exec']!r} takes no files (%F)")
+    types = entry.get("MimeType", "").split(";")
+    if "text/plain" not in types:
+        problems.append(f"the desktop entry's MimeType {types!r} lacks text/plain")
+    return problems
+
+
+def media_types_differ(metainfo, entries):
+    """Software centres offer the program for the media types of its
+    metadata, file managers for those of its desktop entry: the same ones."""
+    provided = {element.text for element in ElementTree.parse(metainfo).iter("mediatype")}
+    listed = {kind for path in entries
+              for kind in desktop_entry(path).get("MimeType", "").split(";") if kind}
+    if provided != listed:
+        return [f"{metainfo.name} provides the media types {sorted(provided)}, "
+                f"the desktop entry lists {sorted(listed)}"]
+    return []
+
+
+def plain_text_default(entries):
+    """Installs the desktop entries as a user's own, in a scratch data folder
+    with no other program's, and asks xdg-mime what opens plain text."""
+    if not shutil.which("xdg-mime") or not shutil.which("update-desktop-database"):
+        return ["xdg-mime or update-desktop-database is not installed "
+                "(scripts/install-deps.sh installs them)"]
+    with tempfile.TemporaryDirectory(prefix="vidizizor-xdg-") as scratch:
+        applications = Path(scratch, "data", "applications")
+        applications.mkdir(parents=True)
+        for entry in entries:
+            shutil.copy(entry, applications)
+        Path(scratch, "config").mkdir()
+        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": scratch,
+               "XDG_DATA_HOME": str(Path(scratch, "data")),
+               "XDG_DATA_DIRS": str(Path(scratch, "none")),
+               "XDG_CONFIG_HOME": str(Path(scratch, "config")),
+               "XDG_CONFIG_DIRS": str(Path(scratch, "none"))}
+        if run(["update-desktop-database", str(applications)], env=env).returncode != 0:
+            return ["update-desktop-database failed on the desktop entry"]
+        answer = run(["xdg-mime", "query", "default", "text/plain"], env=env).stdout.strip()
+    names = [entry.name for entry in entries]
+    if answer not in names:
+        return [f"xdg-mime names {answer!r} to open text/plain, not one of {names}"]
+    return []
 
 
 def missing_files(root, entry):
