@@ -110,10 +110,9 @@ void FileCommands::Open()
     messages_.show(cannotOpen(path, result.reason));
 }
 
+// Closing the window of a file that is loading stops the load.
 void FileCommands::Close()
 {
-    if (loading_)
-        return;
     if (frmDocument *document = host_.activeDocument())
         document->Unload();
 }
