@@ -25,8 +25,6 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include <sys/resource.h>
-
 using namespace Bench;
 
 namespace {
@@ -40,14 +38,6 @@ struct Timings
         return seconds.isEmpty() ? 0 : *std::max_element(seconds.begin(), seconds.end());
     }
 };
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // Sends a key to the view and repaints it, and says how long that took.
 double keyAndPaint(TextView &view, Qt::Key key, Qt::KeyboardModifiers modifiers = {},

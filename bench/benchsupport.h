@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <iterator>
 
+#include <sys/resource.h>
+
 namespace Bench {
 
 constexpr qint64 MB = 1024 * 1024;
@@ -30,6 +32,15 @@ inline double statusMegabytes(const char *field)
         if (line.startsWith(field))
             return line.mid(qstrlen(field)).trimmed().split(' ').first().toDouble() / 1024;
     return -1;
+}
+
+/// The CPU time this process has taken, all its threads together.
+inline double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 inline double seconds(const QElapsedTimer &timer)

@@ -41,12 +41,21 @@ qsizetype nextStopPortable(const uchar *b, qsizetype i, qsizetype size)
 }
 
 #ifdef VIDIZIZOR_SSE2
+// The first byte from i on that is a CR without its LF or not ASCII, or
+// size. A CR LF pair inside the vector does not stop it, so that a file of
+// short lines is checked without leaving the vector loop at every line.
 qsizetype nextStopSse2(const uchar *b, qsizetype i, qsizetype size)
 {
     const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
     for (; i + 16 <= size; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
-        const unsigned stops = unsigned(_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+        const unsigned crs = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+        const unsigned lfs = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+        unsigned loneCrs = crs & ~(lfs >> 1);
+        if ((loneCrs & 0x8000u) && i + 16 < size && b[i + 16] == '\n')
+            loneCrs &= 0x7FFFu; // its LF starts the next vector
+        const unsigned stops = unsigned(_mm_movemask_epi8(v)) | loneCrs;
         if (stops != 0)
             return i + std::countr_zero(stops);
     }

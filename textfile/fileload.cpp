@@ -19,6 +19,10 @@ constexpr qint64 MaximumParts = 256;
 
 constexpr qint64 ToTheEnd = std::numeric_limits<qint64>::max();
 
+// The taker is woken at most this often while the parts decode: each time
+// costs it the handing over of the chunks and a repaint.
+constexpr std::chrono::milliseconds WakeInterval(10);
+
 } // namespace
 
 FileLoad::FileLoad(const QString &path, const ChunkBuilder &builder, const Options &options)
@@ -130,8 +134,12 @@ void FileLoad::deliver(Part &part, std::vector<Chunk> chunks, qint64 bytes, bool
             part.ready.push_back(std::move(chunks));
         part.readyBytes += bytes;
         part.done = done;
-        wake = !wakePending_;
-        wakePending_ = true;
+        const auto now = std::chrono::steady_clock::now();
+        wake = !wakePending_ && (done || now - lastWake_ >= WakeInterval);
+        if (wake) {
+            wakePending_ = true;
+            lastWake_ = now;
+        }
     }
     if (wake && wake_)
         wake_();

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -29,7 +30,9 @@ class FileLoad
 public:
     struct Options
     {
-        qsizetype blockSize = 4 << 20; ///< bytes read and decoded at a time
+        /// Bytes read and decoded at a time: small enough that the bytes are
+        /// still in the processor's cache when they are copied into chunks.
+        qsizetype blockSize = 256 << 10;
         int threads = defaultThreads();
         qint64 partSize = 16 << 20; ///< no part is cut smaller than this
         TextFileFormat::Encoding encoding = TextFileFormat::systemEncoding();
@@ -52,8 +55,9 @@ public:
     FileLoad &operator=(const FileLoad &) = delete;
 
     /// Opens the file and starts decoding it. wake is called on a decoding
-    /// thread whenever chunks become ready after a take(). Gives the reason
-    /// when the file cannot be opened.
+    /// thread when chunks become ready after a take(), at most every few
+    /// milliseconds until a part is done. Gives the reason when the file
+    /// cannot be opened.
     std::optional<QString> start(std::function<void()> wake);
     /// The size of the file when it was opened (0 when it does not say).
     qint64 size() const { return size_; }
@@ -102,5 +106,6 @@ private:
     mutable std::mutex mutex_; // guards the parts' ready chunks and what follows
     size_t front_ = 0;         ///< the first part not wholly taken
     bool wakePending_ = false;
+    std::chrono::steady_clock::time_point lastWake_;
     std::optional<QString> failure_;
 };
