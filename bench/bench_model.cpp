@@ -67,29 +67,6 @@ bool load(TextModel &model, const QString &path)
     }
 }
 
-double childrenCpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// A command's wall and CPU time, to set beside ours in the same run.
-QPair<double, double> commandSeconds(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.setStandardOutputFile(QProcess::nullDevice());
-    const double cpuBefore = childrenCpuSeconds();
-    QElapsedTimer timer;
-    timer.start();
-    process.start(program, arguments);
-    process.waitForFinished(-1);
-    if (process.exitCode() != 0)
-        return {-1, -1};
-    return {seconds(timer), childrenCpuSeconds() - cpuBefore};
-}
-
 void resetPeakMemory()
 {
     QFile clear(QStringLiteral("/proc/self/clear_refs"));

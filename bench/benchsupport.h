@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
+#include <QPair>
 #include <QProcess>
 #include <QRandomGenerator>
 
@@ -132,6 +133,30 @@ inline QByteArray measureFloor(const QString &path)
     const QString text = QString::fromUtf8(bytes);
     report("floor_s", seconds(timer));
     return text.isEmpty() ? QByteArray() : bytes;
+}
+
+inline double childrenCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+/// A command's wall and CPU time (wc -l, cat), to set beside ours in the
+/// same run: the machine may be loaded by others.
+inline QPair<double, double> commandSeconds(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    const double cpuBefore = childrenCpuSeconds();
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, arguments);
+    process.waitForFinished(-1);
+    if (process.exitCode() != 0)
+        return {-1, -1};
+    return {seconds(timer), childrenCpuSeconds() - cpuBefore};
 }
 
 /// The median of some timings.
