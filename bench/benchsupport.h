@@ -17,6 +17,7 @@
 #include <iterator>
 
 #include <sys/resource.h>
+#include <time.h>
 
 namespace Bench {
 
@@ -42,6 +43,14 @@ inline double cpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+/// The CPU time the calling thread has taken.
+inline double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec + now.tv_nsec / 1e9;
 }
 
 inline double seconds(const QElapsedTimer &timer)
