@@ -19,6 +19,7 @@
 #include "resources/pictures.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -242,6 +243,22 @@ void frmMain::mnuFileNew_Click()
 void frmMain::mnuFileOpen_Click()
 {
     fileCommands_->Open();
+    if (std::exchange(closeWhenLoaded_, false))
+        close();
+}
+
+// The window is deleted once it closes, and while a file loads the Open
+// command that loads it is still running: the documents close at once,
+// which stops the load, and the window closes when Open has returned.
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (fileCommands_ && fileCommands_->isLoading()) {
+        closeWhenLoaded_ = true;
+        mdiArea_->closeAllSubWindows();
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 void frmMain::OpenFiles(const QStringList &paths)
 {
@@ -261,6 +278,9 @@ void frmMain::mnuFileSaveAs_Click()
 }
 void frmMain::mnuFilePrint_Click()
 {
+    // A file that is still loading would print in part.
+    if (fileCommands_->isLoading())
+        return;
     printCommand_->Print();
 }
 

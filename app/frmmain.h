@@ -83,6 +83,7 @@ public slots:
 
 protected:
     bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void MDIForm_Load();
@@ -94,6 +95,7 @@ private:
     // Declared first: events reach event() while the members below are made.
     bool loaded_ = false;
     bool waitingForFrame_ = false;
+    bool closeWhenLoaded_ = false;
     QSize centredOuterSize_;
 
     Platform platform_;

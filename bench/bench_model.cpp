@@ -6,25 +6,29 @@
 // its own, so that peak memory is that file's own. Prints figures only.
 //
 // Usage: bench_model [--no-gigabyte]
+//        bench_model --file PATH   (a file of yours, beside wc -l, cat and a copy)
 
 #include "benchsupport.h"
 
+#include "textfile/fileload.h"
 #include "textfile/filesaver.h"
 #include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
+
+#include <condition_variable>
+#include <mutex>
 
 #include <unistd.h>
 
 using namespace Bench;
 
 namespace {
-
-constexpr qsizetype PieceSize = 1 << 20;
 
 // The floor, and our own strict decoder into a string for reference.
 int measureDecoding(const QString &path)
@@ -37,25 +41,30 @@ int measureDecoding(const QString &path)
     return ours.isEmpty() ? 1 : 0;
 }
 
+// The load as the program makes it: the file decoded into chunks on
+// threads of their own, the chunks put in place here as they come.
 bool load(TextModel &model, const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    TextFileFormat::Decoder decoder;
     TextModelAppender appender(model);
-    QByteArray bytes(PieceSize, Qt::Uninitialized);
+    std::mutex mutex;
+    std::condition_variable woken;
+    bool wake = false;
+    FileLoad load(path, appender.chunkBuilder(), FileLoad::Options());
+    if (load.start([&] {
+            const std::lock_guard lock(mutex);
+            wake = true;
+            woken.notify_one();
+        }))
+        return false;
     for (;;) {
-        const qint64 read = file.read(bytes.data(), bytes.size());
-        if (read < 0)
-            return false;
-        if (read == 0)
-            break;
-        decoder.decode(QByteArrayView(bytes.constData(), read), appender);
+        for (FileLoad::Ready ready = load.take(); !ready.isEmpty(); ready = load.take())
+            appender.append(std::move(ready.chunks));
+        if (load.isFinished())
+            return !load.failure();
+        std::unique_lock lock(mutex);
+        woken.wait(lock, [&] { return wake; });
+        wake = false;
     }
-    decoder.finish(appender);
-    appender.flush();
-    return true;
 }
 
 void resetPeakMemory()
@@ -189,6 +198,61 @@ QString number(double value, int decimals)
     return QString::number(value, 'f', decimals);
 }
 
+// A large file of the user's, loaded and saved again in this process:
+// the load and the save, with the memory and CPU they take.
+int measureHugeModel(const QString &path)
+{
+    TextModel model;
+    QElapsedTimer timer;
+    timer.start();
+    const double cpuBefore = cpuSeconds();
+    if (!load(model, path))
+        return 1;
+    report("load_s", seconds(timer));
+    report("load_cpu_s", cpuSeconds() - cpuBefore);
+    report("load_peak_mb", statusMegabytes("VmHWM:"));
+    report("lines", double(model.lineCount()));
+    const QString savePath = path + QStringLiteral(".saved");
+    timer.start();
+    FileSaver saver;
+    const bool saved = TextFileFormat::canEncode(model) &&
+                       saver.save(savePath, [&model](const FileSaver::Write &write) {
+                           return TextFileFormat::encode(model, write);
+                       });
+    report("save_s", seconds(timer));
+    QFile::remove(savePath);
+    return saved ? 0 : 1;
+}
+
+// The model's load and save of a file that is already there, beside wc -l,
+// cat and a copy with fsync of the same file in the same run.
+int runOnFile(const QString &path)
+{
+    QTextStream out(stdout);
+    const QString copy = path + QStringLiteral(".copy");
+    const auto [wc, wcCpu] = commandSeconds(QStringLiteral("wc"), {QStringLiteral("-l"), path});
+    const auto [cat, catCpu] = commandSeconds(QStringLiteral("cat"), {path});
+    const QMap<QString, double> model = runChild({QStringLiteral("--huge"), path});
+    const auto [copied, copyCpu] = commandSeconds(
+        QStringLiteral("dd"), {QStringLiteral("if=") + path, QStringLiteral("of=") + copy,
+                               QStringLiteral("bs=4M"), QStringLiteral("conv=fsync")});
+    QFile::remove(copy);
+    out << "Wall seconds, CPU seconds in brackets (all threads)\n\n"
+           "| file | wc -l | cat | load | load/wc -l | peak MB | save | copy + fsync | "
+           "save/copy |\n|---|---:|---:|---:|---:|---:|---:|---:|---:|\n";
+    const auto both = [](double wall, double cpu) {
+        return number(wall, 3) + " (" + number(cpu, 3) + ")";
+    };
+    out << "| " << QFileInfo(path).fileName() << " | " << both(wc, wcCpu) << " | "
+        << both(cat, catCpu) << " | "
+        << both(model.value("load_s"), model.value("load_cpu_s")) << " | "
+        << number(model.value("load_s") / wc, 2) << "x | "
+        << number(model.value("load_peak_mb"), 0) << " | " << number(model.value("save_s"), 3)
+        << " | " << both(copied, copyCpu) << " | " << number(model.value("save_s") / copied, 2)
+        << "x |" << (model.contains("failed") ? " FAILED" : "") << "\n";
+    return model.contains("failed") ? 1 : 0;
+}
+
 int runAll(bool gigabyte)
 {
     QTemporaryDir folder;
@@ -280,6 +344,10 @@ int main(int argc, char **argv)
     const QStringList arguments = app.arguments().mid(1);
     if (arguments.size() == 2 && arguments[0] == u"--floor")
         return measureDecoding(arguments[1]);
+    if (arguments.size() == 2 && arguments[0] == u"--huge")
+        return measureHugeModel(arguments[1]);
+    if (arguments.size() == 2 && arguments[0] == u"--file")
+        return runOnFile(arguments[1]);
     if (arguments.size() >= 2 && arguments[0] == u"--model")
         return measureModel(arguments[1], arguments.size() == 3);
     return runAll(!arguments.contains(QStringLiteral("--no-gigabyte")));

@@ -8,12 +8,16 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
+#include <QPair>
 #include <QProcess>
 #include <QRandomGenerator>
 
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+
+#include <sys/resource.h>
+#include <time.h>
 
 namespace Bench {
 
@@ -30,6 +34,23 @@ inline double statusMegabytes(const char *field)
         if (line.startsWith(field))
             return line.mid(qstrlen(field)).trimmed().split(' ').first().toDouble() / 1024;
     return -1;
+}
+
+/// The CPU time this process has taken, all its threads together.
+inline double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+/// The CPU time the calling thread has taken.
+inline double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec + now.tv_nsec / 1e9;
 }
 
 inline double seconds(const QElapsedTimer &timer)
@@ -121,6 +142,30 @@ inline QByteArray measureFloor(const QString &path)
     const QString text = QString::fromUtf8(bytes);
     report("floor_s", seconds(timer));
     return text.isEmpty() ? QByteArray() : bytes;
+}
+
+inline double childrenCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+/// A command's wall and CPU time (wc -l, cat), to set beside ours in the
+/// same run: the machine may be loaded by others.
+inline QPair<double, double> commandSeconds(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    const double cpuBefore = childrenCpuSeconds();
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, arguments);
+    process.waitForFinished(-1);
+    if (process.exitCode() != 0)
+        return {-1, -1};
+    return {seconds(timer), childrenCpuSeconds() - cpuBefore};
 }
 
 /// The median of some timings.

@@ -2,15 +2,13 @@
 
 #include "documenthost.h"
 #include "frmdocument.h"
-#include "textfile/textdecoder.h"
-#include "textfile/textfileformat.h"
+#include "textfile/fileload.h"
 
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QFile>
+#include <QEvent>
 #include <QFileInfo>
 #include <QPointer>
 
@@ -19,13 +17,9 @@
 
 namespace {
 
-// A megabyte decodes in a few milliseconds: the window never waits long for
-// its turn.
-constexpr qsizetype DefaultPieceSize = 1 << 20;
-
-// The window gets its turn at most this often, so that painting and the
-// progress bar do not take much of the load's time.
-constexpr int DefaultPauseInterval = 25;
+// A piece of this size decodes in well under a millisecond, and a file of
+// more than one shows its progress.
+constexpr qsizetype DefaultPieceSize = 256 << 10;
 
 // Hides the progress again however the load ends.
 class ProgressShown
@@ -64,8 +58,7 @@ bool isOrdinaryOrMissing(const QString &path)
 } // namespace
 
 DocumentLoader::DocumentLoader(DocumentHost &host)
-    : host_(host), pieceSize_(DefaultPieceSize), maximumLength_(std::numeric_limits<qint64>::max()),
-      pauseInterval_(DefaultPauseInterval)
+    : host_(host), pieceSize_(DefaultPieceSize), maximumLength_(std::numeric_limits<qint64>::max())
 {
 }
 
@@ -79,57 +72,52 @@ void DocumentLoader::setMaximumLength(qint64 characters)
     maximumLength_ = characters;
 }
 
-void DocumentLoader::setPauseInterval(int milliseconds)
-{
-    pauseInterval_ = milliseconds;
-}
-
 DocumentLoader::Result DocumentLoader::load(const QString &path, frmDocument &document)
 {
     if (!isOrdinaryOrMissing(path))
         return {Outcome::Failed, QStringLiteral("Non è un file ordinario.")};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {Outcome::Failed, file.errorString()};
-
     const QPointer<frmDocument> window(&document);
     TextModel &text = document.text();
     TextModelAppender appender(text);
-    TextFileFormat::Decoder decoder;
+    // The decoding threads post an event here when chunks are ready, which
+    // ends the wait for events below. It outlives the load, whose threads
+    // may post to it until they have stopped.
+    QObject wakeUps;
+    FileLoad::Options options;
+    options.blockSize = pieceSize_;
+    FileLoad load(path, appender.chunkBuilder(), options);
+    if (const std::optional<QString> reason = load.start(
+            [&wakeUps] { QCoreApplication::postEvent(&wakeUps, new QEvent(QEvent::User)); }))
+        return {Outcome::Failed, *reason};
+
     ProgressShown progress(host_);
-    const qint64 size = file.size(); // 0 for files whose size is not known in advance
-    qint64 done = 0;
-    QElapsedTimer sincePause;
+    // A file of more than one piece lets the window have its turn at least
+    // once, so that the start of the text shows at once.
+    const bool longFile = load.size() > pieceSize_;
     bool paused = false;
-    QByteArray bytes(pieceSize_, Qt::Uninitialized);
+    qint64 done = 0;
     for (;;) {
-        const qint64 read = file.read(bytes.data(), bytes.size());
-        if (read < 0)
-            return {Outcome::Failed, file.errorString()};
-        if (read == 0)
-            decoder.finish(appender);
-        else
-            decoder.decode(QByteArrayView(bytes.constData(), read), appender);
-        if (text.length() + appender.pending() > maximumLength_)
-            return {Outcome::Failed,
-                    QStringLiteral("Il file è troppo grande per essere aperto nel documento.")};
-        if (read == 0) {
-            appender.flush();
+        for (FileLoad::Ready ready = load.take(); !ready.isEmpty(); ready = load.take()) {
+            qint64 added = 0;
+            for (const Chunk &chunk : ready.chunks)
+                added += chunk.size();
+            if (text.length() + added > maximumLength_)
+                return {Outcome::Failed,
+                        QStringLiteral("Il file è troppo grande per essere aperto nel documento.")};
+            appender.append(std::move(ready.chunks));
+            done += ready.bytes;
+        }
+        if (const std::optional<QString> reason = load.failure())
+            return {Outcome::Failed, *reason};
+        if (longFile)
+            progress.show(done, load.size());
+        const bool finished = load.isFinished();
+        if (finished && (paused || !longFile))
             return {};
-        }
-        done += read;
-        // A file that fits in one piece loads without a pause. A longer one
-        // pauses after its first piece, so that the window shows the start
-        // of the text at once, and then every pause interval.
-        const bool longFile = done >= pieceSize_ || size > pieceSize_;
-        if (longFile && (!paused || sincePause.elapsed() >= pauseInterval_)) {
-            appender.flush();
-            progress.show(done, size);
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            if (!window)
-                return {Outcome::WindowGone, {}};
-            paused = true;
-            sincePause.start();
-        }
+        QCoreApplication::processEvents(finished ? QEventLoop::AllEvents
+                                                 : QEventLoop::WaitForMoreEvents);
+        paused = true;
+        if (!window)
+            return {Outcome::WindowGone, {}};
     }
 }

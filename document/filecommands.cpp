@@ -128,10 +128,9 @@ void FileCommands::open(const QString &path)
     messages_.show(cannotOpen(path, result.reason));
 }
 
+// Closing the window of a file that is loading stops the load.
 void FileCommands::Close()
 {
-    if (loading_)
-        return;
     if (frmDocument *document = host_.activeDocument())
         document->Unload();
 }

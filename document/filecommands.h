@@ -30,6 +30,10 @@ public:
     void Save();
     void SaveAs();
 
+    /// Whether Open is loading a file: the window stays live meanwhile,
+    /// but the other commands, bar Close, wait.
+    bool isLoading() const { return loading_; }
+
     /// How files are read into the documents.
     DocumentLoader &loader() { return loader_; }
 

@@ -1,11 +1,13 @@
 // Reads the input as a file, whole and in pieces, into a string and into a
-// text model with small chunks, and writes it back: every way must give the
-// same text, and writing must give the file's bytes with its line ends made
+// text model with small chunks, and as the program loads a file (in parts,
+// on threads), and writes it back: every way must give the same text, and writing must give the file's bytes with its line ends made
 // CR LF. The input read as UTF-16 text must be written the same way whole
 // and streamed from a model, or refused by both.
 
 #include "modelcheck.h"
 
+#include "textfile/asciirun.h"
+#include "textfile/fileload.h"
 #include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
 #include "text/textmodel.h"
@@ -13,6 +15,7 @@
 #include "text/textsink.h"
 
 #include <QByteArray>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cstring>
@@ -82,6 +85,39 @@ std::optional<QByteArray> streamed(const TextModel &model, Encoding encoding)
     return written ? std::optional<QByteArray>(bytes) : std::nullopt;
 }
 
+// The input saved as a file and loaded as the program loads one: cut in
+// parts after its LF bytes, decoded on threads in blocks of a small size.
+void checkFileLoad(QByteArrayView file, Encoding encoding, qsizetype chunkSize, unsigned seed,
+                   const QString &text)
+{
+    QTemporaryFile saved;
+    FUZZ_CHECK(saved.open() && saved.write(file.data(), file.size()) == file.size() &&
+               saved.flush());
+    TextModel model(chunkSize);
+    TextModelAppender appender(model);
+    FileLoad::Options options;
+    options.blockSize = 1 + seed % 37;
+    options.threads = 1 + int(seed % 3);
+    options.partSize = 1 + seed % 11;
+    options.encoding = encoding;
+    FileLoad load(saved.fileName(), appender.chunkBuilder(), options);
+    FUZZ_CHECK(!load.start({}));
+    while (!load.isFinished())
+        appender.append(load.take().chunks);
+    FUZZ_CHECK(!load.failure());
+    checkModel(model, text);
+}
+
+// The vector scan for ASCII runs against the portable one, from the first
+// starting points.
+void checkAsciiRuns(QByteArrayView file)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(file.data());
+    for (qsizetype from = 0; from < std::min<qsizetype>(file.size(), 64); ++from)
+        FUZZ_CHECK(TextFileFormat::asciiRunEnd(bytes, from, file.size()) ==
+                   TextFileFormat::asciiRunEndPortable(bytes, from, file.size()));
+}
+
 void checkArbitraryText(QByteArrayView data, Encoding encoding, qsizetype chunkSize)
 {
     QString text(data.size() / 2, Qt::Uninitialized);
@@ -114,6 +150,11 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     TextModelAppender appender(model);
     decodeInPieces(file, encoding, data[1] + 1u, appender, &appender);
     checkModel(model, text);
+    // A load starts threads and writes a file: one input in four, so that
+    // the checks above keep most of the fuzzer's time.
+    if (data[1] % 4 == 0)
+        checkFileLoad(file, encoding, chunkSize, data[1] / 4u, text);
+    checkAsciiRuns(file);
 
     const std::optional<QByteArray> written = TextFileFormat::encode(text, encoding);
     FUZZ_CHECK(written == lineEndsMadeCrLf(file));

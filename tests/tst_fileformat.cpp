@@ -1,6 +1,8 @@
 #include "tests/support/fakedocumenthost.h"
 #include "document/documentloader.h"
 #include "document/frmdocument.h"
+#include "textfile/asciirun.h"
+#include "textfile/fileload.h"
 #include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
 #include "platform/textbox.h"
@@ -24,6 +26,15 @@
 using namespace TextFileFormat;
 
 namespace {
+
+// The end of an ASCII run with no lone CR, one byte at a time.
+qsizetype plainAsciiRunEnd(const QByteArray &bytes, qsizetype i)
+{
+    while (i < bytes.size() && uchar(bytes[i]) < 0x80 &&
+           (bytes[i] != '\r' || (i + 1 < bytes.size() && bytes[i + 1] == '\n')))
+        i += bytes[i] == '\r' ? 2 : 1;
+    return i;
+}
 
 // Line breaks as the text box counts them: each is one break between lines.
 int lineBreaks(const QString &text)
@@ -71,6 +82,8 @@ private slots:
     void everyPieceSplitGivesTheSameText();
     void codePageBranchIsLossless();
     void randomFilesSurviveLoadAndSave();
+    void asciiRunsEndAtTheSameByteOnEveryPath();
+    void filesCutInPartsGiveTheSameText();
 
     void largeFileShowsProgressAndHidesIt();
     void smallFileShowsNoProgress();
@@ -266,6 +279,60 @@ void TestFileFormat::randomFilesSurviveLoadAndSave()
     }
 }
 
+// Runs of every length around the 8- and 16-byte steps, ended by each kind
+// of byte that ends one (or a CR LF that does not), read from several
+// starting points: the vector path, the portable one and a plain loop agree.
+void TestFileFormat::asciiRunsEndAtTheSameByteOnEveryPath()
+{
+    const QList<QByteArray> stops = {"", "\r", "\r\n", "\r\r\n", "\x80", "\xc3\xa8", "\n"};
+    for (int length = 0; length <= 70; ++length) {
+        for (const QByteArray &stop : stops) {
+            const QByteArray bytes = QByteArray(length, 'a') + stop + QByteArray(length % 19, 'b');
+            const auto *b = reinterpret_cast<const uchar *>(bytes.constData());
+            for (const qsizetype from : {0, 1, 7, 15}) {
+                if (from > bytes.size())
+                    continue;
+                const qsizetype expected = plainAsciiRunEnd(bytes, from);
+                QCOMPARE(asciiRunEnd(b, from, bytes.size()), expected);
+                QCOMPARE(asciiRunEndPortable(b, from, bytes.size()), expected);
+            }
+        }
+    }
+}
+
+// A file cut in parts after its LF bytes, decoded by several threads in
+// blocks of every small size, into a model of tiny chunks: the text is the
+// one a single decoder gives, character for character and line for line,
+// whatever CR LF pairs, multi-byte characters and invalid bytes stand next
+// to the cuts and the block edges.
+void TestFileFormat::filesCutInPartsGiveTheSameText()
+{
+    QRandomGenerator random(23);
+    for (int round = 0; round < 600; ++round) {
+        QByteArray file = randomFile(random);
+        if (round % 3 == 0)
+            file += QByteArray(random.bounded(70), 'x') + "\n" + QByteArray(random.bounded(40), 'y');
+        const QString path = writeFile(file);
+        const Encoding encoding = round % 5 == 0 ? Encoding::CodePage : Encoding::Utf8;
+        FileLoad::Options options;
+        options.blockSize = 1 + random.bounded(40);
+        options.threads = 1 + random.bounded(3);
+        options.partSize = 1 + random.bounded(8);
+        options.encoding = encoding;
+        TextModel model(4 + random.bounded(12));
+        TextModelAppender appender(model);
+        FileLoad load(path, appender.chunkBuilder(), options);
+        QVERIFY(!load.start({}));
+        while (!load.isFinished())
+            appender.append(load.take().chunks);
+        QVERIFY(!load.failure());
+        const QString whole = decode(file, encoding);
+        QCOMPARE(model.text(), whole);
+        QCOMPARE(model.lineCount(), lineBreaks(whole) + 1);
+        QCOMPARE(streamed(model, encoding), encode(whole, encoding));
+    }
+}
+
 void TestFileFormat::largeFileShowsProgressAndHidesIt()
 {
     QByteArray file;
@@ -276,7 +343,6 @@ void TestFileFormat::largeFileShowsProgressAndHidesIt()
     frmDocument document;
     DocumentLoader loader(host);
     loader.setPieceSize(file.size() / 10 + 1);
-    loader.setPauseInterval(0);
     QCOMPARE(loader.load(path, document).outcome, DocumentLoader::Outcome::Loaded);
     QCOMPARE(document.ActiveControl().Text(), QString::fromLatin1(file));
     QVERIFY(host.progress.size() >= 2);

@@ -78,3 +78,9 @@ std::vector<Chunk> ChunkBuilder::take()
     appended_ = 0;
     return std::exchange(completed_, {});
 }
+
+std::vector<Chunk> ChunkBuilder::takeCompleted()
+{
+    appended_ = open_.size();
+    return std::exchange(completed_, {});
+}

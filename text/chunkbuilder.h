@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chunk.h"
+#include "textsink.h"
 
 #include <QStringView>
 
@@ -11,24 +12,29 @@
 /// A cut never falls between the CR and the LF of a pair or between the two
 /// halves of a surrogate pair, so that every chunk counts its own line
 /// breaks exactly and every chunk can be read on its own.
-class ChunkBuilder
+///
+/// A decoder can write into it directly, as into any sink, on any thread:
+/// the chunks it makes belong to nobody until they are taken.
+class ChunkBuilder : public TextSink
 {
 public:
     /// Chunks of chunkSize characters, each made with room for capacity
     /// (at least chunkSize), so that edits after do not move them at once.
     explicit ChunkBuilder(qsizetype chunkSize, qsizetype capacity = 0);
 
-    void appendLatin1(const char *text, qsizetype size);
-    void append(QStringView text);
+    void appendLatin1(const char *text, qsizetype size) override;
+    void append(QStringView text) override;
     void append(const TextSpan &span);
 
-    /// Whether any text was appended since the last take.
+    /// Whether any text waits to be taken.
     bool isEmpty() const { return appended_ == 0; }
-    /// How many characters were appended since the last take.
+    /// How many characters wait to be taken.
     qint64 appended() const { return appended_; }
     /// Every chunk so far, the unfinished last one included; the builder
     /// starts afresh.
     std::vector<Chunk> take();
+    /// The chunks completed so far, leaving the open one to be filled.
+    std::vector<Chunk> takeCompleted();
 
 private:
     /// Room in the open chunk for text that starts with next; completes the

@@ -2,9 +2,11 @@
 
 #include "textmodel.h"
 
-TextModelAppender::TextModelAppender(TextModel &model)
-    : model_(model), builder_(model.chunkSize() - model.roomToGrow(), model.chunkSize())
+TextModelAppender::TextModelAppender(TextModel &model) : model_(model), builder_(chunkBuilder()) {}
+
+ChunkBuilder TextModelAppender::chunkBuilder() const
 {
+    return ChunkBuilder(model_.chunkSize() - model_.roomToGrow(), model_.chunkSize());
 }
 
 void TextModelAppender::appendLatin1(const char *text, qsizetype size)
@@ -15,6 +17,13 @@ void TextModelAppender::appendLatin1(const char *text, qsizetype size)
 void TextModelAppender::append(QStringView text)
 {
     builder_.append(text);
+}
+
+void TextModelAppender::append(std::vector<Chunk> chunks)
+{
+    flush();
+    if (!chunks.empty())
+        model_.appendChunks(std::move(chunks));
 }
 
 void TextModelAppender::flush()

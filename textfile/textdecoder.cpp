@@ -1,51 +1,20 @@
 #include "textdecoder.h"
 
+#include "asciirun.h"
 #include "codepage.h"
 
 #include "text/textsink.h"
 
 #include <QChar>
 
-#include <cstring>
-
 namespace TextFileFormat {
 
 namespace {
-
-constexpr quint64 EveryByte = 0x0101010101010101ULL;
-constexpr quint64 HighBits = EveryByte << 7;
 
 // Decoded text waits in the decoder until it reaches this size, or until a
 // long run of plain ASCII can go to the sink straight from the file's bytes.
 constexpr qsizetype StagedLimit = 1 << 16;
 constexpr qsizetype DirectRun = 64;
-
-bool hasZeroByte(quint64 word)
-{
-    return ((word - EveryByte) & ~word & HighBits) != 0;
-}
-
-// The end of the run of ASCII bytes from i on in which every CR has its LF
-// right after it: such a run is its own text, byte for byte. Most files are
-// one such run from end to end, and it is checked eight bytes at a time.
-qsizetype asciiRunEnd(const uchar *b, qsizetype i, qsizetype size)
-{
-    for (;;) {
-        for (; i + 8 <= size; i += 8) {
-            quint64 word;
-            std::memcpy(&word, b + i, sizeof word);
-            if ((word & HighBits) || hasZeroByte(word ^ ('\r' * EveryByte)))
-                break;
-        }
-        while (i < size && b[i] < 0x80 && b[i] != '\r')
-            ++i;
-        if (i + 1 < size && b[i] == '\r' && b[i + 1] == '\n') {
-            i += 2;
-            continue;
-        }
-        return i;
-    }
-}
 
 // What a UTF-8 lead byte announces: how many bytes follow, the bits it
 // carries, and the range the first of them must be in (which rules out

@@ -27,7 +27,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2elib import (  # noqa: E402
     CASES, MESSAGE_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH, App, Clipboard, Desktop, Failure,
     PrivateCups, Processes, Unavailable, case, grab_when, make_work_dir, poll, read_file, run,
-    runs, snapshot_tree, wait_for_file)
+    runs, settle, snapshot_tree, wait_for_file)
 
 OPEN_DIALOG = "Apri"
 SAVE_DIALOG = "Salva come"
@@ -197,6 +197,43 @@ def long_line(t):
     saved = read_file(source)
     t.check(saved == expected,
             f"the saved line differs: starts {saved[:20]!r}, ends {saved[-20:]!r}")
+
+
+def large_file(lines):
+    """About 60 bytes a line, each line numbered."""
+    block = b"".join(b"%09d lorem ipsum dolor sit amet perch\xc3\xa9 citt\xc3\xa0 x\r\n" % i
+                     for i in range(100_000))
+    return block * (lines // 100_000)
+
+
+@case("type_and_close_while_loading",
+      "typing during a 200 MB load lands before the text and is saved with it; "
+      "closing the program during a load ends it at once")
+def type_and_close_while_loading(t):
+    content = large_file(3_400_000)
+    source = t.write("grande.txt", content)
+    app = t.start_app()
+    app.key("ctrl+o")
+    app.file_dialog(source, OPEN_DIALOG)
+    # The caret stays at the start while the text comes in after it.
+    app.type("INIZIO ")
+    t.shot("typed-while-loading")
+    expected = b"INIZIO " + content
+
+    def save_once_loaded():
+        app.key("ctrl+s")  # refused while the file still loads
+        time.sleep(2)
+        return os.path.getsize(source) == len(expected)
+    poll(save_once_loaded, 120, "the loaded file to be saved")
+    settle(lambda: os.path.getsize(source) == len(expected), 60, "the last save", period=3)
+    t.check(read_file(source) == expected, "the saved text is not the typed words then the file")
+
+    app.key("ctrl+o")
+    app.file_dialog(source, OPEN_DIALOG)
+    app.key("alt+F4")
+    status = app.wait_exit()
+    t.check(status == 0, f"the program ended with status {status}")
+    t.check(os.path.getsize(source) == len(expected), "closing during a load changed the file")
 
 
 @case("save_as_then_save",

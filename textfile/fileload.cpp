@@ -1,0 +1,188 @@
+#include "fileload.h"
+
+#include "textdecoder.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+
+namespace {
+
+// How far past a planned cut an LF is looked for; a part whose cut finds
+// none is joined to the next.
+constexpr qint64 CutSearch = 1 << 16;
+
+// At most this many parts, however the sizes are set.
+constexpr qint64 MaximumParts = 256;
+
+constexpr qint64 ToTheEnd = std::numeric_limits<qint64>::max();
+
+// The taker is woken at most this often while the parts decode: each time
+// costs it the handing over of the chunks and a repaint.
+constexpr std::chrono::milliseconds WakeInterval(10);
+
+} // namespace
+
+FileLoad::FileLoad(const QString &path, const ChunkBuilder &builder, const Options &options)
+    : path_(path), builder_(builder), options_(options), file_(path)
+{
+}
+
+FileLoad::~FileLoad()
+{
+    stopping_ = true;
+    for (std::thread &thread : threads_)
+        thread.join();
+}
+
+int FileLoad::defaultThreads()
+{
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+}
+
+std::optional<QString> FileLoad::start(std::function<void()> wake)
+{
+    if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return file_.errorString();
+    size_ = file_.size();
+    wake_ = std::move(wake);
+    planParts();
+    const size_t threads =
+        std::clamp<size_t>(size_t(std::max(options_.threads, 1)), 1, parts_.size());
+    for (size_t i = 0; i < threads; ++i)
+        threads_.emplace_back([this] { decodeParts(); });
+    return std::nullopt;
+}
+
+// Parts of equal size, each moved on to just after an LF. A file that does
+// not tell its size is one part, read until it ends.
+void FileLoad::planParts()
+{
+    const qint64 wanted = options_.partSize > 0 ? size_ / options_.partSize : 1;
+    const qint64 count = std::clamp<qint64>(wanted, 1, MaximumParts);
+    qint64 begin = 0;
+    for (qint64 k = 1; k < count; ++k) {
+        const qint64 cut = cutAfterLineFeed(std::max(begin, size_ / count * k));
+        if (cut <= begin || cut >= size_)
+            continue;
+        parts_.push_back(Part{begin, cut, {}, 0, false});
+        begin = cut;
+    }
+    parts_.push_back(Part{begin, ToTheEnd, {}, 0, false});
+}
+
+qint64 FileLoad::cutAfterLineFeed(qint64 offset)
+{
+    if (!file_.seek(offset))
+        return -1;
+    const QByteArray window = file_.read(CutSearch);
+    const qsizetype lineFeed = window.indexOf('\n');
+    return lineFeed < 0 ? -1 : offset + lineFeed + 1;
+}
+
+void FileLoad::decodeParts()
+{
+    for (size_t k = nextPart_++; k < parts_.size() && !stopping_; k = nextPart_++)
+        decodePart(parts_[k], k + 1 == parts_.size());
+}
+
+// Each part reads through a handle of its own, so that parts read at the
+// same time do not share a file position.
+void FileLoad::decodePart(Part &part, bool last)
+{
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !file.seek(part.begin)) {
+        fail(file.errorString());
+        return;
+    }
+    TextFileFormat::Decoder decoder(options_.encoding);
+    ChunkBuilder builder = builder_;
+    QByteArray block(std::max<qsizetype>(options_.blockSize, 1), Qt::Uninitialized);
+    qint64 offset = part.begin;
+    bool atEnd = false;
+    while (!stopping_ && offset < part.end) {
+        const qint64 read = file.read(block.data(), std::min<qint64>(block.size(), part.end - offset));
+        if (read < 0) {
+            fail(file.errorString());
+            return;
+        }
+        if (read == 0) {
+            atEnd = true;
+            break;
+        }
+        decoder.decode(QByteArrayView(block.constData(), read), builder);
+        offset += read;
+        deliver(part, builder.takeCompleted(), read, false);
+    }
+    if (stopping_)
+        return;
+    // A part that ends at its cut leaves no state behind: the next part
+    // takes over right after an LF. Only the file's end is finished.
+    if (atEnd || last)
+        decoder.finish(builder);
+    deliver(part, builder.take(), 0, true);
+}
+
+void FileLoad::deliver(Part &part, std::vector<Chunk> chunks, qint64 bytes, bool done)
+{
+    bool wake = false;
+    {
+        const std::lock_guard lock(mutex_);
+        if (!chunks.empty())
+            part.ready.push_back(std::move(chunks));
+        part.readyBytes += bytes;
+        part.done = done;
+        const auto now = std::chrono::steady_clock::now();
+        wake = !wakePending_ && (done || now - lastWake_ >= WakeInterval);
+        if (wake) {
+            wakePending_ = true;
+            lastWake_ = now;
+        }
+    }
+    if (wake && wake_)
+        wake_();
+}
+
+void FileLoad::fail(const QString &reason)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        if (!failure_)
+            failure_ = reason;
+    }
+    stopping_ = true;
+    if (wake_)
+        wake_();
+}
+
+FileLoad::Ready FileLoad::take()
+{
+    const std::lock_guard lock(mutex_);
+    wakePending_ = false;
+    Ready ready;
+    while (front_ < parts_.size() && ready.isEmpty()) {
+        Part &part = parts_[front_];
+        for (std::vector<Chunk> &batch : part.ready)
+            std::move(batch.begin(), batch.end(), std::back_inserter(ready.chunks));
+        part.ready.clear();
+        ready.bytes = std::exchange(part.readyBytes, 0);
+        if (!part.done)
+            break;
+        ++front_;
+    }
+    return ready;
+}
+
+bool FileLoad::isFinished() const
+{
+    const std::lock_guard lock(mutex_);
+    return failure_ || front_ == parts_.size();
+}
+
+std::optional<QString> FileLoad::failure() const
+{
+    const std::lock_guard lock(mutex_);
+    return failure_;
+}
