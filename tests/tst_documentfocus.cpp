@@ -3,6 +3,7 @@
 #include "document/frmdocument.h"
 #include "platform/textbox.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QMdiArea>
@@ -10,6 +11,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 namespace {
 
@@ -70,6 +75,7 @@ private slots:
     void everyDocumentMinimisedTakesNoText();
     void frameKeys_data();
     void frameKeys();
+    void switchingTellsWhichDocument();
     void menuBarTakesTheFocus_data();
     void menuBarTakesTheFocus();
     void documentWindowMenu();
@@ -178,6 +184,48 @@ void TestDocumentFocus::frameKeys()
         open << document->Caption();
     QCOMPARE(open, documents);
     QCOMPARE(f.active(), active);
+}
+
+namespace {
+
+// What a screen reader hears of the focus: the name of each object focused.
+QStringList *focused = nullptr;
+
+void hearFocus(QAccessibleEvent *event)
+{
+    if (event->type() == QAccessible::Focus)
+        *focused << event->accessibleInterface()->text(QAccessible::Name);
+}
+
+} // namespace
+
+// A screen reader hears one focus, on a text named after the document, when
+// the keyboard moves to another document; the name follows the title.
+void TestDocumentFocus::switchingTellsWhichDocument()
+{
+    QStringList heard;
+    focused = &heard;
+    QPlatformAccessibility *platform =
+        QGuiApplicationPrivate::platformIntegration()->accessibility();
+    QVERIFY(platform);
+    platform->setActive(true);
+    const auto previous = QAccessible::installUpdateHandler(hearFocus);
+    auto restore = qScopeGuard([&] {
+        QAccessible::installUpdateHandler(previous);
+        platform->setActive(false);
+        focused = nullptr;
+    });
+    Frame f(2);
+    QTRY_VERIFY(f.sub(2)->isAncestorOf(QApplication::focusWidget()));
+    heard.clear();
+    f.press(QKeySequence(Qt::CTRL | Qt::Key_F6));
+    QTRY_COMPARE(f.active(), QStringLiteral("Documento1"));
+    QTest::qWait(50);
+    QCOMPARE(heard, QStringList{"Documento1"});
+    auto *document = qobject_cast<frmDocument *>(f.sub(1)->widget());
+    document->setCaption(QStringLiteral("lettera.txt"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(document->txtText)->text(QAccessible::Name),
+             QStringLiteral("lettera.txt"));
 }
 
 void TestDocumentFocus::menuBarTakesTheFocus_data()
