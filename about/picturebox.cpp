@@ -1,7 +1,6 @@
 #include "picturebox.h"
 
-#include <QPainter>
-#include <QStyleOptionFocusRect>
+#include "focusmark.h"
 
 PictureBox::PictureBox(QWidget *parent) : QLabel(parent)
 {
@@ -13,13 +12,5 @@ PictureBox::PictureBox(QWidget *parent) : QLabel(parent)
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     QLabel::paintEvent(event);
-    if (!hasFocus())
-        return;
-    // Just inside the frame, around the picture.
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    option.rect = contentsRect();
-    option.backgroundColor = palette().color(QPalette::Window);
-    QPainter painter(this);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    drawFocusMark(*this, contentsRect()); // just inside the frame, around the picture
 }
