@@ -1,4 +1,5 @@
 #include "mainwindowfixture.h"
+#include "tests/support/screenreader.h"
 
 #include "document/frmdocument.h"
 #include "platform/textbox.h"
@@ -12,9 +13,6 @@
 #include <QMenuBar>
 #include <QTest>
 
-#include <private/qguiapplication_p.h>
-#include <qpa/qplatformaccessibility.h>
-#include <qpa/qplatformintegration.h>
 
 namespace {
 
@@ -186,42 +184,21 @@ void TestDocumentFocus::frameKeys()
     QCOMPARE(f.active(), active);
 }
 
-namespace {
-
-// What a screen reader hears of the focus: the name of each object focused.
-QStringList *focused = nullptr;
-
-void hearFocus(QAccessibleEvent *event)
-{
-    if (event->type() == QAccessible::Focus)
-        *focused << event->accessibleInterface()->text(QAccessible::Name);
-}
-
-} // namespace
-
 // A screen reader hears one focus, on a text named after the document, when
 // the keyboard moves to another document; the name follows the title.
 void TestDocumentFocus::switchingTellsWhichDocument()
 {
-    QStringList heard;
-    focused = &heard;
-    QPlatformAccessibility *platform =
-        QGuiApplicationPrivate::platformIntegration()->accessibility();
-    QVERIFY(platform);
-    platform->setActive(true);
-    const auto previous = QAccessible::installUpdateHandler(hearFocus);
-    auto restore = qScopeGuard([&] {
-        QAccessible::installUpdateHandler(previous);
-        platform->setActive(false);
-        focused = nullptr;
+    ScreenReader reader([](QAccessibleEvent *event, QStringList &heard) {
+        if (event->type() == QAccessible::Focus)
+            heard << event->accessibleInterface()->text(QAccessible::Name);
     });
     Frame f(2);
     QTRY_VERIFY(f.sub(2)->isAncestorOf(QApplication::focusWidget()));
-    heard.clear();
+    reader.heard.clear();
     f.press(QKeySequence(Qt::CTRL | Qt::Key_F6));
     QTRY_COMPARE(f.active(), QStringLiteral("Documento1"));
     QTest::qWait(50);
-    QCOMPARE(heard, QStringList{"Documento1"});
+    QCOMPARE(reader.heard, QStringList{"Documento1"});
     auto *document = qobject_cast<frmDocument *>(f.sub(1)->widget());
     document->setCaption(QStringLiteral("lettera.txt"));
     QCOMPARE(QAccessible::queryAccessibleInterface(document->txtText)->text(QAccessible::Name),

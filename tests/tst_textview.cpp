@@ -1,3 +1,4 @@
+#include "tests/support/screenreader.h"
 #include "textview/accessibletext.h"
 #include "textview/accessibletextitems.h"
 #include "textview/selectionboard.h"
@@ -14,9 +15,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <private/qguiapplication_p.h>
-#include <qpa/qplatformaccessibility.h>
-#include <qpa/qplatformintegration.h>
 
 // The text view as a person drives it: keys, mouse, input methods, drag and
 // drop, and as assistive technology reads and drives it.
@@ -676,28 +674,26 @@ namespace {
 
 // What assistive technology hears, in short: +position:text inserted,
 // -position:text removed, c caret, s selection, v value (v- without it).
-QStringList *heard = nullptr;
-
-void hear(QAccessibleEvent *event)
+void hear(QAccessibleEvent *event, QStringList &heard)
 {
     if (event->type() == QAccessible::TextInserted) {
         const auto *insert = static_cast<QAccessibleTextInsertEvent *>(event);
-        *heard
+        heard
             << QStringLiteral("+%1:%2").arg(insert->changePosition()).arg(insert->textInserted());
     } else if (event->type() == QAccessible::TextRemoved) {
         const auto *remove = static_cast<QAccessibleTextRemoveEvent *>(event);
-        *heard << QStringLiteral("-%1:%2").arg(remove->changePosition()).arg(remove->textRemoved());
+        heard << QStringLiteral("-%1:%2").arg(remove->changePosition()).arg(remove->textRemoved());
     } else if (event->type() == QAccessible::TextSelectionChanged) {
         const auto *selection = static_cast<QAccessibleTextSelectionEvent *>(event);
-        *heard << QStringLiteral("s%1-%2")
+        heard << QStringLiteral("s%1-%2")
                       .arg(selection->selectionStart())
                       .arg(selection->selectionEnd());
     } else if (event->type() == QAccessible::TextCaretMoved) {
-        *heard << QStringLiteral("c%1").arg(
+        heard << QStringLiteral("c%1").arg(
             static_cast<QAccessibleTextCursorEvent *>(event)->cursorPosition());
     } else if (event->type() == QAccessible::ValueChanged) {
         const bool carried = static_cast<QAccessibleValueChangeEvent *>(event)->value().isValid();
-        *heard << QString::fromLatin1(carried ? "v" : "v-");
+        heard << QString::fromLatin1(carried ? "v" : "v-");
     }
 }
 
@@ -707,19 +703,8 @@ void hear(QAccessibleEvent *event)
 // with the text that came or went, a removed CR LF and large texts included.
 void TestTextView::accessibleEvents()
 {
-    QStringList events;
-    heard = &events;
-    // Listening, as a screen reader makes the platform do.
-    QPlatformAccessibility *platform =
-        QGuiApplicationPrivate::platformIntegration()->accessibility();
-    QVERIFY(platform);
-    platform->setActive(true);
-    const auto previous = QAccessible::installUpdateHandler(hear);
-    auto restore = qScopeGuard([&] {
-        QAccessible::installUpdateHandler(previous);
-        platform->setActive(false);
-        heard = nullptr;
-    });
+    ScreenReader reader(hear);
+    QStringList &events = reader.heard;
     TextModel model;
     TextView view(model);
     view.setText(QStringLiteral("uno\r\ndue"));
