@@ -199,6 +199,7 @@ void TestDocumentFocus::switchingTellsWhichDocument()
     QTRY_COMPARE(f.active(), QStringLiteral("Documento1"));
     QTest::qWait(50);
     QCOMPARE(reader.heard, QStringList{"Documento1"});
+
     auto *document = qobject_cast<frmDocument *>(f.sub(1)->widget());
     document->setCaption(QStringLiteral("lettera.txt"));
     QCOMPARE(QAccessible::queryAccessibleInterface(document->txtText)->text(QAccessible::Name),
