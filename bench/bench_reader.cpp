@@ -8,9 +8,9 @@
 
 #include "benchsupport.h"
 
-#include "textview/textview.h"
 #include "text/textmodel.h"
 #include "text/textnavigation.h"
+#include "textview/textview.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -51,8 +51,8 @@ int main(int argc, char **argv)
     int to = 0;
 
     out << "| " << megabytes << " MB of lines | worst ms |\n|---|---:|\n";
-    out << "| whole text, text(0, -1) | "
-        << worstMs(5, [&](int) { reader->text(0, -1); }) << " |\n";
+    out << "| whole text, text(0, -1) | " << worstMs(5, [&](int) { reader->text(0, -1); })
+        << " |\n";
     out << "| value | " << worstMs(5, [&](int) { box->valueInterface()->currentValue(); })
         << " |\n";
     out << "| line at an offset, across the text | " << worstMs(50, [&](int i) {
@@ -70,9 +70,9 @@ int main(int argc, char **argv)
         TextModel cluster;
         cluster.setText(QStringLiteral("xa") + QString(marks, QChar(0x301)) + QStringLiteral("y"));
         qint64 position = 1;
-        out << "| Right from before a letter with " << marks << " marks | " << worstMs(1, [&](int) {
-            position = TextNavigation::nextCharacter(cluster, position);
-        }) << " |\n";
+        out << "| Right from before a letter with " << marks << " marks | "
+            << worstMs(1, [&](int) { position = TextNavigation::nextCharacter(cluster, position); })
+            << " |\n";
         out << "| Right inside it, 100 times | " << worstMs(100, [&](int) {
             position = TextNavigation::nextCharacter(cluster, position);
         }) << " |\n";

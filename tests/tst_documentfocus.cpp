@@ -13,7 +13,6 @@
 #include <QMenuBar>
 #include <QTest>
 
-
 namespace {
 
 // A shown main window with the documents Documento1 to Documento<count>,

@@ -15,7 +15,6 @@
 #include <QTest>
 #include <QTimer>
 
-
 // The text view as a person drives it: keys, mouse, input methods, drag and
 // drop, and as assistive technology reads and drives it.
 class TestTextView : public QObject
@@ -159,8 +158,7 @@ void TestTextView::keys_data()
     for (qint64 i = 0; i < TextBoundaries::MaxReach; ++i)
         hugeCluster += QStringLiteral("\U0001D165");
     const int end = int(hugeCluster.size());
-    row("past the bound right steps by code point", hugeCluster, 0, 0, "Right, Right, Right", 5,
-        5);
+    row("past the bound right steps by code point", hugeCluster, 0, 0, "Right, Right, Right", 5, 5);
     row("past the bound left steps by code point", hugeCluster, end, end, "Left, Left", end - 4,
         end - 4);
 }
@@ -362,9 +360,10 @@ void TestTextView::middleClickPastesPrimary_data()
                                          << "due";
     QTest::newRow("before the selection") << 4 << 7 << QKeySequence() << 0 << "dueuno due tre"
                                           << "due";
-    QTest::newRow("inside the selection")
-        << 4 << 7 << QKeySequence() << 5 << "uno ddueue tre" << "due";
-    QTest::newRow("at its start") << 4 << 7 << QKeySequence() << 4 << "uno duedue tre" << "due";
+    QTest::newRow("inside the selection") << 4 << 7 << QKeySequence() << 5 << "uno ddueue tre"
+                                          << "due";
+    QTest::newRow("at its start") << 4 << 7 << QKeySequence() << 4 << "uno duedue tre"
+                                  << "due";
     QTest::newRow("after deselecting") << 4 << 7 << QKeySequence("Right") << 0 << "dueuno due tre"
                                        << "due";
     QTest::newRow("after typing over it") << 4 << 7 << QKeySequence("X") << 0 << "dueuno x tre"
@@ -678,16 +677,15 @@ void hear(QAccessibleEvent *event, QStringList &heard)
 {
     if (event->type() == QAccessible::TextInserted) {
         const auto *insert = static_cast<QAccessibleTextInsertEvent *>(event);
-        heard
-            << QStringLiteral("+%1:%2").arg(insert->changePosition()).arg(insert->textInserted());
+        heard << QStringLiteral("+%1:%2").arg(insert->changePosition()).arg(insert->textInserted());
     } else if (event->type() == QAccessible::TextRemoved) {
         const auto *remove = static_cast<QAccessibleTextRemoveEvent *>(event);
         heard << QStringLiteral("-%1:%2").arg(remove->changePosition()).arg(remove->textRemoved());
     } else if (event->type() == QAccessible::TextSelectionChanged) {
         const auto *selection = static_cast<QAccessibleTextSelectionEvent *>(event);
         heard << QStringLiteral("s%1-%2")
-                      .arg(selection->selectionStart())
-                      .arg(selection->selectionEnd());
+                     .arg(selection->selectionStart())
+                     .arg(selection->selectionEnd());
     } else if (event->type() == QAccessible::TextCaretMoved) {
         heard << QStringLiteral("c%1").arg(
             static_cast<QAccessibleTextCursorEvent *>(event)->cursorPosition());

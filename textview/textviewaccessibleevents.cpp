@@ -71,8 +71,9 @@ void TextViewAccessibleEvents::contentsChanged(qint64 position, qint64 removed, 
         QAccessible::updateAccessibility(&event);
     }
     // The value itself only for a small document; see TextViewAccessible.
-    QAccessibleValueChangeEvent value(
-        view, model.length() <= Limit ? QVariant(AccessibleText::readable(model.text())) : QVariant());
+    QAccessibleValueChangeEvent value(view, model.length() <= Limit
+                                                ? QVariant(AccessibleText::readable(model.text()))
+                                                : QVariant());
     QAccessible::updateAccessibility(&value);
 }
 
