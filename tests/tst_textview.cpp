@@ -2,6 +2,7 @@
 #include "textview/accessibletext.h"
 #include "textview/accessibletextitems.h"
 #include "textview/selectionboard.h"
+#include "textview/textboxcommands.h"
 #include "textview/textview.h"
 #include "textview/textviewdrag.h"
 #include "text/textboundaries.h"
@@ -350,7 +351,7 @@ struct FakeSelectionBoard : SelectionBoard
 // clicked, within the same text too.
 void TestTextView::middleClickPastesPrimary_data()
 {
-    QTest::addColumn<int>("from"); // selected with Shift+Right
+    QTest::addColumn<int>("from"); // selected with Shift+Right; -1: Seleziona tutto
     QTest::addColumn<int>("to");
     QTest::addColumn<QKeySequence>("keys"); // after selecting
     QTest::addColumn<int>("clicked");
@@ -366,6 +367,8 @@ void TestTextView::middleClickPastesPrimary_data()
                                   << "due";
     QTest::newRow("after deselecting") << 4 << 7 << QKeySequence("Right") << 0 << "dueuno due tre"
                                        << "due";
+    QTest::newRow("after Seleziona tutto")
+        << -1 << -1 << QKeySequence("Right") << 0 << "uno due treuno due tre" << "uno due tre";
     QTest::newRow("after typing over it") << 4 << 7 << QKeySequence("X") << 0 << "dueuno x tre"
                                           << "due";
 }
@@ -380,7 +383,10 @@ void TestTextView::middleClickPastesPrimary()
     TextView &view = shown.view;
     FakeSelectionBoard board;
     view.setSelectionBoard(board);
-    view.moveCaret(from);
+    if (from < 0)
+        TextBoxCommands::selectAll(view);
+    else
+        view.moveCaret(from);
     for (int i = from; i < to; ++i)
         QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
     if (!keys.isEmpty())
