@@ -368,7 +368,8 @@ void TestTextView::middleClickPastesPrimary_data()
     QTest::newRow("after deselecting") << 4 << 7 << QKeySequence("Right") << 0 << "dueuno due tre"
                                        << "due";
     QTest::newRow("after Seleziona tutto")
-        << -1 << -1 << QKeySequence("Right") << 0 << "uno due treuno due tre" << "uno due tre";
+        << -1 << -1 << QKeySequence("Right") << 0 << "uno due treuno due tre"
+        << "uno due tre";
     QTest::newRow("after typing over it") << 4 << 7 << QKeySequence("X") << 0 << "dueuno x tre"
                                           << "due";
 }
