@@ -1,6 +1,7 @@
 #include "picturebox.h"
 
-#include "focusmark.h"
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 
 PictureBox::PictureBox(QWidget *parent) : QLabel(parent)
 {
@@ -12,5 +13,13 @@ PictureBox::PictureBox(QWidget *parent) : QLabel(parent)
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     QLabel::paintEvent(event);
-    drawFocusMark(*this, contentsRect()); // just inside the frame, around the picture
+    if (!hasFocus())
+        return;
+    // Just inside the frame, around the picture.
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = contentsRect();
+    option.backgroundColor = palette().color(QPalette::Window);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
