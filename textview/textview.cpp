@@ -117,7 +117,7 @@ void TextView::setSelLength(qsizetype length)
 {
     const qint64 start = cursor_.selectionStart();
     select(start, start + std::max<qsizetype>(length, 0));
-    offerSelection(); // Seleziona tutto, from the menus, selects as a person does
+    offerSelection(); // a command's selection (Seleziona tutto) is the primary one too
 }
 
 // Editing.
