@@ -1,5 +1,6 @@
 #include "frmabout.h"
 
+#include "addresslabel.h"
 #include "picturebox.h"
 
 #include "resources/pictures.h"
@@ -43,9 +44,8 @@ QRect toPixels(const TwipRect &r, double perTwip)
                  QPoint(px(r.left + r.width) - 1, px(r.top + r.height) - 1));
 }
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QColor &textColour)
+QLabel *makeLabel(QLabel *label, const char *name, const QString &text, const QColor &textColour)
 {
-    auto *label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
     label->setTextFormat(Qt::PlainText);
     label->setText(text);
@@ -116,6 +116,7 @@ frmAbout::frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &regis
 
     setTabOrder(cmdOK, cmdSysInfo);
     setTabOrder(cmdSysInfo, picIcon);
+    setTabOrder(picIcon, Label1);
     cmdOK->setFocus();
 
     Label1->installEventFilter(this);
@@ -131,6 +132,7 @@ void frmAbout::createPicture()
 {
     picIcon = new PictureBox(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setAccessibleName(QStringLiteral("Icona di Vidizizor"));
     setBackground(picIcon, QColor(192, 192, 192));
     picIcon->setPixmap(Pictures::applicationIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
 }
@@ -148,20 +150,22 @@ void frmAbout::createButtons()
 void frmAbout::createTexts()
 {
     const QColor black(0, 0, 0);
-    Label1 = makeLabel(this, "Label1", QStringLiteral("E-mail : ") + contactAddress(),
+    auto *address = new AddressLabel(this);
+    connect(address, &AddressLabel::copyRequested, this, &frmAbout::Label1_DblClick);
+    Label1 = makeLabel(address, "Label1", QStringLiteral("E-mail : ") + contactAddress(),
                        QColor(0, 255, 0));
     setBackground(Label1, black);
     Label1->setToolTip(QStringLiteral("Double click per copiare in memoria..."));
 
     lblDescription = makeLabel(
-        this, "lblDescription",
+        new QLabel(this), "lblDescription",
         QStringLiteral("Vidizizor \u00e8 una semplice ed utile applicazione a 32 bit fatta per "
                        "Windows95. Con Vidizizor potrete finalmente usufruire della comodit"
                        "\u00e0 di una piccola applicazione simile a Notepad, con in pi\u00f9 la "
                        "possibilit\u00e0 del MDI (Multiple Document Interface) !"),
         black);
-    lblTitle = makeLabel(this, "lblTitle", QStringLiteral("Vidizizor  V. 1.0"), black);
-    lblDisclaimer = makeLabel(this, "lblDisclaimer",
+    lblTitle = makeLabel(new QLabel(this), "lblTitle", QStringLiteral("Vidizizor  V. 1.0"), black);
+    lblDisclaimer = makeLabel(new QLabel(this), "lblDisclaimer",
                               QStringLiteral("Vidizizor V. 1.0 \u00e8 freeware: pu\u00f2 essere "
                                              "copiato e distribuito liberamente."),
                               black);

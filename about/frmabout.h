@@ -15,7 +15,8 @@ class QPushButton;
 class Registry;
 
 /// The About box: title, description, free-distribution notice and contact
-/// address; a double click on the address copies it, and System Info starts
+/// address; a double click on the address copies it (so do Enter and Ctrl+C
+/// on it, reached with Tab), and System Info starts
 /// the system-information tool. Shown modally over its owner, made afresh
 /// each time.
 class frmAbout : public QDialog

@@ -36,7 +36,7 @@ void DocumentActivation::leaveMinimised()
     const QList<QMdiSubWindow *> history = area_.subWindowList(QMdiArea::ActivationHistoryOrder);
     for (auto it = history.crbegin(); it != history.crend(); ++it) {
         if ((*it)->isVisible() && !(*it)->isMinimized()) {
-            area_.setActiveSubWindow(*it);
+            activate(*it);
             return;
         }
     }
@@ -61,7 +61,7 @@ void DocumentActivation::cycle(bool forward)
         at = ((at + (forward ? 1 : -1)) % count + count) % count;
         QMdiSubWindow *window = windows[at];
         if (window->isVisible() && (!skipMinimised || !window->isMinimized())) {
-            area_.setActiveSubWindow(window);
+            activate(window);
             return;
         }
     }
@@ -80,5 +80,16 @@ void DocumentActivation::bringToFront(QMdiSubWindow *window)
 {
     if (window->isMinimized())
         window->showNormal();
+    activate(window);
+}
+
+// The keyboard moves into the document before its window becomes active.
+// Activating first would clear the focus of the text left, and clearing a
+// focus tells assistive technology that the text left took it.
+void DocumentActivation::activate(QMdiSubWindow *window)
+{
+    QWidget *document = window->widget();
+    if (document && area_.isActiveWindow() && !window->isMinimized())
+        document->setFocus(Qt::OtherFocusReason);
     area_.setActiveSubWindow(window);
 }

@@ -32,6 +32,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void activate(QMdiSubWindow *window);
     void leaveMinimised();
     void cycle(bool forward);
     bool anyShown() const;

@@ -104,7 +104,9 @@ void frmMain::createMenus()
 
 void frmMain::createToolBar()
 {
-    tbToolBar = addToolBar(QStringLiteral("tbToolBar"));
+    // The title is the toolbar's name for assistive technology; each button
+    // is named by its tooltip.
+    tbToolBar = addToolBar(QStringLiteral("Barra degli strumenti"));
     tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
     tbToolBar->setMovable(false);
     tbToolBar->setFloatable(false);

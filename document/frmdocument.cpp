@@ -54,6 +54,14 @@ void frmDocument::resizeEvent(QResizeEvent *event)
     Form_Resize();
 }
 
+// A screen reader tells the documents apart by the text box's name.
+void frmDocument::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange)
+        txtText->setAccessibleName(windowTitle());
+}
+
 TextBox &frmDocument::ActiveControl()
 {
     return textBox_;

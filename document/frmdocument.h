@@ -7,7 +7,7 @@ class TextModel;
 
 /// A document window: one text box that fills the window less a margin.
 /// It keeps nothing of its own but its text; its caption is the document's
-/// title.
+/// title, which is also the text box's name for assistive technology.
 class frmDocument : public QWidget
 {
     Q_OBJECT
@@ -42,6 +42,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void Form_Load();

@@ -8,6 +8,7 @@
 #include "tests/support/fakeprocesslauncher.h"
 #include "tests/support/fakeregistry.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -169,7 +170,8 @@ private slots:
     void closing();
     void focusOrder();
     void iconShowsItsFocus();
-    void doubleClickCopiesTheAddress();
+    void copiesTheAddress_data();
+    void copiesTheAddress();
     void singleClickDoesNothing();
     void systemInfoKeepsTheDialogOpen_data();
     void systemInfoKeepsTheDialogOpen();
@@ -236,7 +238,8 @@ void TestAbout::texts()
         // Shown as written: no markup, wrapped at words, no mnemonic.
         QCOMPARE(label->textFormat(), Qt::PlainText);
         QVERIFY(label->wordWrap());
-        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+        // Only the address takes the focus, to be copied from the keyboard.
+        QCOMPARE(label->focusPolicy(), name == u"Label1" ? Qt::TabFocus : Qt::NoFocus);
     }
 }
 
@@ -526,12 +529,12 @@ void TestAbout::focusOrder()
     frmAbout &d = *f.dialog;
 
     QTRY_COMPARE(QApplication::focusWidget(), d.cmdOK);
-    const QList<QWidget *> forward = {d.cmdSysInfo, d.picIcon, d.cmdOK, d.cmdSysInfo};
+    const QList<QWidget *> forward = {d.cmdSysInfo, d.picIcon, d.Label1, d.cmdOK, d.cmdSysInfo};
     for (QWidget *next : forward) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTRY_COMPARE(QApplication::focusWidget(), next);
     }
-    const QList<QWidget *> backward = {d.cmdOK, d.picIcon, d.cmdSysInfo};
+    const QList<QWidget *> backward = {d.cmdOK, d.Label1, d.picIcon, d.cmdSysInfo};
     for (QWidget *next : backward) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
         QTRY_COMPARE(QApplication::focusWidget(), next);
@@ -540,7 +543,7 @@ void TestAbout::focusOrder()
 }
 
 // The icon, reached with Tab, shows that it has the focus: a focus rectangle
-// is drawn around the picture, and only then.
+// is drawn around the picture, and only then; so does the address after it.
 void TestAbout::iconShowsItsFocus()
 {
     AboutFixture f;
@@ -561,13 +564,26 @@ void TestAbout::iconShowsItsFocus()
             }
     // Drawn along the four sides of the box.
     QVERIFY2(changed >= inside.width(), qPrintable(QString::number(changed)));
+    QCOMPARE(QAccessible::queryAccessibleInterface(d.picIcon)->text(QAccessible::Name),
+             QStringLiteral("Icona di Vidizizor"));
+    const QImage addressUnfocused = d.Label1->grab().toImage();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QTRY_COMPARE(QApplication::focusWidget(), d.cmdOK);
+    QTRY_COMPARE(QApplication::focusWidget(), d.Label1);
     QCOMPARE(d.picIcon->grab().toImage(), unfocused);
+    QVERIFY(d.Label1->grab().toImage() != addressUnfocused);
 }
 
-void TestAbout::doubleClickCopiesTheAddress()
+void TestAbout::copiesTheAddress_data()
 {
+    QTest::addColumn<QKeySequence>("keys"); // on the address, Tab-reached; none: double click
+    QTest::newRow("double click") << QKeySequence();
+    QTest::newRow("Enter") << QKeySequence(Qt::Key_Return);
+    QTest::newRow("Ctrl+C") << QKeySequence(QKeySequence::Copy);
+}
+
+void TestAbout::copiesTheAddress()
+{
+    QFETCH(QKeySequence, keys);
     AboutFixture f;
     QVERIFY(f.showActive());
     QClipboard *clipboard = QApplication::clipboard();
@@ -576,9 +592,17 @@ void TestAbout::doubleClickCopiesTheAddress()
     const QString shown = f.dialog->Label1->text();
     const QString prefix = QStringLiteral("E-mail : ");
     QVERIFY(shown.startsWith(prefix));
+    if (!keys.isEmpty()) {
+        for (int tab = 0; tab < 3; ++tab)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), f.dialog->Label1);
+    }
 
     for (int time = 1; time <= 2; ++time) {
-        QTest::mouseDClick(f.dialog->Label1, Qt::LeftButton);
+        if (keys.isEmpty())
+            QTest::mouseDClick(f.dialog->Label1, Qt::LeftButton);
+        else
+            QTest::keySequence(QApplication::focusWidget(), keys);
         QCOMPARE(clipboard->text(), shown.mid(prefix.size()));
         QCOMPARE(clipboard->mimeData()->formats(), QStringList{QStringLiteral("text/plain")});
     }

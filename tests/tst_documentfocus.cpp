@@ -1,8 +1,10 @@
 #include "mainwindowfixture.h"
+#include "tests/support/screenreader.h"
 
 #include "document/frmdocument.h"
 #include "platform/textbox.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QMdiArea>
@@ -70,6 +72,7 @@ private slots:
     void everyDocumentMinimisedTakesNoText();
     void frameKeys_data();
     void frameKeys();
+    void switchingTellsWhichDocument();
     void menuBarTakesTheFocus_data();
     void menuBarTakesTheFocus();
     void documentWindowMenu();
@@ -178,6 +181,28 @@ void TestDocumentFocus::frameKeys()
         open << document->Caption();
     QCOMPARE(open, documents);
     QCOMPARE(f.active(), active);
+}
+
+// A screen reader hears one focus, on a text named after the document, when
+// the keyboard moves to another document; the name follows the title.
+void TestDocumentFocus::switchingTellsWhichDocument()
+{
+    ScreenReader reader([](QAccessibleEvent *event, QStringList &heard) {
+        if (event->type() == QAccessible::Focus)
+            heard << event->accessibleInterface()->text(QAccessible::Name);
+    });
+    Frame f(2);
+    QTRY_VERIFY(f.sub(2)->isAncestorOf(QApplication::focusWidget()));
+    reader.heard.clear();
+    f.press(QKeySequence(Qt::CTRL | Qt::Key_F6));
+    QTRY_COMPARE(f.active(), QStringLiteral("Documento1"));
+    QTest::qWait(50);
+    QCOMPARE(reader.heard, QStringList{"Documento1"});
+
+    auto *document = qobject_cast<frmDocument *>(f.sub(1)->widget());
+    document->setCaption(QStringLiteral("lettera.txt"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(document->txtText)->text(QAccessible::Name),
+             QStringLiteral("lettera.txt"));
 }
 
 void TestDocumentFocus::menuBarTakesTheFocus_data()

@@ -7,6 +7,7 @@
 #include "tests/support/testfiles.h"
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -87,6 +88,17 @@ void TestMainWindow::startsWithDocumento1Focused()
     QCOMPARE(document->ActiveControl().Text(), QStringLiteral("ciao"));
     QCOMPARE(static_cast<QAbstractScrollArea *>(document->txtText)->horizontalScrollBarPolicy(),
              Qt::ScrollBarAlwaysOn);
+    // What a screen reader calls the text box, the toolbar and its buttons.
+    auto name = [](QObject *object) {
+        return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
+    };
+    QCOMPARE(name(document->txtText), QStringLiteral("Documento1"));
+    auto *toolbar = f.find<QToolBar>("tbToolBar");
+    QCOMPARE(name(toolbar), QStringLiteral("Barra degli strumenti"));
+    for (QAction *button : toolbar->actions()) {
+        if (!button->isSeparator())
+            QCOMPARE(name(toolbar->widgetForAction(button)), button->toolTip());
+    }
     QVERIFY(f.messages->messages.isEmpty());
     w.hide();
     w.show(); // loaded once only

@@ -1,18 +1,20 @@
+#include "tests/support/screenreader.h"
+#include "textview/accessibletext.h"
 #include "textview/accessibletextitems.h"
+#include "textview/selectionboard.h"
+#include "textview/textboxcommands.h"
 #include "textview/textview.h"
-#include "textview/textviewaccessibleevents.h"
 #include "textview/textviewdrag.h"
+#include "text/textboundaries.h"
 #include "text/textmodel.h"
 
 #include <QAccessible>
 #include <QDrag>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
-
-#include <private/qguiapplication_p.h>
-#include <qpa/qplatformaccessibility.h>
-#include <qpa/qplatformintegration.h>
+#include <QTimer>
 
 // The text view as a person drives it: keys, mouse, input methods, drag and
 // drop, and as assistive technology reads and drives it.
@@ -26,6 +28,12 @@ private slots:
     void pageKeys();
     void mouse_data();
     void mouse();
+    void doubleClickSelectsWholeTokens_data();
+    void doubleClickSelectsWholeTokens();
+    void middleClickPastesPrimary_data();
+    void middleClickPastesPrimary();
+    void menuFromKeys_data();
+    void menuFromKeys();
     void inputMethodEdits_data();
     void inputMethodEdits();
     void inputMethodQueries();
@@ -142,6 +150,18 @@ void TestTextView::keys_data()
     row("ctrl+backspace removes a word", words, 7, 7, "Ctrl+Backspace", 4, 4, "uno \r\ntre");
     row("typing replaces the selection", words, 4, 7, "X", 5, 5, "uno x\r\ntre");
     row("tab types a tab", words, 3, 3, "Tab", 4, 4, "uno\t due\r\ntre");
+    const QString longCluster = "xa" + QString(300, QChar(0x301)) + "y";
+    row("right over 300 marks", longCluster, 1, 1, "Right", 302, 302);
+    row("left over 300 marks", longCluster, 302, 302, "Left", 1, 1);
+    row("backspace removes 300 marks", longCluster, 302, 302, "Backspace", 1, 1, "xy");
+    // Combining marks outside the BMP, each a surrogate pair.
+    QString hugeCluster = QStringLiteral("a");
+    for (qint64 i = 0; i < TextBoundaries::MaxReach; ++i)
+        hugeCluster += QStringLiteral("\U0001D165");
+    const int end = int(hugeCluster.size());
+    row("past the bound right steps by code point", hugeCluster, 0, 0, "Right, Right, Right", 5, 5);
+    row("past the bound left steps by code point", hugeCluster, end, end, "Left, Left", end - 4,
+        end - 4);
 }
 
 void TestTextView::keys()
@@ -185,7 +205,17 @@ void TestTextView::pageKeys()
     QCOMPARE(view.firstVisibleLine(), 0);
 }
 
-enum class Gesture { Click, Drag, DoubleClick, DoubleClickDrag, ShiftClick, ClickOnSelection };
+enum class Gesture {
+    Click,
+    Drag,
+    DoubleClick,
+    DoubleClickDrag,
+    DoubleClickLeftOf,
+    TripleClick,
+    TripleClickDrag,
+    ShiftClick,
+    ClickOnSelection
+};
 
 // What a click, a drag, a double click and Shift+click select, with the
 // mouse over the places given.
@@ -202,6 +232,17 @@ void TestTextView::mouse_data()
     QTest::newRow("double click a word") << Gesture::DoubleClick << 5 << 0 << 4 << 7;
     QTest::newRow("double click then drag by words")
         << Gesture::DoubleClickDrag << 5 << 10 << 4 << 12;
+    QTest::newRow("double click on a word's last letter's right half")
+        << Gesture::DoubleClickLeftOf << 3 << 0 << 0 << 3;
+    QTest::newRow("double click on the last letter of a line")
+        << Gesture::DoubleClickLeftOf << 20 << 0 << 13 << 20;
+    QTest::newRow("triple click selects the line with its break")
+        << Gesture::TripleClick << 5 << 0 << 0 << 9;
+    QTest::newRow("triple click on the last line") << Gesture::TripleClick << 12 << 0 << 9 << 20;
+    QTest::newRow("triple click then drag down by lines")
+        << Gesture::TripleClickDrag << 2 << 14 << 0 << 20;
+    QTest::newRow("triple click then drag up by lines")
+        << Gesture::TripleClickDrag << 14 << 2 << 20 << 0;
     QTest::newRow("shift+click extends") << Gesture::ShiftClick << 1 << 10 << 1 << 10;
     QTest::newRow("click on the selection") << Gesture::ClickOnSelection << 2 << 0 << 2 << 2;
 }
@@ -232,6 +273,21 @@ void TestTextView::mouse()
             sendMouse(view, QEvent::MouseMove, to, Qt::LeftButton);
         sendMouse(view, QEvent::MouseButtonRelease, to, Qt::NoButton);
         break;
+    case Gesture::DoubleClickLeftOf: // just left of the place, over the character before it
+        click(view, from + QPoint(-2, 0));
+        sendMouse(view, QEvent::MouseButtonDblClick, from + QPoint(-2, 0), Qt::LeftButton);
+        sendMouse(view, QEvent::MouseButtonRelease, from + QPoint(-2, 0), Qt::NoButton);
+        break;
+    case Gesture::TripleClick:
+    case Gesture::TripleClickDrag:
+        click(view, from);
+        sendMouse(view, QEvent::MouseButtonDblClick, from, Qt::LeftButton);
+        sendMouse(view, QEvent::MouseButtonRelease, from, Qt::NoButton);
+        sendMouse(view, QEvent::MouseButtonPress, from, Qt::LeftButton);
+        if (gesture == Gesture::TripleClickDrag)
+            sendMouse(view, QEvent::MouseMove, to, Qt::LeftButton);
+        sendMouse(view, QEvent::MouseButtonRelease, to, Qt::NoButton);
+        break;
     case Gesture::ShiftClick:
         click(view, from);
         click(view, to, Qt::ShiftModifier);
@@ -243,6 +299,148 @@ void TestTextView::mouse()
     }
     QTEST(int(view.cursor().anchor()), "anchor");
     QTEST(int(view.cursor().position()), "position");
+}
+
+// A double click selects a token whole wherever it is clicked, up to the
+// bound on each side of the click; past it, the bound's worth either side.
+void TestTextView::doubleClickSelectsWholeTokens_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("clicked"); // in the token
+    QTest::addColumn<int>("from");    // in the token
+    QTest::addColumn<int>("to");
+    const int reach = int(TextBoundaries::MaxReach);
+    QTest::newRow("600, in its middle") << 600 << 300 << 0 << 600;
+    QTest::newRow("the bound, at its end") << reach << reach - 1 << 0 << reach;
+    QTest::newRow("past the bound") << 4 * reach << 2 * reach << reach << 3 * reach;
+}
+
+void TestTextView::doubleClickSelectsWholeTokens()
+{
+    QFETCH(int, length);
+    QFETCH(int, clicked);
+    Shown shown("uno " + longLine(length) + " due");
+    TextView &view = shown.view;
+    view.ensureVisible(4 + clicked + 1);
+    view.ensureVisible(4 + clicked);
+    const QPoint at = pointAt(view, 4 + clicked) + QPoint(2, 0);
+    click(view, at);
+    sendMouse(view, QEvent::MouseButtonDblClick, at, Qt::LeftButton);
+    sendMouse(view, QEvent::MouseButtonRelease, at, Qt::NoButton);
+    QTEST(int(view.cursor().selectionStart() - 4), "from");
+    QTEST(int(view.cursor().selectionEnd() - 4), "to");
+}
+
+namespace {
+
+// The primary selection as a test holds it.
+struct FakeSelectionBoard : SelectionBoard
+{
+    bool available() const override { return true; }
+    void offer(QMimeData *offered) override { data.reset(offered); }
+    QString text() const override { return data ? data->text() : QString(); }
+    std::unique_ptr<QMimeData> data;
+};
+
+} // namespace
+
+// A selection made with the keys stays the primary selection after it is
+// deselected, and the middle button pastes a copy of it where it is
+// clicked, within the same text too.
+void TestTextView::middleClickPastesPrimary_data()
+{
+    QTest::addColumn<int>("from"); // selected with Shift+Right; -1: Seleziona tutto
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QKeySequence>("keys"); // after selecting
+    QTest::addColumn<int>("clicked");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("primary"); // after the paste
+    QTest::newRow("after the selection") << 4 << 7 << QKeySequence() << 11 << "uno due tredue"
+                                         << "due";
+    QTest::newRow("before the selection") << 4 << 7 << QKeySequence() << 0 << "dueuno due tre"
+                                          << "due";
+    QTest::newRow("inside the selection") << 4 << 7 << QKeySequence() << 5 << "uno ddueue tre"
+                                          << "due";
+    QTest::newRow("at its start") << 4 << 7 << QKeySequence() << 4 << "uno duedue tre"
+                                  << "due";
+    QTest::newRow("after deselecting") << 4 << 7 << QKeySequence("Right") << 0 << "dueuno due tre"
+                                       << "due";
+    QTest::newRow("after Seleziona tutto")
+        << -1 << -1 << QKeySequence("Right") << 0 << "uno due treuno due tre"
+        << "uno due tre";
+    QTest::newRow("after typing over it") << 4 << 7 << QKeySequence("X") << 0 << "dueuno x tre"
+                                          << "due";
+}
+
+void TestTextView::middleClickPastesPrimary()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QKeySequence, keys);
+    QFETCH(int, clicked);
+    Shown shown(QStringLiteral("uno due tre"));
+    TextView &view = shown.view;
+    FakeSelectionBoard board;
+    view.setSelectionBoard(board);
+    if (from < 0)
+        TextBoxCommands::selectAll(view);
+    else
+        view.moveCaret(from);
+    for (int i = from; i < to; ++i)
+        QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+    if (!keys.isEmpty())
+        QTest::keySequence(&view, keys);
+    const QPoint point = pointAt(view, clicked);
+    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, point, view.viewport()->mapToGlobal(point), Qt::MiddleButton,
+                          type == QEvent::MouseButtonPress ? Qt::MiddleButton : Qt::NoButton, {});
+        QApplication::sendEvent(view.viewport(), &event);
+    }
+    QTEST(shown.model.text(), "result");
+    QTEST(board.text(), "primary");
+}
+
+// The Menu key and Shift+F10 open the context menu under the caret with its
+// first entry that can be chosen active; Escape closes it.
+void TestTextView::menuFromKeys_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::newRow("menu key") << QKeySequence(Qt::Key_Menu);
+    QTest::newRow("shift+F10") << QKeySequence(Qt::SHIFT | Qt::Key_F10);
+}
+
+void TestTextView::menuFromKeys()
+{
+    QFETCH(QKeySequence, keys);
+    Shown shown(QStringLiteral("uno due\r\ntre quattro"));
+    TextView &view = shown.view;
+    view.select(11, 14);
+    QPointer<QMenu> menu;
+    QString active;
+    QString firstEnabled;
+    QPoint shownAt;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+        menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || !menu->activeAction())
+            return;
+        watch.stop();
+        active = menu->activeAction()->objectName();
+        shownAt = menu->pos();
+        const QList<QAction *> entries = menu->actions();
+        const auto first = std::find_if(entries.cbegin(), entries.cend(), [](QAction *entry) {
+            return entry->isEnabled() && !entry->isSeparator();
+        });
+        firstEnabled = first == entries.cend() ? QString() : (*first)->objectName();
+        QTest::keyClick(menu, Qt::Key_Escape);
+    });
+    watch.start(10);
+    QTest::keySequence(&view, keys);
+    QVERIFY(!active.isEmpty());
+    QCOMPARE(active, firstEnabled);
+    QCOMPARE(shownAt, view.viewport()->mapToGlobal(view.caretRect().bottomLeft() + QPoint(0, 1)));
+    QVERIFY(!menu || !menu->isVisible());
+    QCOMPARE(shown.model.text(), QStringLiteral("uno due\r\ntre quattro"));
 }
 
 // What an input method commits, replaces and composes, from a caret or a
@@ -453,33 +651,52 @@ void TestTextView::accessibleInterface()
     QVERIFY(rect.width() > 0 && rect.height() == view.lineHeight());
     QCOMPARE(text->offsetAtPoint(rect.center()), 6);
     QCOMPARE(text->offsetAtPoint(view.viewport()->mapToGlobal(QPoint(-5, -5))), -1);
+
+    // What the bus cannot carry comes as U+FFFD, one for one.
+    const QString unreadable = QStringLiteral("a") + QChar(0) + QChar(0xDC80) + "\U0001D11Eb";
+    view.setText(unreadable + QStringLiteral("\r\nz"));
+    const QString readable = QStringLiteral("a\uFFFD\uFFFD\U0001D11Eb");
+    QCOMPARE(text->text(0, 12000), readable + QStringLiteral("\r\nz"));
+    int start = 0;
+    int end = 0;
+    QCOMPARE(text->textAtOffset(1, QAccessible::LineBoundary, &start, &end),
+             readable + QStringLiteral("\r\n"));
+    QCOMPARE(text->textAfterOffset(0, QAccessible::CharBoundary, &start, &end), u"\uFFFD");
+    QCOMPARE(box->valueInterface()->currentValue().toString(), readable + QStringLiteral("\r\nz"));
+    QCOMPARE(shown.model.text().left(6), unreadable); // the text itself is as it was
+
+    // Every answer about the whole text stops at the one limit.
+    const int limit = int(AccessibleText::Limit);
+    view.setText(longLine(limit + 10));
+    QCOMPARE(text->text(5, -1).size(), limit);
+    QCOMPARE(text->textAtOffset(0, QAccessible::NoBoundary, &start, &end).size(), limit);
+    QCOMPARE(QList<int>({start, end}), QList<int>({0, limit}));
+    QVERIFY(!box->valueInterface()->currentValue().isValid());
 }
 
 namespace {
 
 // What assistive technology hears, in short: +position:text inserted,
-// -position:text removed, c caret, s selection, v value.
-QStringList *heard = nullptr;
-
-void hear(QAccessibleEvent *event)
+// -position:text removed, c caret, s selection, v value (v- without it).
+void hear(QAccessibleEvent *event, QStringList &heard)
 {
     if (event->type() == QAccessible::TextInserted) {
         const auto *insert = static_cast<QAccessibleTextInsertEvent *>(event);
-        *heard
-            << QStringLiteral("+%1:%2").arg(insert->changePosition()).arg(insert->textInserted());
+        heard << QStringLiteral("+%1:%2").arg(insert->changePosition()).arg(insert->textInserted());
     } else if (event->type() == QAccessible::TextRemoved) {
         const auto *remove = static_cast<QAccessibleTextRemoveEvent *>(event);
-        *heard << QStringLiteral("-%1:%2").arg(remove->changePosition()).arg(remove->textRemoved());
+        heard << QStringLiteral("-%1:%2").arg(remove->changePosition()).arg(remove->textRemoved());
     } else if (event->type() == QAccessible::TextSelectionChanged) {
         const auto *selection = static_cast<QAccessibleTextSelectionEvent *>(event);
-        *heard << QStringLiteral("s%1-%2")
-                      .arg(selection->selectionStart())
-                      .arg(selection->selectionEnd());
+        heard << QStringLiteral("s%1-%2")
+                     .arg(selection->selectionStart())
+                     .arg(selection->selectionEnd());
     } else if (event->type() == QAccessible::TextCaretMoved) {
-        *heard << QStringLiteral("c%1").arg(
+        heard << QStringLiteral("c%1").arg(
             static_cast<QAccessibleTextCursorEvent *>(event)->cursorPosition());
     } else if (event->type() == QAccessible::ValueChanged) {
-        *heard << QStringLiteral("v");
+        const bool carried = static_cast<QAccessibleValueChangeEvent *>(event)->value().isValid();
+        heard << QString::fromLatin1(carried ? "v" : "v-");
     }
 }
 
@@ -489,19 +706,8 @@ void hear(QAccessibleEvent *event)
 // with the text that came or went, a removed CR LF and large texts included.
 void TestTextView::accessibleEvents()
 {
-    QStringList events;
-    heard = &events;
-    // Listening, as a screen reader makes the platform do.
-    QPlatformAccessibility *platform =
-        QGuiApplicationPrivate::platformIntegration()->accessibility();
-    QVERIFY(platform);
-    platform->setActive(true);
-    const auto previous = QAccessible::installUpdateHandler(hear);
-    auto restore = qScopeGuard([&] {
-        QAccessible::installUpdateHandler(previous);
-        platform->setActive(false);
-        heard = nullptr;
-    });
+    ScreenReader reader(hear);
+    QStringList &events = reader.heard;
     TextModel model;
     TextView view(model);
     view.setText(QStringLiteral("uno\r\ndue"));
@@ -514,11 +720,15 @@ void TestTextView::accessibleEvents()
     QCOMPARE(events,
              QStringList({"-3:\r\n", "v", "c3", "+3:x", "v", "c4", "s0-4", "c0", "s4-4", "c4"}));
 
-    const QString large = longLine(200000);
+    const qint64 limit = AccessibleText::Limit;
+    const QString large = longLine(int(limit) + 10);
+    events.clear();
     view.setText(large);
+    QCOMPARE(events.mid(1, 2), QStringList({"+0:" + large.left(limit), "v-"}));
+    QCOMPARE(view.model().length(), limit + 10);
     events.clear();
     view.setText(QStringLiteral("x"));
-    QCOMPARE(events.first(), "-0:" + large.left(TextViewAccessibleEvents::TextLimit));
+    QCOMPARE(events.first(), "-0:" + large.left(limit));
 }
 
 enum class Drag { FromOutside, Within, IntoOtherView };

@@ -92,6 +92,7 @@ void TextModel::replace(qint64 from, qint64 to, QStringView text)
     to = std::clamp<qint64>(to, from, length());
     if (from == to && text.isEmpty())
         return;
+    emit aboutToReplace(from, to);
     if (!replaceInChunk(from, to, text))
         replaceChunks(from, to, text);
     ++revision_;

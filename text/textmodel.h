@@ -67,6 +67,9 @@ public:
     quint64 revision() const { return revision_; }
 
 signals:
+    /// The characters of [from, to) are about to be replaced: the last
+    /// moment they can be read.
+    void aboutToReplace(qint64 from, qint64 to);
     /// The characters of [position, position + removed) were replaced by
     /// added characters.
     void contentsChanged(qint64 position, qint64 removed, qint64 added);

@@ -1,8 +1,7 @@
 #include "textnavigation.h"
 
+#include "textboundaries.h"
 #include "textmodel.h"
-
-#include <QTextBoundaryFinder>
 
 #include <algorithm>
 
@@ -10,28 +9,31 @@ namespace TextNavigation {
 
 namespace {
 
-// Boundaries are found in a window of the line around the position: no
-// character cluster or word worth moving by is longer.
-constexpr qint64 Reach = 256;
+using TextBoundaries::MaxReach;
+constexpr auto Grapheme = QTextBoundaryFinder::Grapheme;
+constexpr auto Word = QTextBoundaryFinder::Word;
 
-struct Window
+// Inside a character longer than MaxReach (a letter with thousands of
+// marks) the caret stands between code points, so that it never gets stuck;
+// never between the halves of a surrogate pair.
+qint64 codePointStep(const TextModel &model, qint64 position, bool forward)
 {
-    QString text;
-    qint64 start = 0; ///< position of text[0]
-};
-
-Window windowAround(const TextModel &model, qint64 position, qint64 before, qint64 after)
-{
-    const qint64 line = model.lineAt(position);
-    const qint64 from = std::max(model.lineStart(line), position - before);
-    const qint64 to = std::min(model.lineEnd(line), position + after);
-    return {model.text(from, to), from};
+    if (forward)
+        return QChar::isHighSurrogate(model.at(position)) &&
+                       QChar::isLowSurrogate(model.at(position + 1))
+                   ? position + 2
+                   : position + 1;
+    return QChar::isLowSurrogate(model.at(position - 1)) &&
+                   QChar::isHighSurrogate(model.at(position - 2))
+               ? position - 2
+               : position - 1;
 }
 
-bool isBoundary(QTextBoundaryFinder &finder, qint64 offset)
+qint64 codePointSnapped(const TextModel &model, qint64 position, bool forward)
 {
-    finder.setPosition(qsizetype(offset));
-    return finder.isAtBoundary();
+    if (QChar::isLowSurrogate(model.at(position)) && QChar::isHighSurrogate(model.at(position - 1)))
+        return forward ? position + 1 : position - 1;
+    return position;
 }
 
 } // namespace
@@ -43,17 +45,13 @@ qint64 snapped(const TextModel &model, qint64 position, bool forward)
     const qint64 end = model.lineEnd(line);
     if (position > end) // between the CR and the LF of a pair
         return forward ? model.lineStart(line + 1) : end;
-    const qint64 start = model.lineStart(line);
-    if (position == start || position == end)
+    if (TextBoundaries::isBoundary(model, position, Grapheme))
         return position;
-    const Window window = windowAround(model, position, Reach, Reach);
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, window.text);
-    if (isBoundary(finder, position - window.start))
-        return position;
-    const qsizetype found = forward ? finder.toNextBoundary() : finder.toPreviousBoundary();
-    if (found < 0)
-        return forward ? window.start + window.text.size() : window.start;
-    return window.start + found;
+    const qint64 before = TextBoundaries::previous(model, position, Grapheme);
+    const qint64 after = before < 0 ? -1 : TextBoundaries::next(model, before, Grapheme);
+    if (after < 0) // inside a character longer than MaxReach
+        return codePointSnapped(model, position, forward);
+    return forward ? after : before;
 }
 
 qint64 nextCharacter(const TextModel &model, qint64 position)
@@ -62,10 +60,8 @@ qint64 nextCharacter(const TextModel &model, qint64 position)
     const qint64 end = model.lineEnd(line);
     if (position >= end)
         return line + 1 < model.lineCount() ? model.lineStart(line + 1) : model.length();
-    const Window window = windowAround(model, position, 0, Reach);
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, window.text);
-    const qsizetype next = finder.toNextBoundary();
-    return next < 0 ? end : window.start + next;
+    const qint64 next = TextBoundaries::next(model, position, Grapheme);
+    return next < 0 ? codePointStep(model, position, true) : next;
 }
 
 qint64 previousCharacter(const TextModel &model, qint64 position)
@@ -74,63 +70,41 @@ qint64 previousCharacter(const TextModel &model, qint64 position)
     const qint64 start = model.lineStart(line);
     if (position <= start)
         return line > 0 ? model.lineEnd(line - 1) : 0;
-    const Window window = windowAround(model, position, Reach, 0);
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, window.text);
-    finder.toEnd();
-    const qsizetype previous = finder.toPreviousBoundary();
-    return previous < 0 ? start : window.start + previous;
+    const qint64 previous = TextBoundaries::previous(model, position, Grapheme);
+    return previous < 0 ? codePointStep(model, position, false) : previous;
 }
 
 qint64 nextWord(const TextModel &model, qint64 position)
 {
     const qint64 line = model.lineAt(position);
-    const qint64 end = model.lineEnd(line);
-    if (position >= end)
+    if (position >= model.lineEnd(line))
         return nextCharacter(model, position);
-    const Window window = windowAround(model, position, 0, Reach);
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Word, window.text);
-    for (qsizetype next = finder.toNextBoundary(); next >= 0; next = finder.toNextBoundary()) {
-        if (next == window.text.size())
-            return window.start + next;
-        if (finder.boundaryReasons() & QTextBoundaryFinder::StartOfItem)
-            return window.start + next;
-    }
-    return window.start + window.text.size();
+    const qint64 next =
+        TextBoundaries::next(model, position, Word, QTextBoundaryFinder::StartOfItem);
+    return next < 0 ? snapped(model, position + MaxReach) : next;
 }
 
 qint64 previousWord(const TextModel &model, qint64 position)
 {
     const qint64 line = model.lineAt(position);
-    const qint64 start = model.lineStart(line);
-    if (position <= start)
+    if (position <= model.lineStart(line))
         return previousCharacter(model, position);
-    const Window window = windowAround(model, position, Reach, 0);
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Word, window.text);
-    finder.toEnd();
-    for (qsizetype previous = finder.toPreviousBoundary(); previous >= 0;
-         previous = finder.toPreviousBoundary()) {
-        if (previous == 0 || (finder.boundaryReasons() & QTextBoundaryFinder::StartOfItem))
-            return window.start + previous;
-    }
-    return window.start;
+    const qint64 previous =
+        TextBoundaries::previous(model, position, Word, QTextBoundaryFinder::StartOfItem);
+    return previous < 0 ? snapped(model, position - MaxReach, true) : previous;
 }
 
 Range wordAt(const TextModel &model, qint64 position)
 {
-    const Window window = windowAround(model, position, Reach, Reach);
-    if (window.text.isEmpty())
+    const qint64 line = model.lineAt(position);
+    const qint64 start = model.lineStart(line);
+    const qint64 end = model.lineEnd(line);
+    if (start == end)
         return {position, position};
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Word, window.text);
-    qsizetype offset = std::min<qsizetype>(position - window.start, window.text.size() - 1);
-    finder.setPosition(offset + 1);
-    if (!finder.isAtBoundary())
-        finder.toNextBoundary();
-    const qsizetype to = std::max<qsizetype>(finder.position(), offset + 1);
-    finder.setPosition(offset);
-    if (!finder.isAtBoundary())
-        finder.toPreviousBoundary();
-    const qsizetype from = std::max<qsizetype>(finder.position(), 0);
-    return {snapped(model, window.start + from), snapped(model, window.start + to)};
+    // At the line's end (or in its break), the character before it.
+    const qint64 offset = std::clamp<qint64>(position, start, end - 1);
+    const TextBoundaries::Range word = TextBoundaries::itemAt(model, offset, Word);
+    return {snapped(model, word.from), snapped(model, word.to, true)};
 }
 
 } // namespace TextNavigation

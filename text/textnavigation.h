@@ -9,6 +9,8 @@ class TextModel;
 /// The caret stands only between whole characters as a reader sees them
 /// (grapheme clusters): never between the CR and the LF of a pair, never
 /// between the halves of a surrogate pair, never before a combining mark.
+/// Inside a character longer than TextBoundaries::MaxReach units it stands
+/// between code points, so that it crosses such a character too.
 namespace TextNavigation {
 
 /// The nearest place where the caret may stand, at or before position (or
@@ -29,8 +31,9 @@ struct Range
     qint64 from = 0;
     qint64 to = 0;
 };
-/// The word at position (or the run of blanks or marks there), for a
-/// double click; at a line's end, what stands before it.
+/// The word that holds the character at position (or the run of blanks or
+/// marks there), for a double click; at a line's end, what stands before it.
+/// A word of up to TextBoundaries::MaxReach units is found whole.
 Range wordAt(const TextModel &model, qint64 position);
 
 } // namespace TextNavigation

@@ -1,19 +1,14 @@
 #include "accessibletextitems.h"
 
+#include "text/textboundaries.h"
 #include "text/textmodel.h"
 #include "text/textnavigation.h"
-
-#include <QTextBoundaryFinder>
 
 #include <algorithm>
 
 namespace AccessibleTextItems {
 
 namespace {
-
-// Items are found in a window of the line around the offset, as the caret's
-// moves are: no character or word worth reading is longer.
-constexpr qint64 Reach = 256;
 
 // The item of the boundary finder's kind at offset, or the line break there.
 Range finderItem(const TextModel &model, qint64 offset, QTextBoundaryFinder::BoundaryType type)
@@ -22,14 +17,8 @@ Range finderItem(const TextModel &model, qint64 offset, QTextBoundaryFinder::Bou
     const qint64 end = model.lineEnd(line);
     if (offset >= end)
         return {end, line + 1 < model.lineCount() ? model.lineStart(line + 1) : end};
-    const qint64 from = std::max(model.lineStart(line), offset - Reach);
-    const QString text = model.text(from, std::min(end, offset + Reach));
-    QTextBoundaryFinder finder(type, text);
-    finder.setPosition(offset - from);
-    const qsizetype first = finder.isAtBoundary() ? finder.position() : finder.toPreviousBoundary();
-    finder.setPosition(offset - from);
-    const qsizetype last = finder.toNextBoundary();
-    return {from + std::max<qsizetype>(first, 0), from + (last < 0 ? text.size() : last)};
+    const TextBoundaries::Range item = TextBoundaries::itemAt(model, offset, type);
+    return {item.from, item.to};
 }
 
 // The line at offset with its break, or on a long line the piece of it.

@@ -1,6 +1,6 @@
 #include "primaryselection.h"
 
-#include "textview.h"
+#include "text/textmodel.h"
 
 namespace {
 
@@ -8,7 +8,12 @@ const QString PlainText = QStringLiteral("text/plain");
 
 } // namespace
 
-PrimarySelection::PrimarySelection(TextView &view) : view_(&view) {}
+PrimarySelection::PrimarySelection(TextModel &model, qint64 from, qint64 to)
+    : model_(&model), from_(from), to_(to)
+{
+    connect(&model, &TextModel::aboutToReplace, this, &PrimarySelection::aboutToReplace);
+    connect(&model, &TextModel::contentsChanged, this, &PrimarySelection::follow);
+}
 
 QStringList PrimarySelection::formats() const
 {
@@ -20,12 +25,41 @@ bool PrimarySelection::hasFormat(const QString &mimeType) const
     return mimeType == PlainText;
 }
 
+QString PrimarySelection::text() const
+{
+    return model_ ? model_->text(from_, to_) : kept_;
+}
+
 QVariant PrimarySelection::retrieveData(const QString &mimeType, QMetaType type) const
 {
-    if (mimeType != PlainText || !view_)
+    if (mimeType != PlainText)
         return {};
-    const QString text = view_->SelText();
+    const QString text = this->text();
     if (type.id() == QMetaType::QByteArray)
         return text.toUtf8();
     return text;
+}
+
+// An edit inside the range, or one that takes any of it, changes the text
+// selected: the text is kept as it was, and the model no longer followed.
+void PrimarySelection::aboutToReplace(qint64 from, qint64 to)
+{
+    if (!model_)
+        return;
+    const bool touches = from == to ? from > from_ && from < to_ : from < to_ && to > from_;
+    if (!touches)
+        return;
+    if (to_ - from_ <= KeptLimit)
+        kept_ = model_->text(from_, to_);
+    disconnect(model_, nullptr, this, nullptr);
+    model_ = nullptr;
+}
+
+// An edit before the range moves it.
+void PrimarySelection::follow(qint64 position, qint64 removed, qint64 added)
+{
+    if (model_ && position + removed <= from_) {
+        from_ += added - removed;
+        to_ += added - removed;
+    }
 }

@@ -3,17 +3,25 @@
 #include <QMimeData>
 #include <QPointer>
 
-class TextView;
+class TextModel;
 
-/// The X11 primary selection of a text view: "whatever is selected now".
-/// The text is read from the view only when another program asks for it,
-/// so selecting all of a large document costs nothing until it is pasted.
+/// A selection made in a text view, as the X11 primary selection holds it:
+/// it stays what the board gives until another selection replaces it, in
+/// this program or another, however the view's own selection changes since.
+///
+/// The text is read from the model only when it is asked for, so selecting
+/// all of a large document costs nothing until it is pasted. The range
+/// follows edits made before it; an edit that touches it first keeps a copy
+/// of the text as it was (up to KeptLimit characters; a larger selection is
+/// then given up and the board gives nothing).
 class PrimarySelection : public QMimeData
 {
     Q_OBJECT
 
 public:
-    explicit PrimarySelection(TextView &view);
+    static constexpr qint64 KeptLimit = 1 << 24;
+
+    PrimarySelection(TextModel &model, qint64 from, qint64 to);
 
     QStringList formats() const override;
     bool hasFormat(const QString &mimeType) const override;
@@ -22,5 +30,12 @@ protected:
     QVariant retrieveData(const QString &mimeType, QMetaType type) const override;
 
 private:
-    QPointer<TextView> view_;
+    void aboutToReplace(qint64 from, qint64 to);
+    void follow(qint64 position, qint64 removed, qint64 added);
+    QString text() const;
+
+    QPointer<TextModel> model_; ///< null once the text is kept
+    qint64 from_;
+    qint64 to_;
+    QString kept_;
 };

@@ -1,6 +1,7 @@
 #include "textview.h"
 
 #include "primaryselection.h"
+#include "systemselectionboard.h"
 #include "textviewaccessibleevents.h"
 #include "textviewdrag.h"
 #include "textviewinputmethod.h"
@@ -10,9 +11,9 @@
 #include "textviewpainter.h"
 
 #include "text/textmodel.h"
+#include "text/textnavigation.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -35,6 +36,7 @@ TextView::TextView(TextModel &model, QWidget *parent)
       mouse_(std::make_unique<TextViewMouse>(*this, *drag_)),
       inputMethod_(std::make_unique<TextViewInputMethod>(*this)),
       accessibleEvents_(std::make_unique<TextViewAccessibleEvents>(*this)),
+      systemBoard_(std::make_unique<SystemSelectionBoard>()), board_(systemBoard_.get()),
       lineCount_(model.lineCount()),
       blink_([this] { viewport()->update(caretRect().adjusted(-1, 0, 1, 0)); })
 {
@@ -115,6 +117,7 @@ void TextView::setSelLength(qsizetype length)
 {
     const qint64 start = cursor_.selectionStart();
     select(start, start + std::max<qsizetype>(length, 0));
+    offerSelection(); // a command's selection (Seleziona tutto) is the primary one too
 }
 
 // Editing.
@@ -154,9 +157,9 @@ void TextView::deleteNext()
 
 void TextView::offerSelection()
 {
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    if (cursor_.hasSelection() && clipboard->supportsSelection())
-        clipboard->setMimeData(new PrimarySelection(*this), QClipboard::Selection);
+    if (cursor_.hasSelection() && board_->available())
+        board_->offer(
+            new PrimarySelection(model_, cursor_.selectionStart(), cursor_.selectionEnd()));
 }
 
 void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
@@ -222,6 +225,15 @@ qint64 TextView::positionAt(QPoint point)
                                                std::floor(qreal(point.y() - Margin) / lineHeight()),
                                            0, model_.lineCount() - 1);
     return layouts_.positionAt(line, point.x() - Margin + horizontalOffset());
+}
+
+qint64 TextView::characterAt(QPoint point)
+{
+    const qint64 position = positionAt(point);
+    // The nearest place may be after the character under the point.
+    if (position > model_.lineStart(model_.lineAt(position)) && viewportX(position) > point.x())
+        return TextNavigation::previousCharacter(model_, position);
+    return position;
 }
 
 QRect TextView::caretRect()
@@ -383,6 +395,24 @@ void TextView::changeEvent(QEvent *event)
 
 void TextView::contextMenuEvent(QContextMenuEvent *event)
 {
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        openContextMenuAtCaret();
+    else
+        showContextMenu(event->globalPos(), false);
+}
+
+void TextView::openContextMenuAtCaret()
+{
+    ensureCaretVisible();
+    const QRect caret = caretRect();
+    const QRect area = viewport()->rect();
+    const QPoint below(std::clamp(caret.left(), area.left(), area.right()),
+                       std::clamp(caret.bottom() + 1, area.top(), area.bottom()));
+    showContextMenu(viewport()->mapToGlobal(below), true);
+}
+
+void TextView::showContextMenu(QPoint globalPosition, bool fromKeyboard)
+{
     const std::unique_ptr<QMenu> menu(TextViewMenu::create(*this));
-    menu->exec(event->globalPos());
+    TextViewMenu::exec(*menu, globalPosition, fromKeyboard);
 }

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class SelectionBoard;
 class TextModel;
 class TextViewAccessibleEvents;
 class TextViewDrag;
@@ -60,8 +61,11 @@ public:
     void deletePrevious();
     void deleteNext();
 
-    /// The position under a point of the viewport.
+    /// The caret place nearest to a point of the viewport.
     qint64 positionAt(QPoint point);
+    /// The start of the character under a point of the viewport (the one
+    /// before the line's end right of the line).
+    qint64 characterAt(QPoint point);
     /// Where the caret is drawn, in viewport coordinates.
     QRect caretRect();
     /// Where a caret at position would be drawn, in viewport coordinates.
@@ -86,6 +90,13 @@ public:
     void ensureVisible(qint64 position);
     /// Puts the selection on the X11 primary selection, where there is one.
     void offerSelection();
+    /// Where the selection is offered and a middle click pastes from: the
+    /// system's primary selection unless another board is given.
+    SelectionBoard &selectionBoard() const { return *board_; }
+    void setSelectionBoard(SelectionBoard &board) { board_ = &board; }
+    /// Opens the context menu under the caret (scrolled into view), its
+    /// first entry active, as the Menu key and Shift+F10 do.
+    void openContextMenuAtCaret();
 
 protected:
     bool event(QEvent *event) override;
@@ -107,6 +118,7 @@ private:
     void applyStyle();
     void updateScrollBars();
     void caretMoved();
+    void showContextMenu(QPoint globalPosition, bool fromKeyboard);
 
     TextModel &model_;
     TextCursor cursor_;
@@ -116,6 +128,8 @@ private:
     std::unique_ptr<TextViewMouse> mouse_;
     std::unique_ptr<TextViewInputMethod> inputMethod_;
     std::unique_ptr<TextViewAccessibleEvents> accessibleEvents_;
+    std::unique_ptr<SelectionBoard> systemBoard_;
+    SelectionBoard *board_;
     qint64 lineCount_ = 1;
     CaretBlink blink_;
     /// Pixels a step of the horizontal scroll bar moves the view.

@@ -1,5 +1,6 @@
 #include "textviewaccessible.h"
 
+#include "accessibletext.h"
 #include "accessibletextitems.h"
 #include "textview.h"
 
@@ -9,7 +10,6 @@
 #include <QFontInfo>
 
 #include <algorithm>
-#include <climits>
 
 namespace {
 
@@ -21,19 +21,16 @@ QAccessibleInterface *createFor(const QString &className, QObject *object)
     return nullptr;
 }
 
-// Offsets are ints in this interface: a text past 2^31 units (4 GiB) shows
-// only its first 2^31.
-int clamped(qint64 offset)
-{
-    return int(std::min<qint64>(offset, INT_MAX));
-}
+using AccessibleText::clamped;
 
+// The item's text; the whole text as one item is cut at the limit.
 QString itemText(const TextModel &model, AccessibleTextItems::Range item, int *startOffset,
                  int *endOffset)
 {
+    const qint64 to = std::min(item.to, item.from + AccessibleText::Limit);
     *startOffset = clamped(item.from);
-    *endOffset = clamped(item.to);
-    return model.text(item.from, item.to);
+    *endOffset = clamped(to);
+    return AccessibleText::readable(model.text(item.from, to));
 }
 
 } // namespace
@@ -137,9 +134,12 @@ void TextViewAccessible::setCursorPosition(int position)
 
 // Reading.
 
+// A range past the limit comes back cut at its start plus the limit.
 QString TextViewAccessible::text(int startOffset, int endOffset) const
 {
-    return view()->model().text(offset(startOffset), offset(endOffset));
+    const qint64 from = offset(startOffset);
+    const qint64 to = std::min(offset(endOffset), from + AccessibleText::Limit);
+    return AccessibleText::readable(view()->model().text(from, to));
 }
 
 QString TextViewAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType type,
@@ -193,12 +193,7 @@ int TextViewAccessible::offsetAtPoint(const QPoint &point) const
     const QPoint local = view->viewport()->mapFromGlobal(point);
     if (!view->viewport()->rect().contains(local))
         return -1;
-    qint64 position = view->positionAt(local);
-    // The nearest place may be after the character under the point.
-    const TextModel &model = view->model();
-    if (position > model.lineStart(model.lineAt(position)) && view->viewportX(position) > local.x())
-        position = TextNavigation::previousCharacter(model, position);
-    return clamped(position);
+    return clamped(view->characterAt(local));
 }
 
 void TextViewAccessible::scrollToSubstring(int startIndex, int endIndex)
@@ -245,16 +240,16 @@ void TextViewAccessible::replaceText(int startOffset, int endOffset, const QStri
     view()->insertText(text);
 }
 
-// The value is the whole text while the document is under ValueLimit
-// characters. A larger document has no value (an invalid QVariant): a
-// property read must not copy hundreds of megabytes, and a reader takes such
-// a text by ranges through the text interface instead.
+// The value is the whole text while the document is within the limit. A
+// larger document has no value (an invalid QVariant): a property read must
+// not copy hundreds of megabytes, and a reader takes such a text by ranges
+// through the text interface instead.
 QVariant TextViewAccessible::currentValue() const
 {
     const TextModel &model = view()->model();
-    if (model.length() > ValueLimit)
+    if (model.length() > AccessibleText::Limit)
         return {};
-    return model.text();
+    return AccessibleText::readable(model.text());
 }
 
 void TextViewAccessible::setCurrentValue(const QVariant &value)

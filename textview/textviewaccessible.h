@@ -9,17 +9,16 @@ class TextView;
 /// selection it follows and sets, and which it may edit.
 ///
 /// Offsets count the model's UTF-16 units, as the view does (a CR LF counts
-/// two). Every read builds only the range asked for; see value() for the
-/// whole text.
+/// two). Every read builds only the range asked for, up to
+/// AccessibleText::Limit characters; characters the bus cannot carry come as
+/// U+FFFD (see AccessibleText). Its name is the view's accessible name, which
+/// the document window keeps to its title.
 class TextViewAccessible : public QAccessibleWidget,
                            public QAccessibleTextInterface,
                            public QAccessibleEditableTextInterface,
                            public QAccessibleValueInterface
 {
 public:
-    /// The value is the whole text up to this many characters; see value().
-    static constexpr qint64 ValueLimit = 1 << 20;
-
     explicit TextViewAccessible(TextView *view);
 
     /// Gives every text view this interface; more calls do nothing.

@@ -1,5 +1,6 @@
 #include "textviewaccessibleevents.h"
 
+#include "accessibletext.h"
 #include "textview.h"
 #include "textviewaccessible.h"
 
@@ -9,16 +10,9 @@
 #include <QAccessible>
 
 #include <algorithm>
-#include <climits>
 
-namespace {
-
-int clamped(qint64 offset)
-{
-    return int(std::min<qint64>(offset, INT_MAX));
-}
-
-} // namespace
+using AccessibleText::clamped;
+using AccessibleText::Limit;
 
 TextViewAccessibleEvents::TextViewAccessibleEvents(TextView &view) : view_(view)
 {
@@ -30,7 +24,7 @@ void TextViewAccessibleEvents::aboutToReplace(qint64 from, qint64 to)
     if (!QAccessible::isActive())
         return;
     keptFrom_ = from;
-    kept_ = view_.model().text(from, std::min(to, from + TextLimit));
+    kept_ = view_.model().text(from, std::min(to, from + Limit));
 }
 
 void TextViewAccessibleEvents::aboutToEditAtCaret()
@@ -40,7 +34,7 @@ void TextViewAccessibleEvents::aboutToEditAtCaret()
     const TextModel &model = view_.model();
     const TextCursor &cursor = view_.cursor();
     const qint64 from = TextNavigation::previousCharacter(model, cursor.selectionStart());
-    const qint64 to = cursor.selectionEnd() - cursor.selectionStart() > TextLimit
+    const qint64 to = cursor.selectionEnd() - cursor.selectionStart() > Limit
                           ? cursor.selectionEnd()
                           : TextNavigation::nextCharacter(model, cursor.selectionEnd());
     aboutToReplace(from, to);
@@ -51,7 +45,7 @@ QString TextViewAccessibleEvents::removedText(qint64 position, qint64 removed) c
     const qint64 offset = position - keptFrom_;
     if (keptFrom_ < 0 || offset < 0 || offset > kept_.size())
         return {};
-    return kept_.mid(offset, std::min(removed, TextLimit));
+    return kept_.mid(offset, std::min(removed, Limit));
 }
 
 void TextViewAccessibleEvents::contentsChanged(qint64 position, qint64 removed, qint64 added)
@@ -63,7 +57,8 @@ void TextViewAccessibleEvents::contentsChanged(qint64 position, qint64 removed, 
     }
     TextView *view = &view_;
     if (removed > 0) {
-        QAccessibleTextRemoveEvent event(view, clamped(position), removedText(position, removed));
+        QAccessibleTextRemoveEvent event(view, clamped(position),
+                                         AccessibleText::readable(removedText(position, removed)));
         QAccessible::updateAccessibility(&event);
     }
     keptFrom_ = -1;
@@ -71,12 +66,14 @@ void TextViewAccessibleEvents::contentsChanged(qint64 position, qint64 removed, 
     const TextModel &model = view_.model();
     if (added > 0) {
         QAccessibleTextInsertEvent event(
-            view, clamped(position), model.text(position, position + std::min(added, TextLimit)));
+            view, clamped(position),
+            AccessibleText::readable(model.text(position, position + std::min(added, Limit))));
         QAccessible::updateAccessibility(&event);
     }
     // The value itself only for a small document; see TextViewAccessible.
-    QAccessibleValueChangeEvent value(view, model.length() <= TextLimit ? QVariant(model.text())
-                                                                        : QVariant());
+    QAccessibleValueChangeEvent value(view, model.length() <= Limit
+                                                ? QVariant(AccessibleText::readable(model.text()))
+                                                : QVariant());
     QAccessible::updateAccessibility(&value);
 }
 

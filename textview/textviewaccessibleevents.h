@@ -8,8 +8,9 @@ class TextView;
 /// and removed (its place and the text itself), the caret and the
 /// selection.
 ///
-/// An event carries at most TextLimit characters of the text that came or
-/// went, so that an edit of a large document never copies it; whoever wants
+/// An event carries at most AccessibleText::Limit characters of the text
+/// that came or went, and the value only of a document within that limit,
+/// so that an edit of a large document never copies it; whoever wants
 /// more reads it through the text interface. The text an edit removes is
 /// kept just before the view makes the edit; a removal the view did not
 /// announce carries no text.
@@ -18,8 +19,6 @@ class TextView;
 class TextViewAccessibleEvents
 {
 public:
-    static constexpr qint64 TextLimit = 1 << 16;
-
     /// Also gives every text view its accessible interface.
     explicit TextViewAccessibleEvents(TextView &view);
 

@@ -53,6 +53,14 @@ bool TextViewKeys::findMove(const QKeyEvent *event, Move &move, bool &extend) co
     return false;
 }
 
+// The Menu key and Shift+F10 open the context menu, as in every text box.
+bool TextViewKeys::opensMenu(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    return (event->key() == Qt::Key_Menu && !modifiers) ||
+           (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+}
+
 bool TextViewKeys::findEdit(const QKeyEvent *event) const
 {
     return std::any_of(std::begin(Edits), std::end(Edits),
@@ -85,7 +93,7 @@ bool TextViewKeys::takes(const QKeyEvent *event) const
     bool extend;
     const Qt::KeyboardModifiers typing =
         Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier;
-    return findMove(event, move, extend) || findEdit(event) ||
+    return findMove(event, move, extend) || findEdit(event) || opensMenu(event) ||
            (!(event->modifiers() & ~typing) && !typedText(event).isEmpty());
 }
 
@@ -98,6 +106,10 @@ bool TextViewKeys::press(const QKeyEvent *event)
         return true;
     }
     column_ = -1;
+    if (opensMenu(event)) {
+        view_.openContextMenuAtCaret();
+        return true;
+    }
     if (edit(event))
         return true;
     const QString text = typedText(event);

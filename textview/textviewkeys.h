@@ -6,7 +6,7 @@ class QKeyEvent;
 class TextView;
 
 /// What the keys do in a text view: moving the caret (with Shift, extending
-/// the selection), typing, deleting. Cut, Copy and Paste are left to the
+/// the selection), typing, deleting, opening the context menu. Cut, Copy and Paste are left to the
 /// program's commands.
 class TextViewKeys
 {
@@ -35,6 +35,7 @@ private:
     };
     bool findMove(const QKeyEvent *event, Move &move, bool &extend) const;
     bool findEdit(const QKeyEvent *event) const;
+    static bool opensMenu(const QKeyEvent *event);
     bool edit(const QKeyEvent *event);
     void go(Move move, bool extend);
     qint64 target(Move move, bool extend);

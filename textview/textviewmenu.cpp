@@ -7,6 +7,9 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace TextViewMenu {
 
@@ -46,6 +49,22 @@ QMenu *create(TextView &view)
                              view.textLength() > 0, QKeySequence::SelectAll),
                      &QAction::triggered, &view, [&view] { TextBoxCommands::selectAll(view); });
     return menu;
+}
+
+void exec(QMenu &menu, QPoint globalPosition, bool fromKeyboard)
+{
+    if (fromKeyboard) {
+        // Made active once the menu shows, which clears what was active.
+        QTimer::singleShot(0, &menu, [&menu] {
+            const QList<QAction *> entries = menu.actions();
+            const auto first = std::find_if(entries.cbegin(), entries.cend(), [](QAction *entry) {
+                return entry->isVisible() && entry->isEnabled() && !entry->isSeparator();
+            });
+            if (first != entries.cend())
+                menu.setActiveAction(*first);
+        });
+    }
+    menu.exec(globalPosition);
 }
 
 } // namespace TextViewMenu

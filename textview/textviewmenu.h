@@ -1,6 +1,7 @@
 #pragma once
 
 class QMenu;
+class QPoint;
 class TextView;
 
 /// The text box's context menu: Taglia, Copia, Incolla, Elimina and
@@ -9,5 +10,11 @@ namespace TextViewMenu {
 
 /// A new menu for the view; the caller owns it.
 QMenu *create(TextView &view);
+
+/// Shows the menu at a point of the screen until an entry is chosen or it
+/// is closed (Escape closes it). Opened from the keyboard, its first entry
+/// that can be chosen is active, so that arrows, Return and the entries'
+/// letters work at once.
+void exec(QMenu &menu, QPoint globalPosition, bool fromKeyboard);
 
 } // namespace TextViewMenu

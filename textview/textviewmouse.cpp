@@ -1,13 +1,12 @@
 #include "textviewmouse.h"
 
+#include "selectionboard.h"
 #include "textview.h"
 #include "textviewdrag.h"
 
 #include "text/textmodel.h"
 
 #include <QApplication>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -22,6 +21,14 @@ void TextViewMouse::press(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     lastPoint_ = pressPoint_ = event->position().toPoint();
+    const bool tripleClick = isTripleClick(event);
+    afterDoubleClick_ = false;
+    if (tripleClick) {
+        first_ = lineAt(view_.characterAt(pressPoint_));
+        view_.select(first_.from, first_.to);
+        gesture_ = Gesture::SelectingLines;
+        return;
+    }
     const bool extend = event->modifiers() & Qt::ShiftModifier;
     if (!extend && drag_.grabsSelection(pressPoint_)) {
         gesture_ = Gesture::OnSelection; // a drag, or a click when released at once
@@ -35,10 +42,30 @@ void TextViewMouse::doubleClick(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    const qint64 position = view_.positionAt(event->position().toPoint());
-    firstWord_ = TextNavigation::wordAt(view_.model(), position);
-    view_.select(firstWord_.from, firstWord_.to);
+    doubleClickPoint_ = event->position().toPoint();
+    doubleClickTime_ = event->timestamp();
+    afterDoubleClick_ = true;
+    first_ = TextNavigation::wordAt(view_.model(), view_.characterAt(doubleClickPoint_));
+    view_.select(first_.from, first_.to);
     gesture_ = Gesture::SelectingWords;
+}
+
+// A press soon after a double click, where it was.
+bool TextViewMouse::isTripleClick(const QMouseEvent *event) const
+{
+    return afterDoubleClick_ &&
+           event->timestamp() - doubleClickTime_ <= quint64(QApplication::doubleClickInterval()) &&
+           (event->position().toPoint() - doubleClickPoint_).manhattanLength() <
+               QApplication::startDragDistance();
+}
+
+// The line with its break, as a triple click selects it.
+TextNavigation::Range TextViewMouse::lineAt(qint64 position) const
+{
+    const TextModel &model = view_.model();
+    const qint64 line = model.lineAt(position);
+    return {model.lineStart(line),
+            line + 1 < model.lineCount() ? model.lineStart(line + 1) : model.length()};
 }
 
 void TextViewMouse::move(QMouseEvent *event)
@@ -63,27 +90,25 @@ void TextViewMouse::move(QMouseEvent *event)
 
 void TextViewMouse::extendTo(QPoint point)
 {
-    const qint64 position = view_.positionAt(point);
     if (gesture_ == Gesture::Selecting) {
-        view_.moveCaret(position, true);
+        view_.moveCaret(view_.positionAt(point), true);
         return;
     }
-    const TextNavigation::Range word = TextNavigation::wordAt(view_.model(), position);
-    if (position < firstWord_.from)
-        view_.select(firstWord_.to, word.from);
+    const qint64 position = view_.characterAt(point);
+    const TextNavigation::Range reached = gesture_ == Gesture::SelectingLines
+                                              ? lineAt(position)
+                                              : TextNavigation::wordAt(view_.model(), position);
+    if (reached.from < first_.from)
+        view_.select(first_.to, reached.from);
     else
-        view_.select(firstWord_.from, std::max(word.to, firstWord_.to));
+        view_.select(first_.from, std::max(reached.to, first_.to));
 }
 
 void TextViewMouse::release(QMouseEvent *event)
 {
     autoScroll_.stop();
     if (event->button() == Qt::MiddleButton) {
-        const QClipboard *clipboard = QGuiApplication::clipboard();
-        if (!clipboard->supportsSelection())
-            return;
-        view_.moveCaret(view_.positionAt(event->position().toPoint()));
-        view_.insertText(clipboard->text(QClipboard::Selection));
+        pastePrimary(event->position().toPoint());
         return;
     }
     if (event->button() != Qt::LeftButton || gesture_ == Gesture::None)
@@ -92,6 +117,18 @@ void TextViewMouse::release(QMouseEvent *event)
         view_.moveCaret(view_.positionAt(event->position().toPoint()));
     gesture_ = Gesture::None;
     view_.offerSelection();
+}
+
+// The text is read before the caret moves, since moving it may change what
+// this view offers; a selection of this view is copied, not moved.
+void TextViewMouse::pastePrimary(QPoint point)
+{
+    const SelectionBoard &board = view_.selectionBoard();
+    if (!board.available())
+        return;
+    const QString text = board.text();
+    view_.moveCaret(view_.positionAt(point));
+    view_.insertText(text);
 }
 
 // While the mouse is held outside the view, the view scrolls towards it and

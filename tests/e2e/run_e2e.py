@@ -470,6 +470,51 @@ def primary_selection(t):
         t.session.processes.stop(owner)
 
 
+@case("primary_same_document",
+      "a word selected with a double click is pasted by the middle button in the same document")
+def primary_same_document(t):
+    app = t.start_app()
+    app.type("parola altro")
+    band = text_box(app.desktop.grab(app.main_window))
+    top, (left, _) = band[0]
+    # Over the "a" of "parola": the first line starts 4 pixels into the box.
+    wid = app.main_window
+    t.desktop.xdotool("mousemove", "--window", wid, str(left + 12), str(top + 10),
+                      "click", "--repeat", "2", "--delay", "80", "1")
+    poll(lambda: read_primary(t) == b"parola", 10, "the word on the primary selection")
+    t.shot("word selected")
+    app.key("End")  # deselected: the word stays the primary selection
+    x, y = white_spot(app.desktop.grab(wid))  # below the only line: its end
+    t.desktop.xdotool("mousemove", "--window", wid, str(x), str(y), "click", "2")
+    t.desktop.xdotool("mousemove", str(SCREEN_WIDTH - 1), str(SCREEN_HEIGHT - 1))
+    app.key("ctrl+s")
+    wait_for_file(t.path("Documento1"), b"parola altroparola")
+    t.shot("pasted")
+
+
+MENU_KEY_ROWS = [
+    # (row, the key that opens the context menu)
+    ("menu_key", "Menu"),
+    ("shift_f10", "shift+F10"),
+]
+
+
+@case("context_menu_keys",
+      "the Menu key and Shift+F10 open the text box's menu; its Copia letter copies",
+      rows=MENU_KEY_ROWS)
+def context_menu_keys(t, opener):
+    app = t.start_app()
+    app.type("uno due")
+    app.key("shift+Home")
+    t.clipboard.write(b"prima")
+    app.key(opener)
+    poll(lambda: app.desktop.popups(app.pid), 10, "the context menu to open")
+    t.shot("menu")
+    app.key("c")
+    t.clipboard.wait_for(b"uno due")
+    poll(lambda: not app.desktop.popups(app.pid), 10, "the context menu to close")
+
+
 SELECTED = b"\x30\x8c\xc6"  # the selection's colour in Qt's standard palette
 
 
