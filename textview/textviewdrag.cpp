@@ -59,12 +59,15 @@ void TextViewDrag::start()
                                          });
     auto *data = new QMimeData;
     data->setText(view_.SelText());
-    QDrag drag(&view_);
-    drag.setMimeData(data);
+    // Another program may ask for the dropped text after exec() has
+    // returned, so the drag lives on the heap: the toolkit deletes it once
+    // the drop is finished, the view at the latest.
+    auto *drag = new QDrag(&view_);
+    drag->setMimeData(data);
     source_ = &source;
     dragged_ = data;
     movedWithin_ = false;
-    const Qt::DropAction action = exec_(drag);
+    const Qt::DropAction action = exec_(*drag);
     source_ = nullptr;
     dragged_ = nullptr;
     QObject::disconnect(follow);
