@@ -553,6 +553,43 @@ def drag_and_drop(t):
     t.shot("dropped")
 
 
+@case("drag_to_another_program",
+      "a selection dragged onto another program's window arrives there whole")
+def drag_to_another_program(t):
+    half = SCREEN_WIDTH // 2
+    source = t.start_app()
+    t.desktop.xdotool("windowsize", "--sync", source.main_window, str(half), str(SCREEN_HEIGHT))
+    t.desktop.xdotool("windowmove", "--sync", source.main_window, "0", "0")
+    source.type("uno due")
+    source.key("ctrl+Home", "ctrl+shift+Right")  # "uno "
+    picture = grab_when(source, lambda p: any(SELECTED in p.row(y) for y in range(p.height)),
+                        "the selection to show")
+    sx, sy = selected_spot(picture)
+    # The other program is a second run of this one, saving in a folder of its own.
+    elsewhere = t.path("altrove")
+    os.makedirs(elsewhere)
+    target = App(t.session.binary, t.desktop, t.session.processes, elsewhere)
+    t.apps.append(target)
+    target.start()
+    t.desktop.xdotool("windowsize", "--sync", target.main_window, str(half), str(SCREEN_HEIGHT))
+    t.desktop.xdotool("windowmove", "--sync", target.main_window, str(half), "0")
+    x, y = white_spot(t.desktop.grab(target.main_window))
+    t.desktop.xdotool("mousemove", "--window", source.main_window, str(sx), str(sy),
+                      "mousedown", "1")
+    for step in range(11):
+        t.desktop.xdotool("mousemove", "--window", target.main_window,
+                          str(x * step // 10), str(y))
+        time.sleep(0.05)
+    t.shot("dragging")
+    t.desktop.xdotool("mouseup", "1")
+    t.desktop.xdotool("mousemove", str(SCREEN_WIDTH - 1), str(SCREEN_HEIGHT - 1))
+    t.desktop.xdotool("windowactivate", "--sync", target.main_window, check=False)
+    target.wait_main_active()
+    target.key("ctrl+s")
+    wait_for_file(os.path.join(elsewhere, "Documento1"), b"uno ")
+    t.shot("dropped")
+
+
 # Files from the command line and from outside
 
 
