@@ -22,9 +22,9 @@ struct Window
 
 Window windowAround(const TextModel &model, qint64 position, qint64 before, qint64 after)
 {
-    const qint64 line = model.lineAt(position);
-    const qint64 from = std::max(model.lineStart(line), position - before);
-    const qint64 to = std::min(model.lineEnd(line), position + after);
+    const LineBounds line = model.lineBounds(model.lineAt(position));
+    const qint64 from = std::max(line.start, position - before);
+    const qint64 to = std::min(line.end, position + after);
     return {model.text(from, to), from};
 }
 
@@ -39,12 +39,10 @@ bool isBoundary(QTextBoundaryFinder &finder, qint64 offset)
 qint64 snapped(const TextModel &model, qint64 position, bool forward)
 {
     position = std::clamp<qint64>(position, 0, model.length());
-    const qint64 line = model.lineAt(position);
-    const qint64 end = model.lineEnd(line);
-    if (position > end) // between the CR and the LF of a pair
-        return forward ? model.lineStart(line + 1) : end;
-    const qint64 start = model.lineStart(line);
-    if (position == start || position == end)
+    const LineBounds line = model.lineBounds(model.lineAt(position));
+    if (position > line.end) // between the CR and the LF of a pair
+        return forward ? line.next : line.end;
+    if (position == line.start || position == line.end)
         return position;
     const Window window = windowAround(model, position, Reach, Reach);
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, window.text);
@@ -58,14 +56,13 @@ qint64 snapped(const TextModel &model, qint64 position, bool forward)
 
 qint64 nextCharacter(const TextModel &model, qint64 position)
 {
-    const qint64 line = model.lineAt(position);
-    const qint64 end = model.lineEnd(line);
-    if (position >= end)
-        return line + 1 < model.lineCount() ? model.lineStart(line + 1) : model.length();
+    const LineBounds line = model.lineBounds(model.lineAt(position));
+    if (position >= line.end)
+        return line.next;
     const Window window = windowAround(model, position, 0, Reach);
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, window.text);
     const qsizetype next = finder.toNextBoundary();
-    return next < 0 ? end : window.start + next;
+    return next < 0 ? line.end : window.start + next;
 }
 
 qint64 previousCharacter(const TextModel &model, qint64 position)
