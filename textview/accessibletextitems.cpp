@@ -18,11 +18,11 @@ constexpr qint64 Reach = 256;
 // The item of the boundary finder's kind at offset, or the line break there.
 Range finderItem(const TextModel &model, qint64 offset, QTextBoundaryFinder::BoundaryType type)
 {
-    const qint64 line = model.lineAt(offset);
-    const qint64 end = model.lineEnd(line);
+    const LineBounds line = model.lineBounds(model.lineAt(offset));
+    const qint64 end = line.end;
     if (offset >= end)
-        return {end, line + 1 < model.lineCount() ? model.lineStart(line + 1) : end};
-    const qint64 from = std::max(model.lineStart(line), offset - Reach);
+        return {end, line.next};
+    const qint64 from = std::max(line.start, offset - Reach);
     const QString text = model.text(from, std::min(end, offset + Reach));
     QTextBoundaryFinder finder(type, text);
     finder.setPosition(offset - from);
@@ -35,10 +35,10 @@ Range finderItem(const TextModel &model, qint64 offset, QTextBoundaryFinder::Bou
 // The line at offset with its break, or on a long line the piece of it.
 Range lineItem(const TextModel &model, qint64 offset)
 {
-    const qint64 line = model.lineAt(offset);
-    const qint64 start = model.lineStart(line);
-    const qint64 end = model.lineEnd(line);
-    const qint64 next = line + 1 < model.lineCount() ? model.lineStart(line + 1) : end;
+    const LineBounds line = model.lineBounds(model.lineAt(offset));
+    const qint64 start = line.start;
+    const qint64 end = line.end;
+    const qint64 next = line.next;
     if (end - start <= LinePiece)
         return {start, next};
     auto edge = [&](qint64 i) {
