@@ -33,9 +33,12 @@ void LineIterator::findEnd(qint64 start)
     // A line break follows, so start is inside the text.
     if (!chunk_.chunk || start >= chunk_.start + chunk_.chunk->size())
         chunk_ = chunks.locate(start);
-    const Chunk::Break found = chunk_.chunk->nextBreak(start - chunk_.start);
-    if (found.start < chunk_.chunk->size())
-        bounds_ = {start, chunk_.start + found.start, chunk_.start + found.end};
-    else // the line runs on into the chunks after
-        bounds_ = model_.lineBounds(line_);
+    Chunk::Break found = chunk_.chunk->nextBreak(start - chunk_.start);
+    if (found.start == chunk_.chunk->size()) {
+        // The line runs on into the chunks after: its break is the first one
+        // of the chunk where the break ends, as a chunk never cuts a pair.
+        chunk_ = chunks.locateBreak(line_ + 1);
+        found = chunk_.chunk->nextBreak(0);
+    }
+    bounds_ = {start, chunk_.start + found.start, chunk_.start + found.end};
 }
