@@ -272,8 +272,8 @@ int runAll(bool gigabyte)
     const auto lookupRow = [&](const QString &name, const QMap<QString, double> &model) {
         out << "| " << name << " | " << number(model.value("line_start_first_ns"), 0) << " | "
             << number(model.value("line_start_again_ns"), 0) << " | "
-            << number(model.value("line_at_ns"), 0) << " | "
-            << number(model.value("tables_mb"), 1) << " |\n";
+            << number(model.value("line_at_ns"), 0) << " | " << number(model.value("tables_mb"), 1)
+            << " |\n";
     };
     lookupRow(QStringLiteral("100 MB, 60-character lines"), model100);
     lookupRow(QStringLiteral("100 MB, nothing but CR LF"), modelBreaks);

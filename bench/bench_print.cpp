@@ -87,9 +87,8 @@ int main(int argc, char **argv)
         const double idle = v.value("idle_mb");
         const double peak = v.value("peak_mb");
         std::printf("%-18s %9.0f %8.2f %8.2f %8.1f %8.1f %9.2f %8.1f %7.1f%s\n", one.name,
-                    v.value("lines"), v.value("cpu_s"), v.value("wall_s"), idle, peak,
-                    peak / idle, peak - idle, v.value("pdf_mb"),
-                    v.contains("failed") ? "  FAILED" : "");
+                    v.value("lines"), v.value("cpu_s"), v.value("wall_s"), idle, peak, peak / idle,
+                    peak - idle, v.value("pdf_mb"), v.contains("failed") ? "  FAILED" : "");
         std::fflush(stdout);
         QFile::remove(path);
     }

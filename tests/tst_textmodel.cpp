@@ -74,7 +74,8 @@ void compareLines(const TextModel &model, const Reference &reference, QRandomGen
         QCOMPARE(line.line(), walked);
         QCOMPARE(line.bounds().start, starts[walked]);
         QCOMPARE(line.bounds().end, reference.lineEnd(starts, walked));
-        QCOMPARE(line.bounds().next, walked + 1 < lines ? starts[walked + 1] : reference.text.size());
+        QCOMPARE(line.bounds().next,
+                 walked + 1 < lines ? starts[walked + 1] : reference.text.size());
     }
     QCOMPARE(walked, lines);
     for (int i = 0; i < 20; ++i) {

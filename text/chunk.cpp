@@ -236,7 +236,8 @@ qsizetype Chunk::breakEnd(qsizetype n) const
 qsizetype Chunk::breaksBefore(qsizetype offset) const
 {
     const std::vector<quint32> &table = breakTable();
-    const qsizetype block = std::clamp<qsizetype>(offset / BlockSize, 0, qsizetype(table.size()) - 1);
+    const qsizetype block =
+        std::clamp<qsizetype>(offset / BlockSize, 0, qsizetype(table.size()) - 1);
     qsizetype count = table[block];
     forEachBreakFrom(block * BlockSize, [&](qsizetype start, qsizetype end) {
         if (start >= offset || end > offset)
