@@ -89,10 +89,13 @@ bool TextPrinter::print(const TextModel &text, QPrinter &printer) const
     // its last are final; the last may go on in the text after the segment,
     // so the next segment starts with it. A row that fills a segment alone
     // is drawn as it is.
-    auto printLine = [&](qint64 from, qint64 to) {
+    auto printLine = [&](const LineIterator &line) {
+        qint64 from = line.bounds().start;
+        const qint64 to = line.bounds().end;
         do {
             const qint64 cut = segmentEnd(text, from, to);
-            QTextLayout layout(text.text(from, cut), font, &printer);
+            const bool whole = from == line.bounds().start && cut == to;
+            QTextLayout layout(whole ? line.text() : text.text(from, cut), font, &printer);
             layout.setTextOption(option);
             layout.setCacheEnabled(true);
             layout.beginLayout();
@@ -114,7 +117,7 @@ bool TextPrinter::print(const TextModel &text, QPrinter &printer) const
     // A line break at the very end of the text starts no empty line on paper.
     for (LineIterator line(text); ok && !line.atEnd() && line.bounds().start < text.length();
          line.next())
-        ok = printLine(line.bounds().start, line.bounds().end);
+        ok = printLine(line);
 
     if (!painter.end())
         ok = false;

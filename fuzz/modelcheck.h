@@ -45,6 +45,7 @@ inline void checkModel(const TextModel &model, const QString &text)
         const qint64 next = walked + 1 < starts.size() ? starts[walked + 1] : text.size();
         FUZZ_CHECK(line.line() == walked);
         FUZZ_CHECK(line.bounds() == LineBounds({starts[walked], ends[walked], next}));
+        FUZZ_CHECK(line.text() == text.mid(starts[walked], ends[walked] - starts[walked]));
     }
     FUZZ_CHECK(walked == starts.size());
     // The stored pieces never cut a CR LF pair or a surrogate pair, so each

@@ -74,6 +74,7 @@ void compareLines(const TextModel &model, const Reference &reference, QRandomGen
         QCOMPARE(line.line(), walked);
         QCOMPARE(line.bounds().start, starts[walked]);
         QCOMPARE(line.bounds().end, reference.lineEnd(starts, walked));
+        QCOMPARE(line.text(), reference.text.mid(starts[walked], line.bounds().length()));
         QCOMPARE(line.bounds().next,
                  walked + 1 < lines ? starts[walked + 1] : reference.text.size());
     }

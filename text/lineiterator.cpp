@@ -22,6 +22,16 @@ void LineIterator::next()
     findEnd(bounds_.next);
 }
 
+QString LineIterator::text() const
+{
+    const Chunk *chunk = chunk_.chunk;
+    if (!chunk || bounds_.start < chunk_.start || bounds_.end > chunk_.start + chunk->size())
+        return model_.text(bounds_.start, bounds_.end);
+    QString out;
+    chunk->span(bounds_.start - chunk_.start, bounds_.end - chunk_.start).appendTo(out);
+    return out;
+}
+
 void LineIterator::findEnd(qint64 start)
 {
     const ChunkTree &chunks = model_.chunks_;

@@ -3,6 +3,8 @@
 #include "chunktree.h"
 #include "linebounds.h"
 
+#include <QString>
+
 class TextModel;
 
 /// Walks the lines of a model in order from any line, each step giving the
@@ -21,6 +23,9 @@ public:
     bool atEnd() const { return line_ >= lineCount_; }
     qint64 line() const { return line_; }
     const LineBounds &bounds() const { return bounds_; }
+    /// The line's characters, without its break: read straight from the
+    /// chunk the walk is in when the line lies in it.
+    QString text() const;
     void next();
 
 private:
