@@ -74,7 +74,7 @@ public:
 private:
     void widen();
     /// Makes room for count more characters, growing by a thirty-second of
-    /// the room there is at least (and 64 characters).
+    /// its room, and by 64 characters at least.
     void grow(qsizetype count);
     /// The counts of line breaks ending at or before each block's start.
     const std::vector<quint32> &breakTable() const;
