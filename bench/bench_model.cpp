@@ -97,6 +97,31 @@ void measureEditsAt(TextModel &model, qint64 position, const char *name)
     report(qPrintable(QStringLiteral("index_%1_right").arg(QLatin1String(name))), indexRight);
 }
 
+// Lines looked up at random, by number and by position: the mean time of
+// one, while the chunks' break tables are made and once they are, and the
+// memory the tables take.
+void measureLookups(const TextModel &model)
+{
+    QRandomGenerator random(9);
+    const double before = statusMegabytes("VmRSS:");
+    constexpr int Count = 200000;
+    qint64 sum = 0;
+    QElapsedTimer timer;
+    for (const char *pass : {"first", "again"}) {
+        timer.start();
+        for (int i = 0; i < Count; ++i)
+            sum += model.lineStart(qint64(random.bounded(double(model.lineCount()))));
+        report(qPrintable(QStringLiteral("line_start_%1_ns").arg(QLatin1String(pass))),
+               seconds(timer) * 1e9 / Count);
+    }
+    timer.start();
+    for (int i = 0; i < Count; ++i)
+        sum += model.lineAt(qint64(random.bounded(double(model.length()))));
+    report("line_at_ns", seconds(timer) * 1e9 / Count);
+    report("tables_mb", statusMegabytes("VmRSS:") - before);
+    report("lookup_checksum", double(sum % 1000));
+}
+
 // Random inserts and deletes of a few characters anywhere, timed in blocks
 // of a quarter, with the memory they leave behind.
 void measureRandomEdits(TextModel &model)
@@ -182,6 +207,7 @@ int measureModel(const QString &path, bool everything)
     report("load_peak_mb", statusMegabytes("VmHWM:"));
     report("model_mb", statusMegabytes("VmRSS:"));
     report("lines", double(model.lineCount()));
+    measureLookups(model);
     if (answer < 0 || !everything)
         return answer < 0 ? 1 : 0;
     if (!measureSave(model, path + QStringLiteral(".saved")))
@@ -303,6 +329,18 @@ int runAll(bool gigabyte)
         out << "\n1000 MB load / 100 MB load: "
             << number(model1000.value("load_s") / model100.value("load_s"), 1) << "x\n";
     }
+
+    out << "\nLines looked up at random (mean of 200,000, nanoseconds; the first pass makes "
+           "the chunks' break tables)\n\n| file | start of line N, first | again | line of a "
+           "position | tables MB |\n|---|---:|---:|---:|---:|\n";
+    const auto lookupRow = [&](const QString &name, const QMap<QString, double> &model) {
+        out << "| " << name << " | " << number(model.value("line_start_first_ns"), 0) << " | "
+            << number(model.value("line_start_again_ns"), 0) << " | "
+            << number(model.value("line_at_ns"), 0) << " | " << number(model.value("tables_mb"), 1)
+            << " |\n";
+    };
+    lookupRow(QStringLiteral("100 MB, 60-character lines"), model100);
+    lookupRow(QStringLiteral("100 MB, nothing but CR LF"), modelBreaks);
 
     out << "\nOne-character edits in the 100 MB model (median of 2000, microseconds; line "
            "index checked after)\n\n| place | insert µs | delete µs | index right |\n"

@@ -1,6 +1,8 @@
 #include "textprinter.h"
 
+#include "text/lineiterator.h"
 #include "text/textmodel.h"
+#include "text/textnavigation.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -13,20 +15,46 @@ namespace {
 constexpr qreal PointSize = 10;
 constexpr int TabWidthInSpaces = 8;
 
-// Calls lineFound for every line of the text, read from the text one at a
-// time; a line break at the very end of the text does not start another,
-// empty line.
-template <typename LineFound> void forEachLine(const TextModel &text, LineFound lineFound)
+// Rows placed one under another, a new page begun when the next does not
+// fit.
+class PageFlow
 {
-    qint64 lines = text.lineCount();
-    if (lines > 1 && text.lineStart(lines - 1) == text.length())
-        --lines;
-    if (text.isEmpty())
-        lines = 0;
-    for (qint64 line = 0; line < lines; ++line) {
-        if (!lineFound(text.text(text.lineStart(line), text.lineEnd(line))))
-            return;
+public:
+    PageFlow(QPrinter &printer, QPainter &painter, qreal pageHeight)
+        : printer_(printer), painter_(painter), pageHeight_(pageHeight)
+    {
     }
+
+    // Draws the row under the last; false when a new page could not begin.
+    bool place(const QTextLine &row)
+    {
+        // A row taller than a whole page is drawn at the top of its own page.
+        if (y_ > 0 && y_ + row.height() > pageHeight_) {
+            if (!printer_.newPage())
+                return false;
+            y_ = 0;
+        }
+        row.draw(&painter_, QPointF(0, y_ - row.y()));
+        y_ += row.height();
+        return true;
+    }
+
+private:
+    QPrinter &printer_;
+    QPainter &painter_;
+    const qreal pageHeight_;
+    qreal y_ = 0;
+};
+
+// Where a piece of a line that starts at from is cut when the line goes on
+// past from + TextPrinter::SegmentLength: at a character's start.
+qint64 segmentEnd(const TextModel &text, qint64 from, qint64 lineEnd)
+{
+    const qint64 end = from + TextPrinter::SegmentLength;
+    if (end >= lineEnd)
+        return lineEnd;
+    const qint64 snapped = TextNavigation::snapped(text, end);
+    return snapped > from ? snapped : end;
 }
 
 } // namespace
@@ -56,33 +84,40 @@ bool TextPrinter::print(const TextModel &text, QPrinter &printer) const
     // are given at the toolkit's default resolution.
     option.setTabStopDistance(TabWidthInSpaces * QFontMetricsF(font_).horizontalAdvance(u' '));
 
-    bool ok = true;
-    qreal y = 0;
-    forEachLine(text, [&](const QString &line) {
-        QTextLayout layout(line, font, &printer);
-        layout.setTextOption(option);
-        layout.setCacheEnabled(true);
-        layout.beginLayout();
-        for (QTextLine row = layout.createLine(); row.isValid(); row = layout.createLine())
-            row.setLineWidth(page.width());
-        layout.endLayout();
-
-        for (int i = 0; i < layout.lineCount(); ++i) {
-            const QTextLine row = layout.lineAt(i);
-            // A row that does not fit goes to the next page; a row taller
-            // than a whole page is drawn at the top of its own page.
-            if (y > 0 && y + row.height() > page.height()) {
-                if (!printer.newPage()) {
-                    ok = false;
+    PageFlow flow(printer, painter, page.height());
+    // A line is laid out a segment at a time. All the rows of a segment but
+    // its last are final; the last may go on in the text after the segment,
+    // so the next segment starts with it. A row that fills a segment alone
+    // is drawn as it is.
+    auto printLine = [&](const LineIterator &line) {
+        qint64 from = line.bounds().start;
+        const qint64 to = line.bounds().end;
+        do {
+            const qint64 cut = segmentEnd(text, from, to);
+            const bool whole = from == line.bounds().start && cut == to;
+            QTextLayout layout(whole ? line.text() : text.text(from, cut), font, &printer);
+            layout.setTextOption(option);
+            layout.setCacheEnabled(true);
+            layout.beginLayout();
+            for (QTextLine row = layout.createLine(); row.isValid(); row = layout.createLine())
+                row.setLineWidth(page.width());
+            layout.endLayout();
+            const int rows = layout.lineCount();
+            const int final = cut == to || rows == 1 ? rows : rows - 1;
+            for (int i = 0; i < final; ++i) {
+                if (!flow.place(layout.lineAt(i)))
                     return false;
-                }
-                y = 0;
             }
-            row.draw(&painter, QPointF(0, y - row.y()));
-            y += row.height();
-        }
+            from = final < rows ? from + layout.lineAt(final).textStart() : cut;
+        } while (from < to);
         return true;
-    });
+    };
+
+    bool ok = true;
+    // A line break at the very end of the text starts no empty line on paper.
+    for (LineIterator line(text); ok && !line.atEnd() && line.bounds().start < text.length();
+         line.next())
+        ok = printLine(line);
 
     if (!painter.end())
         ok = false;

@@ -6,13 +6,17 @@ class QPrinter;
 class TextModel;
 
 /// Lays plain text out on the pages of a printer and prints it as one job,
-/// reading it a line at a time: every line break (CR LF, lone CR, lone LF)
-/// starts a new line on paper,
-/// lines longer than the page are wrapped at its margin, and pages follow one
-/// another as needed. No header, footer or page number.
+/// reading it a line at a time and a long line a segment at a time, so that
+/// its memory does not grow with the text: every line break (CR LF, lone
+/// CR, lone LF) starts a new line on paper, lines longer than the page are
+/// wrapped at its margin, and pages follow one another as needed. No
+/// header, footer or page number.
 class TextPrinter
 {
 public:
+    /// The most characters of a line laid out at once.
+    static constexpr qint64 SegmentLength = 4096;
+
     explicit TextPrinter(const QFont &font = defaultFont());
 
     /// A monospace font at a size that reads well on paper.

@@ -46,7 +46,10 @@ void replaceIn(QString &reference, qint64 from, qint64 to, const QString &text)
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {
     FuzzInput input(data, size);
-    TextModel model(4 + input.byte() % 13);
+    // Mostly tiny chunks, whose edges fall everywhere; now and then chunks of
+    // a few blocks of their line break tables.
+    const unsigned chunkSize = input.byte();
+    TextModel model(chunkSize < 240 ? 4 + chunkSize % 13 : 130 + (chunkSize - 240) * 40);
     QString reference;
     std::tuple<qint64, qint64, qint64> change{-1, -1, -1};
     QObject::connect(&model, &TextModel::contentsChanged,

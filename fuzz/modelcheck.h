@@ -2,7 +2,10 @@
 
 #include "fuzzcheck.h"
 
+#include "text/lineiterator.h"
 #include "text/textmodel.h"
+
+#include <QChar>
 
 #include <QList>
 #include <QString>
@@ -35,6 +38,26 @@ inline void checkModel(const TextModel &model, const QString &text)
         longest = std::max(longest, ends[line] - starts[line]);
     }
     FUZZ_CHECK(model.longestLineLength() == longest);
+    // Walked from a line to the end, the lines are those of the string.
+    const qsizetype first = text.size() % starts.size();
+    qsizetype walked = first;
+    for (LineIterator line(model, first); !line.atEnd(); line.next(), ++walked) {
+        const qint64 next = walked + 1 < starts.size() ? starts[walked + 1] : text.size();
+        FUZZ_CHECK(line.line() == walked);
+        FUZZ_CHECK(line.bounds() == LineBounds({starts[walked], ends[walked], next}));
+        FUZZ_CHECK(line.text() == text.mid(starts[walked], ends[walked] - starts[walked]));
+    }
+    FUZZ_CHECK(walked == starts.size());
+    // The stored pieces never cut a CR LF pair or a surrogate pair, so each
+    // counts its own line breaks.
+    char16_t last = 0;
+    model.forEachSpan(0, model.length(), [&last](const TextSpan &span) {
+        FUZZ_CHECK(span.size > 0);
+        FUZZ_CHECK(!(last == u'\r' && span.at(0) == u'\n'));
+        FUZZ_CHECK(!(QChar::isHighSurrogate(last) && QChar::isLowSurrogate(span.at(0))));
+        last = span.at(span.size - 1);
+        return true;
+    });
     qint64 line = 0;
     for (qint64 position = 0; position <= text.size(); ++position) {
         while (line + 1 < starts.size() && starts[line + 1] <= position)

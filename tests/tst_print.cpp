@@ -267,6 +267,12 @@ void TestPrint::longLinesWrapAtTheMargin_data()
     for (int i = 0; i < 600; ++i)
         letters += QChar(u'a' + i % 26);
     QTest::newRow("one long word") << letters << QString();
+    // Lines longer than a segment laid out at once.
+    QStringList manyWords;
+    for (int i = 1; i <= 1200; ++i)
+        manyWords << QStringLiteral("parola%1").arg(i, 4, 10, QLatin1Char('0'));
+    QTest::newRow("words over segments") << manyWords.join(u' ') << QStringLiteral(" ");
+    QTest::newRow("one word over segments") << letters.repeated(17) << QString();
 }
 
 void TestPrint::longLinesWrapAtTheMargin()
@@ -280,6 +286,12 @@ void TestPrint::longLinesWrapAtTheMargin()
     QVERIFY2(rows.size() > 2, qPrintable(rows.join(u'|')));
     QCOMPARE(rows.last(), QStringLiteral("fine"));
     QCOMPARE(rows.mid(0, rows.size() - 1).join(separator), line);
+    if (separator.isEmpty()) {
+        // Every row full up to the line's last: no short row where a
+        // segment ends.
+        for (const QString &row : rows.mid(1, rows.size() - 3))
+            QCOMPARE(row.size(), rows.first().size());
+    }
     for (const Page &page : jobs.first())
         for (const Word &word : page.words)
             QVERIFY2(QRectF(QPointF(0, 0), page.size).contains(word.box), qPrintable(word.text));

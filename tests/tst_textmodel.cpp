@@ -1,3 +1,4 @@
+#include "text/lineiterator.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 
@@ -67,6 +68,17 @@ void compareLines(const TextModel &model, const Reference &reference, QRandomGen
         QCOMPARE(model.lineStart(line), starts[line]);
         QCOMPARE(model.lineEnd(line), reference.lineEnd(starts, line));
     }
+    // Walked from any line to the end, every line once, as looked up alone.
+    qint64 walked = random.bounded(int(lines));
+    for (LineIterator line(model, walked); !line.atEnd(); line.next(), ++walked) {
+        QCOMPARE(line.line(), walked);
+        QCOMPARE(line.bounds().start, starts[walked]);
+        QCOMPARE(line.bounds().end, reference.lineEnd(starts, walked));
+        QCOMPARE(line.text(), reference.text.mid(starts[walked], line.bounds().length()));
+        QCOMPARE(line.bounds().next,
+                 walked + 1 < lines ? starts[walked + 1] : reference.text.size());
+    }
+    QCOMPARE(walked, lines);
     for (int i = 0; i < 20; ++i) {
         const qint64 position = random.bounded(int(reference.text.size() + 1));
         QCOMPARE(model.lineAt(position), reference.lineAt(starts, position));
@@ -101,6 +113,8 @@ void TestTextModel::randomEditsAgreeWithString_data()
     QTest::newRow("chunks of 4") << 4 << 4000 << 12;
     QTest::newRow("chunks of 7") << 7 << 4000 << 30;
     QTest::newRow("chunks of 16") << 16 << 3000 << 60;
+    // Chunks of a few blocks of their line break tables.
+    QTest::newRow("chunks of 600") << 600 << 1500 << 300;
     QTest::newRow("chunks of the program") << int(TextModel::DefaultChunkSize) << 300 << 6000;
 }
 

@@ -46,11 +46,13 @@ qsizetype findBreakCharacter(const char16_t *s, qsizetype i, qsizetype n)
     return i;
 }
 
-// Calls found(start, end) for every line break of s: a CR LF pair, a lone CR
-// or a lone LF; stops when found returns false.
-template <typename Unit, typename Found> void forEachBreak(const Unit *s, qsizetype n, Found found)
+// Calls found(start, end) for every line break of s that starts at or after
+// from: a CR LF pair, a lone CR or a lone LF; stops when found returns false.
+// Started on the LF of a pair, it finds the pair's end all the same.
+template <typename Unit, typename Found>
+void forEachBreak(const Unit *s, qsizetype n, Found found, qsizetype from = 0)
 {
-    for (qsizetype i = findBreakCharacter(s, 0, n); i < n; i = findBreakCharacter(s, i, n)) {
+    for (qsizetype i = findBreakCharacter(s, from, n); i < n; i = findBreakCharacter(s, i, n)) {
         const qsizetype end = s[i] == '\r' && i + 1 < n && s[i + 1] == '\n' ? i + 2 : i + 1;
         if (!found(i, end))
             return;
@@ -176,6 +178,7 @@ char16_t Chunk::takeBack()
 
 void Chunk::refresh()
 {
+    breakTable_.clear();
     if (!wide_) {
         summary_ = summarize(latin1_.data(), size());
         return;
@@ -188,34 +191,74 @@ void Chunk::refresh()
     }
 }
 
+template <typename Found> void Chunk::forEachBreakFrom(qsizetype offset, Found found) const
+{
+    if (wide_)
+        forEachBreak(utf16_.data(), size(), found, offset);
+    else
+        forEachBreak(latin1_.data(), size(), found, offset);
+}
+
+const std::vector<quint32> &Chunk::breakTable() const
+{
+    if (!breakTable_.empty())
+        return breakTable_;
+    const size_t blocks = size_t(size() / BlockSize) + 1;
+    breakTable_.reserve(blocks);
+    quint32 count = 0;
+    forEachBreakFrom(0, [&](qsizetype, qsizetype end) {
+        while (qsizetype(breakTable_.size()) * BlockSize < end)
+            breakTable_.push_back(count);
+        ++count;
+        return true;
+    });
+    breakTable_.resize(blocks, count);
+    return breakTable_;
+}
+
 qsizetype Chunk::breakEnd(qsizetype n) const
 {
+    const std::vector<quint32> &table = breakTable();
+    // The last block whose start comes after fewer than n breaks holds the
+    // n-th break's end.
+    const auto block = std::upper_bound(table.begin(), table.end(), quint32(n - 1)) - 1;
+    qsizetype count = *block;
     qsizetype result = size();
-    auto countDown = [&](qsizetype, qsizetype end) {
-        if (--n > 0)
+    forEachBreakFrom((block - table.begin()) * BlockSize, [&](qsizetype, qsizetype end) {
+        if (++count < n)
             return true;
         result = end;
         return false;
-    };
-    if (wide_)
-        forEachBreak(utf16_.data(), size(), countDown);
-    else
-        forEachBreak(latin1_.data(), size(), countDown);
+    });
     return result;
 }
 
 qsizetype Chunk::breaksBefore(qsizetype offset) const
 {
-    qsizetype count = 0;
-    auto countUpTo = [&](qsizetype start, qsizetype end) {
+    const std::vector<quint32> &table = breakTable();
+    const qsizetype block =
+        std::clamp<qsizetype>(offset / BlockSize, 0, qsizetype(table.size()) - 1);
+    qsizetype count = table[block];
+    forEachBreakFrom(block * BlockSize, [&](qsizetype start, qsizetype end) {
         if (start >= offset || end > offset)
             return false;
         ++count;
         return true;
-    };
-    if (wide_)
-        forEachBreak(utf16_.data(), size(), countUpTo);
-    else
-        forEachBreak(latin1_.data(), size(), countUpTo);
+    });
     return count;
+}
+
+Chunk::Break Chunk::nextBreak(qsizetype offset) const
+{
+    Break found{size(), size()};
+    forEachBreakFrom(offset, [&found](qsizetype start, qsizetype end) {
+        found = {start, end};
+        return false;
+    });
+    return found;
+}
+
+qsizetype Chunk::breakStart(qsizetype end) const
+{
+    return end >= 2 && at(end - 1) == u'\n' && at(end - 2) == u'\r' ? end - 2 : end - 1;
 }

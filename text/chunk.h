@@ -17,6 +17,14 @@
 ///
 /// The summary (length, breaks, line lengths) is recounted by refresh()
 /// after the characters change.
+///
+/// Finding a line inside the chunk uses a table of how many line breaks end
+/// before each block of BlockSize characters, made the first time a line is
+/// looked up and dropped by refresh(): a lookup reads the table and at most
+/// one block, never the whole chunk. The table is one 32-bit count a block,
+/// 1/32 of a byte a character whatever the text holds (a chunk of nothing
+/// but LF included), and loading, which looks up no line, never makes it.
+/// Being made on a read, it assumes the chunk is read from one thread.
 class Chunk
 {
 public:
@@ -49,13 +57,32 @@ public:
     /// How many line breaks end at or before offset.
     qsizetype breaksBefore(qsizetype offset) const;
 
+    /// A line break: its first character and the offset right after it.
+    struct Break
+    {
+        qsizetype start = 0;
+        qsizetype end = 0;
+    };
+    /// The first line break that starts at or after offset; both ends are
+    /// size() when there is none.
+    Break nextBreak(qsizetype offset) const;
+    /// Where the line break that ends at end starts (1 <= end <= size()).
+    qsizetype breakStart(qsizetype end) const;
+
+    static constexpr qsizetype BlockSize = 128;
+
 private:
     void widen();
-    /// Makes room for count more characters, growing by an eighth at least.
+    /// Makes room for count more characters, growing by a thirty-second of
+    /// its room, and by 64 characters at least.
     void grow(qsizetype count);
+    /// The counts of line breaks ending at or before each block's start.
+    const std::vector<quint32> &breakTable() const;
+    template <typename Found> void forEachBreakFrom(qsizetype offset, Found found) const;
 
     std::vector<char> latin1_;
     std::vector<char16_t> utf16_;
     bool wide_ = false;
     LineSummary summary_;
+    mutable std::vector<quint32> breakTable_; ///< empty until a line is looked up
 };

@@ -39,11 +39,20 @@ qint64 TextModel::lineStart(qint64 line) const
 
 qint64 TextModel::lineEnd(qint64 line) const
 {
-    if (line >= lineCount() - 1)
-        return length();
-    const qint64 next = lineStart(line + 1);
-    const bool crLf = next >= 2 && at(next - 1) == u'\n' && at(next - 2) == u'\r';
-    return next - (crLf ? 2 : 1);
+    return lineBounds(line).end;
+}
+
+LineBounds TextModel::lineBounds(qint64 line) const
+{
+    line = std::clamp<qint64>(line, 0, lineCount() - 1);
+    const qint64 start = lineStart(line);
+    if (line == lineCount() - 1)
+        return {start, length(), length()};
+    // A chunk never cuts a CR LF pair, so the break lies whole in the chunk
+    // where it ends.
+    const ChunkTree::Location location = chunks_.locateBreak(line + 1);
+    const qsizetype next = location.chunk->breakEnd(line + 1 - location.breaksBefore);
+    return {start, location.start + location.chunk->breakStart(next), location.start + next};
 }
 
 qint64 TextModel::lineAt(qint64 position) const

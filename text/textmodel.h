@@ -2,6 +2,7 @@
 
 #include "chunkbuilder.h"
 #include "chunktree.h"
+#include "linebounds.h"
 #include "textspan.h"
 
 #include <QObject>
@@ -19,15 +20,18 @@
 /// The text lives in chunks of a few thousand characters, held in order by a
 /// balanced tree whose nodes know their subtree's length and line breaks
 /// (ChunkTree). So an edit anywhere costs O(log n) plus the length of the
-/// text it inserts, and so do reading a range, finding the start of a line
-/// and finding the line of a position: nothing ever moves the whole text.
+/// text it inserts, and so does reading a range. Finding the start of a line
+/// or the line of a position is O(log n): a descent of the tree, then the
+/// chunk's table of line breaks and at most one block of it. Nothing ever
+/// moves the whole text. Lines read in order are best walked with a
+/// LineIterator, which finds each line's end by reading on.
 class TextModel : public QObject
 {
     Q_OBJECT
 
 public:
     /// Chunks are cut at this many characters: an edit moves at most this
-    /// much, and finding a line inside a chunk scans at most this much.
+    /// much.
     static constexpr qsizetype DefaultChunkSize = 8192;
 
     explicit TextModel(QObject *parent = nullptr) : TextModel(DefaultChunkSize, parent) {}
@@ -43,7 +47,10 @@ public:
     /// The position where a line's break starts, or the end of the text for
     /// the last line.
     qint64 lineEnd(qint64 line) const;
-    qint64 lineLength(qint64 line) const { return lineEnd(line) - lineStart(line); }
+    qint64 lineLength(qint64 line) const { return lineBounds(line).length(); }
+    /// A line's start, end and the next line's start (the end of the text
+    /// for the last line), in one step (line clamped to the lines there are).
+    LineBounds lineBounds(qint64 line) const;
     /// The line that holds position; a position between the CR and the LF of
     /// a pair belongs to the line the pair ends.
     qint64 lineAt(qint64 position) const;
@@ -76,6 +83,7 @@ signals:
 
 private:
     friend class TextModelAppender;
+    friend class LineIterator;
 
     qsizetype chunkSize() const { return chunkSize_; }
     /// Adds ready chunks at the end of the text.

@@ -41,10 +41,9 @@ qint64 codePointSnapped(const TextModel &model, qint64 position, bool forward)
 qint64 snapped(const TextModel &model, qint64 position, bool forward)
 {
     position = std::clamp<qint64>(position, 0, model.length());
-    const qint64 line = model.lineAt(position);
-    const qint64 end = model.lineEnd(line);
-    if (position > end) // between the CR and the LF of a pair
-        return forward ? model.lineStart(line + 1) : end;
+    const LineBounds line = model.lineBounds(model.lineAt(position));
+    if (position > line.end) // between the CR and the LF of a pair
+        return forward ? line.next : line.end;
     if (TextBoundaries::isBoundary(model, position, Grapheme))
         return position;
     const qint64 before = TextBoundaries::previous(model, position, Grapheme);
@@ -56,10 +55,9 @@ qint64 snapped(const TextModel &model, qint64 position, bool forward)
 
 qint64 nextCharacter(const TextModel &model, qint64 position)
 {
-    const qint64 line = model.lineAt(position);
-    const qint64 end = model.lineEnd(line);
-    if (position >= end)
-        return line + 1 < model.lineCount() ? model.lineStart(line + 1) : model.length();
+    const LineBounds line = model.lineBounds(model.lineAt(position));
+    if (position >= line.end)
+        return line.next;
     const qint64 next = TextBoundaries::next(model, position, Grapheme);
     return next < 0 ? codePointStep(model, position, true) : next;
 }

@@ -13,10 +13,10 @@ namespace {
 // The item of the boundary finder's kind at offset, or the line break there.
 Range finderItem(const TextModel &model, qint64 offset, QTextBoundaryFinder::BoundaryType type)
 {
-    const qint64 line = model.lineAt(offset);
-    const qint64 end = model.lineEnd(line);
+    const LineBounds line = model.lineBounds(model.lineAt(offset));
+    const qint64 end = line.end;
     if (offset >= end)
-        return {end, line + 1 < model.lineCount() ? model.lineStart(line + 1) : end};
+        return {end, line.next};
     const TextBoundaries::Range item = TextBoundaries::itemAt(model, offset, type);
     return {item.from, item.to};
 }
@@ -24,10 +24,10 @@ Range finderItem(const TextModel &model, qint64 offset, QTextBoundaryFinder::Bou
 // The line at offset with its break, or on a long line the piece of it.
 Range lineItem(const TextModel &model, qint64 offset)
 {
-    const qint64 line = model.lineAt(offset);
-    const qint64 start = model.lineStart(line);
-    const qint64 end = model.lineEnd(line);
-    const qint64 next = line + 1 < model.lineCount() ? model.lineStart(line + 1) : end;
+    const LineBounds line = model.lineBounds(model.lineAt(offset));
+    const qint64 start = line.start;
+    const qint64 end = line.end;
+    const qint64 next = line.next;
     if (end - start <= LinePiece)
         return {start, next};
     auto edge = [&](qint64 i) {
