@@ -76,7 +76,7 @@ void measureEditsAt(TextModel &model, qint64 position, const char *name)
         model.replace(position, position, u"x");
         inserts << seconds(timer);
         timer.start();
-        model.replace(position, position + 1, {});
+        model.replace(position, position + 1, QStringView());
         deletes << seconds(timer);
     }
     const bool indexRight =
@@ -106,7 +106,7 @@ void measureRandomEdits(TextModel &model)
                 model.replace(position, position, text);
                 inserted += text.size();
             } else {
-                model.replace(position, position + 1 + random.bounded(4), {});
+                model.replace(position, position + 1 + random.bounded(4), QStringView());
             }
         }
         report(qPrintable(QStringLiteral("random_block%1_s").arg(block)), seconds(timer));

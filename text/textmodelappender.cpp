@@ -3,7 +3,7 @@
 #include "textmodel.h"
 
 TextModelAppender::TextModelAppender(TextModel &model)
-    : model_(model), builder_(model.chunkSize() - model.roomToGrow(), model.chunkSize())
+    : model_(model), builder_(model.chunkBuilder())
 {
 }
 
