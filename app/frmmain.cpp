@@ -2,6 +2,7 @@
 
 #include "centring.h"
 #include "documentactivation.h"
+#include "findreplace.h"
 #include "menutable.h"
 #include "statusbar.h"
 #include "windowarrangement.h"
@@ -48,6 +49,7 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     createToolBar();
     sbStatusBar = new StatusBar(*platform_.clock, this);
     setStatusBar(sbStatusBar);
+    findReplace_ = new FindReplace(*this, *sbStatusBar, *this);
     new WindowKeys(*this, *mdiArea_, *activation_);
 
     // Client area at design: 7080 x 4635 twips below the menu bar.
@@ -206,6 +208,7 @@ frmDocument *frmMain::CreateDocumentWindow()
     subWindow->setWindowIcon(windowIcon());
     WindowKeys::prepare(*subWindow);
     activation_->watch(subWindow);
+    findReplace_->watch(*document);
     subWindow->show();
     mdiArea_->setActiveSubWindow(subWindow);
     document->setFocus();

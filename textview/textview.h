@@ -1,6 +1,7 @@
 #pragma once
 
 #include "caretblink.h"
+#include "findrequest.h"
 #include "linelayouts.h"
 #include "platform/textbox.h"
 
@@ -86,6 +87,11 @@ public:
     void ensureVisible(qint64 position);
     /// Puts the selection on the X11 primary selection, where there is one.
     void offerSelection();
+
+signals:
+    /// A person asked for find and replace from the view's keys or its
+    /// context menu; the window that owns the dialog answers.
+    void findRequested(FindRequest request);
 
 protected:
     bool event(QEvent *event) override;

@@ -1,0 +1,57 @@
+#include "findcommands.h"
+
+#include "textview.h"
+
+#include "text/replaceall.h"
+#include "text/textmodel.h"
+#include "text/textsearch.h"
+
+namespace FindCommands {
+
+Outcome find(TextView &view, const SearchQuery &query, bool forward)
+{
+    const TextModel &model = view.model();
+    const TextSearch search(model, query);
+    const qint64 length = model.length();
+    const qint64 overlap = std::max<qint64>(search.length() - 1, 0);
+    std::optional<TextSearch::Match> match;
+    Outcome outcome = Outcome::Found;
+    if (forward) {
+        const qint64 from = view.cursor().selectionEnd();
+        match = search.first(from, length);
+        if (!match) {
+            match = search.first(0, std::min(length, from + overlap));
+            outcome = Outcome::FoundAfterWrap;
+        }
+    } else {
+        const qint64 to = view.cursor().selectionStart();
+        match = search.last(0, to);
+        if (!match) {
+            match = search.last(std::max<qint64>(0, to - overlap), length);
+            outcome = Outcome::FoundAfterWrap;
+        }
+    }
+    if (!match)
+        return Outcome::NotFound;
+    view.select(match->from, match->to);
+    return outcome;
+}
+
+Outcome replace(TextView &view, const SearchQuery &query, const QString &replacement)
+{
+    const TextCursor &cursor = view.cursor();
+    if (cursor.hasSelection() &&
+        TextSearch(view.model(), query).isMatch(cursor.selectionStart(), cursor.selectionEnd()))
+        view.insertText(replacement);
+    return find(view, query, true);
+}
+
+qint64 replaceAll(TextView &view, const SearchQuery &query, const QString &replacement)
+{
+    TextModel &model = view.model();
+    const qint64 count = ::replaceAll(model, query, replacement, 0, model.length());
+    view.ensureCaretVisible();
+    return count;
+}
+
+} // namespace FindCommands
