@@ -127,11 +127,19 @@ bool FindReplace::takeQuery()
 void FindReplace::find(bool forward)
 {
     TextView *view = activeView();
-    if (!view || !takeQuery())
-        return;
-    const FindCommands::Outcome outcome = FindCommands::find(*view, *last_, forward);
-    if (outcome != FindCommands::Outcome::NotFound && dialog_)
-        dialog_->keepClearOf(selectionOnScreen(*view));
+    if (view && takeQuery())
+        report(FindCommands::find(*view, *last_, forward), *view, forward);
+}
+
+void FindReplace::replace()
+{
+    TextView *view = activeView();
+    if (view && takeQuery())
+        report(FindCommands::replace(*view, *last_, dialog_->replacement()), *view, true);
+}
+
+void FindReplace::report(FindCommands::Outcome outcome, TextView &view, bool forward)
+{
     switch (outcome) {
     case FindCommands::Outcome::Found:
         statusBar_.clearMessage();
@@ -142,22 +150,10 @@ void FindReplace::find(bool forward)
         break;
     case FindCommands::Outcome::NotFound:
         noteMissing();
-        break;
-    }
-}
-
-void FindReplace::replace()
-{
-    TextView *view = activeView();
-    if (!view || !takeQuery())
-        return;
-    if (FindCommands::replace(*view, *last_, dialog_->replacement()) ==
-        FindCommands::Outcome::NotFound) {
-        noteMissing();
         return;
     }
-    statusBar_.clearMessage();
-    dialog_->keepClearOf(selectionOnScreen(*view));
+    if (dialog_)
+        dialog_->keepClearOf(selectionOnScreen(view));
 }
 
 void FindReplace::replaceAll()

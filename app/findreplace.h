@@ -1,5 +1,6 @@
 #pragma once
 
+#include "textview/findcommands.h"
 #include "textview/findrequest.h"
 
 #include "text/searchquery.h"
@@ -40,6 +41,9 @@ private:
     void find(bool forward);
     void replace();
     void replaceAll();
+    /// Notes the outcome of a search; a match found is kept clear of the
+    /// dialog.
+    void report(FindCommands::Outcome outcome, TextView &view, bool forward);
     void giveFocusBack();
     /// The text box of the active document, when one is shown.
     TextView *activeView() const;
