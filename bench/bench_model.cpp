@@ -8,12 +8,11 @@
 // Usage: bench_model [--no-gigabyte]
 
 #include "benchsupport.h"
+#include "modelloading.h"
 
 #include "textfile/filesaver.h"
-#include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
 #include "text/textmodel.h"
-#include "text/textmodelappender.h"
 
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -24,8 +23,6 @@ using namespace Bench;
 
 namespace {
 
-constexpr qsizetype PieceSize = 1 << 20;
-
 // The floor, and our own strict decoder into a string for reference.
 int measureDecoding(const QString &path)
 {
@@ -35,34 +32,6 @@ int measureDecoding(const QString &path)
     const QString ours = TextFileFormat::decode(bytes);
     report("decode_s", seconds(timer));
     return ours.isEmpty() ? 1 : 0;
-}
-
-bool load(TextModel &model, const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    TextFileFormat::Decoder decoder;
-    TextModelAppender appender(model);
-    QByteArray bytes(PieceSize, Qt::Uninitialized);
-    for (;;) {
-        const qint64 read = file.read(bytes.data(), bytes.size());
-        if (read < 0)
-            return false;
-        if (read == 0)
-            break;
-        decoder.decode(QByteArrayView(bytes.constData(), read), appender);
-    }
-    decoder.finish(appender);
-    appender.flush();
-    return true;
-}
-
-void resetPeakMemory()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
 }
 
 // One-character inserts and deletes at a place, each timed alone.
@@ -165,7 +134,7 @@ int measureModel(const QString &path, bool everything)
     TextModel model;
     QElapsedTimer timer;
     timer.start();
-    if (!load(model, path))
+    if (!loadModel(model, path))
         return 1;
     const qint64 target = std::min<qint64>(1000000, model.lineCount() - 1);
     const qint64 answer = model.lineStart(target);

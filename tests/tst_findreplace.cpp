@@ -46,10 +46,7 @@ struct Frame : MainWindowFixture
         QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : window.get();
         QTest::keyClick(target, key.key(), key.keyboardModifiers());
     }
-    void type(const QString &text) const
-    {
-        QTest::keyClicks(QApplication::focusWidget(), text);
-    }
+    void type(const QString &text) const { QTest::keyClicks(QApplication::focusWidget(), text); }
     // What is selected in the active document, as "from-to".
     QString selection() const
     {
@@ -83,14 +80,21 @@ void TestFindReplace::askingForTheDialog_data()
     QTest::addColumn<QString>("findText");
     QTest::addColumn<QString>("focused");
     // The text is "uno due\r\ntre", the find field held "prima" before.
-    QTest::newRow("Ctrl+F offers a selected word") << 4 << 7 << "Ctrl+F" << "due" << "findField";
-    QTest::newRow("Ctrl+F keeps the last text for a selection of two lines")
-        << 4 << 10 << "Ctrl+F" << "prima" << "findField";
-    QTest::newRow("Ctrl+F with nothing selected") << 2 << 2 << "Ctrl+F" << "prima"
+    QTest::newRow("Ctrl+F offers a selected word") << 4 << 7 << "Ctrl+F"
+                                                   << "due"
+                                                   << "findField";
+    QTest::newRow("Ctrl+F keeps the last text for a selection of two lines") << 4 << 10 << "Ctrl+F"
+                                                                             << "prima"
+                                                                             << "findField";
+    QTest::newRow("Ctrl+F with nothing selected") << 2 << 2 << "Ctrl+F"
+                                                  << "prima"
                                                   << "findField";
-    QTest::newRow("Ctrl+H readies the replace field")
-        << 0 << 3 << "Ctrl+H" << "uno" << "replaceField";
-    QTest::newRow("the context menu's entry") << 9 << 12 << "menu" << "tre" << "findField";
+    QTest::newRow("Ctrl+H readies the replace field") << 0 << 3 << "Ctrl+H"
+                                                      << "uno"
+                                                      << "replaceField";
+    QTest::newRow("the context menu's entry") << 9 << 12 << "menu"
+                                              << "tre"
+                                              << "findField";
 }
 
 void TestFindReplace::askingForTheDialog()

@@ -92,7 +92,8 @@ qint64 breaksIn(const QString &text)
 {
     qint64 breaks = 0;
     for (qsizetype i = 0; i < text.size(); ++i)
-        if (text[i] == u'\n' || (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')))
+        if (text[i] == u'\n' ||
+            (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')))
             ++breaks;
     return breaks;
 }
@@ -179,19 +180,26 @@ void TestTextSearch::findsAtEdges_data()
     QTest::addColumn<bool>("wholeWord");
     QTest::addColumn<QList<qint64>>("starts");
     using L = QList<qint64>;
-    QTest::newRow("whole word at both ends of the text")
-        << "foo foobar foo" << "foo" << false << true << L{0, 11};
+    QTest::newRow("whole word at both ends of the text") << "foo foobar foo"
+                                                         << "foo" << false << true << L{0, 11};
     QTest::newRow("accented capital finds small letter")
-        << "citt\u00e0 CITT\u00c0" << "CITT\u00c0" << false << false << L{0, 6};
-    QTest::newRow("accented letter in its own case only")
-        << "citt\u00e0 CITT\u00c0" << "citt\u00e0" << true << false << L{0};
+        << "citt\u00e0 CITT\u00c0"
+        << "CITT\u00c0" << false << false << L{0, 6};
+    QTest::newRow("accented letter in its own case only") << "citt\u00e0 CITT\u00c0"
+                                                          << "citt\u00e0" << true << false << L{0};
     QTest::newRow("line break in the needle matches the stored break")
-        << "a\r\nb a\nb a\r\nb" << "a\r\nb" << true << false << L{0, 9};
-    QTest::newRow("never half a CR LF pair") << "a\r\nb" << "\n" << true << false << L{};
-    QTest::newRow("lone LF found") << "a\r\nb\nc" << "\n" << true << false << L{4};
-    QTest::newRow("no overlap") << "aaaaaa" << "aaa" << true << false << L{0, 3};
-    QTest::newRow("underscore joins a word") << "x_foo foo_ foo" << "foo" << false << true
-                                             << L{11};
+        << "a\r\nb a\nb a\r\nb"
+        << "a\r\nb" << true << false << L{0, 9};
+    QTest::newRow("never half a CR LF pair") << "a\r\nb"
+                                             << "\n"
+                                             << true << false << L{};
+    QTest::newRow("lone LF found") << "a\r\nb\nc"
+                                   << "\n"
+                                   << true << false << L{4};
+    QTest::newRow("no overlap") << "aaaaaa"
+                                << "aaa" << true << false << L{0, 3};
+    QTest::newRow("underscore joins a word") << "x_foo foo_ foo"
+                                             << "foo" << false << true << L{11};
 }
 
 // Chunks of four put the edges between and inside the matches.
@@ -224,10 +232,12 @@ void TestTextSearch::replaceAllAgreesWithString_data()
     QTest::newRow("chunks of 7") << 7 << QString() << QString() << QString();
     QTest::newRow("chunks of the program")
         << int(TextModel::DefaultChunkSize) << QString() << QString() << QString();
-    QTest::newRow("the last replacement's CR meets the LF after it")
-        << 4 << "a a a a a a a a\nb" << "a" << "x\r";
-    QTest::newRow("the first replacement's LF meets the CR before it")
-        << 4 << "b\ra a a a a a a a" << "a" << "\nx";
+    QTest::newRow("the last replacement's CR meets the LF after it") << 4 << "a a a a a a a a\nb"
+                                                                     << "a"
+                                                                     << "x\r";
+    QTest::newRow("the first replacement's LF meets the CR before it") << 4 << "b\ra a a a a a a a"
+                                                                       << "a"
+                                                                       << "\nx";
 }
 
 // A replacement may join a CR before it or an LF after it into a pair, and
@@ -245,9 +255,10 @@ void TestTextSearch::replaceAllAgreesWithString()
         if (!given)
             text = randomText(random, round % 10 == 0 ? 3000 : 100);
         model.setText(text);
-        const SearchQuery query = given ? SearchQuery{needle, true, false}
-                                        : SearchQuery{randomNeedle(random, text),
-                                                      random.bounded(2) == 1, random.bounded(4) == 0};
+        const SearchQuery query = given
+                                      ? SearchQuery{needle, true, false}
+                                      : SearchQuery{randomNeedle(random, text),
+                                                    random.bounded(2) == 1, random.bounded(4) == 0};
         if (!given)
             replacement = randomText(random, 4);
         const qint64 from = given ? 0 : random.bounded(int(text.size() + 1));

@@ -5,8 +5,8 @@
 #include "textmodel.h"
 #include "textsearch.h"
 
-qint64 replaceAll(TextModel &model, const SearchQuery &query, QStringView replacement,
-                  qint64 from, qint64 to)
+qint64 replaceAll(TextModel &model, const SearchQuery &query, QStringView replacement, qint64 from,
+                  qint64 to)
 {
     const TextSearch search(model, query);
     const StoredSpans spans(model, from, to);

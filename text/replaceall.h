@@ -11,5 +11,5 @@ class TextModel;
 /// from the first match to the end of the last is built into chunks in one
 /// pass over the stored text, then put in place at once. Returns how many
 /// were replaced.
-qint64 replaceAll(TextModel &model, const SearchQuery &query, QStringView replacement,
-                  qint64 from, qint64 to);
+qint64 replaceAll(TextModel &model, const SearchQuery &query, QStringView replacement, qint64 from,
+                  qint64 to);

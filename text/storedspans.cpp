@@ -19,8 +19,9 @@ StoredSpans::StoredSpans(const TextModel &model, qint64 from, qint64 to)
 
 qsizetype StoredSpans::pieceAt(qint64 position) const
 {
-    const auto after = std::upper_bound(pieces_.begin(), pieces_.end(), position,
-                                        [](qint64 p, const Piece &piece) { return p < piece.start; });
+    const auto after =
+        std::upper_bound(pieces_.begin(), pieces_.end(), position,
+                         [](qint64 p, const Piece &piece) { return p < piece.start; });
     return std::max<qsizetype>(0, (after - pieces_.begin()) - 1);
 }
 

@@ -68,7 +68,10 @@ public:
     void replace(qint64 from, qint64 to, std::vector<Chunk> &&chunks);
     /// A builder that cuts text into chunks as this model's own, for the
     /// replace that takes chunks.
-    ChunkBuilder chunkBuilder() const { return ChunkBuilder(chunkSize_ - roomToGrow(), chunkSize_); }
+    ChunkBuilder chunkBuilder() const
+    {
+        return ChunkBuilder(chunkSize_ - roomToGrow(), chunkSize_);
+    }
 
     /// Counts the edits: changes whenever the text does.
     quint64 revision() const { return revision_; }

@@ -2,10 +2,12 @@
 
 #include "storedspans.h"
 #include "textmodel.h"
+#include "unitscan.h"
 
 #include <QChar>
 
 #include <algorithm>
+#include <type_traits>
 
 namespace {
 
@@ -23,6 +25,9 @@ struct Folded
     }
 };
 
+// Needles shorter than this are found by their last character.
+constexpr qsizetype ShortNeedle = 4;
+
 bool isWordCharacter(char32_t c)
 {
     return c == U'_' || QChar::isLetterOrNumber(c) || QChar::isMark(c);
@@ -37,9 +42,14 @@ template <typename Fold> class TextSearch::Scanner
 {
 public:
     Scanner(const TextSearch &search, const StoredSpans &spans, Fold fold)
-        : search_(search), needle_(search.needle_), m_(qsizetype(needle_.size())),
-          spans_(spans), pieces_(spans.pieces()), fold_(fold)
+        : search_(search), needle_(search.needle_), m_(qsizetype(needle_.size())), spans_(spans),
+          pieces_(spans.pieces()), fold_(fold)
     {
+        for (int c = 0; c < 0x100 && m_ > 0; ++c)
+            if (fold_(char16_t(c)) == needle_[m_ - 1] && latin1Variants_++ < 2)
+                lastLatin1_[latin1Variants_ - 1] = uchar(c);
+        if (latin1Variants_ == 1)
+            lastLatin1_[1] = lastLatin1_[0];
     }
 
     // Calls found(start) for the matches starting in [from, lastStart], left
@@ -115,6 +125,19 @@ private:
     template <typename Unit>
     qint64 inPieceForward(const Unit *text, qint64 start, qint64 pos, qint64 stop) const
     {
+        // A short needle skips little: looking for its last character
+        // alone, a word at a time, is quicker.
+        if (m_ < ShortNeedle) {
+            if constexpr (std::is_same_v<Unit, uchar>) {
+                if (latin1Variants_ == 0)
+                    return stop + 1;
+                if (latin1Variants_ <= 2)
+                    return scanForLast(reinterpret_cast<const char *>(text), start, pos, stop,
+                                       lastLatin1_[0], lastLatin1_[1]);
+            } else if constexpr (std::is_same_v<Fold, Exact>) {
+                return scanForLast(text, start, pos, stop, needle_[m_ - 1], needle_[m_ - 1]);
+            }
+        }
         const char16_t lastUnit = needle_[m_ - 1];
         const char16_t *needle = needle_.data();
         while (pos <= stop) {
@@ -130,6 +153,25 @@ private:
             pos += search_.skipForward_[uchar(c)];
         }
         return pos;
+    }
+
+    template <typename Unit, typename Variant>
+    qint64 scanForLast(const Unit *text, qint64 start, qint64 pos, qint64 stop, Variant a,
+                       Variant b) const
+    {
+        const qsizetype end = stop - start + m_;
+        for (qsizetype j = pos - start + m_ - 1;; ++j) {
+            j = UnitScan::findEither(text, j, end, a, b);
+            if (j >= end)
+                return stop + 1;
+            const Unit *window = text + j - (m_ - 1);
+            qsizetype i = 0;
+            while (i < m_ - 1 &&
+                   fold_(char16_t(std::make_unsigned_t<Unit>(window[i]))) == needle_[i])
+                ++i;
+            if (i == m_ - 1)
+                return start + j - (m_ - 1);
+        }
     }
 
     template <typename Unit>
@@ -202,6 +244,9 @@ private:
     const StoredSpans &spans_;
     const std::vector<StoredSpans::Piece> &pieces_;
     Fold fold_;
+    /// The Latin-1 characters that fold to the needle's last one.
+    int latin1Variants_ = 0;
+    uchar lastLatin1_[2] = {};
 };
 
 TextSearch::TextSearch(const TextModel &model, const SearchQuery &query)
