@@ -10,7 +10,7 @@ namespace {
 // dozens of characters long, so whole words without either are skipped.
 template <typename Unit> qsizetype findBreakCharacter(const Unit *s, qsizetype i, qsizetype n)
 {
-    return UnitScan::findEither(s, i, n, '\r', '\n');
+    return UnitScan::findEither<Unit>(s, i, n, '\r', '\n');
 }
 
 // Calls found(start, end) for every line break of s: a CR LF pair, a lone CR

@@ -133,7 +133,7 @@ private:
                     return stop + 1;
                 if (latin1Variants_ <= 2)
                     return scanForLast(reinterpret_cast<const char *>(text), start, pos, stop,
-                                       lastLatin1_[0], lastLatin1_[1]);
+                                       char(lastLatin1_[0]), char(lastLatin1_[1]));
             } else if constexpr (std::is_same_v<Fold, Exact>) {
                 return scanForLast(text, start, pos, stop, needle_[m_ - 1], needle_[m_ - 1]);
             }
@@ -155,13 +155,13 @@ private:
         return pos;
     }
 
-    template <typename Unit, typename Variant>
-    qint64 scanForLast(const Unit *text, qint64 start, qint64 pos, qint64 stop, Variant a,
-                       Variant b) const
+    template <typename Unit>
+    qint64 scanForLast(const Unit *text, qint64 start, qint64 pos, qint64 stop, Unit a,
+                       Unit b) const
     {
         const qsizetype end = stop - start + m_;
         for (qsizetype j = pos - start + m_ - 1;; ++j) {
-            j = UnitScan::findEither(text, j, end, a, b);
+            j = UnitScan::findEither<Unit>(text, j, end, a, b);
             if (j >= end)
                 return stop + 1;
             const Unit *window = text + j - (m_ - 1);

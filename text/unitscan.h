@@ -3,44 +3,30 @@
 #include <QtGlobal>
 
 #include <cstring>
+#include <type_traits>
 
 /// Finding the first of two given characters in stored text, eight bytes
 /// or four UTF-16 units at a time: whole words holding neither are skipped.
 namespace UnitScan {
 
-constexpr quint64 EveryByte = 0x0101010101010101ULL;
-constexpr quint64 EveryUnit = 0x0001000100010001ULL;
-
-// Whether any of the lanes of word is zero (lanes of 8 or 16 bits).
-constexpr bool hasZeroByte(quint64 word)
+/// The index of the first of s[i..n) that is a or b, or n (Unit is char
+/// for text stored a byte a character, char16_t for UTF-16).
+template <typename Unit>
+qsizetype findEither(const Unit *s, qsizetype i, qsizetype n, Unit a, Unit b)
 {
-    return ((word - EveryByte) & ~word & (EveryByte << 7)) != 0;
-}
-constexpr bool hasZeroUnit(quint64 word)
-{
-    return ((word - EveryUnit) & ~word & (EveryUnit << 15)) != 0;
-}
-
-/// The index of the first of s[i..n) that is a or b, or n.
-inline qsizetype findEither(const char *s, qsizetype i, qsizetype n, uchar a, uchar b)
-{
-    for (; i + 8 <= n; i += 8) {
+    using Lane = std::make_unsigned_t<Unit>;
+    constexpr int Lanes = int(sizeof(quint64) / sizeof(Unit));
+    // One in the lowest bit of every lane, and one in the highest.
+    constexpr quint64 Low = ~quint64(0) / Lane(~Lane(0));
+    constexpr quint64 High = Low << (8 * sizeof(Unit) - 1);
+    // Whether any lane of word is zero.
+    const auto hasZeroLane = [](quint64 word) { return ((word - Low) & ~word & High) != 0; };
+    const quint64 everyA = Lane(a) * Low;
+    const quint64 everyB = Lane(b) * Low;
+    for (; i + Lanes <= n; i += Lanes) {
         quint64 word;
         std::memcpy(&word, s + i, sizeof word);
-        if (hasZeroByte(word ^ (a * EveryByte)) || hasZeroByte(word ^ (b * EveryByte)))
-            break;
-    }
-    while (i < n && uchar(s[i]) != a && uchar(s[i]) != b)
-        ++i;
-    return i;
-}
-
-inline qsizetype findEither(const char16_t *s, qsizetype i, qsizetype n, char16_t a, char16_t b)
-{
-    for (; i + 4 <= n; i += 4) {
-        quint64 word;
-        std::memcpy(&word, s + i, sizeof word);
-        if (hasZeroUnit(word ^ (a * EveryUnit)) || hasZeroUnit(word ^ (b * EveryUnit)))
+        if (hasZeroLane(word ^ everyA) || hasZeroLane(word ^ everyB))
             break;
     }
     while (i < n && s[i] != a && s[i] != b)
