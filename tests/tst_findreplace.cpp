@@ -67,6 +67,7 @@ private slots:
     void askingForTheDialog();
     void findAgainFromTheTextBox();
     void replaceOneThenAll();
+    void neverSelectsHalfALetter();
     void actsOnTheDocumentActiveWhenPressed();
     void showsWholeAtAnyFontSize_data();
     void showsWholeAtAnyFontSize();
@@ -200,6 +201,23 @@ void TestFindReplace::replaceOneThenAll()
     QCOMPARE(f.note(), QStringLiteral("2 sostituzioni"));
     dialog.replaceAllButton->click();
     QCOMPARE(f.note(), QStringLiteral("Testo non trovato: \"gatto\""));
+}
+
+// "cafe" followed by a combining accent is "café": F3 goes past it, again
+// and again, rather than selecting "caf" each time.
+void TestFindReplace::neverSelectsHalfALetter()
+{
+    Frame f;
+    f.view().setText(QStringLiteral("cafe\u0301 cafe cafe\u0301"));
+    f.press(Qt::CTRL | Qt::Key_F);
+    f.dialog().findField->setText(QStringLiteral("cafe"));
+    f.dialog().findNextButton->click();
+    QCOMPARE(f.selection(), QStringLiteral("6-10"));
+    f.dialog().findNextButton->click();
+    QCOMPARE(f.selection(), QStringLiteral("6-10"));
+    QCOMPARE(f.note(), QStringLiteral("Ricerca ripresa dall'inizio"));
+    f.dialog().findPreviousButton->click();
+    QCOMPARE(f.selection(), QStringLiteral("6-10"));
 }
 
 void TestFindReplace::actsOnTheDocumentActiveWhenPressed()

@@ -4,9 +4,31 @@
 
 #include "text/replaceall.h"
 #include "text/textmodel.h"
+#include "text/textnavigation.h"
 #include "text/textsearch.h"
 
 namespace FindCommands {
+
+namespace {
+
+// The first (or last) match inside [from, to) that the caret can select
+// whole: one that ends before a combining mark, say, would be selected
+// without its last letter, and the next search would find it again.
+std::optional<TextSearch::Match> selectable(const TextSearch &search, const TextModel &model,
+                                            qint64 from, qint64 to, bool forward)
+{
+    std::optional<TextSearch::Match> match =
+        forward ? search.first(from, to) : search.last(from, to);
+    const auto whole = [&model](const TextSearch::Match &m) {
+        return TextNavigation::snapped(model, m.from) == m.from &&
+               TextNavigation::snapped(model, m.to) == m.to;
+    };
+    while (match && !whole(*match))
+        match = forward ? search.first(match->from + 1, to) : search.last(from, match->to - 1);
+    return match;
+}
+
+} // namespace
 
 Outcome find(TextView &view, const SearchQuery &query, bool forward)
 {
@@ -18,16 +40,16 @@ Outcome find(TextView &view, const SearchQuery &query, bool forward)
     Outcome outcome = Outcome::Found;
     if (forward) {
         const qint64 from = view.cursor().selectionEnd();
-        match = search.first(from, length);
+        match = selectable(search, model, from, length, true);
         if (!match) {
-            match = search.first(0, std::min(length, from + overlap));
+            match = selectable(search, model, 0, std::min(length, from + overlap), true);
             outcome = Outcome::FoundAfterWrap;
         }
     } else {
         const qint64 to = view.cursor().selectionStart();
-        match = search.last(0, to);
+        match = selectable(search, model, 0, to, false);
         if (!match) {
-            match = search.last(std::max<qint64>(0, to - overlap), length);
+            match = selectable(search, model, std::max<qint64>(0, to - overlap), length, false);
             outcome = Outcome::FoundAfterWrap;
         }
     }
