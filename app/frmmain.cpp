@@ -3,6 +3,7 @@
 #include "centring.h"
 #include "documentactivation.h"
 #include "filedrops.h"
+#include "findreplace.h"
 #include "menutable.h"
 #include "statusbar.h"
 #include "windowarrangement.h"
@@ -50,6 +51,7 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     createToolBar();
     sbStatusBar = new StatusBar(*platform_.clock, this);
     setStatusBar(sbStatusBar);
+    findReplace_ = new FindReplace(*this, *sbStatusBar, *this);
     new WindowKeys(*this, *mdiArea_, *activation_);
     new FileDrops(*this, [this](const QStringList &paths) { OpenFiles(paths); });
 
@@ -211,6 +213,7 @@ frmDocument *frmMain::CreateDocumentWindow()
     subWindow->setWindowIcon(windowIcon());
     WindowKeys::prepare(*subWindow);
     activation_->watch(subWindow);
+    findReplace_->watch(*document);
     subWindow->show();
     mdiArea_->setActiveSubWindow(subWindow);
     document->setFocus();

@@ -15,6 +15,7 @@
 class DocumentActivation;
 class EditCommands;
 class FileCommands;
+class FindReplace;
 class PrintCommand;
 class StatusBar;
 class QAction;
@@ -49,6 +50,8 @@ public:
     QMdiArea *documentArea() const { return mdiArea_; }
     QList<frmDocument *> documents() const;
     Platform &platform() { return platform_; }
+    /// Find and replace, with its dialog, for every document.
+    FindReplace &findReplace() { return *findReplace_; }
     /// The open/save file dialog the File commands use.
     FileDialog &dlgCommonDialog() { return *platform_.fileDialog; }
 
@@ -109,4 +112,5 @@ private:
     std::unique_ptr<FileCommands> fileCommands_;
     std::unique_ptr<EditCommands> editCommands_;
     std::unique_ptr<PrintCommand> printCommand_;
+    FindReplace *findReplace_ = nullptr;
 };

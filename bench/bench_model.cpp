@@ -9,20 +9,16 @@
 //        bench_model --file PATH   (a file of yours, beside wc -l, cat and a copy)
 
 #include "benchsupport.h"
+#include "modelloading.h"
 
-#include "textfile/fileload.h"
 #include "textfile/filesaver.h"
-#include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
 #include "text/textmodel.h"
-#include "text/textmodelappender.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <condition_variable>
-#include <mutex>
 
 #include <unistd.h>
 
@@ -41,39 +37,6 @@ int measureDecoding(const QString &path)
     return ours.isEmpty() ? 1 : 0;
 }
 
-// The load as the program makes it: the file decoded into chunks on
-// threads of their own, the chunks put in place here as they come.
-bool load(TextModel &model, const QString &path)
-{
-    TextModelAppender appender(model);
-    std::mutex mutex;
-    std::condition_variable woken;
-    bool wake = false;
-    FileLoad load(path, appender.chunkBuilder(), FileLoad::Options());
-    if (load.start([&] {
-            const std::lock_guard lock(mutex);
-            wake = true;
-            woken.notify_one();
-        }))
-        return false;
-    for (;;) {
-        for (FileLoad::Ready ready = load.take(); !ready.isEmpty(); ready = load.take())
-            appender.append(std::move(ready.chunks));
-        if (load.isFinished())
-            return !load.failure();
-        std::unique_lock lock(mutex);
-        woken.wait(lock, [&] { return wake; });
-        wake = false;
-    }
-}
-
-void resetPeakMemory()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
 // One-character inserts and deletes at a place, each timed alone.
 void measureEditsAt(TextModel &model, qint64 position, const char *name)
 {
@@ -85,7 +48,7 @@ void measureEditsAt(TextModel &model, qint64 position, const char *name)
         model.replace(position, position, u"x");
         inserts << seconds(timer);
         timer.start();
-        model.replace(position, position + 1, {});
+        model.replace(position, position + 1, QStringView());
         deletes << seconds(timer);
     }
     const bool indexRight =
@@ -140,7 +103,7 @@ void measureRandomEdits(TextModel &model)
                 model.replace(position, position, text);
                 inserted += text.size();
             } else {
-                model.replace(position, position + 1 + random.bounded(4), {});
+                model.replace(position, position + 1 + random.bounded(4), QStringView());
             }
         }
         report(qPrintable(QStringLiteral("random_block%1_s").arg(block)), seconds(timer));
@@ -199,7 +162,7 @@ int measureModel(const QString &path, bool everything)
     TextModel model;
     QElapsedTimer timer;
     timer.start();
-    if (!load(model, path))
+    if (!loadModel(model, path))
         return 1;
     const qint64 target = std::min<qint64>(1000000, model.lineCount() - 1);
     const qint64 answer = model.lineStart(target);
@@ -232,7 +195,7 @@ int measureHugeModel(const QString &path)
     QElapsedTimer timer;
     timer.start();
     const double cpuBefore = cpuSeconds();
-    if (!load(model, path))
+    if (!loadModel(model, path))
         return 1;
     report("load_s", seconds(timer));
     report("load_cpu_s", cpuSeconds() - cpuBefore);

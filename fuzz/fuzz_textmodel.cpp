@@ -70,7 +70,15 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
             appender.flush();
             reference += text;
         } else {
-            model.replace(from, to, text);
+            if (kind % 8 == 6) {
+                // The same edit with the text made into chunks first, as
+                // replace-all makes it.
+                ChunkBuilder builder = model.chunkBuilder();
+                builder.append(text);
+                model.replace(from, to, builder.take());
+            } else {
+                model.replace(from, to, text);
+            }
             replaceIn(reference, from, to, text);
             const qint64 start = std::clamp<qint64>(from, 0, before);
             const qint64 end = std::clamp<qint64>(to, start, before);

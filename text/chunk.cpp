@@ -1,49 +1,16 @@
 #include "chunk.h"
 
+#include "unitscan.h"
+
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
-constexpr quint64 EveryByte = 0x0101010101010101ULL;
-constexpr quint64 EveryUnit = 0x0001000100010001ULL;
-
-// Whether any of the lanes of word is zero (lanes of 8 or 16 bits).
-constexpr bool hasZeroByte(quint64 word)
-{
-    return ((word - EveryByte) & ~word & (EveryByte << 7)) != 0;
-}
-constexpr bool hasZeroUnit(quint64 word)
-{
-    return ((word - EveryUnit) & ~word & (EveryUnit << 15)) != 0;
-}
-
 // The index of the first CR or LF at or after i, or n. Lines are mostly
 // dozens of characters long, so whole words without either are skipped.
-qsizetype findBreakCharacter(const char *s, qsizetype i, qsizetype n)
+template <typename Unit> qsizetype findBreakCharacter(const Unit *s, qsizetype i, qsizetype n)
 {
-    for (; i + 8 <= n; i += 8) {
-        quint64 word;
-        std::memcpy(&word, s + i, sizeof word);
-        if (hasZeroByte(word ^ ('\r' * EveryByte)) || hasZeroByte(word ^ ('\n' * EveryByte)))
-            break;
-    }
-    while (i < n && s[i] != '\r' && s[i] != '\n')
-        ++i;
-    return i;
-}
-
-qsizetype findBreakCharacter(const char16_t *s, qsizetype i, qsizetype n)
-{
-    for (; i + 4 <= n; i += 4) {
-        quint64 word;
-        std::memcpy(&word, s + i, sizeof word);
-        if (hasZeroUnit(word ^ (u'\r' * EveryUnit)) || hasZeroUnit(word ^ (u'\n' * EveryUnit)))
-            break;
-    }
-    while (i < n && s[i] != u'\r' && s[i] != u'\n')
-        ++i;
-    return i;
+    return UnitScan::findEither<Unit>(s, i, n, '\r', '\n');
 }
 
 // Calls found(start, end) for every line break of s that starts at or after

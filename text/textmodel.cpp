@@ -5,6 +5,7 @@
 #include <QChar>
 
 #include <algorithm>
+#include <iterator>
 
 TextModel::TextModel(qsizetype chunkSize, QObject *parent)
     : QObject(parent), chunkSize_(std::max<qsizetype>(chunkSize, 4))
@@ -106,6 +107,53 @@ void TextModel::replace(qint64 from, qint64 to, QStringView text)
         replaceChunks(from, to, text);
     ++revision_;
     emit contentsChanged(from, to - from, text.size());
+}
+
+void TextModel::replace(qint64 from, qint64 to, std::vector<Chunk> &&chunks)
+{
+    from = std::clamp<qint64>(from, 0, length());
+    to = std::clamp<qint64>(to, from, length());
+    std::erase_if(chunks, [](const Chunk &chunk) { return chunk.isEmpty(); });
+    qint64 added = 0;
+    for (const Chunk &chunk : chunks)
+        added += chunk.size();
+    if (from == to && added == 0)
+        return;
+    // The chunks that [from, to) touches give way to what they keep of
+    // their text before from (the head) and after to (the tail), with the
+    // new chunks between.
+    std::vector<Chunk> made;
+    qsizetype first = 0;
+    qsizetype count = 0;
+    if (chunks_.chunkCount() > 0) {
+        const ChunkTree::Location start = chunks_.locate(from);
+        const ChunkTree::Location end = to > from ? chunks_.locate(to - 1) : start;
+        const TextSpan head = start.chunk->span(0, from - start.start);
+        const TextSpan tail = end.chunk->span(to - end.start, end.chunk->size());
+        const auto add = [&made](std::vector<Chunk> &&more) {
+            std::move(more.begin(), more.end(), std::back_inserter(made));
+        };
+        ChunkBuilder headBuilder = evenChunks(head.size);
+        headBuilder.append(head);
+        made = headBuilder.take();
+        add(std::move(chunks));
+        ChunkBuilder tailBuilder = evenChunks(tail.size);
+        tailBuilder.append(tail);
+        add(tailBuilder.take());
+        first = start.index;
+        count = end.index - start.index + 1;
+    } else {
+        made = std::move(chunks);
+    }
+    const qsizetype madeCount = qsizetype(made.size());
+    chunks_.remove(first, count);
+    chunks_.insert(first, std::move(made));
+    // Every seam of the new chunks, from the right so that a join leaves
+    // the seams still to check where they are.
+    for (qsizetype left = first + madeCount - 1; left >= first - 1; --left)
+        joinIfNeeded(left);
+    ++revision_;
+    emit contentsChanged(from, to - from, added);
 }
 
 // The common edit, typing or deleting a little: it stays inside one chunk,

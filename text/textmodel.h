@@ -69,6 +69,16 @@ public:
     /// Replaces [from, to) (clamped to the text) with text.
     void replace(qint64 from, qint64 to, QStringView text);
     void setText(QStringView text) { replace(0, length(), text); }
+    /// Replaces [from, to) (clamped to the text) with ready-made chunks,
+    /// moved in, as one edit: a replacement built in one pass, however
+    /// large, is never held as one string.
+    void replace(qint64 from, qint64 to, std::vector<Chunk> &&chunks);
+    /// A builder that cuts text into chunks as this model's own, for the
+    /// replace that takes chunks.
+    ChunkBuilder chunkBuilder() const
+    {
+        return ChunkBuilder(chunkSize_ - roomToGrow(), chunkSize_);
+    }
 
     /// Counts the edits: changes whenever the text does.
     quint64 revision() const { return revision_; }

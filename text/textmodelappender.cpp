@@ -6,7 +6,7 @@ TextModelAppender::TextModelAppender(TextModel &model) : model_(model), builder_
 
 ChunkBuilder TextModelAppender::chunkBuilder() const
 {
-    return ChunkBuilder(model_.chunkSize() - model_.roomToGrow(), model_.chunkSize());
+    return model_.chunkBuilder();
 }
 
 void TextModelAppender::appendLatin1(const char *text, qsizetype size)

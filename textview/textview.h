@@ -1,6 +1,7 @@
 #pragma once
 
 #include "caretblink.h"
+#include "findrequest.h"
 #include "linelayouts.h"
 #include "platform/textbox.h"
 
@@ -97,6 +98,11 @@ public:
     /// Opens the context menu under the caret (scrolled into view), its
     /// first entry active, as the Menu key and Shift+F10 do.
     void openContextMenuAtCaret();
+
+signals:
+    /// A person asked for find and replace from the view's keys or its
+    /// context menu; the window that owns the dialog answers.
+    void findRequested(FindRequest request);
 
 protected:
     bool event(QEvent *event) override;

@@ -39,7 +39,32 @@ constexpr QKeySequence::StandardKey Edits[] = {
     QKeySequence::InsertLineSeparator,
 };
 
+struct FindKey
+{
+    QKeyCombination key;
+    FindRequest request;
+};
+
+constexpr FindKey FindKeys[] = {
+    {Qt::CTRL | Qt::Key_F, FindRequest::Find},
+    {Qt::CTRL | Qt::Key_H, FindRequest::Replace},
+    {QKeyCombination(Qt::Key_F3), FindRequest::Next},
+    {Qt::SHIFT | Qt::Key_F3, FindRequest::Previous},
+};
+
 } // namespace
+
+bool TextViewKeys::findFind(const QKeyEvent *event, FindRequest &request)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    for (const FindKey &key : FindKeys) {
+        if (QKeyCombination(modifiers, Qt::Key(event->key())) == key.key) {
+            request = key.request;
+            return true;
+        }
+    }
+    return false;
+}
 
 bool TextViewKeys::findMove(const QKeyEvent *event, Move &move, bool &extend) const
 {
@@ -91,9 +116,11 @@ bool TextViewKeys::takes(const QKeyEvent *event) const
 {
     Move move;
     bool extend;
+    FindRequest request;
     const Qt::KeyboardModifiers typing =
         Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier;
     return findMove(event, move, extend) || findEdit(event) || opensMenu(event) ||
+           findFind(event, request) ||
            (!(event->modifiers() & ~typing) && !typedText(event).isEmpty());
 }
 
@@ -112,6 +139,11 @@ bool TextViewKeys::press(const QKeyEvent *event)
     }
     if (edit(event))
         return true;
+    FindRequest request;
+    if (findFind(event, request)) {
+        emit view_.findRequested(request);
+        return true;
+    }
     const QString text = typedText(event);
     if (text.isEmpty())
         return false;

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "findrequest.h"
+
 #include <QtGlobal>
 
 class QKeyEvent;
 class TextView;
 
 /// What the keys do in a text view: moving the caret (with Shift, extending
-/// the selection), typing, deleting, opening the context menu. Cut, Copy and Paste are left to the
-/// program's commands.
+/// the selection), typing, deleting, opening the context menu, and asking
+/// for find and replace. Cut, Copy and Paste are left to the program's
+/// commands.
 class TextViewKeys
 {
 public:
@@ -36,6 +39,7 @@ private:
     bool findMove(const QKeyEvent *event, Move &move, bool &extend) const;
     bool findEdit(const QKeyEvent *event) const;
     static bool opensMenu(const QKeyEvent *event);
+    static bool findFind(const QKeyEvent *event, FindRequest &request);
     bool edit(const QKeyEvent *event);
     void go(Move move, bool extend);
     qint64 target(Move move, bool extend);

@@ -48,6 +48,11 @@ QMenu *create(TextView &view)
     QObject::connect(addItem(*menu, QStringLiteral("Seleziona tutto"), "select-all",
                              view.textLength() > 0, QKeySequence::SelectAll),
                      &QAction::triggered, &view, [&view] { TextBoxCommands::selectAll(view); });
+    menu->addSeparator();
+    QAction *find = addItem(*menu, QStringLiteral("&Trova e sostituisci..."), "find", true);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    QObject::connect(find, &QAction::triggered, &view,
+                     [&view] { emit view.findRequested(FindRequest::Find); });
     return menu;
 }
 

@@ -5,7 +5,8 @@ class QPoint;
 class TextView;
 
 /// The text box's context menu: Taglia, Copia, Incolla, Elimina and
-/// Seleziona tutto, carried out by the same commands as the Edit menu's.
+/// Seleziona tutto, carried out by the same commands as the Edit menu's, and
+/// Trova e sostituisci, which the view asks of the window.
 namespace TextViewMenu {
 
 /// A new menu for the view; the caller owns it.

@@ -236,6 +236,29 @@ def type_and_close_while_loading(t):
     t.check(os.path.getsize(source) == len(expected), "closing during a load changed the file")
 
 
+@case("find_type_over",
+      "Ctrl+F, a word and Return select its first occurrence; Escape gives the keyboard "
+      "back to the text, where typing replaces only that occurrence")
+def find_type_over(t):
+    source = t.write("ricerca.txt", b"il gatto dorme\r\nun altro gatto\r\n")
+    app = t.start_app()
+    app.key("ctrl+o")
+    app.file_dialog(source, OPEN_DIALOG)
+    app.wait_main_active()
+    app.key("ctrl+f")
+    _, title = app.wait_dialog()
+    t.check(title == "Trova e sostituisci", f"Ctrl+F opened {title!r}")
+    app.type("gatto")
+    app.key("Return")
+    t.shot("found")
+    app.key("Escape")
+    app.wait_main_active()
+    app.type("cane")
+    app.key("ctrl+s")
+    wait_for_file(source, b"il cane dorme\r\nun altro gatto\r\n")
+    t.shot("typed-over")
+
+
 @case("save_as_then_save",
       "Save As keeps the title: a later Save goes to the opened file; Open uses a number")
 def save_as_then_save(t):

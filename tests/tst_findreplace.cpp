@@ -1,0 +1,276 @@
+#include "mainwindowfixture.h"
+
+#include "app/finddialog.h"
+#include "app/findreplace.h"
+#include "document/frmdocument.h"
+#include "textview/textview.h"
+#include "textview/textviewmenu.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+
+namespace {
+
+// A shown main window with documents Documento1 to Documento<count>, the
+// last one active, and the find dialog at hand.
+struct Frame : MainWindowFixture
+{
+    explicit Frame(int count = 1)
+    {
+        window->resize(900, 700);
+        window->Show();
+        while (window->documents().size() < count)
+            window->mnuFileNew_Click();
+        viewFocused = QTest::qWaitFor([this] { return view().hasFocus(); });
+    }
+    bool viewFocused = false;
+    TextView &view(int number = 0) const
+    {
+        frmDocument *document =
+            number ? window->documents().at(number - 1) : window->activeDocument();
+        return *qobject_cast<TextView *>(document->txtText);
+    }
+    FindDialog &dialog() const { return window->findReplace().dialog(); }
+    QString note() const { return window->statusBar()->currentMessage(); }
+    // Keys go where the application sends them: to the focus widget.
+    void press(QKeyCombination key) const
+    {
+        QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : window.get();
+        QTest::keyClick(target, key.key(), key.keyboardModifiers());
+    }
+    void type(const QString &text) const { QTest::keyClicks(QApplication::focusWidget(), text); }
+    // What is selected in the active document, as "from-to".
+    QString selection() const
+    {
+        const TextCursor &cursor = view().cursor();
+        return QStringLiteral("%1-%2").arg(cursor.anchor()).arg(cursor.position());
+    }
+};
+
+} // namespace
+
+// The find dialog and the text box's find keys, as a person uses them.
+class TestFindReplace : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void askingForTheDialog_data();
+    void askingForTheDialog();
+    void findAgainFromTheTextBox();
+    void replaceOneThenAll();
+    void neverSelectsHalfALetter();
+    void actsOnTheDocumentActiveWhenPressed();
+    void showsWholeAtAnyFontSize_data();
+    void showsWholeAtAnyFontSize();
+};
+
+void TestFindReplace::askingForTheDialog_data()
+{
+    QTest::addColumn<int>("selectFrom");
+    QTest::addColumn<int>("selectTo");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("findText");
+    QTest::addColumn<QString>("focused");
+    // The text is "uno due\r\ntre", the find field held "prima" before.
+    QTest::newRow("Ctrl+F offers a selected word") << 4 << 7 << "Ctrl+F"
+                                                   << "due"
+                                                   << "findField";
+    QTest::newRow("Ctrl+F keeps the last text for a selection of two lines") << 4 << 10 << "Ctrl+F"
+                                                                             << "prima"
+                                                                             << "findField";
+    QTest::newRow("Ctrl+F with nothing selected") << 2 << 2 << "Ctrl+F"
+                                                  << "prima"
+                                                  << "findField";
+    QTest::newRow("Ctrl+H readies the replace field") << 0 << 3 << "Ctrl+H"
+                                                      << "uno"
+                                                      << "replaceField";
+    QTest::newRow("the context menu's entry") << 9 << 12 << "menu"
+                                              << "tre"
+                                              << "findField";
+}
+
+void TestFindReplace::askingForTheDialog()
+{
+    QFETCH(int, selectFrom);
+    QFETCH(int, selectTo);
+    QFETCH(QString, how);
+    QFETCH(QString, findText);
+    QFETCH(QString, focused);
+    Frame f;
+    f.dialog().findField->setText(QStringLiteral("prima"));
+    TextView &view = f.view();
+    view.setText(QStringLiteral("uno due\r\ntre"));
+    view.select(selectFrom, selectTo);
+    QTRY_VERIFY(view.hasFocus());
+    if (how == u"menu") {
+        const std::unique_ptr<QMenu> menu(TextViewMenu::create(view));
+        const QList<QAction *> actions = menu->actions();
+        QVERIFY(actions.size() >= 2 && actions[actions.size() - 2]->isSeparator());
+        QCOMPARE(actions.last()->text(), QStringLiteral("&Trova e sostituisci..."));
+        actions.last()->trigger();
+    } else {
+        f.press(QKeySequence(how)[0]);
+    }
+    QVERIFY(f.dialog().isVisible());
+    QCOMPARE(f.dialog().findField->text(), findText);
+    QTRY_COMPARE(QApplication::focusWidget()->objectName(), focused);
+}
+
+// Ctrl+F, a word, Return; Escape gives the text box back with the match
+// selected; F3 and Shift+F3 go on from there, round the ends; typing
+// replaces the match.
+void TestFindReplace::findAgainFromTheTextBox()
+{
+    Frame f;
+    TextView &view = f.view();
+    view.setText(QStringLiteral("uno due uno\r\ntre uno"));
+    view.setSelStart(4);
+    QTRY_VERIFY(view.hasFocus());
+    f.press(Qt::CTRL | Qt::Key_F);
+    QTRY_VERIFY(f.dialog().findField->hasFocus());
+    f.type(QStringLiteral("UNO"));
+    f.press(QKeyCombination(Qt::Key_Return));
+    QCOMPARE(f.selection(), QStringLiteral("8-11"));
+    QCOMPARE(f.note(), QString());
+    f.press(QKeyCombination(Qt::Key_Escape));
+    QVERIFY(!f.dialog().isVisible());
+    QTRY_VERIFY(view.hasFocus());
+    QCOMPARE(f.selection(), QStringLiteral("8-11"));
+
+    f.press(QKeyCombination(Qt::Key_F3));
+    QCOMPARE(f.selection(), QStringLiteral("17-20"));
+    f.press(QKeyCombination(Qt::Key_F3));
+    QCOMPARE(f.selection(), QStringLiteral("0-3"));
+    QCOMPARE(f.note(), QStringLiteral("Ricerca ripresa dall'inizio"));
+    f.press(Qt::SHIFT | Qt::Key_F3);
+    QCOMPARE(f.selection(), QStringLiteral("17-20"));
+    QCOMPARE(f.note(), QStringLiteral("Ricerca ripresa dalla fine"));
+    f.press(Qt::SHIFT | Qt::Key_F3);
+    QCOMPARE(f.selection(), QStringLiteral("8-11"));
+    QCOMPARE(f.note(), QString());
+
+    f.type(QStringLiteral("X"));
+    QCOMPARE(view.Text(), QStringLiteral("uno due X\r\ntre uno"));
+
+    // A miss says so and leaves the caret where it was.
+    f.press(Qt::CTRL | Qt::Key_F);
+    QTRY_VERIFY(f.dialog().findField->hasFocus());
+    f.dialog().findField->setText(QStringLiteral("assente"));
+    f.dialog().findPreviousButton->click();
+    QCOMPARE(f.note(), QStringLiteral("Testo non trovato: \"assente\""));
+    QCOMPARE(f.selection(), QStringLiteral("9-9"));
+}
+
+void TestFindReplace::replaceOneThenAll()
+{
+    Frame f;
+    TextView &view = f.view();
+    view.setText(QStringLiteral("gatto Gatto gattone gatto"));
+    QVERIFY(f.viewFocused);
+    FindDialog &dialog = f.dialog();
+    f.press(Qt::CTRL | Qt::Key_H);
+    dialog.findField->setText(QStringLiteral("gatto"));
+    dialog.replaceField->setText(QStringLiteral("cane"));
+    dialog.wholeWord->setChecked(true);
+    // The first press finds, the next replaces what it found.
+    dialog.replaceButton->click();
+    QCOMPARE(view.Text(), QStringLiteral("gatto Gatto gattone gatto"));
+    QCOMPARE(f.selection(), QStringLiteral("0-5"));
+    dialog.replaceButton->click();
+    QCOMPARE(view.Text(), QStringLiteral("cane Gatto gattone gatto"));
+    QCOMPARE(f.selection(), QStringLiteral("5-10"));
+
+    dialog.matchCase->setChecked(true);
+    dialog.replaceAllButton->click();
+    QCOMPARE(view.Text(), QStringLiteral("cane Gatto gattone cane"));
+    QCOMPARE(f.note(), QStringLiteral("1 sostituzione"));
+    dialog.matchCase->setChecked(false);
+    dialog.wholeWord->setChecked(false);
+    dialog.replaceField->setText(QStringLiteral("topo"));
+    dialog.replaceAllButton->click();
+    QCOMPARE(view.Text(), QStringLiteral("cane topo topone cane"));
+    QCOMPARE(f.note(), QStringLiteral("2 sostituzioni"));
+    dialog.replaceAllButton->click();
+    QCOMPARE(f.note(), QStringLiteral("Testo non trovato: \"gatto\""));
+}
+
+// "cafe" followed by a combining accent is "café": F3 goes past it, again
+// and again, rather than selecting "caf" each time.
+void TestFindReplace::neverSelectsHalfALetter()
+{
+    Frame f;
+    f.view().setText(QStringLiteral("cafe\u0301 cafe cafe\u0301"));
+    f.press(Qt::CTRL | Qt::Key_F);
+    f.dialog().findField->setText(QStringLiteral("cafe"));
+    f.dialog().findNextButton->click();
+    QCOMPARE(f.selection(), QStringLiteral("6-10"));
+    f.dialog().findNextButton->click();
+    QCOMPARE(f.selection(), QStringLiteral("6-10"));
+    QCOMPARE(f.note(), QStringLiteral("Ricerca ripresa dall'inizio"));
+    f.dialog().findPreviousButton->click();
+    QCOMPARE(f.selection(), QStringLiteral("6-10"));
+}
+
+void TestFindReplace::actsOnTheDocumentActiveWhenPressed()
+{
+    Frame f(2);
+    QVERIFY(f.viewFocused);
+    for (int number : {1, 2})
+        f.view(number).setText(QStringLiteral("a b a b"));
+    f.press(Qt::CTRL | Qt::Key_F);
+    f.dialog().findField->setText(QStringLiteral("b"));
+    QMdiArea &area = *f.window->documentArea();
+    area.setActiveSubWindow(area.subWindowList(QMdiArea::CreationOrder).first());
+    f.dialog().findNextButton->click();
+    QCOMPARE(f.view(1).SelText(), QStringLiteral("b"));
+    QCOMPARE(f.view(2).SelLength(), 0);
+    f.dialog().replaceAllButton->click();
+    QCOMPARE(f.view(1).Text(), QStringLiteral("a  a "));
+    QCOMPARE(f.view(2).Text(), QStringLiteral("a b a b"));
+}
+
+void TestFindReplace::showsWholeAtAnyFontSize_data()
+{
+    QTest::addColumn<int>("pointSize");
+    QTest::newRow("small") << 7;
+    QTest::newRow("usual") << 10;
+    QTest::newRow("large") << 28;
+}
+
+// Every text keeps the room it needs, and the fields room for a few words.
+void TestFindReplace::showsWholeAtAnyFontSize()
+{
+    QFETCH(int, pointSize);
+    Frame f;
+    QVERIFY(f.viewFocused);
+    FindDialog &dialog = f.dialog();
+    QFont font = dialog.font();
+    font.setPointSize(pointSize);
+    dialog.setFont(font);
+    f.press(Qt::CTRL | Qt::Key_F);
+    QVERIFY(dialog.isVisible());
+    const QFontMetrics metrics(font);
+    const auto shownWhole = [&](QWidget *child) {
+        const QString text = child->property("text").toString().remove(u'&');
+        return child->width() >= child->minimumSizeHint().width() &&
+               child->height() >= child->minimumSizeHint().height() &&
+               child->width() >= metrics.horizontalAdvance(text) &&
+               child->height() >= metrics.height() && dialog.rect().contains(child->geometry());
+    };
+    for (QWidget *child : dialog.findChildren<QWidget *>())
+        if (qobject_cast<QLabel *>(child) || qobject_cast<QAbstractButton *>(child))
+            QTRY_VERIFY2(shownWhole(child), qPrintable(child->property("text").toString()));
+    QVERIFY(dialog.findField->width() >= 20 * metrics.averageCharWidth());
+}
+
+QTEST_MAIN(TestFindReplace)
+#include "tst_findreplace.moc"

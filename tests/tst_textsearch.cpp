@@ -1,0 +1,285 @@
+#include "text/replaceall.h"
+#include "text/textmodel.h"
+#include "text/textsearch.h"
+
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// Characters that make searching hard: both halves and the whole of a CR LF
+// pair, letters in both cases on both sides of U+0100 (the micro sign folds
+// to a Greek letter), a surrogate pair, word and non-word characters.
+const QStringList Pieces = {
+    QStringLiteral("a"),      QStringLiteral("A"),      QStringLiteral("\u00e0"),
+    QStringLiteral("\u00c0"), QStringLiteral("\r"),     QStringLiteral("\n"),
+    QStringLiteral("\r\n"),   QStringLiteral("ab"),     QStringLiteral(" "),
+    QStringLiteral("_"),      QStringLiteral("\u00b5"), QStringLiteral("\u039c"),
+    QStringLiteral("\u0416"), QStringLiteral("\u0436"), QStringLiteral("\U0001F600"),
+    QStringLiteral("."),      QStringLiteral("B")};
+
+QString randomText(QRandomGenerator &random, int maxPieces)
+{
+    QString text;
+    const int count = random.bounded(maxPieces + 1);
+    for (int i = 0; i < count; ++i)
+        text += Pieces[random.bounded(int(Pieces.size()))];
+    return text;
+}
+
+// A needle cut from the text, in another case half the time, or made up.
+QString randomNeedle(QRandomGenerator &random, const QString &text)
+{
+    if (text.isEmpty() || random.bounded(4) == 0)
+        return randomText(random, 3);
+    const int from = random.bounded(int(text.size()));
+    QString needle = text.mid(from, random.bounded(1, 6));
+    return random.bounded(2) ? needle.toUpper() : needle;
+}
+
+bool isWordCharacter(const QString &text, qsizetype at, bool before)
+{
+    if (at < 0 || at >= text.size())
+        return false;
+    char32_t c = text[at].unicode();
+    if (before && text[at].isLowSurrogate() && at > 0 && text[at - 1].isHighSurrogate())
+        c = QChar::surrogateToUcs4(text[at - 1], text[at]);
+    if (!before && text[at].isHighSurrogate() && at + 1 < text.size() &&
+        text[at + 1].isLowSurrogate())
+        c = QChar::surrogateToUcs4(text[at], text[at + 1]);
+    return c == U'_' || QChar::isLetterOrNumber(c) || QChar::isMark(c);
+}
+
+bool cutsPair(const QString &text, qsizetype at)
+{
+    if (at <= 0 || at >= text.size())
+        return false;
+    return (text[at - 1] == u'\r' && text[at] == u'\n') ||
+           (text[at - 1].isHighSurrogate() && text[at].isLowSurrogate());
+}
+
+// Every place where QString::indexOf finds the query and that keeps pairs
+// whole (and stands as a whole word when asked), overlapping or not.
+QList<qint64> referenceStarts(const QString &text, const SearchQuery &query)
+{
+    QList<qint64> starts;
+    const Qt::CaseSensitivity cs = query.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const qsizetype m = query.text.size();
+    for (qsizetype i = text.indexOf(query.text, 0, cs); i >= 0 && m > 0;
+         i = text.indexOf(query.text, i + 1, cs)) {
+        if (cutsPair(text, i) || cutsPair(text, i + m))
+            continue;
+        if (query.wholeWord &&
+            (isWordCharacter(text, i - 1, true) || isWordCharacter(text, i + m, false)))
+            continue;
+        starts << i;
+    }
+    return starts;
+}
+
+// The starts that a replace-all uses: left to right, none overlapping.
+QList<qint64> withoutOverlap(const QList<qint64> &starts, qsizetype length)
+{
+    QList<qint64> kept;
+    for (qint64 start : starts)
+        if (kept.isEmpty() || start >= kept.last() + length)
+            kept << start;
+    return kept;
+}
+
+qint64 breaksIn(const QString &text)
+{
+    qint64 breaks = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i] == u'\n' ||
+            (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')))
+            ++breaks;
+    return breaks;
+}
+
+} // namespace
+
+// The search finds exactly what QString::indexOf finds in the same text,
+// whatever the chunks; replace-all gives what replacing in a string gives.
+class TestTextSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void agreesWithIndexOf_data();
+    void agreesWithIndexOf();
+    void findsAtEdges_data();
+    void findsAtEdges();
+    void replaceAllAgreesWithString_data();
+    void replaceAllAgreesWithString();
+};
+
+void TestTextSearch::agreesWithIndexOf_data()
+{
+    QTest::addColumn<int>("chunkSize");
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<bool>("wholeWord");
+    // Tiny chunks put a chunk edge inside almost every match.
+    QTest::newRow("chunks of 4, any case") << 4 << false << false;
+    QTest::newRow("chunks of 4, match case") << 4 << true << false;
+    QTest::newRow("chunks of 5, whole words") << 5 << false << true;
+    QTest::newRow("chunks of 9, match case, whole words") << 9 << true << true;
+    QTest::newRow("chunks of the program") << int(TextModel::DefaultChunkSize) << false << false;
+}
+
+void TestTextSearch::agreesWithIndexOf()
+{
+    QFETCH(int, chunkSize);
+    QFETCH(bool, matchCase);
+    QFETCH(bool, wholeWord);
+    QRandomGenerator random(chunkSize * 31 + matchCase * 2 + wholeWord);
+    for (int round = 0; round < 300; ++round) {
+        TextModel model(chunkSize);
+        const QString text = randomText(random, 120);
+        model.setText(text);
+        const SearchQuery query{randomNeedle(random, text), matchCase, wholeWord};
+        const TextSearch search(model, query);
+        const QList<qint64> starts = referenceStarts(text, query);
+        const qsizetype m = query.text.size();
+
+        QList<qint64> found;
+        search.forEach(0, model.length(), [&](const TextSearch::Match &match) {
+            found << match.from;
+            return match.to == match.from + m;
+        });
+        QCOMPARE(found, withoutOverlap(starts, m));
+
+        for (int probe = 0; probe < 10; ++probe) {
+            qint64 from = random.bounded(int(text.size() + 1));
+            qint64 to = random.bounded(int(text.size() + 1));
+            if (from > to)
+                std::swap(from, to);
+            const auto inside = [&](qint64 start) { return start >= from && start + m <= to; };
+            const auto firstInside = std::find_if(starts.begin(), starts.end(), inside);
+            const auto lastInside = std::find_if(starts.rbegin(), starts.rend(), inside);
+            const std::optional<TextSearch::Match> first = search.first(from, to);
+            const std::optional<TextSearch::Match> last = search.last(from, to);
+            QCOMPARE(first ? first->from : -1, firstInside == starts.end() ? -1 : *firstInside);
+            QCOMPARE(last ? last->from : -1, lastInside == starts.rend() ? -1 : *lastInside);
+            if (first)
+                QVERIFY(search.isMatch(first->from, first->to));
+        }
+        if (QTest::currentTestFailed()) {
+            qDebug() << "text" << text << "needle" << query.text;
+            return;
+        }
+    }
+}
+
+void TestTextSearch::findsAtEdges_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<bool>("wholeWord");
+    QTest::addColumn<QList<qint64>>("starts");
+    using L = QList<qint64>;
+    QTest::newRow("whole word at both ends of the text") << "foo foobar foo"
+                                                         << "foo" << false << true << L{0, 11};
+    QTest::newRow("accented capital finds small letter")
+        << "citt\u00e0 CITT\u00c0"
+        << "CITT\u00c0" << false << false << L{0, 6};
+    QTest::newRow("accented letter in its own case only") << "citt\u00e0 CITT\u00c0"
+                                                          << "citt\u00e0" << true << false << L{0};
+    QTest::newRow("line break in the needle matches the stored break")
+        << "a\r\nb a\nb a\r\nb"
+        << "a\r\nb" << true << false << L{0, 9};
+    QTest::newRow("never half a CR LF pair") << "a\r\nb"
+                                             << "\n"
+                                             << true << false << L{};
+    QTest::newRow("lone LF found") << "a\r\nb\nc"
+                                   << "\n"
+                                   << true << false << L{4};
+    QTest::newRow("no overlap") << "aaaaaa"
+                                << "aaa" << true << false << L{0, 3};
+    QTest::newRow("underscore joins a word") << "x_foo foo_ foo"
+                                             << "foo" << false << true << L{11};
+}
+
+// Chunks of four put the edges between and inside the matches.
+void TestTextSearch::findsAtEdges()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, needle);
+    QFETCH(bool, matchCase);
+    QFETCH(bool, wholeWord);
+    QFETCH(QList<qint64>, starts);
+    TextModel model(4);
+    model.setText(text);
+    QList<qint64> found;
+    TextSearch(model, {needle, matchCase, wholeWord})
+        .forEach(0, model.length(), [&found](const TextSearch::Match &match) {
+            found << match.from;
+            return true;
+        });
+    QCOMPARE(found, starts);
+}
+
+void TestTextSearch::replaceAllAgreesWithString_data()
+{
+    QTest::addColumn<int>("chunkSize");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<QString>("replacement");
+    // With no text given, random texts, queries and replacements.
+    QTest::newRow("chunks of 4") << 4 << QString() << QString() << QString();
+    QTest::newRow("chunks of 7") << 7 << QString() << QString() << QString();
+    QTest::newRow("chunks of the program")
+        << int(TextModel::DefaultChunkSize) << QString() << QString() << QString();
+    QTest::newRow("the last replacement's CR meets the LF after it") << 4 << "a a a a a a a a\nb"
+                                                                     << "a"
+                                                                     << "x\r";
+    QTest::newRow("the first replacement's LF meets the CR before it") << 4 << "b\ra a a a a a a a"
+                                                                       << "a"
+                                                                       << "\nx";
+}
+
+// A replacement may join a CR before it or an LF after it into a pair, and
+// replaces any stretch of the text: the line count must follow.
+void TestTextSearch::replaceAllAgreesWithString()
+{
+    QFETCH(int, chunkSize);
+    QFETCH(QString, text);
+    QFETCH(QString, needle);
+    QFETCH(QString, replacement);
+    const bool given = !text.isEmpty();
+    QRandomGenerator random(chunkSize);
+    for (int round = 0; round < (given ? 1 : 300); ++round) {
+        TextModel model(chunkSize);
+        if (!given)
+            text = randomText(random, round % 10 == 0 ? 3000 : 100);
+        model.setText(text);
+        const SearchQuery query = given
+                                      ? SearchQuery{needle, true, false}
+                                      : SearchQuery{randomNeedle(random, text),
+                                                    random.bounded(2) == 1, random.bounded(4) == 0};
+        if (!given)
+            replacement = randomText(random, 4);
+        const qint64 from = given ? 0 : random.bounded(int(text.size() + 1));
+        const qint64 to = given ? text.size() : random.bounded(int(from), int(text.size() + 1));
+        QList<qint64> starts = referenceStarts(text, query);
+        starts.removeIf([&](qint64 s) { return s < from || s + query.text.size() > to; });
+        starts = withoutOverlap(starts, query.text.size());
+        QSignalSpy changes(&model, &TextModel::contentsChanged);
+
+        const qint64 count = replaceAll(model, query, replacement, from, to);
+
+        for (auto start = starts.rbegin(); start != starts.rend(); ++start)
+            text.replace(*start, query.text.size(), replacement);
+        QCOMPARE(count, starts.size());
+        QCOMPARE(changes.size(), count > 0 ? 1 : 0);
+        QCOMPARE(model.text(), text);
+        QCOMPARE(model.lineCount(), breaksIn(text) + 1);
+        if (QTest::currentTestFailed())
+            return;
+    }
+}
+
+QTEST_GUILESS_MAIN(TestTextSearch)
+#include "tst_textsearch.moc"

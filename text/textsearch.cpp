@@ -1,0 +1,329 @@
+#include "textsearch.h"
+
+#include "storedspans.h"
+#include "textmodel.h"
+#include "unitscan.h"
+
+#include <QChar>
+
+#include <algorithm>
+#include <type_traits>
+
+namespace {
+
+struct Exact
+{
+    char16_t operator()(char16_t c) const { return c; }
+};
+
+struct Folded
+{
+    const std::array<char16_t, 256> &latin1;
+    char16_t operator()(char16_t c) const
+    {
+        return c < 0x100 ? latin1[c] : char16_t(QChar::toCaseFolded(char32_t(c)));
+    }
+};
+
+// Needles shorter than this are found by their last character.
+constexpr qsizetype ShortNeedle = 4;
+
+bool isWordCharacter(char32_t c)
+{
+    return c == U'_' || QChar::isLetterOrNumber(c) || QChar::isMark(c);
+}
+
+} // namespace
+
+// The scan itself, over the stored pieces of the searched stretch. Where the
+// window lies inside one piece the loop reads the piece directly; where it
+// runs across an edge it reads character by character.
+template <typename Fold> class TextSearch::Scanner
+{
+public:
+    Scanner(const TextSearch &search, const StoredSpans &spans, Fold fold)
+        : search_(search), needle_(search.needle_), m_(qsizetype(needle_.size())), spans_(spans),
+          pieces_(spans.pieces()), fold_(fold)
+    {
+        for (int c = 0; c < 0x100 && m_ > 0; ++c)
+            if (fold_(char16_t(c)) == needle_[m_ - 1] && latin1Variants_++ < 2)
+                lastLatin1_[latin1Variants_ - 1] = uchar(c);
+        if (latin1Variants_ == 1)
+            lastLatin1_[1] = lastLatin1_[0];
+    }
+
+    // Calls found(start) for the matches starting in [from, lastStart], left
+    // to right without overlap, until found returns false.
+    template <typename Found> void forward(qint64 from, qint64 lastStart, Found found) const
+    {
+        qint64 pos = from;
+        qsizetype k = spans_.pieceAt(pos + m_ - 1);
+        while (pos <= lastStart) {
+            const qint64 last = pos + m_ - 1;
+            while (pieces_[k].end() <= last)
+                ++k;
+            const StoredSpans::Piece &piece = pieces_[k];
+            if (pos >= piece.start) {
+                const qint64 stop = std::min(lastStart, piece.end() - m_);
+                pos = piece.span.isWide()
+                          ? inPieceForward(piece.span.utf16, piece.start, pos, stop)
+                          : inPieceForward(reinterpret_cast<const uchar *>(piece.span.latin1),
+                                           piece.start, pos, stop);
+                if (pos > stop)
+                    continue;
+            } else {
+                const char16_t c = fold_(spans_.at(last));
+                if (c != needle_[m_ - 1] || !equalAt(pos)) {
+                    pos += search_.skipForward_[uchar(c)];
+                    continue;
+                }
+            }
+            if (!accepted(pos)) {
+                ++pos;
+                continue;
+            }
+            if (!found(pos))
+                return;
+            pos += m_;
+        }
+    }
+
+    // The last match starting in [firstStart, lastStart], if any.
+    std::optional<qint64> backward(qint64 firstStart, qint64 lastStart) const
+    {
+        qint64 pos = lastStart;
+        qsizetype k = spans_.pieceAt(pos);
+        while (pos >= firstStart) {
+            while (pieces_[k].start > pos)
+                --k;
+            const StoredSpans::Piece &piece = pieces_[k];
+            if (pos + m_ <= piece.end()) {
+                const qint64 stop = std::max(firstStart, piece.start);
+                pos = piece.span.isWide()
+                          ? inPieceBackward(piece.span.utf16, piece.start, pos, stop)
+                          : inPieceBackward(reinterpret_cast<const uchar *>(piece.span.latin1),
+                                            piece.start, pos, stop);
+                if (pos < stop)
+                    continue;
+            } else {
+                const char16_t c = fold_(spans_.at(pos));
+                if (c != needle_[0] || !equalAt(pos)) {
+                    pos -= search_.skipBackward_[uchar(c)];
+                    continue;
+                }
+            }
+            if (accepted(pos))
+                return pos;
+            --pos;
+        }
+        return std::nullopt;
+    }
+
+private:
+    // Within one piece whose characters start at position start: the first
+    // window at pos..stop whose characters match, or a position past stop.
+    template <typename Unit>
+    qint64 inPieceForward(const Unit *text, qint64 start, qint64 pos, qint64 stop) const
+    {
+        // A short needle skips little: looking for its last character
+        // alone, a word at a time, is quicker.
+        if (m_ < ShortNeedle) {
+            if constexpr (std::is_same_v<Unit, uchar>) {
+                if (latin1Variants_ == 0)
+                    return stop + 1;
+                if (latin1Variants_ <= 2)
+                    return scanForLast(reinterpret_cast<const char *>(text), start, pos, stop,
+                                       char(lastLatin1_[0]), char(lastLatin1_[1]));
+            } else if constexpr (std::is_same_v<Fold, Exact>) {
+                return scanForLast(text, start, pos, stop, needle_[m_ - 1], needle_[m_ - 1]);
+            }
+        }
+        const char16_t lastUnit = needle_[m_ - 1];
+        const char16_t *needle = needle_.data();
+        while (pos <= stop) {
+            const Unit *window = text + (pos - start);
+            const char16_t c = fold_(window[m_ - 1]);
+            if (c == lastUnit) {
+                qsizetype i = 0;
+                while (i < m_ - 1 && fold_(window[i]) == needle[i])
+                    ++i;
+                if (i == m_ - 1)
+                    return pos;
+            }
+            pos += search_.skipForward_[uchar(c)];
+        }
+        return pos;
+    }
+
+    template <typename Unit>
+    qint64 scanForLast(const Unit *text, qint64 start, qint64 pos, qint64 stop, Unit a,
+                       Unit b) const
+    {
+        const qsizetype end = stop - start + m_;
+        for (qsizetype j = pos - start + m_ - 1;; ++j) {
+            j = UnitScan::findEither<Unit>(text, j, end, a, b);
+            if (j >= end)
+                return stop + 1;
+            const Unit *window = text + j - (m_ - 1);
+            qsizetype i = 0;
+            while (i < m_ - 1 &&
+                   fold_(char16_t(std::make_unsigned_t<Unit>(window[i]))) == needle_[i])
+                ++i;
+            if (i == m_ - 1)
+                return start + j - (m_ - 1);
+        }
+    }
+
+    template <typename Unit>
+    qint64 inPieceBackward(const Unit *text, qint64 start, qint64 pos, qint64 stop) const
+    {
+        const char16_t firstUnit = needle_[0];
+        const char16_t *needle = needle_.data();
+        while (pos >= stop) {
+            const Unit *window = text + (pos - start);
+            const char16_t c = fold_(window[0]);
+            if (c == firstUnit) {
+                qsizetype i = 1;
+                while (i < m_ && fold_(window[i]) == needle[i])
+                    ++i;
+                if (i == m_)
+                    return pos;
+            }
+            pos -= search_.skipBackward_[uchar(c)];
+        }
+        return pos;
+    }
+
+    bool equalAt(qint64 pos) const
+    {
+        for (qsizetype i = 0; i < m_; ++i)
+            if (fold_(spans_.at(pos + i)) != needle_[i])
+                return false;
+        return true;
+    }
+
+    // Whether position is inside a pair that must stay whole.
+    bool cutsPair(qint64 position) const
+    {
+        const char16_t before = spans_.at(position - 1);
+        const char16_t after = spans_.at(position);
+        return (before == u'\r' && after == u'\n') ||
+               (QChar::isHighSurrogate(before) && QChar::isLowSurrogate(after));
+    }
+
+    char32_t characterBefore(qint64 position) const
+    {
+        const char16_t low = spans_.at(position - 1);
+        const char16_t high = spans_.at(position - 2);
+        if (QChar::isLowSurrogate(low) && QChar::isHighSurrogate(high))
+            return QChar::surrogateToUcs4(high, low);
+        return low;
+    }
+
+    char32_t characterAfter(qint64 position) const
+    {
+        const char16_t high = spans_.at(position);
+        const char16_t low = spans_.at(position + 1);
+        if (QChar::isHighSurrogate(high) && QChar::isLowSurrogate(low))
+            return QChar::surrogateToUcs4(high, low);
+        return high;
+    }
+
+    bool accepted(qint64 start) const
+    {
+        const qint64 end = start + m_;
+        if (cutsPair(start) || cutsPair(end))
+            return false;
+        return !search_.query_.wholeWord ||
+               (!isWordCharacter(characterBefore(start)) && !isWordCharacter(characterAfter(end)));
+    }
+
+    const TextSearch &search_;
+    const std::u16string &needle_;
+    const qsizetype m_;
+    const StoredSpans &spans_;
+    const std::vector<StoredSpans::Piece> &pieces_;
+    Fold fold_;
+    /// The Latin-1 characters that fold to the needle's last one.
+    int latin1Variants_ = 0;
+    uchar lastLatin1_[2] = {};
+};
+
+TextSearch::TextSearch(const TextModel &model, const SearchQuery &query)
+    : model_(model), query_(query)
+{
+    for (int c = 0; c < 0x100; ++c)
+        foldLatin1_[c] = char16_t(QChar::toCaseFolded(char32_t(c)));
+    needle_.reserve(size_t(query.text.size()));
+    const Folded fold{foldLatin1_};
+    for (QChar c : query.text)
+        needle_.push_back(query.matchCase ? c.unicode() : fold(c.unicode()));
+    const qsizetype m = length();
+    skipForward_.fill(std::max<qsizetype>(m, 1));
+    skipBackward_.fill(std::max<qsizetype>(m, 1));
+    for (qsizetype i = 0; i + 1 < m; ++i)
+        skipForward_[uchar(needle_[i])] = m - 1 - i;
+    for (qsizetype i = m - 1; i >= 1; --i)
+        skipBackward_[uchar(needle_[i])] = i;
+}
+
+bool TextSearch::canMatch(qint64 from, qint64 to) const
+{
+    return length() > 0 && from >= 0 && to <= model_.length() && to - from >= length();
+}
+
+// The pieces reach two characters past the searched stretch on each side,
+// for the checks at a match's edges.
+template <typename Work> void TextSearch::scan(qint64 from, qint64 to, Work work) const
+{
+    const StoredSpans spans(model_, from - 2, to + 2);
+    if (query_.matchCase)
+        work(Scanner<Exact>(*this, spans, Exact()));
+    else
+        work(Scanner<Folded>(*this, spans, Folded{foldLatin1_}));
+}
+
+qint64 TextSearch::forEach(qint64 from, qint64 to,
+                           const std::function<bool(const Match &)> &found) const
+{
+    from = std::max<qint64>(from, 0);
+    to = std::min(to, model_.length());
+    if (!canMatch(from, to))
+        return 0;
+    qint64 count = 0;
+    scan(from, to, [&](const auto &scanner) {
+        scanner.forward(from, to - length(), [&](qint64 start) {
+            ++count;
+            return found(Match{start, start + length()});
+        });
+    });
+    return count;
+}
+
+std::optional<TextSearch::Match> TextSearch::first(qint64 from, qint64 to) const
+{
+    std::optional<Match> result;
+    forEach(from, to, [&result](const Match &match) {
+        result = match;
+        return false;
+    });
+    return result;
+}
+
+std::optional<TextSearch::Match> TextSearch::last(qint64 from, qint64 to) const
+{
+    from = std::max<qint64>(from, 0);
+    to = std::min(to, model_.length());
+    if (!canMatch(from, to))
+        return std::nullopt;
+    std::optional<qint64> start;
+    scan(from, to, [&](const auto &scanner) { start = scanner.backward(from, to - length()); });
+    if (!start)
+        return std::nullopt;
+    return Match{*start, *start + length()};
+}
+
+bool TextSearch::isMatch(qint64 from, qint64 to) const
+{
+    return to - from == length() && first(from, to).has_value();
+}

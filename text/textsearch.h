@@ -1,0 +1,65 @@
+#pragma once
+
+#include "searchquery.h"
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class StoredSpans;
+class TextModel;
+
+/// Finds a query in a model's text as it is stored, chunk by chunk, without
+/// copying the text or a case-folded version of it; a match may run across
+/// chunk edges.
+///
+/// The scan skips ahead as far as the character under the end of the
+/// searched window allows (Horspool's rule), comparing characters folded
+/// one by one when case does not matter, so a miss costs about one look
+/// at every few characters. A match keeps the length of the query: letters
+/// fold one to one. A match never starts or ends between the CR and the LF
+/// of a pair or between the halves of a surrogate pair; with whole words,
+/// the characters on either side of it are not letters, digits or '_'.
+class TextSearch
+{
+public:
+    struct Match
+    {
+        qint64 from = 0;
+        qint64 to = 0;
+        bool operator==(const Match &) const = default;
+    };
+
+    /// The model must not change while the search is used.
+    TextSearch(const TextModel &model, const SearchQuery &query);
+
+    /// The first match that lies inside [from, to).
+    std::optional<Match> first(qint64 from, qint64 to) const;
+    /// The last match that lies inside [from, to).
+    std::optional<Match> last(qint64 from, qint64 to) const;
+    /// Calls found with each match inside [from, to) from left to right,
+    /// each starting where the one before ended or later; stops when found
+    /// returns false. Returns how many were found.
+    qint64 forEach(qint64 from, qint64 to, const std::function<bool(const Match &)> &found) const;
+    /// Whether [from, to) is exactly one match.
+    bool isMatch(qint64 from, qint64 to) const;
+
+    qsizetype length() const { return qsizetype(needle_.size()); }
+
+private:
+    template <typename Fold> class Scanner;
+    /// Runs work with a scanner over [from, to) that folds case or not.
+    template <typename Work> void scan(qint64 from, qint64 to, Work work) const;
+
+    bool canMatch(qint64 from, qint64 to) const;
+
+    const TextModel &model_;
+    SearchQuery query_;
+    /// The query's text, folded when case does not matter.
+    std::u16string needle_;
+    /// How far the window moves on, by the low byte of the character under
+    /// its last place (forward) or its first place (backward).
+    std::array<qsizetype, 256> skipForward_;
+    std::array<qsizetype, 256> skipBackward_;
+    std::array<char16_t, 256> foldLatin1_;
+};
