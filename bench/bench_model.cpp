@@ -76,7 +76,7 @@ void measureEditsAt(TextModel &model, qint64 position, const char *name)
         model.replace(position, position, u"x");
         inserts << seconds(timer);
         timer.start();
-        model.replace(position, position + 1, {});
+        model.replace(position, position + 1, QStringView());
         deletes << seconds(timer);
     }
     const bool indexRight =

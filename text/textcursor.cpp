@@ -26,7 +26,7 @@ void TextCursor::insert(QStringView text)
 
 void TextCursor::removeRange(qint64 from, qint64 to)
 {
-    model_.replace(from, to, {});
+    model_.replace(from, to, QStringView());
     anchor_ = position_ = from;
 }
 

@@ -2,6 +2,7 @@
 
 #include "chunkbuilder.h"
 #include "chunktree.h"
+#include "texthistory.h"
 #include "textspan.h"
 
 #include <QObject>
@@ -21,6 +22,9 @@
 /// (ChunkTree). So an edit anywhere costs O(log n) plus the length of the
 /// text it inserts, and so do reading a range, finding the start of a line
 /// and finding the line of a position: nothing ever moves the whole text.
+///
+/// Every edit is recorded in the model's history (history()), which undoes
+/// and redoes them; text appended while a file loads is not.
 class TextModel : public QObject
 {
     Q_OBJECT
@@ -61,7 +65,14 @@ public:
 
     /// Replaces [from, to) (clamped to the text) with text.
     void replace(qint64 from, qint64 to, QStringView text);
+    /// Replaces [from, to) (clamped to the text) with ready-made chunks,
+    /// moved in as they are, with one contentsChanged: for large edits
+    /// whose text is cut into chunks while it is made.
+    void replace(qint64 from, qint64 to, std::vector<Chunk> &&chunks);
     void setText(QStringView text) { replace(0, length(), text); }
+
+    TextHistory &history() { return history_; }
+    const TextHistory &history() const { return history_; }
 
     /// Counts the edits: changes whenever the text does.
     quint64 revision() const { return revision_; }
@@ -73,12 +84,24 @@ signals:
 
 private:
     friend class TextModelAppender;
+    friend class TextHistory;
 
     qsizetype chunkSize() const { return chunkSize_; }
     /// Adds ready chunks at the end of the text.
     void appendChunks(std::vector<Chunk> chunks);
-    bool replaceInChunk(qint64 from, qint64 to, QStringView text);
-    void replaceChunks(qint64 from, qint64 to, QStringView text);
+    /// Puts text in place of [from, to) without recording it, and gives
+    /// back what was there: what undo and redo do.
+    DetachedText exchange(qint64 from, qint64 to, DetachedText text);
+    void changed(qint64 from, qint64 removed, qint64 added);
+    DetachedText replaceRange(qint64 from, qint64 to, QStringView text);
+    DetachedText replaceRange(qint64 from, qint64 to, std::vector<Chunk> chunks);
+    bool replaceInChunk(qint64 from, qint64 to, QStringView text, QString &removed);
+    /// The chunks of [from, to), moved out of the tree, with their parts
+    /// outside the range given to merge into what comes instead.
+    std::vector<Chunk> takeRange(qint64 from, qint64 to, qsizetype &index, qsizetype &head,
+                                 qsizetype &tail);
+    /// Short removed text is kept as a string, long text as its chunks.
+    DetachedText detached(std::vector<Chunk> chunks) const;
     /// Keeps the chunks sound after chunks first..first + count - 1 were
     /// made or changed: no CR LF pair or surrogate pair cut between two
     /// chunks, no empty chunk, no two small neighbours.
@@ -91,4 +114,5 @@ private:
     const qsizetype chunkSize_;
     ChunkTree chunks_;
     quint64 revision_ = 0;
+    TextHistory history_{*this};
 };

@@ -6,8 +6,8 @@ class QKeyEvent;
 class TextView;
 
 /// What the keys do in a text view: moving the caret (with Shift, extending
-/// the selection), typing, deleting. Cut, Copy and Paste are left to the
-/// program's commands.
+/// the selection), typing, deleting, undoing (Ctrl+Z) and redoing (Ctrl+Y,
+/// Ctrl+Shift+Z). Cut, Copy and Paste are left to the program's commands.
 class TextViewKeys
 {
 public:
@@ -35,6 +35,8 @@ private:
     };
     bool findMove(const QKeyEvent *event, Move &move, bool &extend) const;
     bool findEdit(const QKeyEvent *event) const;
+    static bool isUndo(const QKeyEvent *event);
+    static bool isRedo(const QKeyEvent *event);
     bool edit(const QKeyEvent *event);
     void go(Move move, bool extend);
     qint64 target(Move move, bool extend);
