@@ -79,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         const unsigned kind = input.byte() % 8;
         if (kind == 5 || kind == 6) {
             const bool undo = kind == 5;
-            const bool possible = undo ? states.current > 0 : states.current + 1 < states.texts.size();
+            const bool possible =
+                undo ? states.current > 0 : states.current + 1 < states.texts.size();
             const auto selection = undo ? history.undo() : history.redo();
             FUZZ_CHECK(selection.has_value() == possible);
             if (possible)

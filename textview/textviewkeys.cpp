@@ -2,6 +2,7 @@
 
 #include "textview.h"
 
+#include "text/historystep.h"
 #include "text/textmodel.h"
 #include "text/textnavigation.h"
 
@@ -142,10 +143,13 @@ bool TextViewKeys::edit(const QKeyEvent *event)
     } else if (event->key() == Qt::Key_Tab) {
         view_.insertText(u"\t", TextHistory::Kind::Typing);
     } else if (event->matches(QKeySequence::DeleteStartOfWord)) {
+        // Undone, the caret comes back, not the word selected on the way.
+        const HistoryStep step(model.history(), cursor);
         if (!cursor.hasSelection())
             view_.select(cursor.position(), TextNavigation::previousWord(model, cursor.position()));
         view_.deletePrevious();
     } else if (event->matches(QKeySequence::DeleteEndOfWord)) {
+        const HistoryStep step(model.history(), cursor);
         if (!cursor.hasSelection())
             view_.select(cursor.position(), TextNavigation::nextWord(model, cursor.position()));
         view_.deleteNext();

@@ -27,9 +27,9 @@ QAction *addItem(QMenu &menu, const QString &caption, const char *name, bool ena
 QMenu *create(TextView &view)
 {
     auto *menu = new QMenu(&view);
-    QObject::connect(addItem(*menu, QStringLiteral("&Annulla"), "edit-undo", view.canUndo(),
-                             QKeySequence::Undo),
-                     &QAction::triggered, &view, [&view] { view.undo(); });
+    QObject::connect(
+        addItem(*menu, QStringLiteral("&Annulla"), "edit-undo", view.canUndo(), QKeySequence::Undo),
+        &QAction::triggered, &view, [&view] { view.undo(); });
     QObject::connect(addItem(*menu, QStringLiteral("&Ripeti"), "edit-redo", view.canRedo(),
                              QKeySequence(Qt::CTRL | Qt::Key_Y)),
                      &QAction::triggered, &view, [&view] { view.redo(); });
