@@ -106,7 +106,7 @@ void measureRandomEdits(TextModel &model)
                 model.replace(position, position, text);
                 inserted += text.size();
             } else {
-                model.replace(position, position + 1 + random.bounded(4), {});
+                model.replace(position, position + 1 + random.bounded(4), QStringView());
             }
         }
         report(qPrintable(QStringLiteral("random_block%1_s").arg(block)), seconds(timer));
