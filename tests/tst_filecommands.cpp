@@ -5,6 +5,7 @@
 #include "document/documenthost.h"
 #include "document/filecommands.h"
 #include "document/frmdocument.h"
+#include "text/textmodel.h"
 #include "platform/textbox.h"
 
 #include "textfilesamples.h"
@@ -226,6 +227,8 @@ void TestFileCommands::openGivesTheLinesWithCrLf()
     QCOMPARE(document->Caption(), name);
     QCOMPARE(textOf(document), text);
     QCOMPARE(document->ActiveControl().SelStart(), 0);
+    // The load is not a step: there is nothing to undo.
+    QVERIFY(!document->text().history().canUndo());
 
     editor.window->mnuFileSave_Click();
     QCOMPARE(contents(name), normalised(file));

@@ -43,6 +43,7 @@ private slots:
     void undoStepsAsTyped();
     void undoRedoRandomEdits_data();
     void undoRedoRandomEdits();
+    void undoShowsWhatItChanges();
 };
 
 namespace {
@@ -810,6 +811,27 @@ void TestTextView::undoRedoRandomEdits()
     while (view.redo()) {
     }
     QVERIFY(same(done.back().second));
+}
+
+// Undo and redo bring the place they change into view, however far the
+// caret went meanwhile.
+void TestTextView::undoShowsWhatItChanges()
+{
+    QString lines;
+    for (int i = 0; i < 500; ++i)
+        lines += QStringLiteral("riga %1\r\n").arg(i);
+    Shown shown(lines + longLine(3000));
+    TextView &view = shown.view;
+    const auto caretShown = [&view] { return view.viewport()->rect().contains(view.caretRect()); };
+    QTest::keyClicks(&view, QStringLiteral("X"));
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(view.cursor().position(), 0);
+    QVERIFY(caretShown());
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(view.cursor().position(), 1);
+    QVERIFY(caretShown());
 }
 
 QTEST_MAIN(TestTextView)
