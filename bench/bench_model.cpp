@@ -7,7 +7,7 @@
 //
 // Usage: bench_model [--no-gigabyte]
 
-#include "benchsupport.h"
+#include "benchmodel.h"
 
 #include "textfile/filesaver.h"
 #include "textfile/textdecoder.h"
@@ -24,8 +24,6 @@ using namespace Bench;
 
 namespace {
 
-constexpr qsizetype PieceSize = 1 << 20;
-
 // The floor, and our own strict decoder into a string for reference.
 int measureDecoding(const QString &path)
 {
@@ -35,34 +33,6 @@ int measureDecoding(const QString &path)
     const QString ours = TextFileFormat::decode(bytes);
     report("decode_s", seconds(timer));
     return ours.isEmpty() ? 1 : 0;
-}
-
-bool load(TextModel &model, const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    TextFileFormat::Decoder decoder;
-    TextModelAppender appender(model);
-    QByteArray bytes(PieceSize, Qt::Uninitialized);
-    for (;;) {
-        const qint64 read = file.read(bytes.data(), bytes.size());
-        if (read < 0)
-            return false;
-        if (read == 0)
-            break;
-        decoder.decode(QByteArrayView(bytes.constData(), read), appender);
-    }
-    decoder.finish(appender);
-    appender.flush();
-    return true;
-}
-
-void resetPeakMemory()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
 }
 
 // One-character inserts and deletes at a place, each timed alone.

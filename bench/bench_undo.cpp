@@ -9,12 +9,8 @@
 //
 // Usage: bench_undo
 
-#include "benchsupport.h"
-
-#include "textfile/textdecoder.h"
-#include "textview/textview.h"
-#include "text/textmodel.h"
-#include "text/textmodelappender.h"
+#include "benchkeys.h"
+#include "benchmodel.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -28,31 +24,9 @@ using namespace Bench;
 
 namespace {
 
-void resetPeakMemory()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
 double heapBytes()
 {
     return double(mallinfo2().uordblks);
-}
-
-bool load(TextModel &model, const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    TextFileFormat::Decoder decoder;
-    TextModelAppender appender(model);
-    QByteArray bytes(1 << 20, Qt::Uninitialized);
-    for (qint64 read; (read = file.read(bytes.data(), bytes.size())) > 0;)
-        decoder.decode(QByteArrayView(bytes.constData(), read), appender);
-    decoder.finish(appender);
-    appender.flush();
-    return true;
 }
 
 // A digest of the text, whatever chunks hold it.
@@ -68,19 +42,6 @@ QByteArray digest(const TextModel &model)
         return true;
     });
     return hash.result();
-}
-
-double keyAndPaint(TextView &view, Qt::Key key, Qt::KeyboardModifiers modifiers = {},
-                   const QString &text = {})
-{
-    QElapsedTimer timer;
-    timer.start();
-    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
-    QApplication::sendEvent(&view, &press);
-    QApplication::sendEvent(&view, &release);
-    view.viewport()->repaint();
-    return seconds(timer);
 }
 
 int typing()
