@@ -312,6 +312,17 @@ void TestEditCommands::insertTimeAndDate()
     QCOMPARE(box().SelStart(), start + stamp.size());
     QCOMPARE(box().SelLength(), qsizetype(0));
     QCOMPARE(clipboard().text(), QStringLiteral("prima"));
+
+    // Each insert is a step of its own, undone with the selection it replaced.
+    const QString once = box().Text();
+    commands.InsertTimeAndDate();
+    QWidget *view = host_.activeDocument()->txtText;
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(box().Text(), once);
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(box().Text(), text);
+    QCOMPARE(box().SelStart(), start);
+    QCOMPARE(box().SelLength(), std::min(length, text.size() - start));
 }
 
 void TestEditCommands::commandsWithoutDocumentDoNothing()
