@@ -91,7 +91,8 @@ int randomEdits(const QString &path, int count)
         const qint64 position = qint64(random.bounded(double(model.length())));
         if (random.bounded(2) == 0)
             model.replace(position, position,
-                          random.bounded(8) == 0 ? QStringLiteral("ab\r\n") : QStringLiteral("xyz"));
+                          random.bounded(8) == 0 ? QStringLiteral("ab\r\n")
+                                                 : QStringLiteral("xyz"));
         else
             model.replace(position, position + 1 + random.bounded(4), QStringView());
     }
@@ -171,8 +172,8 @@ int main(int argc, char **argv)
         << "  " << number(typed.value("typing_steps"), 0) << " steps, history "
         << number(typed.value("history_bytes_per_char"), 1) << " bytes a typed character;"
         << " a Ctrl+Z with its repaint: median " << number(typed.value("undo_step_median_ms"), 3)
-        << " ms, worst " << number(typed.value("undo_step_worst_ms"), 3) << " ms; empty again: "
-        << (typed.value("undone_to_empty") ? "yes" : "NO") << "\n";
+        << " ms, worst " << number(typed.value("undo_step_worst_ms"), 3)
+        << " ms; empty again: " << (typed.value("undone_to_empty") ? "yes" : "NO") << "\n";
     out << "Random edits of 100 MB, then undo all, then redo all (per step):\n";
     for (const int count : {10000, 100000}) {
         const auto r = runChild({QStringLiteral("--random"), path, QString::number(count)});

@@ -5,9 +5,9 @@
 
 #include "benchsupport.h"
 
-#include "textfile/textdecoder.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
+#include "textfile/textdecoder.h"
 
 namespace Bench {
 

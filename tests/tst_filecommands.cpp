@@ -5,8 +5,8 @@
 #include "document/documenthost.h"
 #include "document/filecommands.h"
 #include "document/frmdocument.h"
-#include "text/textmodel.h"
 #include "platform/textbox.h"
+#include "text/textmodel.h"
 
 #include "textfilesamples.h"
 
