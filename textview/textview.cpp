@@ -139,30 +139,28 @@ void TextView::select(qint64 anchor, qint64 position)
 
 void TextView::insertText(QStringView text, TextHistory::Kind kind)
 {
-    accessibleEvents_->aboutToEditAtCaret();
-    {
-        const HistoryStep step(model_.history(), cursor_, kind, text);
-        cursor_.insert(text);
-    }
-    caretMoved();
+    editAtCaret(kind, text, [this, text] { cursor_.insert(text); });
 }
 
 void TextView::deletePrevious(TextHistory::Kind kind)
 {
-    accessibleEvents_->aboutToEditAtCaret();
-    {
-        const HistoryStep step(model_.history(), cursor_, kind);
-        cursor_.deletePrevious();
-    }
-    caretMoved();
+    editAtCaret(kind, {}, [this] { cursor_.deletePrevious(); });
 }
 
 void TextView::deleteNext(TextHistory::Kind kind)
 {
+    editAtCaret(kind, {}, [this] { cursor_.deleteNext(); });
+}
+
+// An edit at the caret is one step of the history (or goes on the step
+// being made), and leaves the caret in view.
+void TextView::editAtCaret(TextHistory::Kind kind, QStringView typed,
+                           const std::function<void()> &edit)
+{
     accessibleEvents_->aboutToEditAtCaret();
     {
-        const HistoryStep step(model_.history(), cursor_, kind);
-        cursor_.deleteNext();
+        const HistoryStep step(model_.history(), cursor_, kind, typed);
+        edit();
     }
     caretMoved();
 }

@@ -9,6 +9,7 @@
 
 #include <QAbstractScrollArea>
 
+#include <functional>
 #include <memory>
 
 class TextModel;
@@ -116,6 +117,7 @@ private:
     void applyStyle();
     void updateScrollBars();
     void caretMoved();
+    void editAtCaret(TextHistory::Kind kind, QStringView typed, const std::function<void()> &edit);
     void restoreSelection(TextHistory::Selection selection);
 
     TextModel &model_;
