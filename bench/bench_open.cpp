@@ -8,7 +8,7 @@
 //
 // Usage: bench_open [megabytes...]   (default: 1 10 100, and a one-line file of 10)
 
-#include "benchsupport.h"
+#include "benchkeys.h"
 
 #include "tests/mainwindowfixture.h"
 
@@ -38,20 +38,6 @@ struct Timings
         return seconds.isEmpty() ? 0 : *std::max_element(seconds.begin(), seconds.end());
     }
 };
-
-// Sends a key to the view and repaints it, and says how long that took.
-double keyAndPaint(TextView &view, Qt::Key key, Qt::KeyboardModifiers modifiers = {},
-                   const QString &text = {})
-{
-    QElapsedTimer timer;
-    timer.start();
-    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
-    QApplication::sendEvent(&view, &press);
-    QApplication::sendEvent(&view, &release);
-    view.viewport()->repaint();
-    return seconds(timer);
-}
 
 // 50 keystrokes of a letter at a place, each with its repaint.
 double typingAt(TextView &view, qint64 position)

@@ -1,13 +1,16 @@
-// Edits a text model with small chunks as the input says, and after each
-// edit compares it with a plain string edited the same way.
+// Edits a text model with small chunks as the input says, undoes and redoes
+// its edits, and after each step compares it with a plain string edited the
+// same way, and with the strings it held before each step.
 
 #include "modelcheck.h"
 
+#include "text/chunkbuilder.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 
 #include <algorithm>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -34,12 +37,28 @@ QString textFrom(FuzzInput &input)
 }
 
 // What the model is to do with [from, to): clamped as the model clamps.
-void replaceIn(QString &reference, qint64 from, qint64 to, const QString &text)
+// Says whether that is an edit at all.
+bool replaceIn(QString &reference, qint64 from, qint64 to, const QString &text)
 {
     from = std::clamp<qint64>(from, 0, reference.size());
     to = std::clamp<qint64>(to, from, reference.size());
     reference.replace(from, to - from, text);
+    return from != to || !text.isEmpty();
 }
+
+// The texts the model held after each step, and where in them it stands.
+struct States
+{
+    std::vector<QString> texts;
+    size_t current = 0;
+
+    void edited(const QString &text)
+    {
+        texts.resize(current + 1);
+        texts.push_back(text);
+        ++current;
+    }
+};
 
 } // namespace
 
@@ -56,21 +75,50 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
                      [&change](qint64 position, qint64 removed, qint64 added) {
                          change = {position, removed, added};
                      });
+    States states{{QString()}, 0};
+    TextHistory &history = model.history();
     for (int step = 0; step < 64 && !input.atEnd(); ++step) {
-        const unsigned kind = input.byte();
+        const unsigned kind = input.byte() % 8;
+        if (kind == 5 || kind == 6) {
+            const bool undo = kind == 5;
+            const bool possible =
+                undo ? states.current > 0 : states.current + 1 < states.texts.size();
+            const auto selection = undo ? history.undo() : history.redo();
+            FUZZ_CHECK(selection.has_value() == possible);
+            if (possible)
+                undo ? --states.current : ++states.current;
+            reference = states.texts[states.current];
+            checkModel(model, reference);
+            continue;
+        }
         const qint64 from = qint64(input.word() % (reference.size() + 3)) - 1;
         const qint64 to = from + qint64(input.byte()) - 16;
         const QString text = textFrom(input);
         const qint64 before = reference.size();
         change = {-1, -1, -1};
-        if (kind % 4 == 3) {
-            // Text added at the end, as a file is read.
+        if (kind == 3) {
+            // Text added at the end, as a file is read: not a step; a new
+            // history starts, as it does for a file opened.
+            const qsizetype steps = history.undoCount();
             TextModelAppender appender(model);
             appender.append(text);
             appender.flush();
             reference += text;
+            FUZZ_CHECK(history.undoCount() == steps);
+            history.clear();
+            states = {{reference}, 0};
+        } else if (kind == 7) {
+            // Two edits made one step.
+            history.beginStep(TextHistory::Kind::Other, {});
+            model.replace(from, to, text);
+            bool edited = replaceIn(reference, from, to, text);
+            model.replace(to, from + 3, text.left(3));
+            edited |= replaceIn(reference, to, from + 3, text.left(3));
+            history.endStep({});
+            if (edited)
+                states.edited(reference);
         } else {
-            if (kind % 8 == 6) {
+            if (kind == 4) {
                 // The same edit with the text made into chunks first, as
                 // replace-all makes it.
                 ChunkBuilder builder = model.chunkBuilder();
@@ -82,10 +130,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
             replaceIn(reference, from, to, text);
             const qint64 start = std::clamp<qint64>(from, 0, before);
             const qint64 end = std::clamp<qint64>(to, start, before);
-            if (start != end || !text.isEmpty())
+            if (start != end || !text.isEmpty()) {
                 FUZZ_CHECK(change == std::make_tuple(start, end - start, qint64(text.size())));
-            else
+                states.edited(reference);
+            } else {
                 FUZZ_CHECK(std::get<0>(change) == -1);
+            }
         }
         checkModel(model, reference);
         checkRange(model, reference, from, to);

@@ -76,6 +76,7 @@ private slots:
     void menuBarTakesTheFocus_data();
     void menuBarTakesTheFocus();
     void documentWindowMenu();
+    void undoKeysActOnTheActiveDocument();
 };
 
 void TestDocumentFocus::activeDocumentIsNeverAnIcon_data()
@@ -247,6 +248,26 @@ void TestDocumentFocus::documentWindowMenu()
             keys << action->shortcut().toString(QKeySequence::PortableText);
     QCOMPARE(keys, QStringList{"Ctrl+F4"});
     f.sub(2)->systemMenu()->close();
+}
+
+// Ctrl+Z and Ctrl+Y undo and redo in the active document's text box only.
+void TestDocumentFocus::undoKeysActOnTheActiveDocument()
+{
+    Frame f(2);
+    f.area().setActiveSubWindow(f.sub(1));
+    QTRY_VERIFY(QApplication::focusWidget() && f.sub(1)->isAncestorOf(QApplication::focusWidget()));
+    f.type(QStringLiteral("uno"));
+    f.area().setActiveSubWindow(f.sub(2));
+    QTRY_VERIFY(QApplication::focusWidget() && f.sub(2)->isAncestorOf(QApplication::focusWidget()));
+    f.type(QStringLiteral("due"));
+    f.area().setActiveSubWindow(f.sub(1));
+    QTRY_VERIFY(QApplication::focusWidget() && f.sub(1)->isAncestorOf(QApplication::focusWidget()));
+    f.press(QKeySequence(QStringLiteral("Ctrl+Z")));
+    QCOMPARE(f.textOf(1), QString());
+    QCOMPARE(f.textOf(2), QStringLiteral("due"));
+    f.press(QKeySequence(QStringLiteral("Ctrl+Y")));
+    QCOMPARE(f.textOf(1), QStringLiteral("uno"));
+    QCOMPARE(f.textOf(2), QStringLiteral("due"));
 }
 
 QTEST_MAIN(TestDocumentFocus)

@@ -3,9 +3,9 @@
 
 #include "document/editcommands.h"
 #include "document/timedatetext.h"
+#include "tests/support/fakeclock.h"
 #include "textview/textview.h"
 #include "textview/textviewmenu.h"
-#include "tests/support/fakeclock.h"
 
 #include <QClipboard>
 #include <QDateTime>
@@ -99,6 +99,7 @@ private slots:
     void keysInTheTextBoxRunTheCommands_data();
     void keysInTheTextBoxRunTheCommands();
     void contextMenuMovesTextLikeTheCommands();
+    void contextMenuUndoesAndRedoes();
     void shiftEnterMakesAnOrdinaryLineBreak();
 
 private:
@@ -311,6 +312,17 @@ void TestEditCommands::insertTimeAndDate()
     QCOMPARE(box().SelStart(), start + stamp.size());
     QCOMPARE(box().SelLength(), qsizetype(0));
     QCOMPARE(clipboard().text(), QStringLiteral("prima"));
+
+    // Each insert is a step of its own, undone with the selection it replaced.
+    const QString once = box().Text();
+    commands.InsertTimeAndDate();
+    QWidget *view = host_.activeDocument()->txtText;
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(box().Text(), once);
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(box().Text(), text);
+    QCOMPARE(box().SelStart(), start);
+    QCOMPARE(box().SelLength(), std::min(length, text.size() - start));
 }
 
 void TestEditCommands::commandsWithoutDocumentDoNothing()
@@ -488,6 +500,38 @@ void TestEditCommands::contextMenuMovesTextLikeTheCommands()
     paste->trigger();
     QCOMPARE(text.Text(), QStringLiteral("unx\ry\nz\r\ntre"));
     QCOMPARE(text.SelStart(), qsizetype(9));
+}
+
+// Annulla and Ripeti head the menu, each greyed while there is nothing to
+// undo or to redo.
+void TestEditCommands::contextMenuUndoesAndRedoes()
+{
+    auto &text = *static_cast<TextView *>(host_.activeDocument()->txtText);
+    text.setText(QStringLiteral("uno"));
+    text.setSelStart(3);
+    const auto entries = [&text] {
+        const std::unique_ptr<QMenu> menu(TextViewMenu::create(text));
+        QStringList shown;
+        for (const QAction *action : menu->actions().first(4))
+            shown << (action->isSeparator()
+                          ? QStringLiteral("-")
+                          : action->text() + (action->isEnabled() ? "" : " (grigio)"));
+        return shown;
+    };
+    const auto trigger = [&text](const char *name) {
+        const std::unique_ptr<QMenu> menu(TextViewMenu::create(text));
+        menu->findChild<QAction *>(QString::fromLatin1(name))->trigger();
+    };
+    QCOMPARE(entries(),
+             (QStringList{"&Annulla (grigio)", "&Ripeti (grigio)", "-", "&Taglia (grigio)"}));
+    QTest::keyClicks(&text, QStringLiteral("X"));
+    QCOMPARE(entries().first(2), (QStringList{"&Annulla", "&Ripeti (grigio)"}));
+    trigger("edit-undo");
+    QCOMPARE(text.Text(), QStringLiteral("uno"));
+    QCOMPARE(entries().first(2), (QStringList{"&Annulla (grigio)", "&Ripeti"}));
+    trigger("edit-redo");
+    QCOMPARE(text.Text(), QStringLiteral("unoX"));
+    QCOMPARE(entries().first(2), (QStringList{"&Annulla", "&Ripeti (grigio)"}));
 }
 
 void TestEditCommands::shiftEnterMakesAnOrdinaryLineBreak()

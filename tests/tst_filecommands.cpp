@@ -7,6 +7,7 @@
 #include "document/filecommands.h"
 #include "document/frmdocument.h"
 #include "platform/textbox.h"
+#include "text/textmodel.h"
 
 #include "textfilesamples.h"
 
@@ -244,6 +245,8 @@ void TestFileCommands::openGivesTheLinesWithCrLf()
     QCOMPARE(document->Caption(), name);
     QCOMPARE(textOf(document), text);
     QCOMPARE(document->ActiveControl().SelStart(), 0);
+    // The load is not a step: there is nothing to undo.
+    QVERIFY(!document->text().history().canUndo());
 
     editor.window->mnuFileSave_Click();
     QCOMPARE(contents(name), normalised(file));

@@ -201,6 +201,14 @@ void TestFindReplace::replaceOneThenAll()
     QCOMPARE(f.note(), QStringLiteral("2 sostituzioni"));
     dialog.replaceAllButton->click();
     QCOMPARE(f.note(), QStringLiteral("Testo non trovato: \"gatto\""));
+    // Each Sostituisci tutto is one step of the text box's undo.
+    QVERIFY(view.undo());
+    QCOMPARE(view.Text(), QStringLiteral("cane Gatto gattone cane"));
+    QVERIFY(view.undo());
+    QCOMPARE(view.Text(), QStringLiteral("cane Gatto gattone gatto"));
+    QVERIFY(view.redo());
+    QVERIFY(view.redo());
+    QCOMPARE(view.Text(), QStringLiteral("cane topo topone cane"));
 }
 
 // "cafe" followed by a combining accent is "café": F3 goes past it, again

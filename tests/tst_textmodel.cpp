@@ -1,3 +1,4 @@
+#include "text/chunkbuilder.h"
 #include "text/lineiterator.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
@@ -102,6 +103,7 @@ private slots:
     void randomEditsAgreeWithString();
     void appendedPiecesAgree_data();
     void appendedPiecesAgree();
+    void historyKeepsItsBound();
 };
 
 void TestTextModel::randomEditsAgreeWithString_data()
@@ -156,6 +158,17 @@ void TestTextModel::randomEditsAgreeWithString()
         if (QTest::currentTestFailed())
             return;
     }
+    // Every edit undone gives the empty text back, lines and all; every
+    // edit made again, the end.
+    const Reference end = reference;
+    while (model.history().undo()) {
+    }
+    QCOMPARE(model.text(), QString());
+    QCOMPARE(model.lineCount(), 1);
+    while (model.history().redo()) {
+    }
+    QCOMPARE(model.text(), end.text);
+    compareLines(model, end, random, true);
 }
 
 void TestTextModel::appendedPiecesAgree_data()
@@ -197,6 +210,32 @@ void TestTextModel::appendedPiecesAgree()
         if (QTest::currentTestFailed())
             return;
     }
+}
+
+// Ready-made chunks go in as one step; beyond the bound on removed text the
+// oldest steps go, but the newest stays even when it alone is larger.
+void TestTextModel::historyKeepsItsBound()
+{
+    TextModel model(16);
+    TextHistory &history = model.history();
+    history.setLimit(1000);
+    ChunkBuilder builder(16);
+    builder.append(QString(600, u'a'));
+    model.replace(0, 0, builder.take());
+    QCOMPARE(history.undoCount(), 1);
+    model.replace(0, 300, QString(10, u'b')); // keeps 300 bytes
+    model.replace(0, 310, QStringView());     // keeps 310 more
+    model.replace(0, 0, QString(5000, u'c'));
+    // 4 times the text is now the larger bound: nothing goes.
+    QCOMPARE(history.undoCount(), 4);
+    history.setLimit(0);
+    model.replace(0, 5000, QStringView()); // alone over the bound
+    QCOMPARE(history.undoCount(), 1);
+    QVERIFY(history.undo());
+    QCOMPARE(model.text(), QString(5000, u'c'));
+    QVERIFY(!history.undo());
+    QVERIFY(history.redo());
+    QCOMPARE(model.text(), QString());
 }
 
 QTEST_GUILESS_MAIN(TestTextModel)

@@ -9,10 +9,12 @@
 #include "text/textmodel.h"
 
 #include <QAccessible>
+#include <QClipboard>
 #include <QDrag>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
 
@@ -44,6 +46,11 @@ private slots:
     void accessibleEvents();
     void drops_data();
     void drops();
+    void undoStepsAsTyped_data();
+    void undoStepsAsTyped();
+    void undoRedoRandomEdits_data();
+    void undoRedoRandomEdits();
+    void undoShowsWhatItChanges();
 };
 
 namespace {
@@ -87,6 +94,22 @@ QVariant ask(TextView &view, Qt::InputMethodQuery query)
     QInputMethodQueryEvent event(query);
     QApplication::sendEvent(&view, &event);
     return event.value(query);
+}
+
+// Types text as a keyboard would: a line break with Return, any other
+// character as the text of a key.
+void type(TextView &view, const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' || text[i] == u'\n') {
+            QTest::keyClick(&view, Qt::Key_Return);
+            continue;
+        }
+        const qsizetype length = text[i].isHighSurrogate() ? 2 : 1;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, length));
+        QApplication::sendEvent(&view, &press);
+        i += length - 1;
+    }
 }
 
 QString longLine(int length)
@@ -499,6 +522,11 @@ void TestTextView::inputMethodEdits()
     QCOMPARE(ask(view, Qt::ImCursorRectangle).toRect().x() >
                  view.caretRectAt(view.cursor().position()).translated(view.viewport()->pos()).x(),
              !preedit.isEmpty());
+    // Whatever the event changed goes in one Ctrl+Z, selection included.
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(model.text(), text);
+    QCOMPARE(view.cursor().anchor(), anchor);
+    QVERIFY(!view.canUndo());
 }
 
 // The surrounding text is the caret's line, or a window of a long line; the
@@ -813,6 +841,206 @@ void TestTextView::drops()
     QTEST(int(view.cursor().position()), "position");
     if (drag == Drag::IntoOtherView)
         QCOMPARE(other.model.text(), text.mid(from, to - from) + QStringLiteral("altro"));
+    // A move within the view is one step to undo, like any other drop.
+    view.undo();
+    QCOMPARE(shown.model.text(), text);
+    QVERIFY(!view.canUndo());
+}
+
+// A script of what a person does, one action a word: "t:text" types text a
+// key at a time, "k:keys" presses keys, "p:text" pastes text, "pause" waits
+// two seconds. After it, each further Ctrl+Z must give the next text.
+void TestTextView::undoStepsAsTyped_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QStringList>("undone");
+    QTest::newRow("a word a step, the blank after it with it")
+        << "" << 0 << QStringList{"t:uno due  tre"} << QStringList{"uno due  ", "uno ", ""};
+    QTest::newRow("a pause ends a step")
+        << "" << 0 << QStringList{"t:abc", "pause", "t:def"} << QStringList{"abc", ""};
+    QTest::newRow("a move ends a step")
+        << "" << 0 << QStringList{"t:ab", "k:Left", "k:Right", "t:cd"} << QStringList{"ab", ""};
+    QTest::newRow("typing then Backspace are two steps")
+        << "" << 0 << QStringList{"t:abc", "k:Backspace, Backspace"} << QStringList{"abc", ""};
+    QTest::newRow("a Backspace run over a line break is one step")
+        << "uno\r\ndue" << 8 << QStringList{"k:Backspace, Backspace, Backspace, Backspace"}
+        << QStringList{"uno\r\ndue"};
+    QTest::newRow("a Delete run is one step")
+        << "uno due" << 0 << QStringList{"k:Delete, Delete, Delete"} << QStringList{"uno due"};
+    QTest::newRow("Enter is a step of its own")
+        << "" << 0 << QStringList{"t:ab", "k:Return", "t:cd"} << QStringList{"ab\r\n", "ab", ""};
+    QTest::newRow("each paste is a step, typing after it another")
+        << "ab" << 2 << QStringList{"p:uno due", "p:\r\nX", "t:yz"}
+        << QStringList{"abuno due\r\nX", "abuno due", "ab"};
+    QTest::newRow("Select All and a key, then typing")
+        << "testo" << 0 << QStringList{"k:Ctrl+A", "t:xy"} << QStringList{"x", "testo"};
+    QTest::newRow("Ctrl+Shift+Z and Ctrl+Y redo")
+        << "" << 0 << QStringList{"t:uno due", "k:Ctrl+Z, Ctrl+Z, Ctrl+Shift+Z, Ctrl+Y"}
+        << QStringList{"uno ", ""};
+    QTest::newRow("an edit after Ctrl+Z leaves nothing to redo")
+        << "" << 0 << QStringList{"t:uno due", "k:Ctrl+Z", "t:X", "k:Ctrl+Y"}
+        << QStringList{"uno ", ""};
+}
+
+void TestTextView::undoStepsAsTyped()
+{
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    QFETCH(QStringList, script);
+    QFETCH(QStringList, undone);
+    auto unescaped = [](QString s) {
+        return s.replace(QStringLiteral("\\r"), QStringLiteral("\r"))
+            .replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+    };
+    TextModel model;
+    TextView view(model);
+    qint64 now = 0;
+    model.history().setClock([&now] { return now; });
+    view.setText(unescaped(text));
+    view.moveCaret(caret);
+    for (const QString &action : script) {
+        const QString argument = unescaped(action.section(u':', 1));
+        if (action == QStringLiteral("pause"))
+            now += 2000;
+        else if (action.startsWith(QStringLiteral("t:")))
+            QTest::keyClicks(&view, argument);
+        else if (action.startsWith(QStringLiteral("k:")))
+            QTest::keySequence(&view, QKeySequence(argument));
+        else if (action.startsWith(QStringLiteral("p:"))) {
+            QGuiApplication::clipboard()->setText(argument);
+            TextBoxCommands::paste(view);
+        }
+    }
+    for (const QString &expected : undone) {
+        QVERIFY(view.canUndo());
+        QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(model.text(), unescaped(expected));
+    }
+    QVERIFY(!view.canUndo());
+}
+
+void TestTextView::undoRedoRandomEdits_data()
+{
+    QTest::addColumn<int>("chunkSize");
+    QTest::addColumn<bool>("keys");
+    QTest::addColumn<bool>("selText");
+    QTest::newRow("keys, chunks of 4") << 4 << true << false;
+    QTest::newRow("SelText, chunks of 4") << 4 << false << true;
+    QTest::newRow("both, chunks of 7") << 7 << true << true;
+    QTest::newRow("both, chunks of the program")
+        << int(TextModel::DefaultChunkSize) << true << true;
+}
+
+// Random edits, each a step, with undo and redo now and then in between:
+// every Ctrl+Z gives back the text and the selection from before its step,
+// every Ctrl+Y those from after it, and an edit after an undo leaves
+// nothing to redo. At the end, undoing everything gives the start back and
+// redoing everything the end.
+void TestTextView::undoRedoRandomEdits()
+{
+    QFETCH(int, chunkSize);
+    QFETCH(bool, keys);
+    QFETCH(bool, selText);
+    struct State
+    {
+        QString text;
+        qint64 anchor;
+        qint64 position;
+    };
+    TextModel model(chunkSize);
+    TextView view(model);
+    qint64 now = 0;
+    model.history().setClock([&now] { return now; });
+    QRandomGenerator random(chunkSize * 31 + keys * 2 + selText);
+    const QStringList pieces = {"a",      "uno ", "\r\n",   "\r",         "\n",
+                                "\u00e9", "\t",   "\u0416", "\U0001F600", QString(400, u'x')};
+    auto randomText = [&] {
+        QString text;
+        for (int i = random.bounded(4); i > 0; --i)
+            text += pieces[random.bounded(int(pieces.size()))];
+        return text;
+    };
+    view.setText(randomText() + randomText() + randomText());
+    auto state = [&] {
+        return State{model.text(), view.cursor().anchor(), view.cursor().position()};
+    };
+    auto same = [&](const State &expected) {
+        return model.text() == expected.text && view.cursor().anchor() == expected.anchor &&
+               view.cursor().position() == expected.position;
+    };
+    const State start = state();
+    std::vector<std::pair<State, State>> done; // before and after each step
+    qsizetype undone = 0;
+    const QKeySequence editKeys[] = {QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::Key_Delete),
+                                     QKeySequence(Qt::Key_Return),
+                                     QKeySequence(Qt::CTRL | Qt::Key_Backspace)};
+    for (int step = 0; step < 300; ++step) {
+        now += 2000; // every edit a step of its own
+        const qint64 length = model.length();
+        view.select(random.bounded(int(length + 1)), random.bounded(int(length + 1)));
+        const int action = random.bounded(10);
+        if (action < 2 && undone < qsizetype(done.size())) {
+            QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+            ++undone;
+            const State &expected = done[done.size() - undone].first;
+            QCOMPARE(model.text(), expected.text);
+            QCOMPARE(view.cursor().anchor(), expected.anchor);
+            QCOMPARE(view.cursor().position(), expected.position);
+            continue;
+        }
+        if (action < 3 && undone > 0) {
+            QTest::keyClick(&view, Qt::Key_Y, Qt::ControlModifier);
+            QVERIFY(same(done[done.size() - undone].second));
+            --undone;
+            continue;
+        }
+        const State before = state();
+        const qsizetype steps = model.history().undoCount();
+        const bool byKeys = keys && (!selText || random.bounded(2) == 0);
+        if (byKeys && random.bounded(2) == 0)
+            QTest::keySequence(&view, editKeys[random.bounded(int(std::size(editKeys)))]);
+        else if (byKeys) // one key: a run of them would be one step
+            type(view, pieces[random.bounded(int(pieces.size()))].left(1));
+        else
+            view.setSelText(randomText());
+        if (model.history().undoCount() == steps)
+            continue; // nothing changed
+        done.resize(done.size() - undone);
+        undone = 0;
+        done.emplace_back(before, state());
+        QVERIFY(!view.canRedo());
+    }
+    for (; undone < qsizetype(done.size()); ++undone)
+        QVERIFY(view.undo());
+    QVERIFY(!view.canUndo());
+    QCOMPARE(model.text(), start.text);
+    QVERIFY(same(done.front().first));
+    while (view.redo()) {
+    }
+    QVERIFY(same(done.back().second));
+}
+
+// Undo and redo bring the place they change into view, however far the
+// caret went meanwhile.
+void TestTextView::undoShowsWhatItChanges()
+{
+    QString lines;
+    for (int i = 0; i < 500; ++i)
+        lines += QStringLiteral("riga %1\r\n").arg(i);
+    Shown shown(lines + longLine(3000));
+    TextView &view = shown.view;
+    const auto caretShown = [&view] { return view.viewport()->rect().contains(view.caretRect()); };
+    QTest::keyClicks(&view, QStringLiteral("X"));
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(view.cursor().position(), 0);
+    QVERIFY(caretShown());
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(view.cursor().position(), 1);
+    QVERIFY(caretShown());
 }
 
 QTEST_MAIN(TestTextView)

@@ -215,6 +215,28 @@ void ChunkTree::remove(qsizetype index, qsizetype count)
     root_ = merge(before, after);
 }
 
+std::vector<Chunk> ChunkTree::take(qsizetype index, qsizetype count)
+{
+    auto [before, rest] = split(root_, index);
+    auto [taken, after] = split(rest, count);
+    root_ = merge(before, after);
+    std::vector<Chunk> chunks;
+    chunks.reserve(size_t(countOf(taken)));
+    // In order, without recursion: the leftmost path goes on a stack.
+    std::vector<Node *> path;
+    Node *node = taken;
+    while (node || !path.empty()) {
+        for (; node; node = node->left)
+            path.push_back(node);
+        Node *next = path.back();
+        path.pop_back();
+        chunks.push_back(std::move(next->chunk));
+        node = next->right;
+        delete next;
+    }
+    return chunks;
+}
+
 void ChunkTree::clear()
 {
     destroy(root_);

@@ -49,6 +49,9 @@ public:
     /// Inserts chunks before the chunk at index (at the end for chunkCount()).
     void insert(qsizetype index, std::vector<Chunk> chunks);
     void remove(qsizetype index, qsizetype count);
+    /// Removes count chunks from index and gives them back in order, moved
+    /// out of the tree: their characters are not copied.
+    std::vector<Chunk> take(qsizetype index, qsizetype count);
     void clear();
 
     /// Calls visit for every chunk that holds characters of [from, to), in

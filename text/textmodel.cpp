@@ -103,10 +103,8 @@ void TextModel::replace(qint64 from, qint64 to, QStringView text)
     if (from == to && text.isEmpty())
         return;
     emit aboutToReplace(from, to);
-    if (!replaceInChunk(from, to, text))
-        replaceChunks(from, to, text);
-    ++revision_;
-    emit contentsChanged(from, to - from, text.size());
+    history_.record(from, replaceRange(from, to, text), text.size());
+    changed(from, to - from, text.size());
 }
 
 void TextModel::replace(qint64 from, qint64 to, std::vector<Chunk> &&chunks)
@@ -119,46 +117,44 @@ void TextModel::replace(qint64 from, qint64 to, std::vector<Chunk> &&chunks)
         added += chunk.size();
     if (from == to && added == 0)
         return;
-    // The chunks that [from, to) touches give way to what they keep of
-    // their text before from (the head) and after to (the tail), with the
-    // new chunks between.
-    std::vector<Chunk> made;
-    qsizetype first = 0;
-    qsizetype count = 0;
-    if (chunks_.chunkCount() > 0) {
-        const ChunkTree::Location start = chunks_.locate(from);
-        const ChunkTree::Location end = to > from ? chunks_.locate(to - 1) : start;
-        const TextSpan head = start.chunk->span(0, from - start.start);
-        const TextSpan tail = end.chunk->span(to - end.start, end.chunk->size());
-        const auto add = [&made](std::vector<Chunk> &&more) {
-            std::move(more.begin(), more.end(), std::back_inserter(made));
-        };
-        ChunkBuilder headBuilder = evenChunks(head.size);
-        headBuilder.append(head);
-        made = headBuilder.take();
-        add(std::move(chunks));
-        ChunkBuilder tailBuilder = evenChunks(tail.size);
-        tailBuilder.append(tail);
-        add(tailBuilder.take());
-        first = start.index;
-        count = end.index - start.index + 1;
-    } else {
-        made = std::move(chunks);
-    }
-    const qsizetype madeCount = qsizetype(made.size());
-    chunks_.remove(first, count);
-    chunks_.insert(first, std::move(made));
-    // Every seam of the new chunks, from the right so that a join leaves
-    // the seams still to check where they are.
-    for (qsizetype left = first + madeCount - 1; left >= first - 1; --left)
-        joinIfNeeded(left);
+    emit aboutToReplace(from, to);
+    history_.record(from, replaceRange(from, to, std::move(chunks)), added);
+    changed(from, to - from, added);
+}
+
+DetachedText TextModel::exchange(qint64 from, qint64 to, DetachedText text)
+{
+    const qint64 added = text.length();
+    emit aboutToReplace(from, to);
+    DetachedText removed = text.isChunks() ? replaceRange(from, to, text.takeChunks())
+                                           : replaceRange(from, to, QStringView(text.string()));
+    changed(from, to - from, added);
+    return removed;
+}
+
+void TextModel::changed(qint64 from, qint64 removed, qint64 added)
+{
     ++revision_;
-    emit contentsChanged(from, to - from, added);
+    emit contentsChanged(from, removed, added);
+}
+
+DetachedText TextModel::replaceRange(qint64 from, qint64 to, QStringView text)
+{
+    QString removed;
+    if (replaceInChunk(from, to, text, removed))
+        return DetachedText(std::move(removed));
+    std::vector<Chunk> chunks;
+    if (!text.isEmpty()) {
+        ChunkBuilder builder = evenChunks(text.size());
+        builder.append(text);
+        chunks = builder.take();
+    }
+    return replaceRange(from, to, std::move(chunks));
 }
 
 // The common edit, typing or deleting a little: it stays inside one chunk,
 // which is changed in place.
-bool TextModel::replaceInChunk(qint64 from, qint64 to, QStringView text)
+bool TextModel::replaceInChunk(qint64 from, qint64 to, QStringView text, QString &removed)
 {
     if (chunks_.chunkCount() == 0)
         return false;
@@ -169,6 +165,7 @@ bool TextModel::replaceInChunk(qint64 from, qint64 to, QStringView text)
         return false;
     Chunk &chunk = chunks_.chunk(location.index);
     const qsizetype offset = from - location.start;
+    chunk.span(offset, end).appendTo(removed);
     chunk.remove(offset, end);
     chunk.insert(offset, text);
     chunks_.refresh(location.index);
@@ -176,32 +173,106 @@ bool TextModel::replaceInChunk(qint64 from, qint64 to, QStringView text)
     return true;
 }
 
-// Any other edit: the chunks that [from, to) touches are made anew from
-// what they keep of their text, with the new text between.
-void TextModel::replaceChunks(qint64 from, qint64 to, QStringView text)
+// Any other edit: the chunks that [from, to) touches leave the tree whole.
+// What they hold before from and after to is made anew together with the
+// first and the last of the new chunks; the chunks between go in as they
+// are, and the removed text goes out as the chunks that held it, trimmed
+// to the range. Only the two ends are ever copied.
+DetachedText TextModel::replaceRange(qint64 from, qint64 to, std::vector<Chunk> chunks)
 {
-    ChunkTree::Location start;
-    ChunkTree::Location end;
-    TextSpan head;
-    TextSpan tail;
-    qsizetype count = 0;
-    if (chunks_.chunkCount() > 0) {
-        start = chunks_.locate(from);
-        end = to > from ? chunks_.locate(to - 1) : start;
-        head = start.chunk->span(0, from - start.start);
-        tail = end.chunk->span(to - end.start, end.chunk->size());
-        count = end.index - start.index + 1;
+    std::erase_if(chunks, [](const Chunk &chunk) { return chunk.isEmpty(); });
+    qsizetype index = 0;
+    qsizetype head = 0;
+    qsizetype tail = 0;
+    std::vector<Chunk> taken = takeRange(from, to, index, head, tail);
+    std::vector<Chunk> made;
+    if (taken.empty()) {
+        made = std::move(chunks);
+    } else {
+        Chunk &first = taken.front();
+        Chunk &last = taken.back();
+        const TextSpan before = first.span(0, head);
+        const TextSpan after = last.span(last.size() - tail, last.size());
+        auto build = [&](std::initializer_list<TextSpan> spans) {
+            qint64 total = 0;
+            for (const TextSpan &span : spans)
+                total += span.size;
+            ChunkBuilder builder = evenChunks(total);
+            for (const TextSpan &span : spans)
+                builder.append(span);
+            for (Chunk &chunk : builder.take())
+                made.push_back(std::move(chunk));
+        };
+        if (chunks.empty()) {
+            if (before.size + after.size > 0)
+                build({before, after});
+        } else if (chunks.size() == 1) {
+            build({before, chunks.front().span(), after});
+        } else {
+            if (before.size > 0)
+                build({before, chunks.front().span()});
+            else
+                made.push_back(std::move(chunks.front()));
+            std::move(chunks.begin() + 1, chunks.end() - 1, std::back_inserter(made));
+            if (after.size > 0)
+                build({chunks.back().span(), after});
+            else
+                made.push_back(std::move(chunks.back()));
+        }
+        // The end first: the first and the last may be one chunk.
+        last.remove(last.size() - tail, last.size());
+        last.refresh();
+        first.remove(0, head);
+        first.refresh();
+        std::erase_if(taken, [](const Chunk &chunk) { return chunk.isEmpty(); });
     }
-    ChunkBuilder builder = evenChunks(head.size + text.size() + tail.size);
-    builder.append(head);
-    builder.append(text);
-    builder.append(tail);
-    const qsizetype first = start.index;
-    std::vector<Chunk> made = builder.take();
-    const qsizetype madeCount = qsizetype(made.size());
-    chunks_.remove(first, count);
-    chunks_.insert(first, std::move(made));
-    repair(first, madeCount);
+    const qsizetype count = qsizetype(made.size());
+    chunks_.insert(index, std::move(made));
+    repair(index, count);
+    return detached(std::move(taken));
+}
+
+std::vector<Chunk> TextModel::takeRange(qint64 from, qint64 to, qsizetype &index, qsizetype &head,
+                                        qsizetype &tail)
+{
+    index = 0;
+    head = tail = 0;
+    if (chunks_.chunkCount() == 0)
+        return {};
+    if (from == to) {
+        // An insertion between two chunks takes none of them.
+        if (from == length()) {
+            index = chunks_.chunkCount();
+            return {};
+        }
+        const ChunkTree::Location at = chunks_.locate(from);
+        index = at.index;
+        if (from == at.start)
+            return {};
+        head = from - at.start;
+        tail = at.chunk->size() - head;
+        return chunks_.take(at.index, 1);
+    }
+    const ChunkTree::Location first = chunks_.locate(from);
+    const ChunkTree::Location last = chunks_.locate(to - 1);
+    index = first.index;
+    head = from - first.start;
+    tail = last.start + last.chunk->size() - to;
+    return chunks_.take(first.index, last.index - first.index + 1);
+}
+
+DetachedText TextModel::detached(std::vector<Chunk> chunks) const
+{
+    qint64 total = 0;
+    for (const Chunk &chunk : chunks)
+        total += chunk.size();
+    if (total > chunkSize_)
+        return DetachedText(std::move(chunks));
+    QString text;
+    text.reserve(total);
+    for (const Chunk &chunk : chunks)
+        chunk.span().appendTo(text);
+    return DetachedText(std::move(text));
 }
 
 // Text made into chunks by an edit is shared evenly among as few chunks as
@@ -221,8 +292,7 @@ void TextModel::appendChunks(std::vector<Chunk> chunks)
     const qsizetype count = qsizetype(chunks.size());
     chunks_.insert(first, std::move(chunks));
     repair(first, count);
-    ++revision_;
-    emit contentsChanged(position, 0, length() - position);
+    changed(position, 0, length() - position);
 }
 
 void TextModel::repair(qsizetype first, qsizetype count)

@@ -3,6 +3,7 @@
 #include "chunkbuilder.h"
 #include "chunktree.h"
 #include "linebounds.h"
+#include "texthistory.h"
 #include "textspan.h"
 
 #include <QObject>
@@ -25,6 +26,9 @@
 /// chunk's table of line breaks and at most one block of it. Nothing ever
 /// moves the whole text. Lines read in order are best walked with a
 /// LineIterator, which finds each line's end by reading on.
+///
+/// Every edit is recorded in the model's history (history()), which undoes
+/// and redoes them; text appended while a file loads is not.
 class TextModel : public QObject
 {
     Q_OBJECT
@@ -68,17 +72,20 @@ public:
 
     /// Replaces [from, to) (clamped to the text) with text.
     void replace(qint64 from, qint64 to, QStringView text);
-    void setText(QStringView text) { replace(0, length(), text); }
     /// Replaces [from, to) (clamped to the text) with ready-made chunks,
-    /// moved in, as one edit: a replacement built in one pass, however
-    /// large, is never held as one string.
+    /// moved in as they are, with one contentsChanged: for large edits
+    /// whose text is cut into chunks while it is made.
     void replace(qint64 from, qint64 to, std::vector<Chunk> &&chunks);
+    void setText(QStringView text) { replace(0, length(), text); }
     /// A builder that cuts text into chunks as this model's own, for the
     /// replace that takes chunks.
     ChunkBuilder chunkBuilder() const
     {
         return ChunkBuilder(chunkSize_ - roomToGrow(), chunkSize_);
     }
+
+    TextHistory &history() { return history_; }
+    const TextHistory &history() const { return history_; }
 
     /// Counts the edits: changes whenever the text does.
     quint64 revision() const { return revision_; }
@@ -94,12 +101,24 @@ signals:
 private:
     friend class TextModelAppender;
     friend class LineIterator;
+    friend class TextHistory;
 
     qsizetype chunkSize() const { return chunkSize_; }
     /// Adds ready chunks at the end of the text.
     void appendChunks(std::vector<Chunk> chunks);
-    bool replaceInChunk(qint64 from, qint64 to, QStringView text);
-    void replaceChunks(qint64 from, qint64 to, QStringView text);
+    /// Puts text in place of [from, to) without recording it, and gives
+    /// back what was there: what undo and redo do.
+    DetachedText exchange(qint64 from, qint64 to, DetachedText text);
+    void changed(qint64 from, qint64 removed, qint64 added);
+    DetachedText replaceRange(qint64 from, qint64 to, QStringView text);
+    DetachedText replaceRange(qint64 from, qint64 to, std::vector<Chunk> chunks);
+    bool replaceInChunk(qint64 from, qint64 to, QStringView text, QString &removed);
+    /// The chunks of [from, to), moved out of the tree, with their parts
+    /// outside the range given to merge into what comes instead.
+    std::vector<Chunk> takeRange(qint64 from, qint64 to, qsizetype &index, qsizetype &head,
+                                 qsizetype &tail);
+    /// Short removed text is kept as a string, long text as its chunks.
+    DetachedText detached(std::vector<Chunk> chunks) const;
     /// Keeps the chunks sound after chunks first..first + count - 1 were
     /// made or changed: no CR LF pair or surrogate pair cut between two
     /// chunks, no empty chunk, no two small neighbours.
@@ -112,4 +131,5 @@ private:
     const qsizetype chunkSize_;
     ChunkTree chunks_;
     quint64 revision_ = 0;
+    TextHistory history_{*this};
 };

@@ -10,6 +10,7 @@
 #include "textviewmouse.h"
 #include "textviewpainter.h"
 
+#include "text/historystep.h"
 #include "text/textmodel.h"
 #include "text/textnavigation.h"
 
@@ -68,10 +69,12 @@ QString TextView::Text() const
     return model_.text();
 }
 
+// A text put in whole starts a new history, as a file opened does.
 void TextView::setText(const QString &text)
 {
     accessibleEvents_->aboutToReplace(0, model_.length());
     model_.setText(text);
+    model_.history().clear();
     cursor_.setPosition(0);
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -85,6 +88,7 @@ qsizetype TextView::textLength() const
 
 void TextView::appendText(const QString &text)
 {
+    const HistoryStep step(model_.history(), cursor_);
     model_.replace(model_.length(), model_.length(), text);
 }
 
@@ -125,33 +129,76 @@ void TextView::setSelLength(qsizetype length)
 void TextView::moveCaret(qint64 position, bool extend)
 {
     cursor_.setPosition(position, extend);
+    model_.history().breakRun();
     caretMoved();
 }
 
 void TextView::select(qint64 anchor, qint64 position)
 {
     cursor_.select(anchor, position);
+    model_.history().breakRun();
     caretMoved();
 }
 
-void TextView::insertText(QStringView text)
+void TextView::insertText(QStringView text, TextHistory::Kind kind)
+{
+    editAtCaret(kind, text, [this, text] { cursor_.insert(text); });
+}
+
+void TextView::deletePrevious(TextHistory::Kind kind)
+{
+    editAtCaret(kind, {}, [this] { cursor_.deletePrevious(); });
+}
+
+void TextView::deleteNext(TextHistory::Kind kind)
+{
+    editAtCaret(kind, {}, [this] { cursor_.deleteNext(); });
+}
+
+// An edit at the caret is one step of the history (or goes on the step
+// being made), and leaves the caret in view.
+void TextView::editAtCaret(TextHistory::Kind kind, QStringView typed,
+                           const std::function<void()> &edit)
 {
     accessibleEvents_->aboutToEditAtCaret();
-    cursor_.insert(text);
+    {
+        const HistoryStep step(model_.history(), cursor_, kind, typed);
+        edit();
+    }
     caretMoved();
 }
 
-void TextView::deletePrevious()
+bool TextView::canUndo() const
 {
-    accessibleEvents_->aboutToEditAtCaret();
-    cursor_.deletePrevious();
-    caretMoved();
+    return model_.history().canUndo();
 }
 
-void TextView::deleteNext()
+bool TextView::canRedo() const
 {
-    accessibleEvents_->aboutToEditAtCaret();
-    cursor_.deleteNext();
+    return model_.history().canRedo();
+}
+
+bool TextView::undo()
+{
+    const std::optional<TextHistory::Selection> selection = model_.history().undo();
+    if (selection)
+        restoreSelection(*selection);
+    return selection.has_value();
+}
+
+bool TextView::redo()
+{
+    const std::optional<TextHistory::Selection> selection = model_.history().redo();
+    if (selection)
+        restoreSelection(*selection);
+    return selection.has_value();
+}
+
+// The selection comes back in view: its far end first, then the caret's.
+void TextView::restoreSelection(TextHistory::Selection selection)
+{
+    cursor_.select(selection.anchor, selection.position);
+    ensureVisible(cursor_.anchor());
     caretMoved();
 }
 

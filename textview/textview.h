@@ -6,9 +6,11 @@
 #include "platform/textbox.h"
 
 #include "text/textcursor.h"
+#include "text/texthistory.h"
 
 #include <QAbstractScrollArea>
 
+#include <functional>
 #include <memory>
 
 class SelectionBoard;
@@ -25,8 +27,9 @@ class TextViewMouse;
 /// costs what the screen shows.
 ///
 /// Lines end at CR LF, a lone CR or a lone LF; every other character is
-/// drawn, control characters included (see DisplayText). The view keeps no
-/// undo: the program has none.
+/// drawn, control characters included (see DisplayText). Every edit made
+/// through the view is a step of the model's history, which the view undoes
+/// and redoes (Ctrl+Z, Ctrl+Y, and its context menu).
 class TextView : public QAbstractScrollArea, public TextBox
 {
     Q_OBJECT
@@ -57,10 +60,17 @@ public:
     void moveCaret(qint64 position, bool extend = false);
     void select(qint64 anchor, qint64 position);
     /// Replaces the selection with text typed or dropped, and keeps the
-    /// caret in view.
-    void insertText(QStringView text);
-    void deletePrevious();
-    void deleteNext();
+    /// caret in view. The kind says which edits may join one undo step.
+    void insertText(QStringView text, TextHistory::Kind kind = TextHistory::Kind::Other);
+    void deletePrevious(TextHistory::Kind kind = TextHistory::Kind::Other);
+    void deleteNext(TextHistory::Kind kind = TextHistory::Kind::Other);
+    /// Undoes the last step, putting back the text and the selection from
+    /// before it, in view; false when there is nothing to undo.
+    bool undo();
+    /// Makes the last undone step again; false when there is none.
+    bool redo();
+    bool canUndo() const;
+    bool canRedo() const;
 
     /// The caret place nearest to a point of the viewport.
     qint64 positionAt(QPoint point);
@@ -125,6 +135,8 @@ private:
     void updateScrollBars();
     void caretMoved();
     void showContextMenu(QPoint globalPosition, bool fromKeyboard);
+    void editAtCaret(TextHistory::Kind kind, QStringView typed, const std::function<void()> &edit);
+    void restoreSelection(TextHistory::Selection selection);
 
     TextModel &model_;
     TextCursor cursor_;

@@ -3,6 +3,7 @@
 #include "textview.h"
 
 #include "platform/droppedfiles.h"
+#include "text/historystep.h"
 #include "text/textmodel.h"
 #include "text/textnavigation.h"
 
@@ -161,6 +162,8 @@ void TextViewDrag::moveWithin(qint64 target, const QString &text)
     const qint64 from = source_->selectionStart();
     const qint64 to = source_->selectionEnd();
     movedWithin_ = true;
+    // Taking the text out and putting it in again is one step to undo.
+    const HistoryStep step(view_.model().history(), view_.cursor());
     view_.select(from, to);
     view_.deleteNext();
     if (target > to)

@@ -3,6 +3,7 @@
 #include "textview.h"
 #include "textviewpainter.h"
 
+#include "text/historystep.h"
 #include "text/textmodel.h"
 #include "text/textnavigation.h"
 
@@ -66,6 +67,8 @@ void TextViewInputMethod::answer(QInputMethodQueryEvent *event) const
 
 void TextViewInputMethod::inputMethodEvent(QInputMethodEvent *event)
 {
+    // Whatever the event changes is one step to undo.
+    const HistoryStep step(view_.model().history(), view_.cursor());
     const bool typing = !event->commitString().isEmpty() || event->replacementLength() > 0 ||
                         event->preeditString() != preedit_;
     // Composing replaces the selection, as typing does; a commit over the

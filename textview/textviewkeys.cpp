@@ -2,6 +2,7 @@
 
 #include "textview.h"
 
+#include "text/historystep.h"
 #include "text/textmodel.h"
 #include "text/textnavigation.h"
 
@@ -86,9 +87,27 @@ bool TextViewKeys::opensMenu(const QKeyEvent *event)
            (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
 }
 
+// Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z whatever the platform's own keys, and
+// the platform's own as well.
+bool TextViewKeys::isUndo(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    return (event->key() == Qt::Key_Z && modifiers == Qt::ControlModifier) ||
+           event->matches(QKeySequence::Undo);
+}
+
+bool TextViewKeys::isRedo(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    return (event->key() == Qt::Key_Y && modifiers == Qt::ControlModifier) ||
+           (event->key() == Qt::Key_Z && modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) ||
+           event->matches(QKeySequence::Redo);
+}
+
 bool TextViewKeys::findEdit(const QKeyEvent *event) const
 {
-    return std::any_of(std::begin(Edits), std::end(Edits),
+    return isUndo(event) || isRedo(event) ||
+           std::any_of(std::begin(Edits), std::end(Edits),
                        [event](QKeySequence::StandardKey key) { return event->matches(key); }) ||
            event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Tab;
 }
@@ -147,7 +166,7 @@ bool TextViewKeys::press(const QKeyEvent *event)
     const QString text = typedText(event);
     if (text.isEmpty())
         return false;
-    view_.insertText(text);
+    view_.insertText(text, TextHistory::Kind::Typing);
     return true;
 }
 
@@ -155,26 +174,33 @@ bool TextViewKeys::edit(const QKeyEvent *event)
 {
     TextModel &model = view_.model();
     const TextCursor &cursor = view_.cursor();
-    if (event->matches(QKeySequence::SelectAll)) {
+    if (isUndo(event)) {
+        view_.undo();
+    } else if (isRedo(event)) {
+        view_.redo();
+    } else if (event->matches(QKeySequence::SelectAll)) {
         view_.select(0, model.length());
         view_.offerSelection();
     } else if (event->matches(QKeySequence::InsertParagraphSeparator) ||
                event->matches(QKeySequence::InsertLineSeparator)) {
         view_.insertText(u"\r\n");
     } else if (event->key() == Qt::Key_Tab) {
-        view_.insertText(u"\t");
+        view_.insertText(u"\t", TextHistory::Kind::Typing);
     } else if (event->matches(QKeySequence::DeleteStartOfWord)) {
+        // Undone, the caret comes back, not the word selected on the way.
+        const HistoryStep step(model.history(), cursor);
         if (!cursor.hasSelection())
             view_.select(cursor.position(), TextNavigation::previousWord(model, cursor.position()));
         view_.deletePrevious();
     } else if (event->matches(QKeySequence::DeleteEndOfWord)) {
+        const HistoryStep step(model.history(), cursor);
         if (!cursor.hasSelection())
             view_.select(cursor.position(), TextNavigation::nextWord(model, cursor.position()));
         view_.deleteNext();
     } else if (event->matches(QKeySequence::Delete)) {
-        view_.deleteNext();
+        view_.deleteNext(TextHistory::Kind::DeletingForward);
     } else if (event->key() == Qt::Key_Backspace) {
-        view_.deletePrevious();
+        view_.deletePrevious(TextHistory::Kind::DeletingBackward);
     } else {
         return false;
     }

@@ -8,9 +8,9 @@ class QKeyEvent;
 class TextView;
 
 /// What the keys do in a text view: moving the caret (with Shift, extending
-/// the selection), typing, deleting, opening the context menu, and asking
-/// for find and replace. Cut, Copy and Paste are left to the program's
-/// commands.
+/// the selection), typing, deleting, undoing (Ctrl+Z) and redoing (Ctrl+Y,
+/// Ctrl+Shift+Z), opening the context menu, and asking for find and replace.
+/// Cut, Copy and Paste are left to the program's commands.
 class TextViewKeys
 {
 public:
@@ -40,6 +40,8 @@ private:
     bool findEdit(const QKeyEvent *event) const;
     static bool opensMenu(const QKeyEvent *event);
     static bool findFind(const QKeyEvent *event, FindRequest &request);
+    static bool isUndo(const QKeyEvent *event);
+    static bool isRedo(const QKeyEvent *event);
     bool edit(const QKeyEvent *event);
     void go(Move move, bool extend);
     qint64 target(Move move, bool extend);

@@ -16,7 +16,7 @@ namespace TextViewMenu {
 namespace {
 
 QAction *addItem(QMenu &menu, const QString &caption, const char *name, bool enabled,
-                 QKeySequence::StandardKey key = QKeySequence::UnknownKey)
+                 const QKeySequence &key = {})
 {
     QAction *action = menu.addAction(caption);
     action->setObjectName(QString::fromLatin1(name));
@@ -30,6 +30,13 @@ QAction *addItem(QMenu &menu, const QString &caption, const char *name, bool ena
 QMenu *create(TextView &view)
 {
     auto *menu = new QMenu(&view);
+    QObject::connect(
+        addItem(*menu, QStringLiteral("&Annulla"), "edit-undo", view.canUndo(), QKeySequence::Undo),
+        &QAction::triggered, &view, [&view] { view.undo(); });
+    QObject::connect(addItem(*menu, QStringLiteral("&Ripeti"), "edit-redo", view.canRedo(),
+                             QKeySequence(Qt::CTRL | Qt::Key_Y)),
+                     &QAction::triggered, &view, [&view] { view.redo(); });
+    menu->addSeparator();
     const bool selected = view.cursor().hasSelection();
     const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
     const bool canPaste = clipboard && clipboard->hasText();

@@ -4,9 +4,10 @@ class QMenu;
 class QPoint;
 class TextView;
 
-/// The text box's context menu: Taglia, Copia, Incolla, Elimina and
-/// Seleziona tutto, carried out by the same commands as the Edit menu's, and
-/// Trova e sostituisci, which the view asks of the window.
+/// The text box's context menu: Annulla and Ripeti, which undo and redo the
+/// text box's edits, then Taglia, Copia, Incolla, Elimina and Seleziona
+/// tutto, carried out by the same commands as the Edit menu's, and Trova e
+/// sostituisci, which the view asks of the window.
 namespace TextViewMenu {
 
 /// A new menu for the view; the caller owns it.

@@ -259,6 +259,27 @@ def find_type_over(t):
     t.shot("typed-over")
 
 
+@case("undo_select_all", "Ctrl+A, a letter, Ctrl+Z: Save writes the file's own bytes back")
+def undo_select_all(t):
+    content = b"prima riga\r\nseconda riga\r\n"
+    source = t.write("annulla.txt", content)
+    app = t.start_app()
+    app.key("ctrl+o")
+    app.file_dialog(source, OPEN_DIALOG)
+    app.wait_main_active()
+    app.key("ctrl+a")
+    app.type("x")
+    t.shot("replaced")
+    # Undone and made again, the edit is saved; undone again, the file's own
+    # bytes are.
+    app.key("ctrl+z", "ctrl+y", "ctrl+s")
+    wait_for_file(source, b"x")
+    app.key("ctrl+z")
+    t.shot("undone")
+    app.key("ctrl+s")
+    wait_for_file(source, content)
+
+
 @case("save_as_then_save",
       "Save As keeps the title: a later Save goes to the opened file; Open uses a number")
 def save_as_then_save(t):
