@@ -36,6 +36,8 @@ private slots:
     void positionsAndXAgree();
     void longLineDrawsItsOwnCharacters_data();
     void longLineDrawsItsOwnCharacters();
+    void caretStaysInView_data();
+    void caretStaysInView();
 };
 
 void TestTextLayout::positionsAndXAgree_data()
@@ -131,6 +133,83 @@ void TestTextLayout::longLineDrawsItsOwnCharacters()
     QVERIFY(inked > 50);
     QVERIFY2(differing <= inked / 50,
              qPrintable(QStringLiteral("%1 of %2").arg(differing).arg(inked)));
+}
+
+void TestTextLayout::caretStaysInView_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("lines");
+    QString digits;
+    for (int i = 0; digits.size() < 300; ++i)
+        digits += QString::number(i * 1024) + u',';
+    digits.truncate(300);
+    const QString prose = QStringLiteral("lorem ipsum dolor sit amet, perché città ");
+    QTest::newRow("prose") << repeated(prose, 60) << 300;
+    QTest::newRow("digits") << digits << 300;
+    QTest::newRow("wide letters") << repeated(QStringLiteral("WM\u6F22\u5B57"), 2000) << 100;
+    QTest::newRow("tabs") << repeated(QStringLiteral("a\tbb\t\t"), 5000) << 100;
+    QTest::newRow("4096 characters") << repeated(QStringLiteral("0123456789,"), 4096) << 100;
+    QTest::newRow("4097 characters") << repeated(QStringLiteral("0123456789,"), 4097) << 100;
+    QTest::newRow("5000 digits") << repeated(QStringLiteral("0,1024,2048,"), 5000) << 3;
+    QTest::newRow("10 MB line") << repeated(QStringLiteral("W0123 xyz,"), 10'000'000) << 2;
+}
+
+// Whatever the lines are made of, the caret is in view after every key a
+// person presses to go to a line's end, type there, come back, go to the
+// last line or a page down, both before and after the view repaints.
+void TestTextLayout::caretStaysInView()
+{
+    QFETCH(QString, line);
+    QFETCH(int, lines);
+    TextModel model;
+    QString text;
+    text.reserve((line.size() + 2) * lines);
+    for (int i = 0; i < lines; ++i)
+        text += line + QStringLiteral("\r\n");
+    model.setText(text);
+    TextView view(model);
+    view.resize(400, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    // What is wrong with the caret's place after a step, if anything.
+    const auto misplaced = [&](const char *step) {
+        const QRect area = view.viewport()->rect();
+        const QRect before = view.caretRect();
+        view.viewport()->repaint();
+        const QRect after = view.caretRect();
+        if (area.contains(before) && area.contains(after))
+            return QString();
+        return QStringLiteral("%1: caret at %2,%3 then %4,%5 in %6x%7")
+            .arg(QLatin1String(step))
+            .arg(before.x())
+            .arg(before.y())
+            .arg(after.x())
+            .arg(after.y())
+            .arg(area.width())
+            .arg(area.height());
+    };
+#define CARET_IN_VIEW(step)                                                                        \
+    do {                                                                                           \
+        const QString problem = misplaced(step);                                                   \
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));                                          \
+    } while (false)
+    QTest::keyClick(&view, Qt::Key_End);
+    CARET_IN_VIEW("End");
+    for (int i = 0; i < 20; ++i) {
+        QTest::keyClicks(&view, QStringLiteral("9"));
+        CARET_IN_VIEW("typing at the end");
+    }
+    QTest::keyClick(&view, Qt::Key_Home);
+    CARET_IN_VIEW("Home");
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    CARET_IN_VIEW("Ctrl+End");
+    QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_End);
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(&view, Qt::Key_PageDown);
+        CARET_IN_VIEW("Page Down");
+    }
+#undef CARET_IN_VIEW
 }
 
 QTEST_MAIN(TestTextLayout)

@@ -76,6 +76,8 @@ public:
     /// Lines that fit in the viewport whole.
     qint64 visibleLines() const;
     qint64 firstVisibleLine() const;
+    /// Scrolls so that line is the first in view, as far as the end allows.
+    void setFirstVisibleLine(qint64 line);
     /// Where a line's top is drawn in the viewport.
     int lineTop(qint64 line) const;
     /// How far the view is scrolled to the right, in pixels.
@@ -107,6 +109,8 @@ private:
     void applyStyle();
     void updateScrollBars();
     void caretMoved();
+    /// The first line in view when the view shows the end.
+    qint64 lastFirstLine() const;
 
     TextModel &model_;
     TextCursor cursor_;
@@ -116,8 +120,13 @@ private:
     std::unique_ptr<TextViewMouse> mouse_;
     std::unique_ptr<TextViewInputMethod> inputMethod_;
     std::unique_ptr<TextViewAccessibleEvents> accessibleEvents_;
-    qint64 lineCount_ = 1;
     CaretBlink blink_;
+    qint64 firstLine_ = 0;
+    /// Lines a step of the vertical scroll bar moves the view.
+    qint64 linesPerStep_ = 1;
     /// Pixels a step of the horizontal scroll bar moves the view.
     qreal pixelsPerStep_ = 1;
+    /// The width of the text the horizontal scroll range was made for.
+    qreal rangeWidth_ = 0;
+    quint64 widthCorrections_ = 0;
 };
