@@ -1,6 +1,7 @@
 #include "textview/laidouttext.h"
 #include "textview/textview.h"
 #include "text/textmodel.h"
+#include "text/textmodelappender.h"
 #include "text/textnavigation.h"
 
 #include <QImage>
@@ -38,6 +39,10 @@ private slots:
     void longLineDrawsItsOwnCharacters();
     void caretStaysInView_data();
     void caretStaysInView();
+    void editKeepsOtherLayouts_data();
+    void editKeepsOtherLayouts();
+    void layoutsStayWithinTheirBound();
+    void lastOfManyLinesIsInView();
 };
 
 void TestTextLayout::positionsAndXAgree_data()
@@ -210,6 +215,110 @@ void TestTextLayout::caretStaysInView()
         CARET_IN_VIEW("Page Down");
     }
 #undef CARET_IN_VIEW
+}
+
+void TestTextLayout::editKeepsOtherLayouts_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<qint64>("lines");
+    for (const int length : {60, 4000}) {
+        const QByteArray shape = length < 100 ? "short lines, " : "long lines, ";
+        QTest::newRow(shape + "a letter") << length << QKeySequence() << "x" << qint64(40);
+        QTest::newRow(shape + "a line break")
+            << length << QKeySequence(Qt::Key_Return) << "" << qint64(41);
+        QTest::newRow(shape + "a line break removed")
+            << length << QKeySequence(Qt::Key_Delete) << "" << qint64(39);
+    }
+}
+
+// An edit on one line lays out again that line (the pieces of it in and
+// near the view) and no other: the layouts of the lines around it, above
+// and below, are kept.
+void TestTextLayout::editKeepsOtherLayouts()
+{
+    QFETCH(int, length);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, typed);
+    QFETCH(qint64, lines);
+    TextModel model;
+    QString text;
+    for (int i = 0; i < 40; ++i)
+        text += repeated(QStringLiteral("lorem ipsum %1 ").arg(i), length) + u'\n';
+    text.chop(1);
+    model.setText(text);
+    TextView view(model);
+    view.resize(600, 800);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    // At the line's start to type, at its end to join the next line to it.
+    view.moveCaret(typed.isEmpty() && lines < 40 ? model.lineEnd(10) : model.lineStart(10));
+    view.viewport()->repaint();
+    const quint64 before = view.layouts().layoutsMade();
+    if (!keys.isEmpty())
+        QTest::keySequence(&view, keys);
+    QTest::keyClicks(&view, typed);
+    view.viewport()->repaint();
+    QCOMPARE(model.lineCount(), lines);
+    QVERIFY2(view.layouts().layoutsMade() - before <= 5,
+             qPrintable(QString::number(view.layouts().layoutsMade() - before)));
+}
+
+// Paging through a document of long lines, and along each, keeps no more
+// laid-out characters than the bound, however much was seen.
+void TestTextLayout::layoutsStayWithinTheirBound()
+{
+    TextModel model;
+    QString text;
+    for (int i = 0; i < 600; ++i)
+        text += repeated(QStringLiteral("\u05E9\u05DC\u05D5\u05DD 12 %1 abc\t").arg(i), 4000) +
+                u'\n';
+    model.setText(text);
+    TextView view(model);
+    view.resize(1200, 900);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    qint64 most = 0;
+    while (view.cursor().position() < model.lineStart(model.lineCount() - 1)) {
+        QTest::keyClick(&view, Qt::Key_PageDown);
+        QTest::keyClick(&view, view.lineX(view.cursor().position()) > 0 ? Qt::Key_Home : Qt::Key_End);
+        view.viewport()->repaint();
+        most = std::max(most, view.layouts().cachedCharacters());
+    }
+    QVERIFY(view.layouts().layoutsMade() > 600);
+    QVERIFY2(most <= LineLayouts::CachedCharacters, qPrintable(QString::number(most)));
+}
+
+// In a document of more lines than a line's top in pixels can count in
+// int, the last line is reached and the caret drawn on it, in view.
+void TestTextLayout::lastOfManyLinesIsInView()
+{
+    constexpr qint64 Lines = (qint64(1) << 31) / 12 + 1000;
+    TextModel model;
+    {
+        TextModelAppender appender(model);
+        const QByteArray breaks(1 << 20, '\n');
+        for (qint64 left = Lines - 1; left > 0; left -= breaks.size())
+            appender.appendLatin1(breaks.constData(), std::min<qint64>(left, breaks.size()));
+        appender.appendLatin1("end", 3);
+        appender.flush();
+    }
+    QCOMPARE(model.lineCount(), Lines);
+    TextView view(model);
+    view.resize(400, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(Lines * view.lineHeight() > INT_MAX);
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    view.viewport()->repaint();
+    QCOMPARE(view.cursor().position(), model.length());
+    QVERIFY(view.viewport()->rect().contains(view.caretRect()));
+    QCOMPARE(view.positionAt(view.caretRect().center()), model.length());
+    QVERIFY(view.lineTop(0) < -view.viewport()->height());
+    QTest::keyClick(&view, Qt::Key_PageUp);
+    QVERIFY(view.viewport()->rect().contains(view.caretRect()));
+    QCOMPARE(view.firstVisibleLine(), Lines - 2 * view.visibleLines());
 }
 
 QTEST_MAIN(TestTextLayout)

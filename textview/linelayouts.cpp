@@ -6,9 +6,6 @@
 
 namespace {
 
-// Layouts take some tens of bytes a character: this keeps a few megabytes,
-// several screens of long lines.
-constexpr qint64 CachedCharacters = 1 << 18;
 // The long lines kept, by number and by their segments (some tens of bytes
 // each); the line in use is kept whatever its length.
 constexpr size_t KeptLongLines = 1024;

@@ -24,6 +24,9 @@ class LineLayouts
 {
 public:
     static constexpr qint64 ShortLineLength = LongLine::SegmentSize;
+    /// Layouts take some tens of bytes a character: this keeps a few
+    /// megabytes, several screens of long lines.
+    static constexpr qint64 CachedCharacters = 1 << 18;
 
     /// A laid-out piece of a line: the whole of a short line, or a segment
     /// of a long one.

@@ -50,6 +50,7 @@ public:
     TextModel &model() const { return model_; }
     const TextCursor &cursor() const { return cursor_; }
     TextViewDrag &dragAndDrop() { return *drag_; }
+    const LineLayouts &layouts() const { return layouts_; }
 
     /// Moves the caret (extending the selection) and keeps it in view.
     void moveCaret(qint64 position, bool extend = false);
