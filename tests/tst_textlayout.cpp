@@ -39,6 +39,8 @@ private slots:
     void longLineDrawsItsOwnCharacters();
     void caretStaysInView_data();
     void caretStaysInView();
+    void longLineReadsAsWhole_data();
+    void longLineReadsAsWhole();
     void editKeepsOtherLayouts_data();
     void editKeepsOtherLayouts();
     void layoutsStayWithinTheirBound();
@@ -215,6 +217,57 @@ void TestTextLayout::caretStaysInView()
         CARET_IN_VIEW("Page Down");
     }
 #undef CARET_IN_VIEW
+}
+
+void TestTextLayout::longLineReadsAsWhole_data()
+{
+    QTest::addColumn<QString>("line");
+    const QString hebrew = QStringLiteral("\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD ");
+    const QString arabic = QStringLiteral("\u0645\u0631\u062D\u0628\u0627 \u0661\u0662\u0663 ");
+    QTest::newRow("right to left, with numbers and tokens")
+        << repeated(hebrew + QStringLiteral("L844 12,5 ") + arabic, 8214);
+    QTest::newRow("left to right, with long right-to-left runs")
+        << repeated(QStringLiteral("abc 12 ") + repeated(hebrew + QStringLiteral("34 "), 600) +
+                        QStringLiteral(" def "),
+                    8214);
+    QTest::newRow("right to left, with tabs")
+        << repeated(hebrew + QStringLiteral("\tabc def\t") + arabic, 8214);
+}
+
+// A line too long to be laid out whole reads as it would laid out whole:
+// the words stand in the same order from left to right, whichever their
+// direction, and none is cut in two.
+void TestTextLayout::longLineReadsAsWhole()
+{
+    QFETCH(QString, line);
+    TextModel model;
+    model.setText(line);
+    TextView view(model);
+    view.resize(600, 100);
+    LaidOutText::Style style;
+    style.font = view.font();
+    style.tabStop = 80;
+    const LaidOutText whole(line, style);
+    // Positions inside words, each between two characters of one run.
+    QList<qint64> inside;
+    for (qint64 p = 1; p + 1 < line.size(); ++p)
+        if (!line[p - 1].isSpace() && !line[p].isSpace() && !line[p + 1].isSpace() &&
+            line[p - 1].direction() == line[p].direction())
+            inside.append(p);
+    const auto byX = [&](const std::function<qreal(qint64)> &x) {
+        QList<qint64> order = inside;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](qint64 a, qint64 b) { return x(a) < x(b); });
+        return order;
+    };
+    const QList<qint64> shown = byX([&](qint64 p) { return view.lineX(p); });
+    const QList<qint64> expected = byX([&](qint64 p) { return whole.xOf(int(p)); });
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        QVERIFY2(shown[i] == expected[i],
+                 qPrintable(QStringLiteral("place %1: position %2 where %3 belongs")
+                                .arg(i)
+                                .arg(shown[i])
+                                .arg(expected[i])));
 }
 
 void TestTextLayout::editKeepsOtherLayouts_data()

@@ -68,8 +68,9 @@ std::vector<LongLine::Segment> LongLine::cut(qint64 from, qint64 to) const
     qint64 position = from;
     while (position < to) {
         const qint64 windowEnd = std::min(to, position + Window);
-        const QString text = model_.text(position, std::min(to, windowEnd + Lookahead));
-        const SegmentCutter cutter(text, rightToLeft_);
+        const qint64 readEnd = std::min(to, windowEnd + Lookahead);
+        const QString text = model_.text(position, readEnd);
+        const SegmentCutter cutter(text, readEnd == to, rightToLeft_);
         const qsizetype limit = windowEnd - position;
         qsizetype i = 0;
         while (i < limit) {

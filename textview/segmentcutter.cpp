@@ -26,8 +26,8 @@ bool isSpace(QChar c)
 
 } // namespace
 
-SegmentCutter::SegmentCutter(QStringView text, bool rightToLeft)
-    : text_(text), opposite_(rightToLeft ? Side::Left : Side::Right),
+SegmentCutter::SegmentCutter(QStringView text, bool endsLine, bool rightToLeft)
+    : text_(text), endsLine_(endsLine), opposite_(rightToLeft ? Side::Left : Side::Right),
       mixed_(rightToLeft || std::any_of(text.begin(), text.end(),
                                         [](QChar c) { return mayBeRightToLeft(c.unicode()); }))
 {
@@ -50,10 +50,12 @@ qsizetype SegmentCutter::next(qsizetype from, qsizetype size) const
         if (fits(at))
             return at;
     if (mixed_) {
-        const qsizetype furthest = std::min(text_.size() - 1, from + 4 * size);
-        for (qsizetype at = limit + 1; at < furthest; ++at)
+        const qsizetype furthest = from + 4 * size;
+        for (qsizetype at = limit + 1; at < std::min(text_.size(), furthest); ++at)
             if (fits(at))
                 return at;
+        if (endsLine_ && text_.size() <= furthest)
+            return text_.size();
     }
     return boundaryNear(from, limit);
 }

@@ -13,8 +13,9 @@
 class SegmentCutter
 {
 public:
-    /// text starts where a segment starts; rightToLeft is the line's direction.
-    SegmentCutter(QStringView text, bool rightToLeft);
+    /// text starts where a segment starts, and ends the line when endsLine;
+    /// rightToLeft is the line's direction.
+    SegmentCutter(QStringView text, bool endsLine, bool rightToLeft);
 
     /// The end of the segment that starts at from and would reach at most
     /// size characters: a little less or, to keep a run of the other
@@ -38,6 +39,7 @@ private:
     Side letterBefore(qsizetype at) const;
 
     QStringView text_;
+    bool endsLine_;
     Side opposite_;
     /// Whether the text holds any right-to-left letter at all.
     bool mixed_;
