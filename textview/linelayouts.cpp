@@ -49,7 +49,11 @@ void LineLayouts::textChanged(qint64 position, qint64 removed, qint64 added)
             const Line now = lineAt(model_.lineAt(position));
             if (now.start == line.start() && now.end == line.end() + delta &&
                 now.end - now.start > ShortLineLength) {
-                line.edit(position, removed, added);
+                // The segments cut again are measured at once: what they
+                // move is the edit's doing, which the view follows itself.
+                const LongLine::Segments made = line.edit(position, removed, added);
+                for (int i = made.first; i < made.first + made.count; ++i)
+                    segment(line, i, false);
                 kept.emplace(start, std::move(longLine));
             }
         }
@@ -120,7 +124,7 @@ qreal LineLayouts::leftOf(const LongLine &longLine, int i)
     return longLine.isRightToLeft() ? longLine.width() - longLine.x(i + 1) : longLine.x(i);
 }
 
-const LaidOutText *LineLayouts::segment(LongLine &longLine, int i)
+const LaidOutText *LineLayouts::segment(LongLine &longLine, int i, bool corrects)
 {
     const LaidOutText::Placement placement{longLine.tabPhase(i), longLine.isRightToLeft()
                                                                      ? Qt::RightToLeft
@@ -134,7 +138,7 @@ const LaidOutText *LineLayouts::segment(LongLine &longLine, int i)
     const qreal rightEdge = longLine.width() - longLine.x(i);
     longLine.setMeasuredWidth(i, laidOut->width());
     const qreal change = longLine.x(i + 1) - before;
-    if (widthCorrected_ && change != 0)
+    if (corrects && widthCorrected_ && change != 0)
         widthCorrected_(longLine.start(), longLine.isRightToLeft() ? rightEdge : longLine.x(i),
                         change);
     widestMeasured_ = std::max(widestMeasured_, longLine.width());

@@ -87,8 +87,9 @@ private:
     const LaidOutText *shortLine(const Line &range);
     LongLine &longLine(const Line &range);
     void dropLongLinesOver(qint64 keptStart);
-    /// Segment i of a long line, laid out; measures it on the way.
-    const LaidOutText *segment(LongLine &longLine, int i);
+    /// Segment i of a long line, laid out; measures it on the way, and says
+    /// so when corrects and the measure moved what follows it.
+    const LaidOutText *segment(LongLine &longLine, int i, bool corrects = true);
     /// Where segment i is drawn, from the line's left edge.
     static qreal leftOf(const LongLine &longLine, int i);
 

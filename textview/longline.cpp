@@ -127,7 +127,7 @@ void LongLine::setMeasuredWidth(int i, qreal width)
     placeFrom(i);
 }
 
-void LongLine::edit(qint64 position, qint64 removed, qint64 added)
+LongLine::Segments LongLine::edit(qint64 position, qint64 removed, qint64 added)
 {
     const qint64 delta = added - removed;
     const qint64 oldEnd = end_;
@@ -144,7 +144,7 @@ void LongLine::edit(qint64 position, qint64 removed, qint64 added)
         if (rightToLeft_ != wasRightToLeft) {
             segments_ = cut(start_, end_);
             placeFrom(0);
-            return;
+            return {};
         }
     }
     // The segments the edit touches, and the one before, whose last cluster
@@ -161,6 +161,7 @@ void LongLine::edit(qint64 position, qint64 removed, qint64 added)
     segments_.erase(segments_.begin() + first, segments_.begin() + last + 1);
     segments_.insert(segments_.begin() + first, made.begin(), made.end());
     placeFrom(first);
+    return {first, int(made.size())};
 }
 
 void LongLine::move(qint64 delta)

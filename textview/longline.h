@@ -52,8 +52,14 @@ public:
 
     void setMeasuredWidth(int i, qreal width);
     /// Follows an edit of [position, position + removed) into added
-    /// characters that added or removed no line break.
-    void edit(qint64 position, qint64 removed, qint64 added);
+    /// characters that added or removed no line break, and gives the
+    /// segments it cut again (none when it turned the line around).
+    struct Segments
+    {
+        int first = 0;
+        int count = 0;
+    };
+    Segments edit(qint64 position, qint64 removed, qint64 added);
     /// Follows an edit before the line that moved it by delta characters.
     void move(qint64 delta);
 

@@ -35,7 +35,7 @@ TextView::TextView(TextModel &model, QWidget *parent)
       mouse_(std::make_unique<TextViewMouse>(*this, *drag_)),
       inputMethod_(std::make_unique<TextViewInputMethod>(*this)),
       accessibleEvents_(std::make_unique<TextViewAccessibleEvents>(*this)),
-      blink_([this] { viewport()->update(caretRect().adjusted(-1, 0, 1, 0)); })
+      lineCount_(model.lineCount()), blink_([this] { viewport()->update(caretRect().adjusted(-1, 0, 1, 0)); })
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -55,9 +55,9 @@ TextView::TextView(TextModel &model, QWidget *parent)
     // Measuring the caret's line left of the view moves what is in view of
     // it; the view follows, so that the caret and the text around it stay put.
     layouts_.setWidthCorrected([this](qint64 lineStart, qreal x, qreal change) {
-        ++widthCorrections_;
         if (lineStart == model_.lineStart(model_.lineAt(cursor_.position())) &&
             x < horizontalOffset() - Margin) {
+            ++viewMoves_;
             updateScrollBars();
             const QSignalBlocker quiet(horizontalScrollBar());
             setHorizontalOffset(horizontalOffset() + change);
@@ -173,20 +173,45 @@ void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
     layouts_.textChanged(position, removed, added);
     cursor_.follow(position, removed, added);
     accessibleEvents_->contentsChanged(position, removed, added);
+    const ScrollPlace before = scrollPlace();
     updateScrollBars();
-    viewport()->update();
+    // An edit that keeps the lines where they were repaints only its own.
+    const qint64 lines = model_.lineCount();
+    if (lines == lineCount_ && scrollPlace() == before) {
+        const int top = lineTop(model_.lineAt(position));
+        const int bottom = lineTop(model_.lineAt(position + added)) + lineHeight();
+        viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
+    } else {
+        viewport()->update();
+    }
+    lineCount_ = lines;
 }
 
 void TextView::caretMoved()
 {
+    const ScrollPlace before = scrollPlace();
     ensureCaretVisible();
     blink_.restart(hasFocus());
-    viewport()->update();
+    // A caret that moves alone repaints where it was and where it is.
+    const QRect caret = caretRect().adjusted(-1, 0, 1, 0);
+    if (cursor_.hasSelection() || hadSelection_ || scrollPlace() != before) {
+        viewport()->update();
+    } else {
+        viewport()->update(shownCaret_);
+        viewport()->update(caret);
+    }
+    shownCaret_ = caret;
+    hadSelection_ = cursor_.hasSelection();
     inputMethod_->caretMoved();
     accessibleEvents_->caretMoved();
 }
 
 // Geometry.
+
+TextView::ScrollPlace TextView::scrollPlace() const
+{
+    return {firstLine_, horizontalOffset(), viewMoves_};
+}
 
 int TextView::lineHeight() const
 {
@@ -274,7 +299,10 @@ void TextView::updateScrollBars()
     // scrolled by more than a pixel a step.
     QScrollBar *horizontal = horizontalScrollBar();
     const qreal offset = horizontalOffset();
-    const qreal width = std::ceil(layouts_.widestLine()) + 2 * Margin + CaretWidth;
+    // Room past the widest line's end, so that typing there scrolls the
+    // view by a quarter now and then rather than by a character at every key.
+    const qreal width =
+        std::ceil(layouts_.widestLine()) + 2 * Margin + CaretWidth + viewport()->width() / 4;
     const qreal range = std::max<qreal>(width - viewport()->width(), 0);
     pixelsPerStep_ = std::max<qreal>(1, std::ceil(range / (INT_MAX / 2)));
     const QSignalBlocker quiet(horizontal);
@@ -328,7 +356,7 @@ void TextView::applyStyle()
 
 void TextView::paintEvent(QPaintEvent *event)
 {
-    const quint64 corrections = widthCorrections_;
+    const quint64 corrections = viewMoves_;
     {
         QPainter painter(viewport());
         TextViewPainter lines(*this, layouts_);
@@ -341,7 +369,7 @@ void TextView::paintEvent(QPaintEvent *event)
     // knew, or may have moved what is in view: the range follows and the
     // view is painted again.
     if (layouts_.widestLine() + 2 * Margin + CaretWidth > rangeWidth_ + 0.5 ||
-        corrections != widthCorrections_) {
+        corrections != viewMoves_) {
         updateScrollBars();
         viewport()->update();
     }

@@ -106,6 +106,16 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    /// Where the view is scrolled to, and how often measuring moved it there.
+    struct ScrollPlace
+    {
+        qint64 firstLine = 0;
+        qreal offset = 0;
+        quint64 corrections = 0;
+        bool operator==(const ScrollPlace &) const = default;
+    };
+    ScrollPlace scrollPlace() const;
+
     void onContentsChanged(qint64 position, qint64 removed, qint64 added);
     void applyStyle();
     void updateScrollBars();
@@ -121,7 +131,11 @@ private:
     std::unique_ptr<TextViewMouse> mouse_;
     std::unique_ptr<TextViewInputMethod> inputMethod_;
     std::unique_ptr<TextViewAccessibleEvents> accessibleEvents_;
+    qint64 lineCount_ = 1;
     CaretBlink blink_;
+    /// Where the caret was last shown, and whether a selection was.
+    QRect shownCaret_;
+    bool hadSelection_ = false;
     qint64 firstLine_ = 0;
     /// Lines a step of the vertical scroll bar moves the view.
     qint64 linesPerStep_ = 1;
@@ -129,5 +143,6 @@ private:
     qreal pixelsPerStep_ = 1;
     /// The width of the text the horizontal scroll range was made for.
     qreal rangeWidth_ = 0;
-    quint64 widthCorrections_ = 0;
+    /// How often measuring the caret's line moved the view to follow it.
+    quint64 viewMoves_ = 0;
 };
