@@ -11,6 +11,7 @@
 
 #include "benchsupport.h"
 
+#include "tests/support/textshapes.h"
 #include "textview/textview.h"
 #include "text/textmodel.h"
 
@@ -22,20 +23,11 @@
 #include <ctime>
 
 using namespace Bench;
+using TextShapes::repeated;
 
 namespace {
 
 constexpr int LinesInView = 55;
-
-QString repeated(const QString &pattern, qsizetype length)
-{
-    QString line;
-    line.reserve(length + pattern.size());
-    while (line.size() < length)
-        line += pattern;
-    line.truncate(length);
-    return line;
-}
 
 QString digits(qsizetype length)
 {

@@ -1,3 +1,4 @@
+#include "tests/support/textshapes.h"
 #include "textview/laidouttext.h"
 #include "textview/textview.h"
 #include "text/textmodel.h"
@@ -11,20 +12,7 @@
 
 #include <cmath>
 
-namespace {
-
-// A line of the given length built from a repeated pattern.
-QString repeated(const QString &pattern, qsizetype length)
-{
-    QString line;
-    line.reserve(length + pattern.size());
-    while (line.size() < length)
-        line += pattern;
-    line.truncate(length);
-    return line;
-}
-
-} // namespace
+using TextShapes::repeated;
 
 // Lines of any length are one line: what is drawn where is what the caret
 // and the mouse find there, from the first character to the last.
