@@ -26,6 +26,8 @@ namespace {
 constexpr int Margin = TextView::Margin;
 constexpr qreal TabStop = 80;
 constexpr int CaretWidth = 1;
+// Places far out of view are put just as far out, within int.
+constexpr qint64 FarOut = qint64(1) << 28;
 
 } // namespace
 
@@ -252,8 +254,6 @@ void TextView::setFirstVisibleLine(qint64 line)
 
 int TextView::lineTop(qint64 line) const
 {
-    // Lines far out of view are placed just as far out, within int.
-    constexpr qint64 FarOut = qint64(1) << 28;
     return int(std::clamp<qint64>(Margin + (line - firstLine_) * lineHeight(), -FarOut, FarOut));
 }
 
@@ -278,7 +278,7 @@ QRect TextView::caretRect()
 
 QRect TextView::caretRectAt(qint64 position)
 {
-    const int x = int(std::floor(viewportX(position)));
+    const int x = int(std::clamp<qreal>(std::floor(viewportX(position)), -FarOut, FarOut));
     return QRect(x, lineTop(model_.lineAt(position)), CaretWidth, lineHeight());
 }
 
