@@ -247,7 +247,10 @@ qint64 TextView::lastFirstLine() const
 
 void TextView::setFirstVisibleLine(qint64 line)
 {
-    firstLine_ = std::clamp<qint64>(line, 0, lastFirstLine());
+    const qint64 first = std::clamp<qint64>(line, 0, lastFirstLine());
+    if (first == firstLine_)
+        return;
+    firstLine_ = first;
     verticalScrollBar()->setValue(int(firstLine_ / linesPerStep_));
     viewport()->update();
 }
