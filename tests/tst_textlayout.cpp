@@ -1,9 +1,9 @@
 #include "tests/support/textshapes.h"
-#include "textview/laidouttext.h"
-#include "textview/textview.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 #include "text/textnavigation.h"
+#include "textview/laidouttext.h"
+#include "textview/textview.h"
 
 #include <QImage>
 #include <QPainter>
@@ -313,8 +313,8 @@ void TestTextLayout::layoutsStayWithinTheirBound()
     TextModel model;
     QString text;
     for (int i = 0; i < 600; ++i)
-        text += repeated(QStringLiteral("\u05E9\u05DC\u05D5\u05DD 12 %1 abc\t").arg(i), 4000) +
-                u'\n';
+        text +=
+            repeated(QStringLiteral("\u05E9\u05DC\u05D5\u05DD 12 %1 abc\t").arg(i), 4000) + u'\n';
     model.setText(text);
     TextView view(model);
     view.resize(1200, 900);
@@ -323,7 +323,8 @@ void TestTextLayout::layoutsStayWithinTheirBound()
     qint64 most = 0;
     while (view.cursor().position() < model.lineStart(model.lineCount() - 1)) {
         QTest::keyClick(&view, Qt::Key_PageDown);
-        QTest::keyClick(&view, view.lineX(view.cursor().position()) > 0 ? Qt::Key_Home : Qt::Key_End);
+        QTest::keyClick(&view,
+                        view.lineX(view.cursor().position()) > 0 ? Qt::Key_Home : Qt::Key_End);
         view.viewport()->repaint();
         most = std::max(most, view.layouts().cachedCharacters());
     }

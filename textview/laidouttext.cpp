@@ -37,8 +37,8 @@ LaidOutText::LaidOutText(QStringView text, const Style &style, const Placement &
     option.setTabStopDistance(style.tabStop);
     option.setTextDirection(placement.direction);
     if (placement.tabPhase > 0)
-        option.setTabs(shiftedTabStops(display_.text(), style.font, style.tabStop,
-                                       placement.tabPhase));
+        option.setTabs(
+            shiftedTabStops(display_.text(), style.font, style.tabStop, placement.tabPhase));
     layout_.setTextOption(option);
     layout_.setCacheEnabled(true);
     if (!display_.items().isEmpty()) {

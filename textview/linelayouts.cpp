@@ -91,8 +91,8 @@ LongLine &LineLayouts::longLine(const Line &range)
         return *found->second.line;
     }
     KeptLongLine &slot = longLines_[range.start];
-    slot.line = std::make_unique<LongLine>(model_, range.start, range.end, averageWidth_,
-                                           style_.tabStop);
+    slot.line =
+        std::make_unique<LongLine>(model_, range.start, range.end, averageWidth_, style_.tabStop);
     slot.used = ++uses_;
     widestMeasured_ = std::max(widestMeasured_, slot.line->width());
     LongLine &made = *slot.line;
@@ -126,9 +126,8 @@ qreal LineLayouts::leftOf(const LongLine &longLine, int i)
 
 const LaidOutText *LineLayouts::segment(LongLine &longLine, int i, bool corrects)
 {
-    const LaidOutText::Placement placement{longLine.tabPhase(i), longLine.isRightToLeft()
-                                                                     ? Qt::RightToLeft
-                                                                     : Qt::LeftToRight};
+    const LaidOutText::Placement placement{
+        longLine.tabPhase(i), longLine.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight};
     const qint64 start = longLine.segmentStart(i);
     const qint64 end = longLine.segmentEnd(i);
     if (const LaidOutText *cached = cache_.find(start, end, placement))

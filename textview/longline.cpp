@@ -52,8 +52,7 @@ void LongLine::findFirstLetter(qint64 from, qint64 to)
         const QString text = model_.text(from, std::min(to, from + Window));
         for (qsizetype i = 0; i < text.size(); ++i) {
             const QChar::Direction direction = text[i].direction();
-            if (direction == QChar::DirL || direction == QChar::DirR ||
-                direction == QChar::DirAL) {
+            if (direction == QChar::DirL || direction == QChar::DirR || direction == QChar::DirAL) {
                 firstLetter_ = from + i;
                 rightToLeft_ = direction != QChar::DirL;
                 return;
@@ -75,8 +74,8 @@ std::vector<LongLine::Segment> LongLine::cut(qint64 from, qint64 to) const
         qsizetype i = 0;
         while (i < limit) {
             const qsizetype next = std::clamp(cutter.next(i, SegmentSize), i + 1, text.size());
-            out.push_back({position + i - start_, float(estimatedWidth(QStringView(text).sliced(
-                                             i, next - i)))});
+            out.push_back({position + i - start_,
+                           float(estimatedWidth(QStringView(text).sliced(i, next - i)))});
             i = next;
         }
         position += i;
@@ -154,7 +153,8 @@ LongLine::Segments LongLine::edit(qint64 position, qint64 removed, qint64 added)
         --first;
     const int last = segmentOf(std::min(position + removed, oldEnd - 1));
     const qint64 from = segmentStart(first);
-    const qint64 to = (size_t(last) + 1 < segments_.size() ? segmentStart(last + 1) : oldEnd) + delta;
+    const qint64 to =
+        (size_t(last) + 1 < segments_.size() ? segmentStart(last + 1) : oldEnd) + delta;
     std::vector<Segment> made = cut(from, to);
     for (size_t j = size_t(last) + 1; j < segments_.size(); ++j)
         segments_[j].offset += delta;

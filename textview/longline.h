@@ -67,7 +67,7 @@ private:
     struct Segment
     {
         qint64 offset = 0; ///< from the line's start
-        float width = 0; ///< measured, or estimated while not
+        float width = 0;   ///< measured, or estimated while not
         bool measured = false;
     };
 

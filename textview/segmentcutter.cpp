@@ -15,8 +15,7 @@ constexpr qsizetype Lookaround = 64;
 bool mayBeRightToLeft(char16_t c)
 {
     return (c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) ||
-           (c >= 0xFE70 && c <= 0xFEFE) || c == 0xD802 || c == 0xD803 || c == 0xD83A ||
-           c == 0xD83B;
+           (c >= 0xFE70 && c <= 0xFEFE) || c == 0xD802 || c == 0xD803 || c == 0xD83A || c == 0xD83B;
 }
 
 bool isSpace(QChar c)

@@ -37,7 +37,8 @@ TextView::TextView(TextModel &model, QWidget *parent)
       mouse_(std::make_unique<TextViewMouse>(*this, *drag_)),
       inputMethod_(std::make_unique<TextViewInputMethod>(*this)),
       accessibleEvents_(std::make_unique<TextViewAccessibleEvents>(*this)),
-      lineCount_(model.lineCount()), blink_([this] { viewport()->update(caretRect().adjusted(-1, 0, 1, 0)); })
+      lineCount_(model.lineCount()),
+      blink_([this] { viewport()->update(caretRect().adjusted(-1, 0, 1, 0)); })
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -51,7 +52,7 @@ TextView::TextView(TextModel &model, QWidget *parent)
         if (value == int(firstLine_ / linesPerStep_))
             return;
         firstLine_ = value >= verticalScrollBar()->maximum() ? lastFirstLine()
-                                                              : qint64(value) * linesPerStep_;
+                                                             : qint64(value) * linesPerStep_;
     });
     connect(&model, &TextModel::contentsChanged, this, &TextView::onContentsChanged);
     // Measuring the caret's line left of the view moves what is in view of
