@@ -243,9 +243,14 @@ void TestTextLayout::longLineReadsAsWhole()
             line[p - 1].direction() == line[p].direction())
             inside.append(p);
     const auto byX = [&](const std::function<qreal(qint64)> &x) {
-        QList<qint64> order = inside;
-        std::stable_sort(order.begin(), order.end(),
-                         [&](qint64 a, qint64 b) { return x(a) < x(b); });
+        QList<std::pair<qreal, qint64>> placed;
+        for (const qint64 p : inside)
+            placed.append({x(p), p});
+        std::stable_sort(placed.begin(), placed.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        QList<qint64> order;
+        for (const auto &[x, p] : placed)
+            order.append(p);
         return order;
     };
     const QList<qint64> shown = byX([&](qint64 p) { return view.lineX(p); });
