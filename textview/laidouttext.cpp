@@ -1,14 +1,44 @@
 #include "laidouttext.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPalette>
 
+namespace {
+
+// Tab stops moved left by phase, as many as the text could reach: each tab
+// goes at least to the next stop, and no character is wider than the
+// font's widest (a boxed name takes a few characters of the text).
+QList<QTextOption::Tab> shiftedTabStops(const QString &text, const QFont &font, qreal tabStop,
+                                        qreal phase)
+{
+    const qsizetype tabs = text.count(u'\t');
+    if (tabs == 0)
+        return {};
+    const qreal reach = QFontMetricsF(font).maxWidth() * qreal(text.size()) + tabStop * qreal(tabs);
+    QList<QTextOption::Tab> stops;
+    for (qreal x = tabStop - phase; x <= reach + tabStop; x += tabStop)
+        stops.append(QTextOption::Tab(x, QTextOption::LeftTab));
+    return stops;
+}
+
+} // namespace
+
 LaidOutText::LaidOutText(QStringView text, const Style &style)
+    : LaidOutText(text, style, Placement())
+{
+}
+
+LaidOutText::LaidOutText(QStringView text, const Style &style, const Placement &placement)
     : display_(text), layout_(display_.text(), style.font)
 {
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     option.setTabStopDistance(style.tabStop);
+    option.setTextDirection(placement.direction);
+    if (placement.tabPhase > 0)
+        option.setTabs(
+            shiftedTabStops(display_.text(), style.font, style.tabStop, placement.tabPhase));
     layout_.setTextOption(option);
     layout_.setCacheEnabled(true);
     if (!display_.items().isEmpty()) {

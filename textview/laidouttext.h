@@ -18,7 +18,18 @@ public:
         QColor dimmed; ///< names and codes of characters drawn in a box
     };
 
+    /// How a piece of a long line is laid out: the x its left edge stands
+    /// at past the last tab stop, so that its tabs reach the line's stops,
+    /// and the direction of the whole line, so that each piece orders its
+    /// runs as the whole line would.
+    struct Placement
+    {
+        qreal tabPhase = 0;
+        Qt::LayoutDirection direction = Qt::LayoutDirectionAuto;
+    };
+
     LaidOutText(QStringView text, const Style &style);
+    LaidOutText(QStringView text, const Style &style, const Placement &placement);
 
     qreal width() const { return line_.horizontalAdvance(); }
     /// x of a column of the text, from the text's left edge.

@@ -4,15 +4,16 @@
 
 #include <QFontMetricsF>
 
-// Enough for every line and segment of a large screen, so that nothing a
-// paint uses is dropped while it paints.
-constexpr int CachedLayouts = 2000;
-constexpr size_t MaximumLongLines = 128;
+namespace {
 
-LineLayouts::LineLayouts(const TextModel &model)
-    : model_(model), shortLines_(CachedLayouts), segments_(CachedLayouts)
-{
-}
+// The long lines kept, by number and by their segments (some tens of bytes
+// each); the line in use is kept whatever its length.
+constexpr size_t KeptLongLines = 1024;
+constexpr qint64 KeptSegments = 1 << 17;
+
+} // namespace
+
+LineLayouts::LineLayouts(const TextModel &model) : model_(model), cache_(CachedCharacters) {}
 
 void LineLayouts::setStyle(const LaidOutText::Style &style)
 {
@@ -20,30 +21,44 @@ void LineLayouts::setStyle(const LaidOutText::Style &style)
     const QFontMetricsF metrics(style.font);
     lineHeight_ = metrics.height();
     averageWidth_ = metrics.averageCharWidth();
-    textChanged(0, 0, 0, false);
+    cache_.clear();
+    longLines_.clear();
+    widestMeasured_ = 0;
 }
 
-void LineLayouts::textChanged(qint64 position, qint64 removed, qint64 added, bool linesKept)
+void LineLayouts::textChanged(qint64 position, qint64 removed, qint64 added)
 {
-    shortLines_.clear();
-    segments_.clear();
-    widestMeasured_ = 0;
-    // A long line edited inside, without a line break coming or going, keeps
-    // its segments; every other long line is cut again when it is next seen.
-    std::unique_ptr<LongLine> kept;
-    qint64 keptLine = 0;
-    for (auto &[line, longLine] : longLines_) {
-        const bool inside = position >= longLine->start() && position + removed <= longLine->end();
-        const qint64 length = longLine->end() - longLine->start() + added - removed;
-        if (linesKept && inside && length > LongLineLength) {
-            longLine->edit(position, removed, added);
-            kept = std::move(longLine);
-            keptLine = line;
+    if (position == 0 && model_.length() == added) { // a new text altogether
+        cache_.clear();
+        longLines_.clear();
+        widestMeasured_ = 0;
+        return;
+    }
+    cache_.edit(position, removed, added);
+    const qint64 delta = added - removed;
+    std::unordered_map<qint64, KeptLongLine> kept;
+    for (auto &[start, longLine] : longLines_) {
+        LongLine &line = *longLine.line;
+        if (line.end() < position) {
+            kept.emplace(start, std::move(longLine));
+        } else if (line.start() > position + removed) {
+            line.move(delta);
+            kept.emplace(start + delta, std::move(longLine));
+        } else if (line.start() <= position && position + removed <= line.end()) {
+            // Edited inside: kept if it is still one long line.
+            const Line now = lineAt(model_.lineAt(position));
+            if (now.start == line.start() && now.end == line.end() + delta &&
+                now.end - now.start > ShortLineLength) {
+                // The segments cut again are measured at once: what they
+                // move is the edit's doing, which the view follows itself.
+                const LongLine::Segments made = line.edit(position, removed, added);
+                for (int i = made.first; i < made.first + made.count; ++i)
+                    segment(line, i, false);
+                kept.emplace(start, std::move(longLine));
+            }
         }
     }
-    longLines_.clear();
-    if (kept)
-        longLines_[keptLine] = std::move(kept);
+    longLines_ = std::move(kept);
 }
 
 LineLayouts::Line LineLayouts::lineAt(qint64 line) const
@@ -51,97 +66,130 @@ LineLayouts::Line LineLayouts::lineAt(qint64 line) const
     return {model_.lineStart(line), model_.lineEnd(line)};
 }
 
-const LaidOutText *LineLayouts::shortLine(qint64 line, const Line &range)
+const LaidOutText *LineLayouts::layOut(qint64 start, qint64 end,
+                                       const LaidOutText::Placement &placement)
 {
-    if (const LaidOutText *cached = shortLines_.object(line))
+    ++layoutsMade_;
+    return cache_.insert(start, end, placement,
+                         std::make_unique<LaidOutText>(model_.text(start, end), style_, placement));
+}
+
+const LaidOutText *LineLayouts::shortLine(const Line &range)
+{
+    if (const LaidOutText *cached = cache_.find(range.start, range.end, {}))
         return cached;
-    auto *laidOut = new LaidOutText(model_.text(range.start, range.end), style_);
+    const LaidOutText *laidOut = layOut(range.start, range.end, {});
     widestMeasured_ = std::max(widestMeasured_, laidOut->width());
-    shortLines_.insert(line, laidOut);
     return laidOut;
 }
 
-LongLine &LineLayouts::longLine(qint64 line, const Line &range)
+LongLine &LineLayouts::longLine(const Line &range)
 {
-    std::unique_ptr<LongLine> &found = longLines_[line];
-    if (!found || found->start() != range.start || found->end() != range.end) {
-        // More long lines than a screen shows start the collection afresh;
-        // the ones out of sight are cut again when they come back.
-        if (longLines_.size() > MaximumLongLines)
-            longLines_.clear();
-        std::unique_ptr<LongLine> &slot = longLines_[line];
-        slot = std::make_unique<LongLine>(model_, range.start, range.end, averageWidth_,
-                                          style_.tabStop);
-        return *slot;
+    const auto found = longLines_.find(range.start);
+    if (found != longLines_.end() && found->second.line->end() == range.end) {
+        found->second.used = ++uses_;
+        return *found->second.line;
     }
-    return *found;
+    KeptLongLine &slot = longLines_[range.start];
+    slot.line =
+        std::make_unique<LongLine>(model_, range.start, range.end, averageWidth_, style_.tabStop);
+    slot.used = ++uses_;
+    widestMeasured_ = std::max(widestMeasured_, slot.line->width());
+    LongLine &made = *slot.line;
+    dropLongLinesOver(range.start);
+    return made;
 }
 
-const LaidOutText *LineLayouts::segment(LongLine &longLine, int i)
+// Past the bounds, the long lines used least recently are cut again when
+// they come back.
+void LineLayouts::dropLongLinesOver(qint64 keptStart)
 {
-    if (longLine.isTab(i))
-        return nullptr;
-    const qint64 start = longLine.segmentStart(i);
-    if (const LaidOutText *cached = segments_.object(start))
-        return cached;
-    auto *laidOut = new LaidOutText(model_.text(start, longLine.segmentEnd(i)), style_);
-    if (!longLine.isMeasured(i)) {
-        const qreal before = longLine.x(i + 1);
-        longLine.setMeasuredWidth(i, laidOut->width());
-        if (widthCorrected_ && longLine.x(i + 1) != before)
-            widthCorrected_(longLine.x(i), longLine.x(i + 1) - before);
+    qint64 segments = 0;
+    for (const auto &[start, longLine] : longLines_)
+        segments += longLine.line->segmentCount();
+    while ((segments > KeptSegments || longLines_.size() > KeptLongLines) &&
+           longLines_.size() > 1) {
+        auto oldest = longLines_.end();
+        for (auto it = longLines_.begin(); it != longLines_.end(); ++it)
+            if (it->first != keptStart &&
+                (oldest == longLines_.end() || it->second.used < oldest->second.used))
+                oldest = it;
+        segments -= oldest->second.line->segmentCount();
+        longLines_.erase(oldest);
     }
-    segments_.insert(start, laidOut);
+}
+
+qreal LineLayouts::leftOf(const LongLine &longLine, int i)
+{
+    return longLine.isRightToLeft() ? longLine.width() - longLine.x(i + 1) : longLine.x(i);
+}
+
+const LaidOutText *LineLayouts::segment(LongLine &longLine, int i, bool corrects)
+{
+    const LaidOutText::Placement placement{
+        longLine.tabPhase(i), longLine.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight};
+    const qint64 start = longLine.segmentStart(i);
+    const qint64 end = longLine.segmentEnd(i);
+    if (const LaidOutText *cached = cache_.find(start, end, placement))
+        return cached;
+    const LaidOutText *laidOut = layOut(start, end, placement);
+    const qreal before = longLine.x(i + 1);
+    const qreal rightEdge = longLine.width() - longLine.x(i);
+    longLine.setMeasuredWidth(i, laidOut->width());
+    const qreal change = longLine.x(i + 1) - before;
+    if (corrects && widthCorrected_ && change != 0)
+        widthCorrected_(longLine.start(), longLine.isRightToLeft() ? rightEdge : longLine.x(i),
+                        change);
+    widestMeasured_ = std::max(widestMeasured_, longLine.width());
     return laidOut;
 }
 
 QList<LineLayouts::Piece> LineLayouts::pieces(qint64 line, qreal left, qreal right)
 {
     const Line range = lineAt(line);
-    if (range.end - range.start <= LongLineLength)
-        return {{range.start, range.end, 0, shortLine(line, range)}};
-    LongLine &whole = longLine(line, range);
+    if (range.end - range.start <= ShortLineLength)
+        return {{range.start, range.end, 0, shortLine(range)}};
+    LongLine &whole = longLine(range);
+    // A right-to-left line runs from its right edge: the part in view is
+    // found from there, and placed once its segments are measured.
+    const bool mirrored = whole.isRightToLeft();
+    const qreal from = mirrored ? whole.width() - right : left;
     QList<Piece> out;
-    for (int i = whole.segmentAtX(left); i < whole.segmentCount() && whole.x(i) < right; ++i) {
-        const LaidOutText *text = segment(whole, i);
-        out.append({whole.segmentStart(i), whole.segmentEnd(i), whole.x(i), text});
+    QList<int> shown;
+    for (int i = whole.segmentAtX(from); i < whole.segmentCount(); ++i) {
+        if (whole.x(i) >= (mirrored ? whole.width() - left : right))
+            break;
+        out.append({whole.segmentStart(i), whole.segmentEnd(i), 0, segment(whole, i)});
+        shown.append(i);
     }
+    for (qsizetype k = 0; k < out.size(); ++k)
+        out[k].x = leftOf(whole, shown[k]);
     return out;
 }
 
 qreal LineLayouts::xOf(qint64 position)
 {
-    const qint64 line = model_.lineAt(position);
-    const Line range = lineAt(line);
-    if (range.end - range.start <= LongLineLength)
-        return shortLine(line, range)->xOf(int(position - range.start));
-    LongLine &whole = longLine(line, range);
+    const Line range = lineAt(model_.lineAt(position));
+    if (range.end - range.start <= ShortLineLength)
+        return shortLine(range)->xOf(int(position - range.start));
+    LongLine &whole = longLine(range);
     const int i = whole.segmentOf(position);
     const LaidOutText *text = segment(whole, i);
-    if (!text)
-        return position > whole.segmentStart(i) ? whole.x(i + 1) : whole.x(i);
-    return whole.x(i) + text->xOf(int(position - whole.segmentStart(i)));
+    return leftOf(whole, i) + text->xOf(int(position - whole.segmentStart(i)));
 }
 
 qint64 LineLayouts::positionAt(qint64 line, qreal x)
 {
     const Line range = lineAt(line);
-    if (range.end - range.start <= LongLineLength)
-        return range.start + shortLine(line, range)->columnAt(x);
-    LongLine &whole = longLine(line, range);
-    const int i = whole.segmentAtX(x);
+    if (range.end - range.start <= ShortLineLength)
+        return range.start + shortLine(range)->columnAt(x);
+    LongLine &whole = longLine(range);
+    const int i = whole.segmentAtX(whole.isRightToLeft() ? whole.width() - x : x);
     const LaidOutText *text = segment(whole, i);
-    if (!text) {
-        const bool nearerEnd = x - whole.x(i) > (whole.x(i + 1) - whole.x(i)) / 2;
-        return whole.segmentStart(i) + (nearerEnd ? 1 : 0);
-    }
-    return whole.segmentStart(i) + text->columnAt(x - whole.x(i));
+    return whole.segmentStart(i) + text->columnAt(x - leftOf(whole, i));
 }
 
 qreal LineLayouts::widestLine() const
 {
-    qreal widest = std::max(widestMeasured_, averageWidth_ * qreal(model_.longestLineLength()));
-    for (const auto &[line, longLine] : longLines_)
-        widest = std::max(widest, longLine->width());
-    return widest;
+    return std::max(widestMeasured_, averageWidth_ * qreal(model_.longestLineLength()));
 }

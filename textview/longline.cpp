@@ -1,59 +1,64 @@
 #include "longline.h"
 
-#include "text/textmodel.h"
+#include "segmentcutter.h"
 
-#include <QTextBoundaryFinder>
+#include "text/textmodel.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-// Text is read this much at a time while it is cut, with a little more to
-// see where the last character cluster of the window ends.
+// Text is read this much at a time while it is cut, with enough more for
+// the last segment of the window to find its end.
 constexpr qint64 Window = 1 << 16;
-constexpr qint64 Lookahead = 64;
+constexpr qint64 Lookahead = 4 * LongLine::SegmentSize + 64;
 
-// Below U+0300 every character is a cluster of its own: a cut there needs
-// no look at the characters around it.
-bool plainBoundary(QStringView text, qsizetype at)
+// The next tab stop after x.
+qreal nextStop(qreal x, qreal tabStop)
 {
-    return text[at - 1].unicode() < 0x300 && text[at].unicode() < 0x300;
-}
-
-// A cluster boundary near at, after from: at or before at when there is one.
-qsizetype boundaryNear(QStringView text, qsizetype from, qsizetype at)
-{
-    if (at >= text.size() || plainBoundary(text, at))
-        return at;
-    const qsizetype left = std::max(from, at - Lookahead);
-    const qsizetype right = std::min(text.size(), at + Lookahead);
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme,
-                               text.sliced(left, right - left).toString());
-    finder.setPosition(at - left);
-    if (finder.isAtBoundary())
-        return at;
-    const qsizetype before = finder.toPreviousBoundary();
-    if (before > 0)
-        return left + before;
-    finder.setPosition(at - left);
-    const qsizetype after = finder.toNextBoundary();
-    return after > 0 ? left + after : right;
+    return (std::floor(x / tabStop + 1e-6) + 1) * tabStop;
 }
 
 } // namespace
 
 LongLine::LongLine(const TextModel &model, qint64 start, qint64 end, qreal averageWidth,
                    qreal tabStop)
-    : model_(model), start_(start), end_(end), averageWidth_(averageWidth), tabStop_(tabStop),
-      segments_(cut(start, end))
+    : model_(model), start_(start), end_(end), averageWidth_(averageWidth), tabStop_(tabStop)
 {
+    findFirstLetter(start, end);
+    segments_ = cut(start, end);
     placeFrom(0);
 }
 
 qint64 LongLine::segmentEnd(int i) const
 {
-    return size_t(i) + 1 < segments_.size() ? segments_[size_t(i) + 1].start : end_;
+    return size_t(i) + 1 < segments_.size() ? segmentStart(i + 1) : end_;
+}
+
+qreal LongLine::tabPhase(int i) const
+{
+    if (rightToLeft_)
+        return 0;
+    const qreal phase = std::fmod(x(i), tabStop_);
+    return phase < 0.01 || phase > tabStop_ - 0.01 ? 0 : phase;
+}
+
+void LongLine::findFirstLetter(qint64 from, qint64 to)
+{
+    firstLetter_ = -1;
+    rightToLeft_ = false;
+    for (; from < to; from += Window) {
+        const QString text = model_.text(from, std::min(to, from + Window));
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar::Direction direction = text[i].direction();
+            if (direction == QChar::DirL || direction == QChar::DirR || direction == QChar::DirAL) {
+                firstLetter_ = from + i;
+                rightToLeft_ = direction != QChar::DirL;
+                return;
+            }
+        }
+    }
 }
 
 std::vector<LongLine::Segment> LongLine::cut(qint64 from, qint64 to) const
@@ -62,30 +67,30 @@ std::vector<LongLine::Segment> LongLine::cut(qint64 from, qint64 to) const
     qint64 position = from;
     while (position < to) {
         const qint64 windowEnd = std::min(to, position + Window);
-        const QString text = model_.text(position, std::min(to, windowEnd + Lookahead));
+        const qint64 readEnd = std::min(to, windowEnd + Lookahead);
+        const QString text = model_.text(position, readEnd);
+        const SegmentCutter cutter(text, readEnd == to, rightToLeft_);
         const qsizetype limit = windowEnd - position;
         qsizetype i = 0;
-        qsizetype tab = -1; // the next tab at or after i, or the end of the text
         while (i < limit) {
-            if (text[i] == u'\t') {
-                out.push_back({position + i, true});
-                ++i;
-                continue;
-            }
-            if (tab < i) {
-                tab = text.indexOf(u'\t', i);
-                tab = tab < 0 ? text.size() : tab;
-            }
-            const qsizetype runEnd = tab;
-            qsizetype next = std::min({i + qsizetype(SegmentSize), runEnd, limit});
-            if (next < text.size())
-                next = boundaryNear(text, i, next);
-            out.push_back({position + i});
-            i = std::max(next, i + 1);
+            const qsizetype next = std::clamp(cutter.next(i, SegmentSize), i + 1, text.size());
+            out.push_back({position + i - start_,
+                           float(estimatedWidth(QStringView(text).sliced(i, next - i)))});
+            i = next;
         }
         position += i;
     }
     return out;
+}
+
+qreal LongLine::estimatedWidth(QStringView text) const
+{
+    if (!text.contains(u'\t'))
+        return averageWidth_ * qreal(text.size());
+    qreal x = 0;
+    for (const QChar c : text)
+        x = c == u'\t' ? nextStop(x, tabStop_) : x + averageWidth_;
+    return x;
 }
 
 void LongLine::placeFrom(int i)
@@ -95,12 +100,7 @@ void LongLine::placeFrom(int i)
         edges_[0] = 0;
     qreal x = edges_[size_t(i)];
     for (size_t j = size_t(i); j < segments_.size(); ++j) {
-        const Segment &segment = segments_[j];
-        if (segment.tab)
-            x = (std::floor(x / tabStop_ + 1e-9) + 1) * tabStop_;
-        else
-            x += segment.measured ? segment.width
-                                  : averageWidth_ * qreal(segmentEnd(int(j)) - segment.start);
+        x += segments_[j].width;
         edges_[j + 1] = x;
     }
 }
@@ -113,8 +113,8 @@ int LongLine::segmentAtX(qreal x) const
 
 int LongLine::segmentOf(qint64 position) const
 {
-    const auto after = std::upper_bound(segments_.begin(), segments_.end(), position,
-                                        [](qint64 p, const Segment &s) { return p < s.start; });
+    const auto after = std::upper_bound(segments_.begin(), segments_.end(), position - start_,
+                                        [](qint64 p, const Segment &s) { return p < s.offset; });
     return std::max(0, int(after - segments_.begin()) - 1);
 }
 
@@ -122,26 +122,52 @@ void LongLine::setMeasuredWidth(int i, qreal width)
 {
     Segment &segment = segments_[size_t(i)];
     segment.measured = true;
-    segment.width = width;
+    segment.width = float(width);
     placeFrom(i);
 }
 
-void LongLine::edit(qint64 position, qint64 removed, qint64 added)
+LongLine::Segments LongLine::edit(qint64 position, qint64 removed, qint64 added)
 {
+    const qint64 delta = added - removed;
+    const qint64 oldEnd = end_;
+    end_ += delta;
+    // A letter typed before the first one may turn the line around: then
+    // every segment is cut and measured again.
+    if (firstLetter_ < 0 || position <= firstLetter_) {
+        const bool wasRightToLeft = rightToLeft_;
+        // Where there was none, only the characters typed can bring one.
+        if (firstLetter_ < 0)
+            findFirstLetter(position, position + added);
+        else
+            findFirstLetter(start_, end_);
+        if (rightToLeft_ != wasRightToLeft) {
+            segments_ = cut(start_, end_);
+            placeFrom(0);
+            return {};
+        }
+    }
     // The segments the edit touches, and the one before, whose last cluster
     // a combining mark typed at its edge would join.
     int first = segmentOf(position);
-    if (first > 0 && position == segments_[size_t(first)].start)
+    if (first > 0 && position == segmentStart(first))
         --first;
-    const int last = segmentOf(std::min(position + removed, end_ - 1));
-    const qint64 delta = added - removed;
-    const qint64 from = segments_[size_t(first)].start;
-    const qint64 to = segmentEnd(last) + delta;
-    end_ += delta;
+    const int last = segmentOf(std::min(position + removed, oldEnd - 1));
+    const qint64 from = segmentStart(first);
+    const qint64 to =
+        (size_t(last) + 1 < segments_.size() ? segmentStart(last + 1) : oldEnd) + delta;
     std::vector<Segment> made = cut(from, to);
     for (size_t j = size_t(last) + 1; j < segments_.size(); ++j)
-        segments_[j].start += delta;
+        segments_[j].offset += delta;
     segments_.erase(segments_.begin() + first, segments_.begin() + last + 1);
     segments_.insert(segments_.begin() + first, made.begin(), made.end());
     placeFrom(first);
+    return {first, int(made.size())};
+}
+
+void LongLine::move(qint64 delta)
+{
+    start_ += delta;
+    end_ += delta;
+    if (firstLetter_ >= 0)
+        firstLetter_ += delta;
 }

@@ -28,6 +28,8 @@ namespace {
 constexpr int Margin = TextView::Margin;
 constexpr qreal TabStop = 80;
 constexpr int CaretWidth = 1;
+// Places far out of view are put just as far out, within int.
+constexpr qint64 FarOut = qint64(1) << 28;
 
 } // namespace
 
@@ -47,11 +49,21 @@ TextView::TextView(TextModel &model, QWidget *parent)
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
     verticalScrollBar()->setSingleStep(1);
+    // The scroll bar counts in int: in a document of more lines than that,
+    // a step of it is several lines, and its end is the last line.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value == int(firstLine_ / linesPerStep_))
+            return;
+        firstLine_ = value >= verticalScrollBar()->maximum() ? lastFirstLine()
+                                                             : qint64(value) * linesPerStep_;
+    });
     connect(&model, &TextModel::contentsChanged, this, &TextView::onContentsChanged);
-    // Measuring a long line's segments left of the view moves what is in
-    // view; the view follows, so that the text under the eye stays put.
-    layouts_.setWidthCorrected([this](qreal x, qreal change) {
-        if (x < horizontalOffset() - Margin) {
+    // Measuring the caret's line left of the view moves what is in view of
+    // it; the view follows, so that the caret and the text around it stay put.
+    layouts_.setWidthCorrected([this](qint64 lineStart, qreal x, qreal change) {
+        if (lineStart == model_.lineStart(model_.lineAt(cursor_.position())) &&
+            x < horizontalOffset() - Margin) {
+            ++viewMoves_;
             updateScrollBars();
             const QSignalBlocker quiet(horizontalScrollBar());
             setHorizontalOffset(horizontalOffset() + change);
@@ -76,7 +88,7 @@ void TextView::setText(const QString &text)
     model_.setText(text);
     model_.history().clear();
     cursor_.setPosition(0);
-    verticalScrollBar()->setValue(0);
+    setFirstVisibleLine(0);
     horizontalScrollBar()->setValue(0);
     caretMoved();
 }
@@ -211,25 +223,48 @@ void TextView::offerSelection()
 
 void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
 {
-    const qint64 lines = model_.lineCount();
-    layouts_.textChanged(position, removed, added, lines == lineCount_);
-    lineCount_ = lines;
+    layouts_.textChanged(position, removed, added);
     cursor_.follow(position, removed, added);
     accessibleEvents_->contentsChanged(position, removed, added);
+    const ScrollPlace before = scrollPlace();
     updateScrollBars();
-    viewport()->update();
+    // An edit that keeps the lines where they were repaints only its own.
+    const qint64 lines = model_.lineCount();
+    if (lines == lineCount_ && scrollPlace() == before) {
+        const int top = lineTop(model_.lineAt(position));
+        const int bottom = lineTop(model_.lineAt(position + added)) + lineHeight();
+        viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
+    } else {
+        viewport()->update();
+    }
+    lineCount_ = lines;
 }
 
 void TextView::caretMoved()
 {
+    const ScrollPlace before = scrollPlace();
     ensureCaretVisible();
     blink_.restart(hasFocus());
-    viewport()->update();
+    // A caret that moves alone repaints where it was and where it is.
+    const QRect caret = caretRect().adjusted(-1, 0, 1, 0);
+    if (cursor_.hasSelection() || hadSelection_ || scrollPlace() != before) {
+        viewport()->update();
+    } else {
+        viewport()->update(shownCaret_);
+        viewport()->update(caret);
+    }
+    shownCaret_ = caret;
+    hadSelection_ = cursor_.hasSelection();
     inputMethod_->caretMoved();
     accessibleEvents_->caretMoved();
 }
 
 // Geometry.
+
+TextView::ScrollPlace TextView::scrollPlace() const
+{
+    return {firstLine_, horizontalOffset(), viewMoves_};
+}
 
 int TextView::lineHeight() const
 {
@@ -253,12 +288,27 @@ void TextView::setHorizontalOffset(qreal pixels)
 
 qint64 TextView::firstVisibleLine() const
 {
-    return verticalScrollBar()->value();
+    return firstLine_;
+}
+
+qint64 TextView::lastFirstLine() const
+{
+    return std::max<qint64>(0, model_.lineCount() - visibleLines());
+}
+
+void TextView::setFirstVisibleLine(qint64 line)
+{
+    const qint64 first = std::clamp<qint64>(line, 0, lastFirstLine());
+    if (first == firstLine_)
+        return;
+    firstLine_ = first;
+    verticalScrollBar()->setValue(int(firstLine_ / linesPerStep_));
+    viewport()->update();
 }
 
 int TextView::lineTop(qint64 line) const
 {
-    return Margin + int(line - firstVisibleLine()) * lineHeight();
+    return int(std::clamp<qint64>(Margin + (line - firstLine_) * lineHeight(), -FarOut, FarOut));
 }
 
 qreal TextView::viewportX(qint64 position)
@@ -291,21 +341,31 @@ QRect TextView::caretRect()
 
 QRect TextView::caretRectAt(qint64 position)
 {
-    const int x = int(std::floor(viewportX(position)));
+    const int x = int(std::clamp<qreal>(std::floor(viewportX(position)), -FarOut, FarOut));
     return QRect(x, lineTop(model_.lineAt(position)), CaretWidth, lineHeight());
 }
 
 void TextView::updateScrollBars()
 {
     const qint64 lines = visibleLines();
+    const qint64 lastFirst = lastFirstLine();
+    linesPerStep_ = std::max<qint64>(1, (lastFirst + INT_MAX / 2 - 1) / (INT_MAX / 2));
+    firstLine_ = std::min(firstLine_, lastFirst);
     QScrollBar *vertical = verticalScrollBar();
-    vertical->setPageStep(int(std::min<qint64>(lines, INT_MAX)));
-    vertical->setRange(0, int(std::clamp<qint64>(model_.lineCount() - lines, 0, INT_MAX)));
+    {
+        const QSignalBlocker quietly(vertical);
+        vertical->setPageStep(int(std::max<qint64>(1, lines / linesPerStep_)));
+        vertical->setRange(0, int((lastFirst + linesPerStep_ - 1) / linesPerStep_));
+        vertical->setValue(int(firstLine_ / linesPerStep_));
+    }
     // A scroll bar counts in int: a line wider than that many pixels is
     // scrolled by more than a pixel a step.
     QScrollBar *horizontal = horizontalScrollBar();
     const qreal offset = horizontalOffset();
-    const qreal width = std::ceil(layouts_.widestLine()) + 2 * Margin + CaretWidth;
+    // Room past the widest line's end, so that typing there scrolls the
+    // view by a quarter now and then rather than by a character at every key.
+    const qreal width =
+        std::ceil(layouts_.widestLine()) + 2 * Margin + CaretWidth + viewport()->width() / 4;
     const qreal range = std::max<qreal>(width - viewport()->width(), 0);
     pixelsPerStep_ = std::max<qreal>(1, std::ceil(range / (INT_MAX / 2)));
     const QSignalBlocker quiet(horizontal);
@@ -313,6 +373,7 @@ void TextView::updateScrollBars()
     horizontal->setSingleStep(int(std::max<qreal>(1, 20 / pixelsPerStep_)));
     horizontal->setRange(0, int(std::ceil(range / pixelsPerStep_)));
     setHorizontalOffset(offset);
+    rangeWidth_ = width;
 }
 
 void TextView::ensureCaretVisible()
@@ -322,17 +383,21 @@ void TextView::ensureCaretVisible()
 
 void TextView::ensureVisible(qint64 position)
 {
-    updateScrollBars();
     const qint64 line = model_.lineAt(position);
-    QScrollBar *vertical = verticalScrollBar();
+    // The caret's line is measured around it first, as far as a view
+    // showing it could reach, so that the scroll range holds it and the
+    // paint that follows moves nothing.
+    const qreal width = viewport()->width() - 2 * Margin - CaretWidth;
+    const qreal around = layouts_.xOf(position);
+    layouts_.pieces(line, around - 2 * width, around + 2 * width);
+    const qreal x = layouts_.xOf(position);
+    updateScrollBars();
     if (line < firstVisibleLine())
-        vertical->setValue(int(line));
+        setFirstVisibleLine(line);
     else if (line >= firstVisibleLine() + visibleLines())
-        vertical->setValue(int(line - visibleLines() + 1));
+        setFirstVisibleLine(line - visibleLines() + 1);
     // Past an edge the view moves on by a quarter, so that typing along a
     // long line does not scroll at every key.
-    const qreal x = layouts_.xOf(position);
-    const qreal width = viewport()->width() - 2 * Margin - CaretWidth;
     if (x < horizontalOffset())
         setHorizontalOffset(std::max<qreal>(0, x - width / 4));
     else if (x > horizontalOffset() + width)
@@ -354,12 +419,23 @@ void TextView::applyStyle()
 
 void TextView::paintEvent(QPaintEvent *event)
 {
-    QPainter painter(viewport());
-    TextViewPainter lines(*this, layouts_);
-    const bool caretShown = blink_.shown() && hasFocus();
-    lines.paint(painter, event->rect(), caretShown && !inputMethod_->isComposing());
-    inputMethod_->paint(painter, lines, caretShown);
-    drag_->paint(painter);
+    const quint64 corrections = viewMoves_;
+    {
+        QPainter painter(viewport());
+        TextViewPainter lines(*this, layouts_);
+        const bool caretShown = blink_.shown() && hasFocus();
+        lines.paint(painter, event->rect(), caretShown && !inputMethod_->isComposing());
+        inputMethod_->paint(painter, lines, caretShown);
+        drag_->paint(painter);
+    }
+    // Lines measured while painting may be wider than the scroll range
+    // knew, or may have moved what is in view: the range follows and the
+    // view is painted again.
+    if (layouts_.widestLine() + 2 * Margin + CaretWidth > rangeWidth_ + 0.5 ||
+        corrections != viewMoves_) {
+        updateScrollBars();
+        viewport()->update();
+    }
 }
 
 // Events.

@@ -55,6 +55,7 @@ public:
     TextModel &model() const { return model_; }
     const TextCursor &cursor() const { return cursor_; }
     TextViewDrag &dragAndDrop() { return *drag_; }
+    const LineLayouts &layouts() const { return layouts_; }
 
     /// Moves the caret (extending the selection) and keeps it in view.
     void moveCaret(qint64 position, bool extend = false);
@@ -91,6 +92,8 @@ public:
     /// Lines that fit in the viewport whole.
     qint64 visibleLines() const;
     qint64 firstVisibleLine() const;
+    /// Scrolls so that line is the first in view, as far as the end allows.
+    void setFirstVisibleLine(qint64 line);
     /// Where a line's top is drawn in the viewport.
     int lineTop(qint64 line) const;
     /// How far the view is scrolled to the right, in pixels.
@@ -130,6 +133,16 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    /// Where the view is scrolled to, and how often measuring moved it there.
+    struct ScrollPlace
+    {
+        qint64 firstLine = 0;
+        qreal offset = 0;
+        quint64 corrections = 0;
+        bool operator==(const ScrollPlace &) const = default;
+    };
+    ScrollPlace scrollPlace() const;
+
     void onContentsChanged(qint64 position, qint64 removed, qint64 added);
     void applyStyle();
     void updateScrollBars();
@@ -137,6 +150,8 @@ private:
     void showContextMenu(QPoint globalPosition, bool fromKeyboard);
     void editAtCaret(TextHistory::Kind kind, QStringView typed, const std::function<void()> &edit);
     void restoreSelection(TextHistory::Selection selection);
+    /// The first line in view when the view shows the end.
+    qint64 lastFirstLine() const;
 
     TextModel &model_;
     TextCursor cursor_;
@@ -150,6 +165,16 @@ private:
     SelectionBoard *board_;
     qint64 lineCount_ = 1;
     CaretBlink blink_;
+    /// Where the caret was last shown, and whether a selection was.
+    QRect shownCaret_;
+    bool hadSelection_ = false;
+    qint64 firstLine_ = 0;
+    /// Lines a step of the vertical scroll bar moves the view.
+    qint64 linesPerStep_ = 1;
     /// Pixels a step of the horizontal scroll bar moves the view.
     qreal pixelsPerStep_ = 1;
+    /// The width of the text the horizontal scroll range was made for.
+    qreal rangeWidth_ = 0;
+    /// How often measuring the caret's line moved the view to follow it.
+    quint64 viewMoves_ = 0;
 };

@@ -7,7 +7,6 @@
 #include "text/textnavigation.h"
 
 #include <QKeyEvent>
-#include <QScrollBar>
 
 namespace {
 
@@ -268,9 +267,7 @@ qint64 TextViewKeys::lineBelow(qint64 lines)
         return position;
     if (column_ < 0)
         column_ = view_.lineX(position);
-    if (std::abs(lines) > 1) {
-        QScrollBar *bar = view_.verticalScrollBar();
-        bar->setValue(int(bar->value() + (target - line)));
-    }
+    if (std::abs(lines) > 1)
+        view_.setFirstVisibleLine(view_.firstVisibleLine() + (target - line));
     return view_.positionOnLine(target, column_);
 }

@@ -37,13 +37,7 @@ void TextViewPainter::paintLine(QPainter &painter, qint64 line, const QRect &are
         const qint64 length = piece.end - piece.start;
         const int selectedFrom = int(std::clamp<qint64>(from - piece.start, 0, length));
         const int selectedTo = int(std::clamp<qint64>(to - piece.start, 0, length));
-        if (piece.text) {
-            piece.text->draw(painter, origin, selectedFrom, selectedTo, palette);
-        } else if (selectedTo > selectedFrom) { // a selected tab of a long line
-            const qreal width = layouts_.xOf(piece.end) - piece.x;
-            painter.fillRect(QRectF(origin, QSizeF(width, view_.lineHeight())),
-                             palette.highlight());
-        }
+        piece.text->draw(painter, origin, selectedFrom, selectedTo, palette);
     }
     paintLineBreak(painter, line);
 }
