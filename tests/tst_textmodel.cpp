@@ -1,3 +1,4 @@
+#include "tests/support/textshapes.h"
 #include "text/chunkbuilder.h"
 #include "text/lineiterator.h"
 #include "text/textmodel.h"
@@ -51,11 +52,7 @@ const QStringList Pieces = {QStringLiteral("a"),      QStringLiteral("\r"),
 
 QString randomText(QRandomGenerator &random, int maxPieces)
 {
-    QString text;
-    const int count = random.bounded(maxPieces + 1);
-    for (int i = 0; i < count; ++i)
-        text += Pieces[random.bounded(int(Pieces.size()))];
-    return text;
+    return TextShapes::randomText(random, Pieces, maxPieces);
 }
 
 void compareLines(const TextModel &model, const Reference &reference, QRandomGenerator &random,

@@ -1,3 +1,4 @@
+#include "tests/support/textshapes.h"
 #include "text/replaceall.h"
 #include "text/textmodel.h"
 #include "text/textsearch.h"
@@ -21,11 +22,7 @@ const QStringList Pieces = {
 
 QString randomText(QRandomGenerator &random, int maxPieces)
 {
-    QString text;
-    const int count = random.bounded(maxPieces + 1);
-    for (int i = 0; i < count; ++i)
-        text += Pieces[random.bounded(int(Pieces.size()))];
-    return text;
+    return TextShapes::randomText(random, Pieces, maxPieces);
 }
 
 // A needle cut from the text, in another case half the time, or made up.

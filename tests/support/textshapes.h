@@ -1,8 +1,10 @@
 #pragma once
 
-// Lines of a given shape, for the tests and benchmarks of the text view.
+// Texts of a given shape, for the tests and benchmarks of the text model and view.
 
+#include <QRandomGenerator>
 #include <QString>
+#include <QStringList>
 
 namespace TextShapes {
 
@@ -15,6 +17,16 @@ inline QString repeated(const QString &pattern, qsizetype length)
         line += pattern;
     line.truncate(length);
     return line;
+}
+
+/// Up to maxPieces pieces drawn at random and joined.
+inline QString randomText(QRandomGenerator &random, const QStringList &pieces, int maxPieces)
+{
+    QString text;
+    const int count = random.bounded(maxPieces + 1);
+    for (int i = 0; i < count; ++i)
+        text += pieces[random.bounded(int(pieces.size()))];
+    return text;
 }
 
 } // namespace TextShapes
