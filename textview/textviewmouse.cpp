@@ -63,9 +63,8 @@ bool TextViewMouse::isTripleClick(const QMouseEvent *event) const
 TextNavigation::Range TextViewMouse::lineAt(qint64 position) const
 {
     const TextModel &model = view_.model();
-    const qint64 line = model.lineAt(position);
-    return {model.lineStart(line),
-            line + 1 < model.lineCount() ? model.lineStart(line + 1) : model.length()};
+    const LineBounds line = model.lineBounds(model.lineAt(position));
+    return {line.start, line.next};
 }
 
 void TextViewMouse::move(QMouseEvent *event)
