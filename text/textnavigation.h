@@ -22,8 +22,8 @@ qint64 nextCharacter(const TextModel &model, qint64 position);
 qint64 previousCharacter(const TextModel &model, qint64 position);
 /// The start of the next word, or the end of the line, or the next line.
 qint64 nextWord(const TextModel &model, qint64 position);
-/// The start of this or the previous word, or the start of the line, or the
-/// end of the previous line.
+/// The start of this or the previous word, or the start of the line; from a
+/// line's start, the start of the previous line's last word.
 qint64 previousWord(const TextModel &model, qint64 position);
 
 struct Range

@@ -187,9 +187,11 @@ bool TextViewKeys::edit(const QKeyEvent *event)
         view_.insertText(u"\t", TextHistory::Kind::Typing);
     } else if (event->matches(QKeySequence::DeleteStartOfWord)) {
         // Undone, the caret comes back, not the word selected on the way.
+        // At a line's start it joins the lines and leaves the word above.
         const HistoryStep step(model.history(), cursor);
-        if (!cursor.hasSelection())
-            view_.select(cursor.position(), TextNavigation::previousWord(model, cursor.position()));
+        const qint64 at = cursor.position();
+        if (!cursor.hasSelection() && at > model.lineStart(model.lineAt(at)))
+            view_.select(at, TextNavigation::previousWord(model, at));
         view_.deletePrevious();
     } else if (event->matches(QKeySequence::DeleteEndOfWord)) {
         const HistoryStep step(model.history(), cursor);
