@@ -10,6 +10,7 @@
 #include <QFontInfo>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -172,18 +173,22 @@ int TextViewAccessible::characterCount() const
 }
 
 // Geometry, on the screen. A character is as wide as the caret moves over
-// it; a line break as wide as a space.
+// it; a line break as wide as a space. Its pixels are those that
+// offsetAtPoint answers with it: from the first whole pixel at or after its
+// left edge to the last one before the next character's.
 QRect TextViewAccessible::characterRect(int offset) const
 {
     TextView *view = this->view();
     const TextModel &model = view->model();
     const qint64 from = TextNavigation::snapped(model, this->offset(offset));
     const qint64 to = TextNavigation::nextCharacter(model, from);
-    QRect rect = view->caretRectAt(from);
+    const qreal left = view->viewportX(from);
     const bool sameLine = to > from && model.lineAt(to) == model.lineAt(from);
-    const qreal width = sameLine ? view->viewportX(to) - view->viewportX(from)
-                                 : QFontMetricsF(view->font()).horizontalAdvance(u' ');
-    rect.setWidth(std::max(1, qRound(width)));
+    const qreal right =
+        sameLine ? view->viewportX(to) : left + QFontMetricsF(view->font()).horizontalAdvance(u' ');
+    QRect rect = view->caretRectAt(from);
+    rect.setLeft(int(std::ceil(left)));
+    rect.setWidth(std::max(1, int(std::ceil(right)) - rect.left()));
     return QRect(view->viewport()->mapToGlobal(rect.topLeft()), rect.size());
 }
 
