@@ -1,6 +1,7 @@
 #include "mainwindowfixture.h"
 
 #include "app/finddialog.h"
+#include "app/findfield.h"
 #include "app/findreplace.h"
 #include "document/frmdocument.h"
 #include "textview/textview.h"
