@@ -52,6 +52,9 @@ void Announcement::say(const QString &text)
     text_ = text;
     if (!QAccessible::isActive() || text.isEmpty())
         return;
+    // The new name first: a screen reader keeps the name it last heard.
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
     QAccessibleEvent shown(this, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
 }
