@@ -560,19 +560,31 @@ void TestAbout::addressShowsItsFocus()
     QVERIFY(d.Label1->grab().toImage() != addressUnfocused);
     QCOMPARE(QAccessible::queryAccessibleInterface(d.picIcon)->text(QAccessible::Name),
              QStringLiteral("Icona di Vidizizor"));
+    // A screen reader reads the address as a button, with the keys that copy
+    // it as its description (a label's description is not read).
+    QAccessibleInterface *address = QAccessible::queryAccessibleInterface(d.Label1);
+    QCOMPARE(address->role(), QAccessible::Button);
+    QCOMPARE(address->text(QAccessible::Name), d.Label1->text());
+    QCOMPARE(address->text(QAccessible::Description),
+             QStringLiteral("Invio o Ctrl+C copia l'indirizzo in memoria."));
 }
 
 void TestAbout::copiesTheAddress_data()
 {
-    QTest::addColumn<QKeySequence>("keys"); // on the address, Tab-reached; none: double click
-    QTest::newRow("double click") << QKeySequence();
-    QTest::newRow("Enter") << QKeySequence(Qt::Key_Return);
-    QTest::newRow("Ctrl+C") << QKeySequence(QKeySequence::Copy);
+    // On the address, Tab-reached; none: a double click, or a screen
+    // reader's press of the button it sees.
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<bool>("pressed");
+    QTest::newRow("double click") << QKeySequence() << false;
+    QTest::newRow("Enter") << QKeySequence(Qt::Key_Return) << false;
+    QTest::newRow("Ctrl+C") << QKeySequence(QKeySequence::Copy) << false;
+    QTest::newRow("a screen reader's press") << QKeySequence() << true;
 }
 
 void TestAbout::copiesTheAddress()
 {
     QFETCH(QKeySequence, keys);
+    QFETCH(bool, pressed);
     AboutFixture f;
     QVERIFY(f.showActive());
     QClipboard *clipboard = QApplication::clipboard();
@@ -589,7 +601,11 @@ void TestAbout::copiesTheAddress()
 
     ScreenReader reader(ScreenReader::announcements);
     for (int time = 1; time <= 2; ++time) {
-        if (keys.isEmpty())
+        if (pressed)
+            QAccessible::queryAccessibleInterface(f.dialog->Label1)
+                ->actionInterface()
+                ->doAction(QAccessibleActionInterface::pressAction());
+        else if (keys.isEmpty())
             QTest::mouseDClick(f.dialog->Label1, Qt::LeftButton);
         else
             QTest::keySequence(QApplication::focusWidget(), keys);

@@ -79,7 +79,11 @@ qint64 nextWord(const TextModel &model, qint64 position)
         return nextCharacter(model, position);
     const qint64 next =
         TextBoundaries::next(model, position, Word, QTextBoundaryFinder::StartOfItem);
-    return next < 0 ? snapped(model, position + MaxReach) : next;
+    if (next < 0)
+        return snapped(model, position + MaxReach);
+    // Past the line's last word to the next line's start, as in the
+    // platform's text boxes, never to the bare line break.
+    return next >= model.lineEnd(line) ? nextCharacter(model, model.lineEnd(line)) : next;
 }
 
 qint64 previousWord(const TextModel &model, qint64 position)

@@ -72,7 +72,7 @@ QAccessible::State TextViewAccessible::state() const
 QString TextViewAccessible::text(QAccessible::Text t) const
 {
     if (t == QAccessible::Value)
-        return currentValue().toString();
+        return value();
     return QAccessibleWidget::text(t);
 }
 
@@ -83,8 +83,6 @@ void *TextViewAccessible::interface_cast(QAccessible::InterfaceType type)
         return static_cast<QAccessibleTextInterface *>(this);
     case QAccessible::EditableTextInterface:
         return static_cast<QAccessibleEditableTextInterface *>(this);
-    case QAccessible::ValueInterface:
-        return static_cast<QAccessibleValueInterface *>(this);
     default:
         return QAccessibleWidget::interface_cast(type);
     }
@@ -246,18 +244,13 @@ void TextViewAccessible::replaceText(int startOffset, int endOffset, const QStri
 }
 
 // The value is the whole text while the document is within the limit. A
-// larger document has no value (an invalid QVariant): a property read must
-// not copy hundreds of megabytes, and a reader takes such a text by ranges
-// through the text interface instead.
-QVariant TextViewAccessible::currentValue() const
+// larger document has none: a property read must not copy hundreds of
+// megabytes, and a reader takes such a text by ranges through the text
+// interface instead.
+QString TextViewAccessible::value() const
 {
     const TextModel &model = view()->model();
     if (model.length() > AccessibleText::Limit)
         return {};
     return AccessibleText::readable(model.text());
-}
-
-void TextViewAccessible::setCurrentValue(const QVariant &value)
-{
-    view()->setText(value.toString());
 }

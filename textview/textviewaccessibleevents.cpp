@@ -60,11 +60,6 @@ void TextViewAccessibleEvents::contentsChanged(qint64 position, qint64 removed, 
             AccessibleText::readable(model.text(position, position + std::min(added, Limit))));
         QAccessible::updateAccessibility(&event);
     }
-    // The value itself only for a small document; see TextViewAccessible.
-    QAccessibleValueChangeEvent value(view, model.length() <= Limit
-                                                ? QVariant(AccessibleText::readable(model.text()))
-                                                : QVariant());
-    QAccessible::updateAccessibility(&value);
 }
 
 void TextViewAccessibleEvents::caretMoved()

@@ -9,8 +9,8 @@ class TextView;
 /// selection.
 ///
 /// An event carries at most AccessibleText::Limit characters of the text
-/// that came or went, and the value only of a document within that limit,
-/// so that an edit of a large document never copies it; whoever wants
+/// that came or went, so that an edit of a large document never copies
+/// it; whoever wants
 /// more reads it through the text interface. The text an edit removes is
 /// kept as the model is about to replace it, whatever made the edit.
 ///
