@@ -2,12 +2,14 @@
 
 #include <QAccessible>
 #include <QAccessibleObject>
+#include <QGuiApplication>
 #include <QWidget>
 
 namespace {
 
 // The notification as assistive technology sees it: named after what it
-// says, a child of its window for whoever walks up from it.
+// says, a child of the application itself, so that a screen reader says
+// it alone rather than after the whole window it came from.
 class AnnouncementAccessible : public QAccessibleObject
 {
 public:
@@ -15,7 +17,7 @@ public:
 
     QAccessibleInterface *parent() const override
     {
-        return QAccessible::queryAccessibleInterface(&announcement()->window());
+        return QAccessible::queryAccessibleInterface(qApp);
     }
     int childCount() const override { return 0; }
     QAccessibleInterface *child(int) const override { return nullptr; }
@@ -41,7 +43,7 @@ QAccessibleInterface *createFor(const QString &className, QObject *object)
 
 } // namespace
 
-Announcement::Announcement(QWidget &window) : QObject(&window), window_(window)
+Announcement::Announcement(QObject &owner) : QObject(&owner)
 {
     static const bool installed = (QAccessible::installFactory(createFor), true);
     Q_UNUSED(installed);
