@@ -1,10 +1,11 @@
 #pragma once
 
+#include "findfield.h"
+
 #include "text/searchquery.h"
 
 #include <QDialog>
 
-class FindField;
 class QCheckBox;
 class QPushButton;
 

@@ -69,9 +69,10 @@ void FindReplace::watch(frmDocument &document)
     connect(view, &TextView::findRequested, this,
             [this, view](FindRequest request) { requested(*view, request); });
     // A note says what a command did to the text as it was: an edit after
-    // it (an undo of the replacement) makes it stale.
+    // it (an undo of the replacement) makes it stale; the text a load still
+    // appends does not.
     connect(&view->model(), &TextModel::contentsChanged, this, [this, view] {
-        if (notedView_ == view)
+        if (notedView_ == view && !view->model().isLoading())
             clearNote();
     });
 }

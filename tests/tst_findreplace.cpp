@@ -2,7 +2,6 @@
 #include "tests/support/screenreader.h"
 
 #include "app/finddialog.h"
-#include "app/findfield.h"
 #include "app/findreplace.h"
 #include "document/frmdocument.h"
 #include "textview/lineeditaccessible.h"
