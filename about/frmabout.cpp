@@ -3,6 +3,7 @@
 #include "addresslabel.h"
 #include "picturebox.h"
 
+#include "platform/announcement.h"
 #include "resources/pictures.h"
 
 #include <QApplication>
@@ -103,7 +104,7 @@ frmAbout::frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &regis
     // and the fixed size set below leaves no resizing.
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint),
-      sysInfo_(registry, files, launcher, messages)
+      sysInfo_(registry, files, launcher, messages), copied_(new Announcement(*this))
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Informazioni su Vidizizor  V. 1.0"));
@@ -115,8 +116,7 @@ frmAbout::frmAbout(ProcessLauncher &launcher, FileLookup &files, Registry &regis
     createRule();
 
     setTabOrder(cmdOK, cmdSysInfo);
-    setTabOrder(cmdSysInfo, picIcon);
-    setTabOrder(picIcon, Label1);
+    setTabOrder(cmdSysInfo, Label1);
     cmdOK->setFocus();
 
     Label1->installEventFilter(this);
@@ -199,6 +199,7 @@ void frmAbout::cmdSysInfo_Click()
 void frmAbout::Label1_DblClick()
 {
     QApplication::clipboard()->setText(contactAddress());
+    copied_->say(QStringLiteral("Indirizzo copiato in memoria."));
 }
 
 bool frmAbout::eventFilter(QObject *watched, QEvent *event)

@@ -6,6 +6,7 @@
 
 #include <array>
 
+class Announcement;
 class FileLookup;
 class MessageBox;
 class PictureBox;
@@ -16,9 +17,9 @@ class Registry;
 
 /// The About box: title, description, free-distribution notice and contact
 /// address; a double click on the address copies it (so do Enter and Ctrl+C
-/// on it, reached with Tab), and System Info starts
-/// the system-information tool. Shown modally over its owner, made afresh
-/// each time.
+/// on it, reached with Tab) and says so to a screen reader, and System Info
+/// starts the system-information tool. Shown modally over its owner, made
+/// afresh each time.
 class frmAbout : public QDialog
 {
     Q_OBJECT
@@ -61,4 +62,6 @@ private:
     bool placeControlsAt(double pixelsPerTwip);
 
     SysInfoLauncher sysInfo_;
+    /// Tells a screen reader that the address was copied.
+    Announcement *copied_;
 };

@@ -1,25 +1,9 @@
 #include "picturebox.h"
 
-#include <QPainter>
-#include <QStyleOptionFocusRect>
-
 PictureBox::PictureBox(QWidget *parent) : QLabel(parent)
 {
-    setFocusPolicy(Qt::StrongFocus);
+    // Only a picture: nothing to do there, so no stop of the Tab key.
+    setFocusPolicy(Qt::NoFocus);
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setAlignment(Qt::AlignCenter);
-}
-
-void PictureBox::paintEvent(QPaintEvent *event)
-{
-    QLabel::paintEvent(event);
-    if (!hasFocus())
-        return;
-    // Just inside the frame, around the picture.
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    option.rect = contentsRect();
-    option.backgroundColor = palette().color(QPalette::Window);
-    QPainter painter(this);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }

@@ -2,15 +2,11 @@
 
 #include <QLabel>
 
-/// A picture in a sunken frame that can take the focus, and shows that it
-/// has it with a focus rectangle around the picture.
+/// A picture in a sunken frame; it takes no focus.
 class PictureBox : public QLabel
 {
     Q_OBJECT
 
 public:
     explicit PictureBox(QWidget *parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
 };

@@ -1,5 +1,7 @@
 #include "finddialog.h"
 
+#include "findfield.h"
+
 #include <QCheckBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -14,11 +16,19 @@ namespace {
 // Room in each field, in average characters of the dialog's font.
 constexpr int FieldCharacters = 32;
 
-QLineEdit *makeField(QWidget *parent, const char *name)
+FindField *makeField(QWidget *parent, const char *name)
 {
-    auto *field = new QLineEdit(parent);
+    auto *field = new FindField(parent);
     field->setObjectName(QLatin1String(name));
     return field;
+}
+
+// A field's label, which also names the field for a screen reader.
+QLabel *makeLabel(QWidget *parent, const QString &caption, QWidget *field)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setBuddy(field);
+    return label;
 }
 
 QCheckBox *makeOption(QWidget *parent, const QString &caption, const char *name)
@@ -41,13 +51,8 @@ FindDialog::FindDialog(QWidget *owner)
 
     findField = makeField(this, "findField");
     replaceField = makeField(this, "replaceField");
-    auto *findLabel = new QLabel(QStringLiteral("&Trova:"), this);
-    findLabel->setBuddy(findField);
-    auto *replaceLabel = new QLabel(QStringLiteral("Sostituisci &con:"), this);
-    replaceLabel->setBuddy(replaceField);
     matchCase = makeOption(this, QStringLiteral("&Maiuscole/minuscole"), "matchCase");
     wholeWord = makeOption(this, QStringLiteral("Parola &intera"), "wholeWord");
-
     findNextButton = addButton(QStringLiteral("Trova &successivo"), "findNext");
     findPreviousButton = addButton(QStringLiteral("Trova &precedente"), "findPrevious");
     replaceButton = addButton(QStringLiteral("S&ostituisci"), "replace");
@@ -55,11 +60,26 @@ FindDialog::FindDialog(QWidget *owner)
     closeButton = addButton(QStringLiteral("Chiudi"), "close");
     // Return anywhere in the dialog finds the next occurrence.
     findNextButton->setDefault(true);
+    layOut();
 
+    connect(findNextButton, &QPushButton::clicked, this, &FindDialog::findNext);
+    connect(findPreviousButton, &QPushButton::clicked, this, &FindDialog::findPrevious);
+    connect(replaceButton, &QPushButton::clicked, this, &FindDialog::replace);
+    connect(replaceAllButton, &QPushButton::clicked, this, &FindDialog::replaceAll);
+    connect(closeButton, &QPushButton::clicked, this, &FindDialog::reject);
+    connect(findField, &QLineEdit::textChanged, this, &FindDialog::enableButtons);
+    fitFieldsToFont();
+    enableButtons();
+}
+
+// The labelled fields and the options on the left, the buttons down the
+// right.
+void FindDialog::layOut()
+{
     auto *fields = new QGridLayout;
-    fields->addWidget(findLabel, 0, 0);
+    fields->addWidget(makeLabel(this, QStringLiteral("&Trova:"), findField), 0, 0);
     fields->addWidget(findField, 0, 1);
-    fields->addWidget(replaceLabel, 1, 0);
+    fields->addWidget(makeLabel(this, QStringLiteral("Sostituisci &con:"), replaceField), 1, 0);
     fields->addWidget(replaceField, 1, 1);
     fields->addWidget(matchCase, 2, 1);
     fields->addWidget(wholeWord, 3, 1);
@@ -74,15 +94,6 @@ FindDialog::FindDialog(QWidget *owner)
     layout->addLayout(buttons);
     // Never smaller than what shows every text whole.
     layout->setSizeConstraint(QLayout::SetMinimumSize);
-
-    connect(findNextButton, &QPushButton::clicked, this, &FindDialog::findNext);
-    connect(findPreviousButton, &QPushButton::clicked, this, &FindDialog::findPrevious);
-    connect(replaceButton, &QPushButton::clicked, this, &FindDialog::replace);
-    connect(replaceAllButton, &QPushButton::clicked, this, &FindDialog::replaceAll);
-    connect(closeButton, &QPushButton::clicked, this, &FindDialog::reject);
-    connect(findField, &QLineEdit::textChanged, this, &FindDialog::enableButtons);
-    fitFieldsToFont();
-    enableButtons();
 }
 
 QPushButton *FindDialog::addButton(const QString &caption, const char *name)
@@ -109,9 +120,10 @@ void FindDialog::present(const QString &text, bool replacing)
     show();
     raise();
     activateWindow();
-    QLineEdit *field = replacing ? replaceField : findField;
+    // Nothing to replace before there is something to find.
+    FindField *field = replacing && !findField->text().isEmpty() ? replaceField : findField;
     field->setFocus(Qt::ShortcutFocusReason);
-    field->selectAll();
+    field->selectAllWhenFocused();
 }
 
 void FindDialog::keepClearOf(const QRect &area)

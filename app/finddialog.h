@@ -1,11 +1,12 @@
 #pragma once
 
+#include "findfield.h"
+
 #include "text/searchquery.h"
 
 #include <QDialog>
 
 class QCheckBox;
-class QLineEdit;
 class QPushButton;
 
 /// The "Trova e sostituisci" dialog: the text to find and the one to put in
@@ -26,14 +27,15 @@ public:
     SearchQuery query() const;
     QString replacement() const;
     /// Shows the dialog and puts the keyboard in the find field, or in the
-    /// replace field; text, when not empty, becomes the text to find.
+    /// replace field once there is a text to find; text, when not empty,
+    /// becomes the text to find.
     void present(const QString &text, bool replacing);
     /// Moves out of the way of an area of the screen (a match just found),
     /// when it covers it.
     void keepClearOf(const QRect &area);
 
-    QLineEdit *findField = nullptr;
-    QLineEdit *replaceField = nullptr;
+    FindField *findField = nullptr;
+    FindField *replaceField = nullptr;
     QCheckBox *matchCase = nullptr;
     QCheckBox *wholeWord = nullptr;
     QPushButton *findNextButton = nullptr;
@@ -56,6 +58,7 @@ protected:
 
 private:
     QPushButton *addButton(const QString &caption, const char *name);
+    void layOut();
     void fitFieldsToFont();
     void enableButtons();
 };

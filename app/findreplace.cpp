@@ -8,6 +8,9 @@
 #include "textview/findcommands.h"
 #include "textview/textview.h"
 
+#include "platform/announcement.h"
+#include "text/textmodel.h"
+
 #include <QLineEdit>
 #include <QStatusBar>
 
@@ -51,7 +54,8 @@ QRect selectionOnScreen(TextView &view)
 } // namespace
 
 FindReplace::FindReplace(DocumentHost &host, QStatusBar &statusBar, QWidget &owner)
-    : QObject(&owner), host_(host), statusBar_(statusBar), owner_(owner)
+    : QObject(&owner), host_(host), statusBar_(statusBar), owner_(owner),
+      announcement_(new Announcement(owner))
 {
 }
 
@@ -64,6 +68,13 @@ void FindReplace::watch(frmDocument &document)
         return;
     connect(view, &TextView::findRequested, this,
             [this, view](FindRequest request) { requested(*view, request); });
+    // A note says what a command did to the text as it was: an edit after
+    // it (an undo of the replacement) makes it stale; the text a load still
+    // appends does not.
+    connect(&view->model(), &TextModel::contentsChanged, this, [this, view] {
+        if (notedView_ == view && !view->model().isLoading())
+            clearNote();
+    });
 }
 
 FindDialog &FindReplace::dialog()
@@ -74,6 +85,7 @@ FindDialog &FindReplace::dialog()
         connect(dialog_, &FindDialog::findPrevious, this, [this] { find(false); });
         connect(dialog_, &FindDialog::replace, this, &FindReplace::replace);
         connect(dialog_, &FindDialog::replaceAll, this, &FindReplace::replaceAll);
+        connect(dialog_, &FindDialog::closed, this, &FindReplace::clearNote);
         connect(dialog_, &FindDialog::closed, this, &FindReplace::giveFocusBack);
     }
     return *dialog_;
@@ -191,9 +203,21 @@ void FindReplace::giveFocusBack()
     }
 }
 
+// The eye reads the note in the status bar, a screen reader hears it.
 void FindReplace::note(const QString &text)
 {
     statusBar_.showMessage(text, NoteMilliseconds);
+    announcement_->say(text);
+    noted_ = text;
+    notedView_ = activeView();
+}
+
+void FindReplace::clearNote()
+{
+    if (!noted_.isEmpty() && statusBar_.currentMessage() == noted_)
+        statusBar_.clearMessage();
+    noted_.clear();
+    notedView_ = nullptr;
 }
 
 void FindReplace::noteMissing()

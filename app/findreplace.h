@@ -10,6 +10,7 @@
 
 #include <optional>
 
+class Announcement;
 class DocumentHost;
 class FindDialog;
 class QStatusBar;
@@ -21,7 +22,8 @@ class frmDocument;
 /// window, acting on whichever document is active when a button is pressed,
 /// and the keys of every document's text box (F3 and Shift+F3 search again
 /// without the dialog). Outcomes are noted in the status bar, never in a
-/// message box.
+/// message box, and said to a screen reader; a note leaves when the dialog
+/// closes or the text it is about changes.
 class FindReplace : public QObject
 {
     Q_OBJECT
@@ -52,7 +54,10 @@ private:
     TextView *viewToSearch();
     /// Takes the dialog's query as the last search; false when it is empty.
     bool takeQuery();
+    /// Shows the outcome in the status bar and says it to a screen reader.
     void note(const QString &text);
+    /// Takes the note away, when it is still the one shown.
+    void clearNote();
     void noteMissing();
 
     DocumentHost &host_;
@@ -60,4 +65,8 @@ private:
     QWidget &owner_;
     QPointer<FindDialog> dialog_;
     std::optional<SearchQuery> last_;
+    Announcement *announcement_;
+    QString noted_;
+    /// The text box the note is about.
+    QPointer<TextView> notedView_;
 };

@@ -2,6 +2,8 @@
 
 #include "frmmain.h"
 
+#include "textview/lineeditaccessible.h"
+
 #include <QTimer>
 
 namespace Modulo1 {
@@ -10,6 +12,8 @@ QPointer<frmMain> MainWindow;
 
 void Main()
 {
+    // Before any field is made, the toolkit's dialogs' included.
+    LineEditAccessible::install();
     MainWindow = new frmMain(makeSystemPlatform());
     MainWindow->setAttribute(Qt::WA_DeleteOnClose);
     MainWindow->Show();

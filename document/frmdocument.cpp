@@ -9,6 +9,7 @@
 #include "text/textmodel.h"
 #include "textview/textview.h"
 
+#include <QFileInfo>
 #include <QMdiSubWindow>
 
 frmDocument::frmDocument(QWidget *parent)
@@ -59,12 +60,14 @@ void frmDocument::resizeEvent(QResizeEvent *event)
     Form_Resize();
 }
 
-// A screen reader tells the documents apart by the text box's name.
+// A screen reader tells the documents apart by the text box's name: the
+// file's name, while the window's title keeps the full path, so that the
+// two, read one after the other, do not say the path twice.
 void frmDocument::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowTitleChange)
-        txtText->setAccessibleName(windowTitle());
+        txtText->setAccessibleName(QFileInfo(windowTitle()).fileName());
 }
 
 TextBox &frmDocument::ActiveControl()

@@ -22,6 +22,9 @@ packages=(
   dpkg-dev file desktop-file-utils appstream lintian
   # which program a desktop opens a media type with
   xdg-utils
+  # end-to-end tests of a screen reader's view: a session bus, the
+  # accessibility bus on it, and a screen reader's library to listen and ask
+  dbus-daemon dbus-bin at-spi2-core python3-pyatspi
   # save tests: access control lists, extended attributes, immutable folders
   acl attr e2fsprogs
   # fuzzing: clang with libFuzzer and the sanitizers' run-time libraries

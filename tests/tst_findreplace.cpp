@@ -1,13 +1,17 @@
 #include "mainwindowfixture.h"
+#include "tests/support/screenreader.h"
 
 #include "app/finddialog.h"
 #include "app/findreplace.h"
 #include "document/frmdocument.h"
+#include "textview/lineeditaccessible.h"
 #include "textview/textview.h"
 #include "textview/textviewmenu.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -16,6 +20,11 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -55,6 +64,36 @@ struct Frame : MainWindowFixture
     }
 };
 
+// Ends the test program when what it watches has not returned in time: a
+// hang is a failure, not a run that never ends.
+class Watchdog
+{
+public:
+    explicit Watchdog(std::chrono::seconds limit)
+        : thread_([this, limit] {
+              std::unique_lock lock(mutex_);
+              if (!ended_.wait_for(lock, limit, [this] { return finished_; }))
+                  qFatal("an accessible query did not return");
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            finished_ = true;
+        }
+        ended_.notify_one();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool finished_ = false;
+    std::thread thread_;
+};
+
 } // namespace
 
 // The find dialog and the text box's find keys, as a person uses them.
@@ -71,6 +110,9 @@ private slots:
     void actsOnTheDocumentActiveWhenPressed();
     void showsWholeAtAnyFontSize_data();
     void showsWholeAtAnyFontSize();
+    void fieldsTellTheFocusFirst_data();
+    void fieldsTellTheFocusFirst();
+    void everyFieldAnswersEveryBoundary();
 };
 
 void TestFindReplace::askingForTheDialog_data()
@@ -80,22 +122,32 @@ void TestFindReplace::askingForTheDialog_data()
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("findText");
     QTest::addColumn<QString>("focused");
-    // The text is "uno due\r\ntre", the find field held "prima" before.
+    QTest::addColumn<QString>("before"); // in the find field
+    // The text is "uno due\r\ntre".
     QTest::newRow("Ctrl+F offers a selected word") << 4 << 7 << "Ctrl+F"
                                                    << "due"
-                                                   << "findField";
+                                                   << "findField"
+                                                   << "prima";
     QTest::newRow("Ctrl+F keeps the last text for a selection of two lines") << 4 << 10 << "Ctrl+F"
                                                                              << "prima"
-                                                                             << "findField";
+                                                                             << "findField"
+                                                                             << "prima";
     QTest::newRow("Ctrl+F with nothing selected") << 2 << 2 << "Ctrl+F"
                                                   << "prima"
-                                                  << "findField";
+                                                  << "findField"
+                                                  << "prima";
     QTest::newRow("Ctrl+H readies the replace field") << 0 << 3 << "Ctrl+H"
                                                       << "uno"
-                                                      << "replaceField";
+                                                      << "replaceField"
+                                                      << "prima";
+    QTest::newRow("Ctrl+H with nothing to find starts in Trova") << 2 << 2 << "Ctrl+H"
+                                                                 << ""
+                                                                 << "findField"
+                                                                 << "";
     QTest::newRow("the context menu's entry") << 9 << 12 << "menu"
                                               << "tre"
-                                              << "findField";
+                                              << "findField"
+                                              << "prima";
 }
 
 void TestFindReplace::askingForTheDialog()
@@ -105,8 +157,9 @@ void TestFindReplace::askingForTheDialog()
     QFETCH(QString, how);
     QFETCH(QString, findText);
     QFETCH(QString, focused);
+    QFETCH(QString, before);
     Frame f;
-    f.dialog().findField->setText(QStringLiteral("prima"));
+    f.dialog().findField->setText(before);
     TextView &view = f.view();
     view.setText(QStringLiteral("uno due\r\ntre"));
     view.select(selectFrom, selectTo);
@@ -168,6 +221,9 @@ void TestFindReplace::findAgainFromTheTextBox()
     f.dialog().findPreviousButton->click();
     QCOMPARE(f.note(), QStringLiteral("Testo non trovato: \"assente\""));
     QCOMPARE(f.selection(), QStringLiteral("9-9"));
+    // The note goes with the dialog.
+    f.press(QKeyCombination(Qt::Key_Escape));
+    QCOMPARE(f.note(), QString());
 }
 
 void TestFindReplace::replaceOneThenAll()
@@ -177,6 +233,7 @@ void TestFindReplace::replaceOneThenAll()
     view.setText(QStringLiteral("gatto Gatto gattone gatto"));
     QVERIFY(f.viewFocused);
     FindDialog &dialog = f.dialog();
+    ScreenReader reader(ScreenReader::announcements);
     f.press(Qt::CTRL | Qt::Key_H);
     dialog.findField->setText(QStringLiteral("gatto"));
     dialog.replaceField->setText(QStringLiteral("cane"));
@@ -201,8 +258,13 @@ void TestFindReplace::replaceOneThenAll()
     QCOMPARE(f.note(), QStringLiteral("2 sostituzioni"));
     dialog.replaceAllButton->click();
     QCOMPARE(f.note(), QStringLiteral("Testo non trovato: \"gatto\""));
-    // Each Sostituisci tutto is one step of the text box's undo.
+    // A screen reader hears each outcome the status bar shows.
+    QCOMPARE(reader.heard,
+             QStringList({"1 sostituzione", "2 sostituzioni", "Testo non trovato: \"gatto\""}));
+    // Each Sostituisci tutto is one step of the text box's undo; a note
+    // about the text as it was leaves with the change.
     QVERIFY(view.undo());
+    QCOMPARE(f.note(), QString());
     QCOMPARE(view.Text(), QStringLiteral("cane Gatto gattone cane"));
     QVERIFY(view.undo());
     QCOMPARE(view.Text(), QStringLiteral("cane Gatto gattone gatto"));
@@ -278,6 +340,114 @@ void TestFindReplace::showsWholeAtAnyFontSize()
         if (qobject_cast<QLabel *>(child) || qobject_cast<QAbstractButton *>(child))
             QTRY_VERIFY2(shownWhole(child), qPrintable(child->property("text").toString()));
     QVERIFY(dialog.findField->width() >= 20 * metrics.averageCharWidth());
+}
+
+void TestFindReplace::fieldsTellTheFocusFirst_data()
+{
+    QTest::addColumn<QString>("keys"); // from the text box, then in the dialog
+    QTest::addColumn<QString>("field");
+    QTest::newRow("Ctrl+F") << "Ctrl+F"
+                            << "findField";
+    QTest::newRow("Ctrl+H") << "Ctrl+H"
+                            << "replaceField";
+    QTest::newRow("Tab into Sostituisci con") << "Ctrl+F, Tab"
+                                              << "replaceField";
+    QTest::newRow("Shift+Tab back into Trova") << "Ctrl+H, Shift+Tab"
+                                               << "findField";
+}
+
+// A field reached by a person is told as focused before its text is told
+// as selected, with its label as its name: a screen reader that hears the
+// selection first says nothing of the field.
+void TestFindReplace::fieldsTellTheFocusFirst()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, field);
+    Frame f;
+    QVERIFY(f.viewFocused);
+    f.dialog().findField->setText(QStringLiteral("uno"));
+    f.dialog().replaceField->setText(QStringLiteral("due"));
+    ScreenReader reader([](QAccessibleEvent *event, QStringList &heard) {
+        auto *edit = qobject_cast<QLineEdit *>(event->object());
+        if (!edit)
+            return;
+        if (event->type() == QAccessible::Focus)
+            heard << QStringLiteral("focus %1 %2")
+                         .arg(edit->objectName(),
+                              event->accessibleInterface()->text(QAccessible::Name));
+        if (event->type() == QAccessible::TextSelectionChanged) {
+            const auto *selection = static_cast<QAccessibleTextSelectionEvent *>(event);
+            heard << QStringLiteral("selection %1 %2-%3")
+                         .arg(edit->objectName())
+                         .arg(selection->selectionStart())
+                         .arg(selection->selectionEnd());
+        }
+    });
+    const QKeySequence sequence(keys);
+    for (int i = 0; i < sequence.count(); ++i) {
+        f.press(sequence[i]);
+        QTest::qWait(20);
+    }
+    QTRY_COMPARE(QApplication::focusWidget()->objectName(), field);
+    const QString selected = QStringLiteral("selection %1 0-3").arg(field);
+    QTRY_VERIFY(reader.heard.contains(selected));
+    const QStringList heard = reader.heard.filter(field);
+    const QString label = field == u"findField" ? "Trova:" : "Sostituisci con:";
+    QCOMPARE(heard.first(), QStringLiteral("focus %1 %2").arg(field, label));
+    QVERIFY(heard.indexOf(selected) > 0);
+}
+
+// A screen reader may ask any field for any item at any offset, the end of
+// the text included (as it does on Ctrl+Left): the find dialog's fields and
+// the file dialog's answer every time, within the text. A watchdog ends the
+// test if an answer never comes.
+void TestFindReplace::everyFieldAnswersEveryBoundary()
+{
+    LineEditAccessible::install();
+    Frame f;
+    QVERIFY(f.viewFocused);
+    f.press(Qt::CTRL | Qt::Key_F);
+    QFileDialog files(f.window.get());
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    files.show();
+    QList<QLineEdit *> fields = f.dialog().findChildren<QLineEdit *>();
+    fields += files.findChildren<QLineEdit *>();
+    QVERIFY(fields.size() >= 3);
+    const QStringList texts = {QStringLiteral("due parole"), QString(), QStringLiteral("  "),
+                               QStringLiteral("gi\u00e0 \u00e8."),
+                               QStringLiteral("a\U0001D11E, b")};
+    const QList<QAccessible::TextBoundaryType> types = {
+        QAccessible::CharBoundary, QAccessible::WordBoundary,      QAccessible::SentenceBoundary,
+        QAccessible::LineBoundary, QAccessible::ParagraphBoundary, QAccessible::NoBoundary};
+    const Watchdog watchdog(std::chrono::seconds(60));
+    for (QLineEdit *field : std::as_const(fields)) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(field);
+        QVERIFY2(dynamic_cast<LineEditAccessible *>(accessible), qPrintable(field->objectName()));
+        QAccessibleTextInterface *reader = accessible->textInterface();
+        for (const QString &text : texts) {
+            field->setText(text);
+            for (int offset = -2; offset <= text.size() + 1; ++offset)
+                for (QAccessible::TextBoundaryType type : types)
+                    for (int side = -1; side <= 1; ++side) {
+                        int start = -5;
+                        int end = -5;
+                        const QString found =
+                            side < 0   ? reader->textBeforeOffset(offset, type, &start, &end)
+                            : side > 0 ? reader->textAfterOffset(offset, type, &start, &end)
+                                       : reader->textAtOffset(offset, type, &start, &end);
+                        QVERIFY(0 <= start && start <= end && end <= text.size());
+                        QCOMPARE(found, text.mid(start, end - start));
+                    }
+        }
+    }
+    // The word at the end of the text is the last one, as Ctrl+Left reads it.
+    QLineEdit *find = f.dialog().findField;
+    find->setText(QStringLiteral("due parole"));
+    int start = 0;
+    int end = 0;
+    QAccessibleTextInterface *reader = QAccessible::queryAccessibleInterface(find)->textInterface();
+    QCOMPARE(reader->textAtOffset(10, QAccessible::WordBoundary, &start, &end), u"parole");
+    QCOMPARE(reader->textAtOffset(0, QAccessible::WordBoundary, &start, &end), u"due ");
 }
 
 QTEST_MAIN(TestFindReplace)

@@ -79,14 +79,23 @@ qint64 nextWord(const TextModel &model, qint64 position)
         return nextCharacter(model, position);
     const qint64 next =
         TextBoundaries::next(model, position, Word, QTextBoundaryFinder::StartOfItem);
-    return next < 0 ? snapped(model, position + MaxReach) : next;
+    if (next < 0)
+        return snapped(model, position + MaxReach);
+    // Past the line's last word to the next line's start, as in the
+    // platform's text boxes, never to the bare line break.
+    return next >= model.lineEnd(line) ? nextCharacter(model, model.lineEnd(line)) : next;
 }
 
 qint64 previousWord(const TextModel &model, qint64 position)
 {
     const qint64 line = model.lineAt(position);
-    if (position <= model.lineStart(line))
-        return previousCharacter(model, position);
+    if (position <= model.lineStart(line)) {
+        // From a line's start to the start of the last word before it, as
+        // in the platform's text boxes, never to the bare line break.
+        const qint64 end = previousCharacter(model, position);
+        return end < position && end > model.lineStart(model.lineAt(end)) ? previousWord(model, end)
+                                                                          : end;
+    }
     const qint64 previous =
         TextBoundaries::previous(model, position, Word, QTextBoundaryFinder::StartOfItem);
     return previous < 0 ? snapped(model, position - MaxReach, true) : previous;

@@ -20,10 +20,11 @@ qint64 snapped(const TextModel &model, qint64 position, bool forward = false);
 qint64 nextCharacter(const TextModel &model, qint64 position);
 /// The place before the character (or line break) that precedes position.
 qint64 previousCharacter(const TextModel &model, qint64 position);
-/// The start of the next word, or the end of the line, or the next line.
+/// The start of the next word; after the line's last word, and from its
+/// end, the start of the next line.
 qint64 nextWord(const TextModel &model, qint64 position);
-/// The start of this or the previous word, or the start of the line, or the
-/// end of the previous line.
+/// The start of this or the previous word, or the start of the line; from a
+/// line's start, the start of the previous line's last word.
 qint64 previousWord(const TextModel &model, qint64 position);
 
 struct Range

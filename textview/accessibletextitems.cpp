@@ -21,6 +21,29 @@ Range finderItem(const TextModel &model, qint64 offset, QTextBoundaryFinder::Bou
     return {item.from, item.to};
 }
 
+// The word at offset as text boxes give it to a screen reader: from the
+// word's start to the next word's start, so with the blanks after it, and
+// for the last word of a line with the line break. Blanks at a line's start
+// are an item of their own, and so is an empty line's break. At a line's
+// end the word is the one before it.
+Range wordItem(const TextModel &model, qint64 offset)
+{
+    constexpr auto Word = QTextBoundaryFinder::Word;
+    constexpr auto Start = QTextBoundaryFinder::StartOfItem;
+    const LineBounds line = model.lineBounds(model.lineAt(offset));
+    if (line.start == line.end)
+        return {line.start, line.next};
+    offset = std::min(offset, line.end - 1);
+    qint64 from = TextBoundaries::previous(model, offset + 1, Word, Start);
+    qint64 to = TextBoundaries::next(model, offset, Word, Start);
+    if (from < 0 || to < 0) { // a token longer than the boundaries reach
+        const TextBoundaries::Range item = TextBoundaries::itemAt(model, offset, Word);
+        from = from < 0 ? item.from : from;
+        to = to < 0 ? item.to : to;
+    }
+    return {from, to >= line.end ? line.next : to};
+}
+
 // The line at offset with its break, or on a long line the piece of it.
 Range lineItem(const TextModel &model, qint64 offset)
 {
@@ -52,13 +75,11 @@ Range at(const TextModel &model, qint64 offset, QAccessible::TextBoundaryType ki
         return offset == length ? Range{length, length}
                                 : finderItem(model, offset, QTextBoundaryFinder::Grapheme);
     case QAccessible::WordBoundary:
-    case QAccessible::SentenceBoundary: {
-        const auto type = kind == QAccessible::WordBoundary ? QTextBoundaryFinder::Word
-                                                            : QTextBoundaryFinder::Sentence;
+        return wordItem(model, offset);
+    case QAccessible::SentenceBoundary:
         if (offset == length && offset > 0)
             --offset;
-        return finderItem(model, offset, type);
-    }
+        return finderItem(model, offset, QTextBoundaryFinder::Sentence);
     case QAccessible::LineBoundary:
     case QAccessible::ParagraphBoundary:
         return lineItem(model, offset);

@@ -7,11 +7,15 @@ class TextModel;
 /// The pieces of a model's text that assistive technology reads one at a
 /// time: characters (as a reader sees them), words, sentences and lines.
 ///
-/// A line break is an item of its own for characters, words and sentences,
-/// and ends its line for lines. A line longer than LinePiece characters is
-/// given in pieces of about that size, so that reading the line at the caret
-/// never copies a line of megabytes; the pieces cut the line at fixed places,
-/// so that the piece before and after are found the same way.
+/// A word runs to the next word's start, as a screen reader expects: with
+/// the blanks after it, and the last word of a line with the line break. A
+/// line break is an item of its own for characters, sentences and an empty
+/// line's word, and ends its line for lines.
+///
+/// A line longer than LinePiece characters is given in pieces of about that
+/// size, so that reading the line at the caret never copies a line of
+/// megabytes; the pieces cut the line at fixed places, so that the piece
+/// before and after are found the same way.
 namespace AccessibleTextItems {
 
 constexpr qint64 LinePiece = 4096;

@@ -86,7 +86,6 @@ QString TextView::Text() const
 // A text put in whole starts a new history, as a file opened does.
 void TextView::setText(const QString &text)
 {
-    accessibleEvents_->aboutToReplace(0, model_.length());
     model_.setText(text);
     model_.history().clear();
     cursor_.setPosition(0);
@@ -208,7 +207,6 @@ void TextView::loadingChanged(bool loading)
 void TextView::editAtCaret(TextHistory::Kind kind, QStringView typed,
                            const std::function<void()> &edit)
 {
-    accessibleEvents_->aboutToEditAtCaret();
     {
         const HistoryStep step(model_.history(), cursor_, kind, typed);
         edit();

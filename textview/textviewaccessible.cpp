@@ -10,6 +10,7 @@
 #include <QFontInfo>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -71,7 +72,7 @@ QAccessible::State TextViewAccessible::state() const
 QString TextViewAccessible::text(QAccessible::Text t) const
 {
     if (t == QAccessible::Value)
-        return currentValue().toString();
+        return value();
     return QAccessibleWidget::text(t);
 }
 
@@ -82,8 +83,6 @@ void *TextViewAccessible::interface_cast(QAccessible::InterfaceType type)
         return static_cast<QAccessibleTextInterface *>(this);
     case QAccessible::EditableTextInterface:
         return static_cast<QAccessibleEditableTextInterface *>(this);
-    case QAccessible::ValueInterface:
-        return static_cast<QAccessibleValueInterface *>(this);
     default:
         return QAccessibleWidget::interface_cast(type);
     }
@@ -172,18 +171,22 @@ int TextViewAccessible::characterCount() const
 }
 
 // Geometry, on the screen. A character is as wide as the caret moves over
-// it; a line break as wide as a space.
+// it; a line break as wide as a space. Its pixels are those that
+// offsetAtPoint answers with it: from the first whole pixel at or after its
+// left edge to the last one before the next character's.
 QRect TextViewAccessible::characterRect(int offset) const
 {
     TextView *view = this->view();
     const TextModel &model = view->model();
     const qint64 from = TextNavigation::snapped(model, this->offset(offset));
     const qint64 to = TextNavigation::nextCharacter(model, from);
-    QRect rect = view->caretRectAt(from);
+    const qreal left = view->viewportX(from);
     const bool sameLine = to > from && model.lineAt(to) == model.lineAt(from);
-    const qreal width = sameLine ? view->viewportX(to) - view->viewportX(from)
-                                 : QFontMetricsF(view->font()).horizontalAdvance(u' ');
-    rect.setWidth(std::max(1, qRound(width)));
+    const qreal right =
+        sameLine ? view->viewportX(to) : left + QFontMetricsF(view->font()).horizontalAdvance(u' ');
+    QRect rect = view->caretRectAt(from);
+    rect.setLeft(int(std::ceil(left)));
+    rect.setWidth(std::max(1, int(std::ceil(right)) - rect.left()));
     return QRect(view->viewport()->mapToGlobal(rect.topLeft()), rect.size());
 }
 
@@ -241,18 +244,13 @@ void TextViewAccessible::replaceText(int startOffset, int endOffset, const QStri
 }
 
 // The value is the whole text while the document is within the limit. A
-// larger document has no value (an invalid QVariant): a property read must
-// not copy hundreds of megabytes, and a reader takes such a text by ranges
-// through the text interface instead.
-QVariant TextViewAccessible::currentValue() const
+// larger document has none: a property read must not copy hundreds of
+// megabytes, and a reader takes such a text by ranges through the text
+// interface instead.
+QString TextViewAccessible::value() const
 {
     const TextModel &model = view()->model();
     if (model.length() > AccessibleText::Limit)
         return {};
     return AccessibleText::readable(model.text());
-}
-
-void TextViewAccessible::setCurrentValue(const QVariant &value)
-{
-    view()->setText(value.toString());
 }

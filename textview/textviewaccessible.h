@@ -12,11 +12,13 @@ class TextView;
 /// two). Every read builds only the range asked for, up to
 /// AccessibleText::Limit characters; characters the bus cannot carry come as
 /// U+FFFD (see AccessibleText). Its name is the view's accessible name, which
-/// the document window keeps to its title.
+/// the document window keeps to its file's name.
+///
+/// It has no value interface: on the platform's bus a value is a number,
+/// and a screen reader would read a text box with one as a slider.
 class TextViewAccessible : public QAccessibleWidget,
                            public QAccessibleTextInterface,
-                           public QAccessibleEditableTextInterface,
-                           public QAccessibleValueInterface
+                           public QAccessibleEditableTextInterface
 {
 public:
     explicit TextViewAccessible(TextView *view);
@@ -54,14 +56,9 @@ public:
     void insertText(int offset, const QString &text) override;
     void replaceText(int startOffset, int endOffset, const QString &text) override;
 
-    // Value.
-    QVariant currentValue() const override;
-    void setCurrentValue(const QVariant &value) override;
-    QVariant maximumValue() const override { return {}; }
-    QVariant minimumValue() const override { return {}; }
-    QVariant minimumStepSize() const override { return {}; }
-
 private:
     TextView *view() const;
+    /// The whole text, within the limit; see text(QAccessible::Text).
+    QString value() const;
     qint64 offset(int offset) const;
 };

@@ -5,7 +5,6 @@
 #include "textviewaccessible.h"
 
 #include "text/textmodel.h"
-#include "text/textnavigation.h"
 
 #include <QAccessible>
 
@@ -17,6 +16,10 @@ using AccessibleText::Limit;
 TextViewAccessibleEvents::TextViewAccessibleEvents(TextView &view) : view_(view)
 {
     TextViewAccessible::install();
+    // Every edit of the model, undo, redo and a replace-all included, gives
+    // its removed text here before it is gone.
+    QObject::connect(&view.model(), &TextModel::aboutToReplace, &view,
+                     [this](qint64 from, qint64 to) { aboutToReplace(from, to); });
 }
 
 void TextViewAccessibleEvents::aboutToReplace(qint64 from, qint64 to)
@@ -25,19 +28,6 @@ void TextViewAccessibleEvents::aboutToReplace(qint64 from, qint64 to)
         return;
     keptFrom_ = from;
     kept_ = view_.model().text(from, std::min(to, from + Limit));
-}
-
-void TextViewAccessibleEvents::aboutToEditAtCaret()
-{
-    if (!QAccessible::isActive())
-        return;
-    const TextModel &model = view_.model();
-    const TextCursor &cursor = view_.cursor();
-    const qint64 from = TextNavigation::previousCharacter(model, cursor.selectionStart());
-    const qint64 to = cursor.selectionEnd() - cursor.selectionStart() > Limit
-                          ? cursor.selectionEnd()
-                          : TextNavigation::nextCharacter(model, cursor.selectionEnd());
-    aboutToReplace(from, to);
 }
 
 QString TextViewAccessibleEvents::removedText(qint64 position, qint64 removed) const
@@ -70,11 +60,6 @@ void TextViewAccessibleEvents::contentsChanged(qint64 position, qint64 removed, 
             AccessibleText::readable(model.text(position, position + std::min(added, Limit))));
         QAccessible::updateAccessibility(&event);
     }
-    // The value itself only for a small document; see TextViewAccessible.
-    QAccessibleValueChangeEvent value(view, model.length() <= Limit
-                                                ? QVariant(AccessibleText::readable(model.text()))
-                                                : QVariant());
-    QAccessible::updateAccessibility(&value);
 }
 
 void TextViewAccessibleEvents::caretMoved()

@@ -8,6 +8,8 @@
 
 #include <QKeyEvent>
 
+#include <algorithm>
+
 namespace {
 
 struct KeyMove
@@ -187,14 +189,19 @@ bool TextViewKeys::edit(const QKeyEvent *event)
         view_.insertText(u"\t", TextHistory::Kind::Typing);
     } else if (event->matches(QKeySequence::DeleteStartOfWord)) {
         // Undone, the caret comes back, not the word selected on the way.
+        // At a line's start it joins the lines and leaves the word above.
         const HistoryStep step(model.history(), cursor);
-        if (!cursor.hasSelection())
-            view_.select(cursor.position(), TextNavigation::previousWord(model, cursor.position()));
+        const qint64 at = cursor.position();
+        if (!cursor.hasSelection() && at > model.lineStart(model.lineAt(at)))
+            view_.select(at, TextNavigation::previousWord(model, at));
         view_.deletePrevious();
     } else if (event->matches(QKeySequence::DeleteEndOfWord)) {
+        // The line's last word goes without the line break after it.
         const HistoryStep step(model.history(), cursor);
-        if (!cursor.hasSelection())
-            view_.select(cursor.position(), TextNavigation::nextWord(model, cursor.position()));
+        const qint64 at = cursor.position();
+        const qint64 end = model.lineEnd(model.lineAt(at));
+        if (!cursor.hasSelection() && at < end)
+            view_.select(at, std::min(TextNavigation::nextWord(model, at), end));
         view_.deleteNext();
     } else if (event->matches(QKeySequence::Delete)) {
         view_.deleteNext(TextHistory::Kind::DeletingForward);

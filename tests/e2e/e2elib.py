@@ -13,6 +13,7 @@ import re
 import select
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -333,6 +334,95 @@ class Clipboard:
         if self.owner is not None:
             self.processes.stop(self.owner)
             self.owner = None
+
+
+class AccessibilityBus:
+    """A session bus of our own with the accessibility bus on it, as a desktop
+    with a screen reader has, and a screen reader's ears on it
+    (screenreader.py). Programs started with `env` report to it."""
+
+    LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+
+    def __init__(self, processes, desktop):
+        self.processes = processes
+        self.desktop = desktop
+        self.env = None
+        self.ears = None
+        self.buses = []
+        self.helper = os.path.join(os.path.dirname(os.path.abspath(__file__)), "screenreader.py")
+
+    def start(self, timeout=20):
+        for tool in ("dbus-daemon", self.LAUNCHER):
+            if not shutil.which(tool):
+                raise Unavailable(f"{tool} is not installed (scripts/install-deps.sh installs it)")
+        if run([sys.executable, "-c", "import pyatspi"], check=False).returncode != 0:
+            raise Unavailable("pyatspi is not installed (scripts/install-deps.sh installs it)")
+        socket = os.path.join(self.desktop.work_dir, "session-bus")
+        address = f"unix:path={socket}"
+        self.env = dict(self.desktop.env, DBUS_SESSION_BUS_ADDRESS=address,
+                        QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        self.env.pop("NO_AT_BRIDGE", None)
+        self.buses = [self.processes.start(
+            "session-bus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                            f"--address={address}"], env=self.env)]
+        poll(lambda: os.path.exists(socket), timeout, "the session bus")
+        self.buses.append(self.processes.start("a11y-bus", [self.LAUNCHER, "--launch-immediately"],
+                                               env=self.env))
+        poll(lambda: run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
+                          "/org/a11y/bus", "org.a11y.Bus.GetAddress"],
+                         env=self.env, check=False).returncode == 0,
+             timeout, "the accessibility bus")
+
+    def stop(self):
+        """Stops the ears and the buses (the accessibility bus's own daemon
+        and registry end with the launcher)."""
+        self.stop_listening()
+        for proc in reversed(self.buses):
+            self.processes.stop(proc)
+        self.buses = []
+
+    def app_env(self):
+        """What a program needs in its environment to report to the bus."""
+        return {key: self.env[key]
+                for key in ("DBUS_SESSION_BUS_ADDRESS", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON")}
+
+    def listen(self, timeout=20):
+        """Starts the screen reader's ears; heard() gives what they heard."""
+        self.stop_listening()
+        self.ears = self.processes.start("screenreader", [sys.executable, "-u", self.helper,
+                                                          "listen"], env=self.env)
+        poll(lambda: "listening" in self._log(), timeout, "the screen reader to listen")
+
+    def stop_listening(self):
+        if self.ears is not None:
+            self.processes.stop(self.ears)
+            self.ears = None
+
+    def _log(self):
+        path = self.processes.logs.get(self.ears.pid) if self.ears else None
+        if not path:
+            return ""
+        with open(path, "rb") as f:
+            return f.read().decode(errors="replace")
+
+    def heard(self):
+        """The events heard since listen(), one line each."""
+        lines = self._log().splitlines()
+        return lines[lines.index("listening") + 1:] if "listening" in lines else []
+
+    def mark(self):
+        """A place in what was heard, for heard_since()."""
+        return len(self.heard())
+
+    def heard_since(self, mark):
+        return self.heard()[mark:]
+
+    def ask(self, timeout=120):
+        """Asks the focused text every item at every offset over the bus;
+        returns (answered in time, what the helper said)."""
+        result = run([sys.executable, self.helper, "ask"], env=self.env, check=False,
+                     timeout=timeout)
+        return result.returncode == 0, (result.stdout + result.stderr).decode(errors="replace")
 
 
 class Image:

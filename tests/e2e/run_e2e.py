@@ -1003,6 +1003,7 @@ def print_without_printer(t):
 
 
 import frame_cases  # noqa: E402,F401  (registers the cases of the MDI frame)
+import screenreader_cases  # noqa: E402,F401  (registers the cases of a screen reader)
 
 
 # Runner

@@ -35,6 +35,15 @@ public:
 
     QStringList heard;
 
+    /// Hears what is announced: each notification as it shows, by its name.
+    static void announcements(QAccessibleEvent *event, QStringList &heard)
+    {
+        QAccessibleInterface *source = event->accessibleInterface();
+        if (event->type() == QAccessible::ObjectShow && source &&
+            source->role() == QAccessible::Notification)
+            heard << source->text(QAccessible::Name);
+    }
+
 private:
     static ScreenReader *&current()
     {
