@@ -4,6 +4,7 @@
 #include "findrequest.h"
 #include "linelayouts.h"
 #include "platform/textbox.h"
+#include "textviewscroller.h"
 
 #include "text/textcursor.h"
 #include "text/texthistory.h"
@@ -91,17 +92,17 @@ public:
     int lineHeight() const;
     /// Lines that fit in the viewport whole.
     qint64 visibleLines() const;
-    qint64 firstVisibleLine() const;
+    qint64 firstVisibleLine() const { return scroller_.firstLine(); }
     /// Scrolls so that line is the first in view, as far as the end allows.
-    void setFirstVisibleLine(qint64 line);
+    void setFirstVisibleLine(qint64 line) { scroller_.setFirstLine(line); }
     /// Where a line's top is drawn in the viewport.
     int lineTop(qint64 line) const;
     /// How far the view is scrolled to the right, in pixels.
-    qreal horizontalOffset() const;
-    void setHorizontalOffset(qreal pixels);
-    void ensureCaretVisible();
+    qreal horizontalOffset() const { return scroller_.horizontalOffset(); }
+    void setHorizontalOffset(qreal pixels) { scroller_.setHorizontalOffset(pixels); }
+    void ensureCaretVisible() { scroller_.ensureVisible(cursor_.position()); }
     /// Scrolls the least that shows position.
-    void ensureVisible(qint64 position);
+    void ensureVisible(qint64 position) { scroller_.ensureVisible(position); }
     /// Puts the selection on the X11 primary selection, where there is one.
     void offerSelection();
     /// Where the selection is offered and a middle click pastes from: the
@@ -133,29 +134,17 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    /// Where the view is scrolled to, and how often measuring moved it there.
-    struct ScrollPlace
-    {
-        qint64 firstLine = 0;
-        qreal offset = 0;
-        quint64 corrections = 0;
-        bool operator==(const ScrollPlace &) const = default;
-    };
-    ScrollPlace scrollPlace() const;
-
     void onContentsChanged(qint64 position, qint64 removed, qint64 added);
     void applyStyle();
-    void updateScrollBars();
     void caretMoved();
     void showContextMenu(QPoint globalPosition, bool fromKeyboard);
     void editAtCaret(TextHistory::Kind kind, QStringView typed, const std::function<void()> &edit);
     void restoreSelection(TextHistory::Selection selection);
-    /// The first line in view when the view shows the end.
-    qint64 lastFirstLine() const;
 
     TextModel &model_;
     TextCursor cursor_;
     LineLayouts layouts_;
+    TextViewScroller scroller_;
     std::unique_ptr<TextViewKeys> keys_;
     std::unique_ptr<TextViewDrag> drag_;
     std::unique_ptr<TextViewMouse> mouse_;
@@ -168,13 +157,4 @@ private:
     /// Where the caret was last shown, and whether a selection was.
     QRect shownCaret_;
     bool hadSelection_ = false;
-    qint64 firstLine_ = 0;
-    /// Lines a step of the vertical scroll bar moves the view.
-    qint64 linesPerStep_ = 1;
-    /// Pixels a step of the horizontal scroll bar moves the view.
-    qreal pixelsPerStep_ = 1;
-    /// The width of the text the horizontal scroll range was made for.
-    qreal rangeWidth_ = 0;
-    /// How often measuring the caret's line moved the view to follow it.
-    quint64 viewMoves_ = 0;
 };
