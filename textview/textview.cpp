@@ -14,9 +14,7 @@
 #include "text/textmodel.h"
 #include "text/textnavigation.h"
 
-#include <QApplication>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -25,17 +23,13 @@
 
 namespace {
 
-constexpr int Margin = TextView::Margin;
 constexpr qreal TabStop = 80;
-constexpr int CaretWidth = 1;
-// Places far out of view are put just as far out, within int.
-constexpr qint64 FarOut = qint64(1) << 28;
 
 } // namespace
 
 TextView::TextView(TextModel &model, QWidget *parent)
     : QAbstractScrollArea(parent), model_(model), cursor_(model), layouts_(model),
-      scroller_(*this, layouts_), keys_(std::make_unique<TextViewKeys>(*this)),
+      scroller_(*this, layouts_), zoom_(*this), keys_(std::make_unique<TextViewKeys>(*this)),
       drag_(std::make_unique<TextViewDrag>(*this)),
       mouse_(std::make_unique<TextViewMouse>(*this, *drag_)),
       inputMethod_(std::make_unique<TextViewInputMethod>(*this)),
@@ -247,30 +241,6 @@ int TextView::lineHeight() const
     return std::max(1, int(std::ceil(layouts_.lineHeight())));
 }
 
-qint64 TextView::visibleLines() const
-{
-    return std::max(1, (viewport()->height() - Margin) / lineHeight());
-}
-
-int TextView::lineTop(qint64 line) const
-{
-    return int(
-        std::clamp<qint64>(Margin + (line - firstVisibleLine()) * lineHeight(), -FarOut, FarOut));
-}
-
-qreal TextView::viewportX(qint64 position)
-{
-    return Margin - horizontalOffset() + layouts_.xOf(position);
-}
-
-qint64 TextView::positionAt(QPoint point)
-{
-    const qint64 line = std::clamp<qint64>(firstVisibleLine() +
-                                               std::floor(qreal(point.y() - Margin) / lineHeight()),
-                                           0, model_.lineCount() - 1);
-    return layouts_.positionAt(line, point.x() - Margin + horizontalOffset());
-}
-
 qint64 TextView::characterAt(QPoint point)
 {
     const qint64 position = positionAt(point);
@@ -284,12 +254,6 @@ QRect TextView::caretRect()
 {
     // While composing, the caret stands in the pre-edit text.
     return caretRectAt(cursor_.position()).translated(qRound(inputMethod_->caretOffset()), 0);
-}
-
-QRect TextView::caretRectAt(qint64 position)
-{
-    const int x = int(std::clamp<qreal>(std::floor(viewportX(position)), -FarOut, FarOut));
-    return QRect(x, lineTop(model_.lineAt(position)), CaretWidth, lineHeight());
 }
 
 // Drawing.
@@ -401,23 +365,14 @@ void TextView::changeEvent(QEvent *event)
 void TextView::contextMenuEvent(QContextMenuEvent *event)
 {
     if (event->reason() == QContextMenuEvent::Keyboard)
-        openContextMenuAtCaret();
+        TextViewMenu::showAtCaret(*this);
     else
-        showContextMenu(event->globalPos(), false);
+        TextViewMenu::show(*this, event->globalPos(), false);
 }
 
-void TextView::openContextMenuAtCaret()
+// Ctrl and the wheel change the text's size; the wheel alone scrolls.
+void TextView::wheelEvent(QWheelEvent *event)
 {
-    ensureCaretVisible();
-    const QRect caret = caretRect();
-    const QRect area = viewport()->rect();
-    const QPoint below(std::clamp(caret.left(), area.left(), area.right()),
-                       std::clamp(caret.bottom() + 1, area.top(), area.bottom()));
-    showContextMenu(viewport()->mapToGlobal(below), true);
-}
-
-void TextView::showContextMenu(QPoint globalPosition, bool fromKeyboard)
-{
-    const std::unique_ptr<QMenu> menu(TextViewMenu::create(*this));
-    TextViewMenu::exec(*menu, globalPosition, fromKeyboard);
+    if (!zoom_.wheel(event))
+        QAbstractScrollArea::wheelEvent(event);
 }

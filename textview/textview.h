@@ -5,6 +5,7 @@
 #include "linelayouts.h"
 #include "platform/textbox.h"
 #include "textviewscroller.h"
+#include "textviewzoom.h"
 
 #include "text/textcursor.h"
 #include "text/texthistory.h"
@@ -75,28 +76,28 @@ public:
     bool canRedo() const;
 
     /// The caret place nearest to a point of the viewport.
-    qint64 positionAt(QPoint point);
+    qint64 positionAt(QPoint point) { return scroller_.positionAt(point); }
     /// The start of the character under a point of the viewport (the one
     /// before the line's end right of the line).
     qint64 characterAt(QPoint point);
     /// Where the caret is drawn, in viewport coordinates.
     QRect caretRect();
     /// Where a caret at position would be drawn, in viewport coordinates.
-    QRect caretRectAt(qint64 position);
+    QRect caretRectAt(qint64 position) { return scroller_.caretRectAt(position); }
     /// x of a position in viewport coordinates.
-    qreal viewportX(qint64 position);
+    qreal viewportX(qint64 position) { return scroller_.viewportX(position); }
     /// x of a position from its line's left edge.
     qreal lineX(qint64 position) { return layouts_.xOf(position); }
     /// The position on a line nearest to x from the line's left edge.
     qint64 positionOnLine(qint64 line, qreal x) { return layouts_.positionAt(line, x); }
     int lineHeight() const;
     /// Lines that fit in the viewport whole.
-    qint64 visibleLines() const;
+    qint64 visibleLines() const { return scroller_.visibleLines(); }
     qint64 firstVisibleLine() const { return scroller_.firstLine(); }
     /// Scrolls so that line is the first in view, as far as the end allows.
     void setFirstVisibleLine(qint64 line) { scroller_.setFirstLine(line); }
     /// Where a line's top is drawn in the viewport.
-    int lineTop(qint64 line) const;
+    int lineTop(qint64 line) const { return scroller_.lineTop(line); }
     /// How far the view is scrolled to the right, in pixels.
     qreal horizontalOffset() const { return scroller_.horizontalOffset(); }
     void setHorizontalOffset(qreal pixels) { scroller_.setHorizontalOffset(pixels); }
@@ -109,9 +110,9 @@ public:
     /// system's primary selection unless another board is given.
     SelectionBoard &selectionBoard() const { return *board_; }
     void setSelectionBoard(SelectionBoard &board) { board_ = &board; }
-    /// Opens the context menu under the caret (scrolled into view), its
-    /// first entry active, as the Menu key and Shift+F10 do.
-    void openContextMenuAtCaret();
+    /// The text's size, which Ctrl+wheel, Ctrl+Plus, Ctrl+Minus and Ctrl+0
+    /// change.
+    TextViewZoom &zoom() { return zoom_; }
 
 signals:
     /// A person asked for find and replace from the view's keys or its
@@ -132,12 +133,12 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     void onContentsChanged(qint64 position, qint64 removed, qint64 added);
     void applyStyle();
     void caretMoved();
-    void showContextMenu(QPoint globalPosition, bool fromKeyboard);
     void editAtCaret(TextHistory::Kind kind, QStringView typed, const std::function<void()> &edit);
     void restoreSelection(TextHistory::Selection selection);
 
@@ -145,6 +146,7 @@ private:
     TextCursor cursor_;
     LineLayouts layouts_;
     TextViewScroller scroller_;
+    TextViewZoom zoom_;
     std::unique_ptr<TextViewKeys> keys_;
     std::unique_ptr<TextViewDrag> drag_;
     std::unique_ptr<TextViewMouse> mouse_;

@@ -67,9 +67,38 @@ void TextViewScroller::setHorizontalOffset(qreal pixels)
     view_.horizontalScrollBar()->setValue(int(std::round(pixels / pixelsPerStep_)));
 }
 
+qint64 TextViewScroller::visibleLines() const
+{
+    return std::max(1, (view_.viewport()->height() - Margin) / view_.lineHeight());
+}
+
+int TextViewScroller::lineTop(qint64 line) const
+{
+    return int(
+        std::clamp<qint64>(Margin + (line - firstLine_) * view_.lineHeight(), -FarOut, FarOut));
+}
+
+qreal TextViewScroller::viewportX(qint64 position) const
+{
+    return Margin - horizontalOffset() + layouts_.xOf(position);
+}
+
+qint64 TextViewScroller::positionAt(QPoint point) const
+{
+    const qint64 below = std::floor(qreal(point.y() - Margin) / view_.lineHeight());
+    const qint64 line = std::clamp<qint64>(firstLine_ + below, 0, view_.model().lineCount() - 1);
+    return layouts_.positionAt(line, point.x() - Margin + horizontalOffset());
+}
+
+QRect TextViewScroller::caretRectAt(qint64 position) const
+{
+    const int x = int(std::clamp<qreal>(std::floor(viewportX(position)), -FarOut, FarOut));
+    return QRect(x, lineTop(view_.model().lineAt(position)), CaretWidth, view_.lineHeight());
+}
+
 qint64 TextViewScroller::lastFirstLine() const
 {
-    return std::max<qint64>(0, view_.model().lineCount() - view_.visibleLines());
+    return std::max<qint64>(0, view_.model().lineCount() - visibleLines());
 }
 
 void TextViewScroller::setFirstLine(qint64 line)
@@ -84,7 +113,7 @@ void TextViewScroller::setFirstLine(qint64 line)
 
 void TextViewScroller::updateScrollBars()
 {
-    const qint64 lines = view_.visibleLines();
+    const qint64 lines = visibleLines();
     const qint64 lastFirst = lastFirstLine();
     linesPerStep_ = std::max<qint64>(1, (lastFirst + INT_MAX / 2 - 1) / (INT_MAX / 2));
     firstLine_ = std::min(firstLine_, lastFirst);
@@ -124,7 +153,7 @@ void TextViewScroller::ensureVisible(qint64 position)
     layouts_.pieces(line, around - 2 * width, around + 2 * width);
     const qreal x = layouts_.xOf(position);
     updateScrollBars();
-    const qint64 lines = view_.visibleLines();
+    const qint64 lines = visibleLines();
     if (line < firstLine_)
         setFirstLine(line);
     else if (line >= firstLine_ + lines)

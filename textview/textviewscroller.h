@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QPoint>
+#include <QRect>
 
 class LineLayouts;
 class TextView;
@@ -11,8 +12,9 @@ class TextView;
 /// lines, and on a line wider than that many pixels a step of the
 /// horizontal bar is several pixels.
 ///
-/// It also keeps the caret's line still when measuring a long line left of
-/// the view moves what is in view: the view follows the text.
+/// It says where a place of the text is in the viewport, and which place a
+/// point of the viewport shows. It also keeps the caret's line still when measuring a long line
+/// left of the view moves what is in view: the view follows the text.
 class TextViewScroller
 {
 public:
@@ -25,12 +27,25 @@ public:
         bool operator==(const Place &) const = default;
     };
 
+    /// Places far out of view are put just as far out, within int.
+    static constexpr qint64 FarOut = qint64(1) << 28;
+
     TextViewScroller(TextView &view, LineLayouts &layouts);
 
     Place place() const;
     qint64 firstLine() const { return firstLine_; }
     /// Scrolls so that line is the first in view, as far as the end allows.
     void setFirstLine(qint64 line);
+    /// Lines that fit in the viewport whole.
+    qint64 visibleLines() const;
+    /// Where a line's top is drawn in the viewport.
+    int lineTop(qint64 line) const;
+    /// x of a position in viewport coordinates.
+    qreal viewportX(qint64 position) const;
+    /// The caret place nearest to a point of the viewport.
+    qint64 positionAt(QPoint point) const;
+    /// Where a caret at position would be drawn, in viewport coordinates.
+    QRect caretRectAt(qint64 position) const;
     /// The first line in view when the view shows the end.
     qint64 lastFirstLine() const;
     /// How far the view is scrolled to the right, in pixels.
