@@ -4,6 +4,7 @@
 #include "documentactivation.h"
 #include "filedrops.h"
 #include "findreplace.h"
+#include "frontwindow.h"
 #include "menutable.h"
 #include "statusbar.h"
 #include "windowarrangement.h"
@@ -53,7 +54,10 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     setStatusBar(sbStatusBar);
     findReplace_ = new FindReplace(*this, *sbStatusBar, *this);
     new WindowKeys(*this, *mdiArea_, *activation_);
-    new FileDrops(*this, [this](const QStringList &paths) { OpenFiles(paths); });
+    new FileDrops(*this, [this](const QStringList &paths) {
+        bringToFront(*this);
+        OpenFiles(paths);
+    });
 
     // Client area at design: 7080 x 4635 twips below the menu bar.
     const Twips twips(*this);
