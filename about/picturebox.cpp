@@ -19,7 +19,7 @@ void PictureBox::paintEvent(QPaintEvent *event)
     QStyleOptionFocusRect option;
     option.initFrom(this);
     option.rect = contentsRect();
-    option.backgroundColor = palette().color(QPalette::Window);
+    option.backgroundColor = palette().color(backgroundRole());
     QPainter painter(this);
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }

@@ -193,6 +193,8 @@ bool frmMain::event(QEvent *event)
     const bool mayRecentre = waitingForFrame_ && (type == QEvent::Show || type == QEvent::Move ||
                                                   type == QEvent::Resize);
     const bool handled = QMainWindow::event(event);
+    if (type == QEvent::PaletteChange) // the style's colours, also once changed
+        mdiArea_->setBackground(palette().brush(QPalette::Dark));
     if (mayRecentre && isVisible() && frameGeometry().size() != centredOuterSize_) {
         waitingForFrame_ = false;
         centreOnScreen();
