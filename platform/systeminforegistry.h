@@ -18,8 +18,8 @@ public:
     static constexpr char ToolPathKey[] = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
     static constexpr char SharedToolsKey[] = "SOFTWARE\\Microsoft\\Shared Tools Location";
 
-    /// The desktops' own system-information programs, KDE's and GNOME's
-    /// among them, in the order they are looked for.
+    /// The system-information programs of the common desktops, in the
+    /// order they are looked for.
     static QStringList tools();
 
     long openKey(quint32 root, const QByteArray &subKey, quint32 access, Key *key) override;

@@ -13,8 +13,9 @@ class TextView;
 /// horizontal bar is several pixels.
 ///
 /// It says where a place of the text is in the viewport, and which place a
-/// point of the viewport shows. It also keeps the caret's line still when measuring a long line
-/// left of the view moves what is in view: the view follows the text.
+/// point of the viewport shows. It also keeps the caret's line still when
+/// measuring a long line left of the view moves what is in view: the view
+/// follows the text.
 class TextViewScroller
 {
 public:
