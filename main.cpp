@@ -1,3 +1,4 @@
+#include "app/application.h"
 #include "app/commandline.h"
 #include "app/italian.h"
 #include "app/modulo1.h"
@@ -30,18 +31,19 @@ int main(int argc, char *argv[])
     // program being killed half-way.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    // --help and --version answer before the program reaches for the display,
-    // so that they work in a terminal without one. Anything else is read once
-    // the toolkit has taken its own options (-platform, -style...) out.
+    // The command line is answered before the program reaches for the
+    // display, so that --help, --version and a wrong argument get their
+    // Italian answer in a terminal without one. The files are read once the
+    // toolkit has taken its own options (-platform, -style...) out.
     if (argc > 1) {
         QCoreApplication withoutDisplay(argc, argv);
         installItalianTranslations(withoutDisplay);
-        const CommandLine request =
-            CommandLine::read(QCoreApplication::arguments(), QDir::currentPath());
-        if (request.exitStatus == 0)
+        const CommandLine request = CommandLine::read(
+            CommandLine::withoutToolkitOptions(QCoreApplication::arguments()), QDir::currentPath());
+        if (request.exitStatus)
             return answer(request);
     }
-    QApplication application(argc, argv);
+    Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vidizizor"));
     installItalianTranslations(application);
     const CommandLine request = CommandLine::read(QApplication::arguments(), QDir::currentPath());
@@ -51,5 +53,6 @@ int main(int argc, char *argv[])
     if (Modulo1::HandToRunningProgram(request.files))
         return 0;
     Modulo1::Main(request.files);
+    application.setOutOfMemory(Modulo1::TellOutOfMemory);
     return application.exec();
 }

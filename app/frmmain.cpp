@@ -5,6 +5,7 @@
 #include "filedrops.h"
 #include "findreplace.h"
 #include "frontwindow.h"
+#include "loadprogress.h"
 #include "menutable.h"
 #include "statusbar.h"
 #include "windowarrangement.h"
@@ -15,13 +16,13 @@
 #include "document/editcommands.h"
 #include "document/filecommands.h"
 #include "document/frmdocument.h"
+#include "document/loadmemory.h"
 #include "document/printcommand.h"
 #include "platform/twips.h"
 #include "platform/warningmessagebox.h"
 #include "resources/pictures.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -44,7 +45,9 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     setContextMenuPolicy(Qt::NoContextMenu);
 
     // Every message of these commands reports a failure.
+    memory_ = std::make_unique<LoadMemory>(*platform_.memory);
     fileCommands_ = std::make_unique<FileCommands>(*this, dlgCommonDialog(), *warnings_);
+    fileCommands_->loadSettings().memory = memory_.get();
     editCommands_ = std::make_unique<EditCommands>(*this, *platform_.clock);
     printCommand_ = std::make_unique<PrintCommand>(*this, *platform_.printer, *warnings_);
 
@@ -53,6 +56,7 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     sbStatusBar = new StatusBar(*platform_.clock, this);
     setStatusBar(sbStatusBar);
     findReplace_ = new FindReplace(*this, *sbStatusBar, *this);
+    loadProgress_ = new LoadProgress(*mdiArea_, *sbStatusBar);
     new WindowKeys(*this, *mdiArea_, *activation_);
     new FileDrops(*this, [this](const QStringList &paths) {
         bringToFront(*this);
@@ -220,6 +224,8 @@ frmDocument *frmMain::CreateDocumentWindow()
     WindowKeys::prepare(*subWindow);
     activation_->watch(subWindow);
     findReplace_->watch(*document);
+    loadProgress_->watch(*document);
+    document->guardMemory(*memory_, *warnings_);
     subWindow->show();
     mdiArea_->setActiveSubWindow(subWindow);
     document->setFocus();
@@ -242,9 +248,9 @@ QList<frmDocument *> frmMain::documents() const
     return result;
 }
 
-void frmMain::showLoadProgress(int percent)
+void frmMain::showNote(const QString &text)
 {
-    sbStatusBar->showProgress(percent);
+    sbStatusBar->showNote(text);
 }
 
 void frmMain::mnuFileNew_Click()
@@ -254,23 +260,12 @@ void frmMain::mnuFileNew_Click()
 void frmMain::mnuFileOpen_Click()
 {
     fileCommands_->Open();
-    if (std::exchange(closeWhenLoaded_, false))
-        close();
+}
+DocumentLoad::Settings &frmMain::loadSettings()
+{
+    return fileCommands_->loadSettings();
 }
 
-// The window is deleted once it closes, and while a file loads the Open
-// command that loads it is still running: the documents close at once,
-// which stops the load, and the window closes when Open has returned.
-void frmMain::closeEvent(QCloseEvent *event)
-{
-    if (fileCommands_ && fileCommands_->isLoading()) {
-        closeWhenLoaded_ = true;
-        mdiArea_->closeAllSubWindows();
-        event->ignore();
-        return;
-    }
-    QMainWindow::closeEvent(event);
-}
 void frmMain::OpenFiles(const QStringList &paths)
 {
     fileCommands_->OpenFiles(paths);
@@ -289,9 +284,6 @@ void frmMain::mnuFileSaveAs_Click()
 }
 void frmMain::mnuFilePrint_Click()
 {
-    // A file that is still loading would print in part.
-    if (fileCommands_->isLoading())
-        return;
     printCommand_->Print();
 }
 

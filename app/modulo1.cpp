@@ -44,4 +44,11 @@ bool HandToRunningProgram(const QStringList &files)
     return !files.isEmpty() && SessionBusHandOver::forSession(&owner)->handOver(files);
 }
 
+void TellOutOfMemory()
+{
+    if (MainWindow)
+        MainWindow->platform().messageBox->warn(
+            QStringLiteral("Memoria insufficiente: il comando non è stato eseguito."));
+}
+
 } // namespace Modulo1

@@ -19,6 +19,8 @@ void Main();
 /// Starts as Main does, then opens each file as the Open command would,
 /// the last one in front.
 void Main(const QStringList &files);
+/// Says that a command was given up for want of memory.
+void TellOutOfMemory();
 
 /// Hands the files to the program already running in this desktop session;
 /// true when it took them, and this start has nothing more to do.

@@ -1,10 +1,13 @@
 #include "frmdocument.h"
 
+#include "loadmemory.h"
 #include "textboxlayout.h"
 
-#include "textview/textview.h"
+#include "platform/messagebox.h"
+
 #include "platform/twips.h"
 #include "text/textmodel.h"
+#include "textview/textview.h"
 
 #include <QMdiSubWindow>
 
@@ -20,7 +23,9 @@ frmDocument::frmDocument(QWidget *parent)
 
 frmDocument::~frmDocument()
 {
-    // The text box goes first: it shows the text until it is gone.
+    // A load still running stops first; the text box goes next, as it shows
+    // the text until it is gone.
+    load_.reset();
     delete txtText;
 }
 
@@ -73,4 +78,22 @@ void frmDocument::Unload()
         subWindow->close();
     else
         close();
+}
+
+std::optional<QString> frmDocument::load(const QString &path,
+                                         const DocumentLoad::Settings &settings)
+{
+    load_ = std::make_unique<DocumentLoad>(*text_, settings);
+    connect(load_.get(), &DocumentLoad::progressed, this, &frmDocument::loadProgressChanged);
+    connect(load_.get(), &DocumentLoad::loaded, this, &frmDocument::loaded);
+    connect(load_.get(), &DocumentLoad::failed, this, &frmDocument::loadFailed);
+    return load_->start(path);
+}
+
+void frmDocument::guardMemory(const LoadMemory &memory, MessageBox &messages)
+{
+    auto &view = *static_cast<TextView *>(txtText);
+    view.setEditCheck([&memory](qint64 characters) { return memory.refusalFor(characters); });
+    connect(&view, &TextView::editRefused, this,
+            [&messages](const QString &reason) { messages.show(reason); });
 }

@@ -71,6 +71,9 @@ Outcome replace(TextView &view, const SearchQuery &query, const QString &replace
 qint64 replaceAll(TextView &view, const SearchQuery &query, const QString &replacement)
 {
     TextModel &model = view.model();
+    // The new text is built beside the old, which undo keeps.
+    if (!view.mayAdd(model.length()))
+        return -1;
     const qint64 count = ::replaceAll(model, query, replacement, 0, model.length());
     view.ensureCaretVisible();
     return count;

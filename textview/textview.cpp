@@ -28,9 +28,9 @@ constexpr qreal TabStop = 80;
 } // namespace
 
 TextView::TextView(TextModel &model, QWidget *parent)
-    : QAbstractScrollArea(parent), model_(model), cursor_(model), layouts_(model),
-      scroller_(*this, layouts_), zoom_(*this), keys_(std::make_unique<TextViewKeys>(*this)),
-      drag_(std::make_unique<TextViewDrag>(*this)),
+    : QAbstractScrollArea(parent), model_(model), cursor_(model), loadingEnd_(model, cursor_),
+      layouts_(model), scroller_(*this, layouts_), zoom_(*this),
+      keys_(std::make_unique<TextViewKeys>(*this)), drag_(std::make_unique<TextViewDrag>(*this)),
       mouse_(std::make_unique<TextViewMouse>(*this, *drag_)),
       inputMethod_(std::make_unique<TextViewInputMethod>(*this)),
       accessibleEvents_(std::make_unique<TextViewAccessibleEvents>(*this)),
@@ -44,6 +44,7 @@ TextView::TextView(TextModel &model, QWidget *parent)
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
     connect(&model, &TextModel::contentsChanged, this, &TextView::onContentsChanged);
+    connect(&model, &TextModel::loadingChanged, this, &TextView::loadingChanged);
     applyStyle();
 }
 
@@ -129,17 +130,51 @@ void TextView::select(qint64 anchor, qint64 position)
 
 void TextView::insertText(QStringView text, TextHistory::Kind kind)
 {
-    editAtCaret(kind, text, [this, text] { cursor_.insert(text); });
+    if (!mayAdd(text.size()))
+        return;
+    if (!waitsForLoad([this, kept = text.toString(), kind] { insertText(kept, kind); }))
+        editAtCaret(kind, text, [this, text] { cursor_.insert(text); });
 }
 
 void TextView::deletePrevious(TextHistory::Kind kind)
 {
-    editAtCaret(kind, {}, [this] { cursor_.deletePrevious(); });
+    if (!waitsForLoad([this, kind] { deletePrevious(kind); }))
+        editAtCaret(kind, {}, [this] { cursor_.deletePrevious(); });
 }
 
 void TextView::deleteNext(TextHistory::Kind kind)
 {
-    editAtCaret(kind, {}, [this] { cursor_.deleteNext(); });
+    if (!waitsForLoad([this, kind] { deleteNext(kind); }))
+        editAtCaret(kind, {}, [this] { cursor_.deleteNext(); });
+}
+
+bool TextView::mayAdd(qint64 characters)
+{
+    // Small edits always fit in what is kept free.
+    constexpr qint64 LargeEdit = qint64(1) << 20;
+    if (characters < LargeEdit || !editCheck_)
+        return true;
+    if (const std::optional<QString> refusal = editCheck_(characters)) {
+        emit editRefused(*refusal);
+        return false;
+    }
+    return true;
+}
+
+bool TextView::waitsForLoad(std::function<void()> edit)
+{
+    if (!loadingEnd_.mustWait())
+        return false;
+    loadingEnd_.wait(std::move(edit));
+    return true;
+}
+
+void TextView::loadingChanged(bool loading)
+{
+    if (loading)
+        return;
+    loadingEnd_.makeWaitingEdits();
+    caretMoved();
 }
 
 // An edit at the caret is one step of the history (or goes on the step
@@ -199,7 +234,10 @@ void TextView::offerSelection()
 void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
 {
     layouts_.textChanged(position, removed, added);
+    const bool caretShown = model_.isLoading() && cursor_.position() == position &&
+                            viewport()->rect().intersects(caretRect());
     cursor_.follow(position, removed, added);
+    const bool caretFollowedTheEnd = loadingEnd_.follow(position, removed, added);
     accessibleEvents_->contentsChanged(position, removed, added);
     const TextViewScroller::Place before = scroller_.place();
     scroller_.updateScrollBars();
@@ -213,6 +251,9 @@ void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
         viewport()->update();
     }
     lineCount_ = lines;
+    // A caret watching the end of a loading text keeps it in view.
+    if (caretFollowedTheEnd && caretShown)
+        caretMoved();
 }
 
 void TextView::caretMoved()

@@ -3,6 +3,7 @@
 #include "caretblink.h"
 #include "findrequest.h"
 #include "linelayouts.h"
+#include "loadingend.h"
 #include "platform/textbox.h"
 #include "textviewscroller.h"
 #include "textviewzoom.h"
@@ -14,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class SelectionBoard;
 class TextModel;
@@ -110,6 +112,13 @@ public:
     /// system's primary selection unless another board is given.
     SelectionBoard &selectionBoard() const { return *board_; }
     void setSelectionBoard(SelectionBoard &board) { board_ = &board; }
+    /// Asked before a large text goes in (a paste, a drop, a replacement of
+    /// everything): why it may not, given how many characters it adds.
+    using EditCheck = std::function<std::optional<QString>(qint64 characters)>;
+    void setEditCheck(EditCheck check) { editCheck_ = std::move(check); }
+    /// Whether that many characters may go in now; editRefused says why not.
+    bool mayAdd(qint64 characters);
+
     /// The text's size, which Ctrl+wheel, Ctrl+Plus, Ctrl+Minus and Ctrl+0
     /// change.
     TextViewZoom &zoom() { return zoom_; }
@@ -118,6 +127,8 @@ signals:
     /// A person asked for find and replace from the view's keys or its
     /// context menu; the window that owns the dialog answers.
     void findRequested(FindRequest request);
+    /// An edit was not made, for the reason given (the memory it needs).
+    void editRefused(const QString &reason);
 
 protected:
     bool event(QEvent *event) override;
@@ -137,6 +148,10 @@ protected:
 
 private:
     void onContentsChanged(qint64 position, qint64 removed, qint64 added);
+    /// Keeps an edit at the end of a text that is still loading for when it
+    /// has all come; false when the edit may go now.
+    bool waitsForLoad(std::function<void()> edit);
+    void loadingChanged(bool loading);
     void applyStyle();
     void caretMoved();
     void editAtCaret(TextHistory::Kind kind, QStringView typed, const std::function<void()> &edit);
@@ -144,6 +159,7 @@ private:
 
     TextModel &model_;
     TextCursor cursor_;
+    LoadingEnd loadingEnd_;
     LineLayouts layouts_;
     TextViewScroller scroller_;
     TextViewZoom zoom_;
@@ -154,6 +170,7 @@ private:
     std::unique_ptr<TextViewAccessibleEvents> accessibleEvents_;
     std::unique_ptr<SelectionBoard> systemBoard_;
     SelectionBoard *board_;
+    EditCheck editCheck_;
     qint64 lineCount_ = 1;
     CaretBlink blink_;
     /// Where the caret was last shown, and whether a selection was.
