@@ -49,6 +49,9 @@ int main(int argc, char *argv[])
     const CommandLine request = CommandLine::read(QApplication::arguments(), QDir::currentPath());
     if (request.exitStatus)
         return answer(request);
+    // Files open in the program already running in this desktop session.
+    if (Modulo1::HandToRunningProgram(request.files))
+        return 0;
     Modulo1::Main(request.files);
     application.setOutOfMemory(Modulo1::TellOutOfMemory);
     return application.exec();

@@ -45,7 +45,7 @@ QRect toPixels(const TwipRect &r, double perTwip)
                  QPoint(px(r.left + r.width) - 1, px(r.top + r.height) - 1));
 }
 
-QLabel *makeLabel(QLabel *label, const char *name, const QString &text, const QColor &textColour)
+QLabel *makeLabel(QLabel *label, const char *name, const QString &text)
 {
     label->setObjectName(QLatin1String(name));
     label->setTextFormat(Qt::PlainText);
@@ -53,24 +53,21 @@ QLabel *makeLabel(QLabel *label, const char *name, const QString &text, const QC
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, textColour);
-    label->setPalette(palette);
     return label;
 }
 
-void setBackground(QWidget *widget, const QColor &colour)
+// Filled with a colour of the palette, so that it follows a light or a dark
+// style, and a change of style while it shows.
+void fillWith(QWidget *widget, QPalette::ColorRole role)
 {
     widget->setAutoFillBackground(true);
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
+    widget->setBackgroundRole(role);
 }
 
-QWidget *makeLine(QWidget *parent, const QColor &colour)
+QWidget *makeLine(QWidget *parent, QPalette::ColorRole role)
 {
     auto *line = new QWidget(parent);
-    setBackground(line, colour);
+    fillWith(line, role);
     return line;
 }
 
@@ -133,7 +130,8 @@ void frmAbout::createPicture()
     picIcon = new PictureBox(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setAccessibleName(QStringLiteral("Icona di Vidizizor"));
-    setBackground(picIcon, QColor(192, 192, 192));
+    // The face of the buttons beside it, as the icon's frame is drawn.
+    fillWith(picIcon, QPalette::Button);
     picIcon->setPixmap(Pictures::applicationIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
 }
 
@@ -149,12 +147,15 @@ void frmAbout::createButtons()
 
 void frmAbout::createTexts()
 {
-    const QColor black(0, 0, 0);
     auto *address = new AddressLabel(this);
     connect(address, &AddressLabel::copyRequested, this, &frmAbout::Label1_DblClick);
-    Label1 = makeLabel(address, "Label1", QStringLiteral("E-mail : ") + contactAddress(),
-                       QColor(0, 255, 0));
-    setBackground(Label1, black);
+    Label1 = makeLabel(address, "Label1", QStringLiteral("E-mail : ") + contactAddress());
+    // The address keeps its own pair, green on black, which reads the same
+    // under any style. The other texts take the style's colours.
+    QPalette green = Label1->palette();
+    green.setColor(QPalette::WindowText, QColor(0, 255, 0));
+    green.setColor(QPalette::Window, QColor(0, 0, 0));
+    Label1->setPalette(green);
     Label1->setToolTip(QStringLiteral("Double click per copiare in memoria..."));
 
     lblDescription = makeLabel(
@@ -162,21 +163,20 @@ void frmAbout::createTexts()
         QStringLiteral("Vidizizor \u00e8 una semplice ed utile applicazione a 32 bit fatta per "
                        "Windows95. Con Vidizizor potrete finalmente usufruire della comodit"
                        "\u00e0 di una piccola applicazione simile a Notepad, con in pi\u00f9 la "
-                       "possibilit\u00e0 del MDI (Multiple Document Interface) !"),
-        black);
-    lblTitle = makeLabel(new QLabel(this), "lblTitle", QStringLiteral("Vidizizor  V. 1.0"), black);
+                       "possibilit\u00e0 del MDI (Multiple Document Interface) !"));
+    lblTitle = makeLabel(new QLabel(this), "lblTitle", QStringLiteral("Vidizizor  V. 1.0"));
     lblDisclaimer = makeLabel(new QLabel(this), "lblDisclaimer",
                               QStringLiteral("Vidizizor V. 1.0 \u00e8 freeware: pu\u00f2 essere "
-                                             "copiato e distribuito liberamente."),
-                              black);
+                                             "copiato e distribuito liberamente."));
 }
 
-// Together the two lines draw an etched rule: dark above, light below.
+// Together the two lines draw an etched rule: the style's shadow above,
+// its light below.
 void frmAbout::createRule()
 {
-    Line1[1] = makeLine(this, QColor(128, 128, 128));
+    Line1[1] = makeLine(this, QPalette::Dark);
     Line1[1]->setObjectName(QStringLiteral("Line1_1"));
-    Line1[0] = makeLine(this, QColor(255, 255, 255));
+    Line1[0] = makeLine(this, QPalette::Light);
     Line1[0]->setObjectName(QStringLiteral("Line1_0"));
     Line1[1]->raise();
 }

@@ -4,6 +4,7 @@
 #include "documentactivation.h"
 #include "filedrops.h"
 #include "findreplace.h"
+#include "frontwindow.h"
 #include "loadprogress.h"
 #include "menutable.h"
 #include "statusbar.h"
@@ -57,7 +58,10 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     findReplace_ = new FindReplace(*this, *sbStatusBar, *this);
     loadProgress_ = new LoadProgress(*mdiArea_, *sbStatusBar);
     new WindowKeys(*this, *mdiArea_, *activation_);
-    new FileDrops(*this, [this](const QStringList &paths) { OpenFiles(paths); });
+    new FileDrops(*this, [this](const QStringList &paths) {
+        bringToFront(*this);
+        OpenFiles(paths);
+    });
 
     // Client area at design: 7080 x 4635 twips below the menu bar.
     const Twips twips(*this);
@@ -193,6 +197,8 @@ bool frmMain::event(QEvent *event)
     const bool mayRecentre = waitingForFrame_ && (type == QEvent::Show || type == QEvent::Move ||
                                                   type == QEvent::Resize);
     const bool handled = QMainWindow::event(event);
+    if (type == QEvent::PaletteChange) // the style's colours, also once changed
+        mdiArea_->setBackground(palette().brush(QPalette::Dark));
     if (mayRecentre && isVisible() && frameGeometry().size() != centredOuterSize_) {
         waitingForFrame_ = false;
         centreOnScreen();

@@ -1,6 +1,9 @@
 #include "modulo1.h"
 
 #include "frmmain.h"
+#include "frontwindow.h"
+
+#include "platform/sessionbushandover.h"
 
 #include "textview/lineeditaccessible.h"
 
@@ -17,6 +20,13 @@ void Main()
     MainWindow = new frmMain(makeSystemPlatform());
     MainWindow->setAttribute(Qt::WA_DeleteOnClose);
     MainWindow->Show();
+    // Taken for as long as the window lives.
+    SessionBusHandOver::forSession(MainWindow)->receive([](const QStringList &paths) {
+        if (!MainWindow)
+            return;
+        bringToFront(*MainWindow);
+        MainWindow->OpenFiles(paths);
+    });
 }
 
 void Main(const QStringList &files)
@@ -30,6 +40,12 @@ void Main(const QStringList &files)
         if (MainWindow)
             MainWindow->OpenFiles(files);
     });
+}
+
+bool HandToRunningProgram(const QStringList &files)
+{
+    QObject owner;
+    return !files.isEmpty() && SessionBusHandOver::forSession(&owner)->handOver(files);
 }
 
 void TellOutOfMemory()

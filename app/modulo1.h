@@ -12,12 +12,18 @@ namespace Modulo1 {
 /// window has deleted itself at the end, so it never points at nothing.
 extern QPointer<frmMain> MainWindow;
 
-/// Creates the main window with the system's services and shows it.
+/// Creates the main window with the system's services and shows it. Files
+/// that later starts of the program hand over open in it, and bring it to
+/// the front.
 void Main();
 /// Starts as Main does, then opens each file as the Open command would,
 /// the last one in front.
 void Main(const QStringList &files);
 /// Says that a command was given up for want of memory.
 void TellOutOfMemory();
+
+/// Hands the files to the program already running in this desktop session;
+/// true when it took them, and this start has nothing more to do.
+bool HandToRunningProgram(const QStringList &files);
 
 } // namespace Modulo1

@@ -5,7 +5,8 @@
 // Each keystroke is timed, in processor time of the thread, with the
 // repaint of what it changed (as the window paints it) and with a repaint
 // of the whole view; worst and median of 50. Then Page Down through a document of 4000-character
-// lines, with the memory it leaves. Prints figures only.
+// lines, with the memory it leaves, and Ctrl+G to lines all over a document
+// of 20 million lines, each jump with its repaint. Prints figures only.
 //
 // Usage: bench_view
 
@@ -13,11 +14,14 @@
 
 #include "tests/support/textshapes.h"
 #include "text/textmodel.h"
+#include "textview/gotolinedialog.h"
 #include "textview/textview.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTextStream>
 
 #include <ctime>
@@ -138,6 +142,38 @@ void measurePaging(QTextStream &out)
         << view.layouts().cachedCharacters() << " characters laid out in the cache)\n";
 }
 
+// Ctrl+G, a line number and Return, as a person gives them, to lines spread
+// over the document, from its end back to its start.
+void measureGoToLine(QTextStream &out)
+{
+    constexpr int Lines = 20'000'000;
+    TextModel model;
+    model.setText(document(QStringLiteral("riga di prova"), Lines));
+    TextView view(model);
+    view.resize(1280, 1000);
+    view.show();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    QList<double> times;
+    for (int line = Lines; line > 0; line -= Lines / 50) {
+        const double start = threadSeconds();
+        QKeyEvent ctrlG(QEvent::KeyPress, Qt::Key_G, Qt::ControlModifier);
+        QApplication::sendEvent(&view, &ctrlG);
+        const QPointer<GoToLineDialog> dialog = view.findChild<GoToLineDialog *>();
+        dialog->lineField->setValue(line);
+        dialog->accept();
+        view.viewport()->repaint();
+        times << threadSeconds() - start;
+        delete dialog.data(); // if it did not go at once
+        if (view.cursor().position() != model.lineStart(line - 1))
+            out << "FAILED: the caret is not at the start of line " << line << "\n";
+    }
+    const Figures jumps = figures(times);
+    out << "\nCtrl+G to 50 lines over 20 million, with the dialog and the repaint: worst "
+        << QString::number(jumps.worst * 1000, 'f', 2) << " ms, median "
+        << QString::number(jumps.median * 1000, 'f', 2) << " ms\n";
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -157,5 +193,6 @@ int main(int argc, char **argv)
     measureShape(out, QStringLiteral("4097 characters"), repeated(prose, 4097), 200);
     measureShape(out, QStringLiteral("10 MB line"), repeated(prose, 10'000'000), 1);
     measurePaging(out);
+    measureGoToLine(out);
     return 0;
 }

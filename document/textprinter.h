@@ -2,6 +2,9 @@
 
 #include <QFont>
 
+#include <QTextOption>
+
+class LineIterator;
 class QPrinter;
 class TextModel;
 
@@ -29,5 +32,19 @@ public:
     bool print(const TextModel &text, QPrinter &printer) const;
 
 private:
+    class PageFlow;
+    /// What every line of one job is laid out and placed with.
+    struct Page
+    {
+        QPrinter &printer;
+        QFont font;
+        QTextOption option;
+        qreal width;
+        PageFlow &flow;
+    };
+    /// Lays a line out on the page's width and places its rows; false when
+    /// a new page could not begin.
+    static bool printLine(const TextModel &text, const LineIterator &line, const Page &page);
+
     QFont font_;
 };

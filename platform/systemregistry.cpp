@@ -42,28 +42,11 @@ std::unique_ptr<Registry> makeSystemRegistry()
 
 #else
 
-namespace {
-
-class AbsentRegistry : public Registry
-{
-public:
-    long openKey(quint32, const QByteArray &, quint32, Key *key) override
-    {
-        *key = 0;
-        return FileNotFound;
-    }
-    long queryValue(Key, const QByteArray &, quint32 *, char *, quint32 *) override
-    {
-        return FileNotFound;
-    }
-    long closeKey(Key) override { return Success; }
-};
-
-} // namespace
+#include "systeminforegistry.h"
 
 std::unique_ptr<Registry> makeSystemRegistry()
 {
-    return std::make_unique<AbsentRegistry>();
+    return std::make_unique<SystemInfoRegistry>();
 }
 
 #endif

@@ -5,5 +5,6 @@
 #include <memory>
 
 /// The registry of the system the program runs on. Where the system has no
-/// registry every key is missing.
+/// registry, one that holds only where the desktop's system-information
+/// program is (SystemInfoRegistry).
 std::unique_ptr<Registry> makeSystemRegistry();

@@ -13,6 +13,8 @@ packages=(
   qt6-translations-l10n
   # platform plugins and fonts for a real or virtual X display
   libqt6gui6 qt6-qpa-plugins fonts-dejavu-core
+  # files handed to the running program: a private session bus in the tests
+  dbus-daemon
   # end-to-end tests: virtual X server, window manager, input, clipboard, screenshots
   xvfb openbox xdotool xclip x11-utils imagemagick
   # printing: a private CUPS server with a PDF queue, PDF text extraction

@@ -87,16 +87,15 @@ QRgb pixel(const QImage &image, const QWidget *control, QPoint inControl)
     return image.pixel(control->mapTo(control->window(), inControl));
 }
 
-// The darkest and the greenest pixels that a control shows.
-int darkest(const QImage &image, const QWidget *control)
+// How far the pixel of a control furthest in lightness from a colour is.
+int furthestFrom(const QImage &image, const QWidget *control, const QColor &colour)
 {
-    int result = 255;
+    int result = 0;
     const QRect area(control->mapTo(control->window(), QPoint()), control->size());
     for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            result = std::min(result, std::max({qRed(p), qGreen(p), qBlue(p)}));
-        }
+        for (int x = area.left(); x <= area.right(); ++x)
+            result = std::max(result,
+                              std::abs(QColor(image.pixel(x, y)).lightness() - colour.lightness()));
     return result;
 }
 
@@ -157,6 +156,7 @@ private slots:
     void texts_data();
     void texts();
     void toolTipOnTheAddress();
+    void colours_data();
     void colours();
     void showsTheApplicationIcon();
     void window();
@@ -255,31 +255,46 @@ void TestAbout::toolTipOnTheAddress()
     QTRY_COMPARE(QToolTip::text(), QStringLiteral("Double click per copiare in memoria..."));
 }
 
+void TestAbout::colours_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("the style's own") << QApplication::palette();
+    QPalette dark(QColor(53, 53, 53), QColor(42, 42, 42));
+    dark.setColor(QPalette::WindowText, QColor(238, 238, 236));
+    dark.setColor(QPalette::ButtonText, QColor(238, 238, 236));
+    QTest::newRow("a dark one") << dark;
+}
+
+// The texts read under a light and a dark style alike: each in the style's
+// colours but the address, whose green on black reads under any. The icon
+// box and the rule take theirs from the style too.
 void TestAbout::colours()
 {
+    QFETCH(QPalette, palette);
     AboutFixture f;
     frmAbout &d = *f.dialog;
+    d.setPalette(palette);
     const QImage image = d.grab().toImage();
 
-    // The address: green text on black.
     QCOMPARE(pixel(image, d.Label1, {d.Label1->width() - 1, d.Label1->height() - 1}),
              qRgb(0, 0, 0));
     QVERIFY(showsPureGreen(image, d.Label1));
 
-    // The other texts are black.
-    for (const QLabel *label : {d.lblTitle, d.lblDescription, d.lblDisclaimer})
-        QVERIFY2(darkest(image, label) < 48, qPrintable(label->objectName()));
+    const QColor window = palette.color(QPalette::Window);
+    for (const QLabel *label : {d.lblTitle, d.lblDescription, d.lblDisclaimer}) {
+        QCOMPARE(pixel(image, label, {label->width() - 1, label->height() - 1}), window.rgb());
+        QVERIFY2(furthestFrom(image, label, window) > 160, qPrintable(label->objectName()));
+    }
 
-    // The icon box: silver inside its border, around the 32 x 32 icon.
+    // The icon box: the buttons' face inside its border, around the icon.
     const QRect inside = d.picIcon->contentsRect();
-    QVERIFY(inside.width() >= 32 && inside.height() >= 32);
-    QVERIFY(inside.width() > 32);
-    QCOMPARE(pixel(image, d.picIcon, inside.topLeft()), qRgb(192, 192, 192));
+    QVERIFY(inside.width() > 32 && inside.height() >= 32);
+    QCOMPARE(pixel(image, d.picIcon, inside.topLeft()), palette.color(QPalette::Button).rgb());
 
-    // The rule: a dark grey line over a white one, across the dialog.
+    // The rule: the style's shadow over its light, across the dialog.
     const int x = d.Line1[1]->width() / 2;
-    QCOMPARE(pixel(image, d.Line1[1], {x, 0}), qRgb(128, 128, 128));
-    QCOMPARE(pixel(image, d.Line1[1], {x, 1}), qRgb(255, 255, 255));
+    QCOMPARE(pixel(image, d.Line1[1], {x, 0}), palette.color(QPalette::Dark).rgb());
+    QCOMPARE(pixel(image, d.Line1[1], {x, 1}), palette.color(QPalette::Light).rgb());
 }
 
 void TestAbout::showsTheApplicationIcon()

@@ -167,9 +167,10 @@ void TestFindReplace::askingForTheDialog()
     if (how == u"menu") {
         const std::unique_ptr<QMenu> menu(TextViewMenu::create(view));
         const QList<QAction *> actions = menu->actions();
-        QVERIFY(actions.size() >= 2 && actions[actions.size() - 2]->isSeparator());
-        QCOMPARE(actions.last()->text(), QStringLiteral("&Trova e sostituisci..."));
-        actions.last()->trigger();
+        QVERIFY(actions.size() >= 3 && actions[actions.size() - 3]->isSeparator());
+        QCOMPARE(actions[actions.size() - 2]->text(), QStringLiteral("&Trova e sostituisci..."));
+        QCOMPARE(actions.last()->text(), QStringLiteral("&Vai alla riga..."));
+        actions[actions.size() - 2]->trigger();
     } else {
         f.press(QKeySequence(how)[0]);
     }

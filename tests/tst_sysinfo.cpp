@@ -1,10 +1,10 @@
 #include "about/sysinfolauncher.h"
+#include "platform/processlauncher.h"
+#include "platform/systemregistry.h"
 #include "tests/support/fakefilelookup.h"
 #include "tests/support/fakemessagebox.h"
 #include "tests/support/fakeprocesslauncher.h"
 #include "tests/support/fakeregistry.h"
-#include "platform/processlauncher.h"
-#include "platform/systemregistry.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,7 +83,8 @@ private slots:
     void getKeyValue();
     void unterminatedValueStopsTheRead_data();
     void unterminatedValueStopsTheRead();
-    void systemWithoutRegistryShowsMessage();
+    void systemInfoToolOnPath_data();
+    void systemInfoToolOnPath();
     void pathWithBlanksStartsOneProgram();
 };
 
@@ -279,23 +280,65 @@ void TestSysInfo::unterminatedValueStopsTheRead()
     QCOMPARE(s.registry.openKeys, 0);
 }
 
-void TestSysInfo::systemWithoutRegistryShowsMessage()
+void TestSysInfo::systemInfoToolOnPath_data()
+{
+    QTest::addColumn<QStringList>("installed"); // in PATH's order; ":x" not executable
+    QTest::addColumn<QString>("started");
+    QTest::newRow("none: the message") << QStringList{} << QString();
+    QTest::newRow("hardinfo") << QStringList{"hardinfo"} << "hardinfo";
+    QTest::newRow("kinfocenter first, wherever it is on PATH")
+        << QStringList{"hardinfo", "gnome-system-monitor", "kinfocenter"} << "kinfocenter";
+    QTest::newRow("a file that cannot run is passed over")
+        << QStringList{"kinfocenter:x", "hardinfo2"} << "hardinfo2";
+    QTest::newRow("another program of the same folder is not one")
+        << QStringList{"msinfo32", "sysinfo"} << QString();
+}
+
+// Where the system has no registry, the launcher finds the desktop's own
+// system-information program on PATH and starts it by its full path, with
+// no arguments, from a folder with a blank in its name.
+void TestSysInfo::systemInfoToolOnPath()
 {
 #ifdef Q_OS_WIN
     QSKIP("This system has a registry");
 #else
+    QFETCH(QStringList, installed);
+    QFETCH(QString, started);
+    QTemporaryDir dir;
+    QStringList path;
+    for (int i = 0; i < installed.size(); ++i) {
+        const QString folder = dir.filePath(QStringLiteral("bin %1").arg(i));
+        QVERIFY(QDir().mkpath(folder));
+        path << folder;
+        const QString name = installed[i].section(u':', 0, 0);
+        QFile tool(folder + u'/' + name);
+        QVERIFY(tool.open(QIODevice::WriteOnly));
+        tool.write("#!/bin/sh\necho \"$0 $#\" > '" + dir.filePath(name).toLocal8Bit() + "'\n");
+        tool.close();
+        if (!installed[i].endsWith(u":x"))
+            QVERIFY(tool.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    }
+    const QByteArray pathBefore = qgetenv("PATH");
+    qputenv("PATH", path.join(u':').toLocal8Bit());
     const auto registry = makeSystemRegistry();
     FakeFileLookup files;
-    files.existing << QStringLiteral("\\MSINFO32.EXE");
-    FakeProcessLauncher launcher;
+    QtProcessLauncher launcher;
     FakeMessageBox messages;
-    SysInfoLauncher sysInfo(*registry, files, launcher, messages);
+    SysInfoLauncher(*registry, files, launcher, messages).StartSysInfo();
+    qputenv("PATH", pathBefore);
 
-    sysInfo.StartSysInfo();
-
-    QCOMPARE(messages.messages, QStringList{unavailable});
-    QVERIFY(launcher.started.isEmpty());
-    QVERIFY(files.asked.isEmpty());
+    QCOMPARE(messages.messages, started.isEmpty() ? QStringList{unavailable} : QStringList{});
+    if (!started.isEmpty()) {
+        // The tool writes what it was started with once it runs.
+        const auto ran = [&] {
+            QFile marker(dir.filePath(started));
+            return marker.open(QIODevice::ReadOnly)
+                       ? QString::fromLocal8Bit(marker.readAll()).trimmed()
+                       : QString();
+        };
+        const QString folder = path[installed.indexOf(started)];
+        QTRY_COMPARE(ran(), folder + u'/' + started + QStringLiteral(" 0"));
+    }
 #endif
 }
 

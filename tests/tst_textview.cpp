@@ -29,6 +29,7 @@ private slots:
     void keys_data();
     void keys();
     void pageKeys();
+    void wheelZoomsWithinBounds();
     void mouse_data();
     void mouse();
     void doubleClickSelectsWholeTokens_data();
@@ -127,7 +128,8 @@ QString longLine(int length)
 
 // Keys from a caret (and anchor) to a place: moves by whole characters as a
 // reader sees them, never into a CR LF pair, words, line and text ends, and
-// the same with Shift selecting.
+// the same with Shift selecting; Ctrl+G and a line number in its dialog; and
+// the keys that change the text's size, by points.
 void TestTextView::keys_data()
 {
     QTest::addColumn<QString>("text");
@@ -137,6 +139,7 @@ void TestTextView::keys_data()
     QTest::addColumn<QString>("result");
     QTest::addColumn<int>("position");
     QTest::addColumn<int>("selected"); // where the anchor ends
+    QTest::addColumn<int>("zoomed");   // points larger than before
 
     const QString marks = QStringLiteral("e\u0301\u0323x");
     const QString clef = QStringLiteral("a\U0001D11Eb");
@@ -146,9 +149,9 @@ void TestTextView::keys_data()
     const QString words = QStringLiteral("uno due\r\ntre");
     const QString lines = QStringLiteral("abc\r\nx\r\nabc");
     auto row = [](const char *name, const QString &text, int anchor, int start, const char *keys,
-                  int position, int selected, const QString &result = {}) {
+                  int position, int selected, const QString &result = {}, int zoomed = 0) {
         QTest::newRow(name) << text << anchor << start << QKeySequence(keys)
-                            << (result.isNull() ? text : result) << position << selected;
+                            << (result.isNull() ? text : result) << position << selected << zoomed;
     };
     row("right over combining marks", marks, 0, 0, "Right", 3, 3);
     row("left over combining marks", marks, 3, 3, "Left", 0, 0);
@@ -193,6 +196,15 @@ void TestTextView::keys_data()
     row("past the bound right steps by code point", hugeCluster, 0, 0, "Right, Right, Right", 5, 5);
     row("past the bound left steps by code point", hugeCluster, end, end, "Left, Left", end - 4,
         end - 4);
+    const QString three = QStringLiteral("uno\r\ndue\ntre");
+    row("ctrl+g to the last line", three, 1, 2, "Ctrl+G, 3, Return", 9, 9);
+    row("ctrl+g to the first line", three, 11, 11, "Ctrl+G, 1, Return", 0, 0);
+    row("ctrl+g past the last line stays on the caret's", three, 6, 6, "Ctrl+G, 4, Return", 5, 5);
+    row("ctrl+g then escape leaves the selection", three, 1, 2, "Ctrl+G, 3, Escape", 2, 1);
+    row("ctrl+plus", words, 1, 1, "Ctrl++", 1, 1, {}, 1);
+    row("ctrl+= as on keyboards with a shifted plus", words, 1, 1, "Ctrl+=", 1, 1, {}, 1);
+    row("ctrl+minus", words, 1, 1, "Ctrl+-", 1, 1, {}, -1);
+    row("ctrl+0 gives the size back", words, 1, 1, "Ctrl++, Ctrl++, Ctrl+0", 1, 1, {}, 0);
 }
 
 void TestTextView::keys()
@@ -205,10 +217,21 @@ void TestTextView::keys()
     TextView view(model);
     view.setText(text);
     view.select(anchor, start);
-    QTest::keySequence(&view, keys);
+    const qreal size = view.font().pointSizeF();
+    // Each key goes where a person's would: to the view, or to the field of
+    // the dialog a key opened.
+    for (int i = 0; i < keys.count(); ++i) {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(!dialog || QTest::qWaitForWindowActive(dialog));
+        QWidget *target = dialog ? QApplication::focusWidget() : &view;
+        QTest::keyClick(target, keys[i].key(), keys[i].keyboardModifiers());
+    }
+    QVERIFY(!QApplication::activeModalWidget());
     QTEST(model.text(), "result");
     QTEST(int(view.cursor().position()), "position");
     QTEST(int(view.cursor().anchor()), "selected");
+    QTEST(int(view.font().pointSizeF() - size), "zoomed");
+    QCOMPARE(view.layouts().style().font, view.font());
 }
 
 // Page Down and Page Up move by the lines in view and scroll as far.
@@ -234,6 +257,43 @@ void TestTextView::pageKeys()
     QTest::keyClick(&view, Qt::Key_PageUp);
     QCOMPARE(view.cursor().position(), 3);
     QCOMPARE(view.firstVisibleLine(), 0);
+}
+
+// Ctrl and the wheel zoom a notch a point, partial turns of a fine wheel
+// adding up, between the bounds, with the caret kept in view; the wheel
+// alone scrolls.
+void TestTextView::wheelZoomsWithinBounds()
+{
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QStringLiteral("riga %1").arg(i);
+    Shown shown(lines.join(u"\r\n"));
+    TextView &view = shown.view;
+    view.moveCaret(shown.model.lineStart(view.visibleLines() - 1));
+    const auto turn = [&view](int angle, Qt::KeyboardModifiers modifiers) {
+        const QPointF at = view.viewport()->rect().center();
+        QWheelEvent wheel(at, view.viewport()->mapToGlobal(at), {}, {0, angle}, Qt::NoButton,
+                          modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.viewport(), &wheel);
+    };
+    const qreal size = view.font().pointSizeF();
+    turn(60, Qt::ControlModifier);
+    QCOMPARE(view.font().pointSizeF(), size);
+    turn(60, Qt::ControlModifier);
+    QCOMPARE(view.font().pointSizeF(), size + 1);
+    QVERIFY(view.viewport()->rect().contains(view.caretRect()));
+    turn(120 * 100, Qt::ControlModifier);
+    QCOMPARE(view.font().pointSizeF(), TextViewZoom::MaximumPointSize);
+    QVERIFY(view.viewport()->rect().contains(view.caretRect()));
+    turn(-120 * 100, Qt::ControlModifier);
+    QCOMPARE(view.font().pointSizeF(), TextViewZoom::MinimumPointSize);
+    turn(-120, Qt::ControlModifier);
+    QCOMPARE(view.font().pointSizeF(), TextViewZoom::MinimumPointSize);
+    QCOMPARE(view.layouts().style().font, view.font());
+    const qint64 first = view.firstVisibleLine();
+    turn(-120, Qt::NoModifier);
+    QVERIFY(view.firstVisibleLine() > first);
+    QCOMPARE(view.font().pointSizeF(), TextViewZoom::MinimumPointSize);
 }
 
 enum class Gesture {

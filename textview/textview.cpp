@@ -14,9 +14,7 @@
 #include "text/textmodel.h"
 #include "text/textnavigation.h"
 
-#include <QApplication>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -25,18 +23,14 @@
 
 namespace {
 
-constexpr int Margin = TextView::Margin;
 constexpr qreal TabStop = 80;
-constexpr int CaretWidth = 1;
-// Places far out of view are put just as far out, within int.
-constexpr qint64 FarOut = qint64(1) << 28;
 
 } // namespace
 
 TextView::TextView(TextModel &model, QWidget *parent)
     : QAbstractScrollArea(parent), model_(model), cursor_(model), loadingEnd_(model, cursor_),
-      layouts_(model), keys_(std::make_unique<TextViewKeys>(*this)),
-      drag_(std::make_unique<TextViewDrag>(*this)),
+      layouts_(model), scroller_(*this, layouts_), zoom_(*this),
+      keys_(std::make_unique<TextViewKeys>(*this)), drag_(std::make_unique<TextViewDrag>(*this)),
       mouse_(std::make_unique<TextViewMouse>(*this, *drag_)),
       inputMethod_(std::make_unique<TextViewInputMethod>(*this)),
       accessibleEvents_(std::make_unique<TextViewAccessibleEvents>(*this)),
@@ -49,28 +43,8 @@ TextView::TextView(TextModel &model, QWidget *parent)
     setFocusPolicy(Qt::WheelFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
-    verticalScrollBar()->setSingleStep(1);
-    // The scroll bar counts in int: in a document of more lines than that,
-    // a step of it is several lines, and its end is the last line.
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-        if (value == int(firstLine_ / linesPerStep_))
-            return;
-        firstLine_ = value >= verticalScrollBar()->maximum() ? lastFirstLine()
-                                                             : qint64(value) * linesPerStep_;
-    });
     connect(&model, &TextModel::contentsChanged, this, &TextView::onContentsChanged);
     connect(&model, &TextModel::loadingChanged, this, &TextView::loadingChanged);
-    // Measuring the caret's line left of the view moves what is in view of
-    // it; the view follows, so that the caret and the text around it stay put.
-    layouts_.setWidthCorrected([this](qint64 lineStart, qreal x, qreal change) {
-        if (lineStart == model_.lineStart(model_.lineAt(cursor_.position())) &&
-            x < horizontalOffset() - Margin) {
-            ++viewMoves_;
-            updateScrollBars();
-            const QSignalBlocker quiet(horizontalScrollBar());
-            setHorizontalOffset(horizontalOffset() + change);
-        }
-    });
     applyStyle();
 }
 
@@ -263,11 +237,11 @@ void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
     cursor_.follow(position, removed, added);
     const bool caretFollowedTheEnd = loadingEnd_.follow(position, removed, added);
     accessibleEvents_->contentsChanged(position, removed, added);
-    const ScrollPlace before = scrollPlace();
-    updateScrollBars();
+    const TextViewScroller::Place before = scroller_.place();
+    scroller_.updateScrollBars();
     // An edit that keeps the lines where they were repaints only its own.
     const qint64 lines = model_.lineCount();
-    if (lines == lineCount_ && scrollPlace() == before) {
+    if (lines == lineCount_ && scroller_.place() == before) {
         const int top = lineTop(model_.lineAt(position));
         const int bottom = lineTop(model_.lineAt(position + added)) + lineHeight();
         viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
@@ -282,12 +256,12 @@ void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
 
 void TextView::caretMoved()
 {
-    const ScrollPlace before = scrollPlace();
+    const TextViewScroller::Place before = scroller_.place();
     ensureCaretVisible();
     blink_.restart(hasFocus());
     // A caret that moves alone repaints where it was and where it is.
     const QRect caret = caretRect().adjusted(-1, 0, 1, 0);
-    if (cursor_.hasSelection() || hadSelection_ || scrollPlace() != before) {
+    if (cursor_.hasSelection() || hadSelection_ || scroller_.place() != before) {
         viewport()->update();
     } else {
         viewport()->update(shownCaret_);
@@ -301,67 +275,9 @@ void TextView::caretMoved()
 
 // Geometry.
 
-TextView::ScrollPlace TextView::scrollPlace() const
-{
-    return {firstLine_, horizontalOffset(), viewMoves_};
-}
-
 int TextView::lineHeight() const
 {
     return std::max(1, int(std::ceil(layouts_.lineHeight())));
-}
-
-qint64 TextView::visibleLines() const
-{
-    return std::max(1, (viewport()->height() - Margin) / lineHeight());
-}
-
-qreal TextView::horizontalOffset() const
-{
-    return horizontalScrollBar()->value() * pixelsPerStep_;
-}
-
-void TextView::setHorizontalOffset(qreal pixels)
-{
-    horizontalScrollBar()->setValue(int(std::round(pixels / pixelsPerStep_)));
-}
-
-qint64 TextView::firstVisibleLine() const
-{
-    return firstLine_;
-}
-
-qint64 TextView::lastFirstLine() const
-{
-    return std::max<qint64>(0, model_.lineCount() - visibleLines());
-}
-
-void TextView::setFirstVisibleLine(qint64 line)
-{
-    const qint64 first = std::clamp<qint64>(line, 0, lastFirstLine());
-    if (first == firstLine_)
-        return;
-    firstLine_ = first;
-    verticalScrollBar()->setValue(int(firstLine_ / linesPerStep_));
-    viewport()->update();
-}
-
-int TextView::lineTop(qint64 line) const
-{
-    return int(std::clamp<qint64>(Margin + (line - firstLine_) * lineHeight(), -FarOut, FarOut));
-}
-
-qreal TextView::viewportX(qint64 position)
-{
-    return Margin - horizontalOffset() + layouts_.xOf(position);
-}
-
-qint64 TextView::positionAt(QPoint point)
-{
-    const qint64 line = std::clamp<qint64>(firstVisibleLine() +
-                                               std::floor(qreal(point.y() - Margin) / lineHeight()),
-                                           0, model_.lineCount() - 1);
-    return layouts_.positionAt(line, point.x() - Margin + horizontalOffset());
 }
 
 qint64 TextView::characterAt(QPoint point)
@@ -379,71 +295,6 @@ QRect TextView::caretRect()
     return caretRectAt(cursor_.position()).translated(qRound(inputMethod_->caretOffset()), 0);
 }
 
-QRect TextView::caretRectAt(qint64 position)
-{
-    const int x = int(std::clamp<qreal>(std::floor(viewportX(position)), -FarOut, FarOut));
-    return QRect(x, lineTop(model_.lineAt(position)), CaretWidth, lineHeight());
-}
-
-void TextView::updateScrollBars()
-{
-    const qint64 lines = visibleLines();
-    const qint64 lastFirst = lastFirstLine();
-    linesPerStep_ = std::max<qint64>(1, (lastFirst + INT_MAX / 2 - 1) / (INT_MAX / 2));
-    firstLine_ = std::min(firstLine_, lastFirst);
-    QScrollBar *vertical = verticalScrollBar();
-    {
-        const QSignalBlocker quietly(vertical);
-        vertical->setPageStep(int(std::max<qint64>(1, lines / linesPerStep_)));
-        vertical->setRange(0, int((lastFirst + linesPerStep_ - 1) / linesPerStep_));
-        vertical->setValue(int(firstLine_ / linesPerStep_));
-    }
-    // A scroll bar counts in int: a line wider than that many pixels is
-    // scrolled by more than a pixel a step.
-    QScrollBar *horizontal = horizontalScrollBar();
-    const qreal offset = horizontalOffset();
-    // Room past the widest line's end, so that typing there scrolls the
-    // view by a quarter now and then rather than by a character at every key.
-    const qreal width =
-        std::ceil(layouts_.widestLine()) + 2 * Margin + CaretWidth + viewport()->width() / 4;
-    const qreal range = std::max<qreal>(width - viewport()->width(), 0);
-    pixelsPerStep_ = std::max<qreal>(1, std::ceil(range / (INT_MAX / 2)));
-    const QSignalBlocker quiet(horizontal);
-    horizontal->setPageStep(int(std::max<qreal>(1, viewport()->width() / pixelsPerStep_)));
-    horizontal->setSingleStep(int(std::max<qreal>(1, 20 / pixelsPerStep_)));
-    horizontal->setRange(0, int(std::ceil(range / pixelsPerStep_)));
-    setHorizontalOffset(offset);
-    rangeWidth_ = width;
-}
-
-void TextView::ensureCaretVisible()
-{
-    ensureVisible(cursor_.position());
-}
-
-void TextView::ensureVisible(qint64 position)
-{
-    const qint64 line = model_.lineAt(position);
-    // The caret's line is measured around it first, as far as a view
-    // showing it could reach, so that the scroll range holds it and the
-    // paint that follows moves nothing.
-    const qreal width = viewport()->width() - 2 * Margin - CaretWidth;
-    const qreal around = layouts_.xOf(position);
-    layouts_.pieces(line, around - 2 * width, around + 2 * width);
-    const qreal x = layouts_.xOf(position);
-    updateScrollBars();
-    if (line < firstVisibleLine())
-        setFirstVisibleLine(line);
-    else if (line >= firstVisibleLine() + visibleLines())
-        setFirstVisibleLine(line - visibleLines() + 1);
-    // Past an edge the view moves on by a quarter, so that typing along a
-    // long line does not scroll at every key.
-    if (x < horizontalOffset())
-        setHorizontalOffset(std::max<qreal>(0, x - width / 4));
-    else if (x > horizontalOffset() + width)
-        setHorizontalOffset(std::ceil(x - width + width / 4));
-}
-
 // Drawing.
 
 void TextView::applyStyle()
@@ -453,13 +304,13 @@ void TextView::applyStyle()
     style.tabStop = TabStop;
     style.dimmed = palette().color(QPalette::PlaceholderText);
     layouts_.setStyle(style);
-    updateScrollBars();
+    scroller_.updateScrollBars();
     viewport()->update();
 }
 
 void TextView::paintEvent(QPaintEvent *event)
 {
-    const quint64 corrections = viewMoves_;
+    const quint64 corrections = scroller_.place().corrections;
     {
         QPainter painter(viewport());
         TextViewPainter lines(*this, layouts_);
@@ -468,14 +319,8 @@ void TextView::paintEvent(QPaintEvent *event)
         inputMethod_->paint(painter, lines, caretShown);
         drag_->paint(painter);
     }
-    // Lines measured while painting may be wider than the scroll range
-    // knew, or may have moved what is in view: the range follows and the
-    // view is painted again.
-    if (layouts_.widestLine() + 2 * Margin + CaretWidth > rangeWidth_ + 0.5 ||
-        corrections != viewMoves_) {
-        updateScrollBars();
+    if (scroller_.followPaint(corrections))
         viewport()->update();
-    }
 }
 
 // Events.
@@ -528,7 +373,7 @@ void TextView::mouseDoubleClickEvent(QMouseEvent *event)
 void TextView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    updateScrollBars();
+    scroller_.updateScrollBars();
 }
 
 void TextView::scrollContentsBy(int, int)
@@ -559,23 +404,14 @@ void TextView::changeEvent(QEvent *event)
 void TextView::contextMenuEvent(QContextMenuEvent *event)
 {
     if (event->reason() == QContextMenuEvent::Keyboard)
-        openContextMenuAtCaret();
+        TextViewMenu::showAtCaret(*this);
     else
-        showContextMenu(event->globalPos(), false);
+        TextViewMenu::show(*this, event->globalPos(), false);
 }
 
-void TextView::openContextMenuAtCaret()
+// Ctrl and the wheel change the text's size; the wheel alone scrolls.
+void TextView::wheelEvent(QWheelEvent *event)
 {
-    ensureCaretVisible();
-    const QRect caret = caretRect();
-    const QRect area = viewport()->rect();
-    const QPoint below(std::clamp(caret.left(), area.left(), area.right()),
-                       std::clamp(caret.bottom() + 1, area.top(), area.bottom()));
-    showContextMenu(viewport()->mapToGlobal(below), true);
-}
-
-void TextView::showContextMenu(QPoint globalPosition, bool fromKeyboard)
-{
-    const std::unique_ptr<QMenu> menu(TextViewMenu::create(*this));
-    TextViewMenu::exec(*menu, globalPosition, fromKeyboard);
+    if (!zoom_.wheel(event))
+        QAbstractScrollArea::wheelEvent(event);
 }

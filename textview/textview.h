@@ -5,6 +5,8 @@
 #include "linelayouts.h"
 #include "loadingend.h"
 #include "platform/textbox.h"
+#include "textviewscroller.h"
+#include "textviewzoom.h"
 
 #include "text/textcursor.h"
 #include "text/texthistory.h"
@@ -76,34 +78,34 @@ public:
     bool canRedo() const;
 
     /// The caret place nearest to a point of the viewport.
-    qint64 positionAt(QPoint point);
+    qint64 positionAt(QPoint point) { return scroller_.positionAt(point); }
     /// The start of the character under a point of the viewport (the one
     /// before the line's end right of the line).
     qint64 characterAt(QPoint point);
     /// Where the caret is drawn, in viewport coordinates.
     QRect caretRect();
     /// Where a caret at position would be drawn, in viewport coordinates.
-    QRect caretRectAt(qint64 position);
+    QRect caretRectAt(qint64 position) { return scroller_.caretRectAt(position); }
     /// x of a position in viewport coordinates.
-    qreal viewportX(qint64 position);
+    qreal viewportX(qint64 position) { return scroller_.viewportX(position); }
     /// x of a position from its line's left edge.
     qreal lineX(qint64 position) { return layouts_.xOf(position); }
     /// The position on a line nearest to x from the line's left edge.
     qint64 positionOnLine(qint64 line, qreal x) { return layouts_.positionAt(line, x); }
     int lineHeight() const;
     /// Lines that fit in the viewport whole.
-    qint64 visibleLines() const;
-    qint64 firstVisibleLine() const;
+    qint64 visibleLines() const { return scroller_.visibleLines(); }
+    qint64 firstVisibleLine() const { return scroller_.firstLine(); }
     /// Scrolls so that line is the first in view, as far as the end allows.
-    void setFirstVisibleLine(qint64 line);
+    void setFirstVisibleLine(qint64 line) { scroller_.setFirstLine(line); }
     /// Where a line's top is drawn in the viewport.
-    int lineTop(qint64 line) const;
+    int lineTop(qint64 line) const { return scroller_.lineTop(line); }
     /// How far the view is scrolled to the right, in pixels.
-    qreal horizontalOffset() const;
-    void setHorizontalOffset(qreal pixels);
-    void ensureCaretVisible();
+    qreal horizontalOffset() const { return scroller_.horizontalOffset(); }
+    void setHorizontalOffset(qreal pixels) { scroller_.setHorizontalOffset(pixels); }
+    void ensureCaretVisible() { scroller_.ensureVisible(cursor_.position()); }
     /// Scrolls the least that shows position.
-    void ensureVisible(qint64 position);
+    void ensureVisible(qint64 position) { scroller_.ensureVisible(position); }
     /// Puts the selection on the X11 primary selection, where there is one.
     void offerSelection();
     /// Where the selection is offered and a middle click pastes from: the
@@ -117,9 +119,9 @@ public:
     /// Whether that many characters may go in now; editRefused says why not.
     bool mayAdd(qint64 characters);
 
-    /// Opens the context menu under the caret (scrolled into view), its
-    /// first entry active, as the Menu key and Shift+F10 do.
-    void openContextMenuAtCaret();
+    /// The text's size, which Ctrl+wheel, Ctrl+Plus, Ctrl+Minus and Ctrl+0
+    /// change.
+    TextViewZoom &zoom() { return zoom_; }
 
 signals:
     /// A person asked for find and replace from the view's keys or its
@@ -142,36 +144,25 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
-    /// Where the view is scrolled to, and how often measuring moved it there.
-    struct ScrollPlace
-    {
-        qint64 firstLine = 0;
-        qreal offset = 0;
-        quint64 corrections = 0;
-        bool operator==(const ScrollPlace &) const = default;
-    };
-    ScrollPlace scrollPlace() const;
-
     void onContentsChanged(qint64 position, qint64 removed, qint64 added);
     /// Keeps an edit at the end of a text that is still loading for when it
     /// has all come; false when the edit may go now.
     bool waitsForLoad(std::function<void()> edit);
     void loadingChanged(bool loading);
     void applyStyle();
-    void updateScrollBars();
     void caretMoved();
-    void showContextMenu(QPoint globalPosition, bool fromKeyboard);
     void editAtCaret(TextHistory::Kind kind, QStringView typed, const std::function<void()> &edit);
     void restoreSelection(TextHistory::Selection selection);
-    /// The first line in view when the view shows the end.
-    qint64 lastFirstLine() const;
 
     TextModel &model_;
     TextCursor cursor_;
     LoadingEnd loadingEnd_;
     LineLayouts layouts_;
+    TextViewScroller scroller_;
+    TextViewZoom zoom_;
     std::unique_ptr<TextViewKeys> keys_;
     std::unique_ptr<TextViewDrag> drag_;
     std::unique_ptr<TextViewMouse> mouse_;
@@ -185,13 +176,4 @@ private:
     /// Where the caret was last shown, and whether a selection was.
     QRect shownCaret_;
     bool hadSelection_ = false;
-    qint64 firstLine_ = 0;
-    /// Lines a step of the vertical scroll bar moves the view.
-    qint64 linesPerStep_ = 1;
-    /// Pixels a step of the horizontal scroll bar moves the view.
-    qreal pixelsPerStep_ = 1;
-    /// The width of the text the horizontal scroll range was made for.
-    qreal rangeWidth_ = 0;
-    /// How often measuring the caret's line moved the view to follow it.
-    quint64 viewMoves_ = 0;
 };

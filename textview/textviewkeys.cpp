@@ -1,6 +1,8 @@
 #include "textviewkeys.h"
 
+#include "gotolinedialog.h"
 #include "textview.h"
+#include "textviewmenu.h"
 
 #include "text/historystep.h"
 #include "text/textmodel.h"
@@ -105,6 +107,12 @@ bool TextViewKeys::isRedo(const QKeyEvent *event)
            event->matches(QKeySequence::Redo);
 }
 
+bool TextViewKeys::isGoToLine(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_G &&
+           (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
 bool TextViewKeys::findEdit(const QKeyEvent *event) const
 {
     return isUndo(event) || isRedo(event) ||
@@ -140,7 +148,7 @@ bool TextViewKeys::takes(const QKeyEvent *event) const
     const Qt::KeyboardModifiers typing =
         Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier;
     return findMove(event, move, extend) || findEdit(event) || opensMenu(event) ||
-           findFind(event, request) ||
+           findFind(event, request) || TextViewZoom::isZoomKey(event) || isGoToLine(event) ||
            (!(event->modifiers() & ~typing) && !typedText(event).isEmpty());
 }
 
@@ -154,11 +162,15 @@ bool TextViewKeys::press(const QKeyEvent *event)
     }
     column_ = -1;
     if (opensMenu(event)) {
-        view_.openContextMenuAtCaret();
+        TextViewMenu::showAtCaret(view_);
         return true;
     }
-    if (edit(event))
+    if (edit(event) || view_.zoom().key(event))
         return true;
+    if (isGoToLine(event)) {
+        GoToLineDialog::ask(view_);
+        return true;
+    }
     FindRequest request;
     if (findFind(event, request)) {
         emit view_.findRequested(request);

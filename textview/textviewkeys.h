@@ -9,7 +9,8 @@ class TextView;
 
 /// What the keys do in a text view: moving the caret (with Shift, extending
 /// the selection), typing, deleting, undoing (Ctrl+Z) and redoing (Ctrl+Y,
-/// Ctrl+Shift+Z), opening the context menu, and asking for find and replace.
+/// Ctrl+Shift+Z), opening the context menu, asking for find and replace,
+/// zooming (TextViewZoom) and going to a line (Ctrl+G).
 /// Cut, Copy and Paste are left to the program's commands.
 class TextViewKeys
 {
@@ -42,6 +43,7 @@ private:
     static bool findFind(const QKeyEvent *event, FindRequest &request);
     static bool isUndo(const QKeyEvent *event);
     static bool isRedo(const QKeyEvent *event);
+    static bool isGoToLine(const QKeyEvent *event);
     bool edit(const QKeyEvent *event);
     void go(Move move, bool extend);
     qint64 target(Move move, bool extend);

@@ -1,5 +1,6 @@
 #include "textviewmenu.h"
 
+#include "gotolinedialog.h"
 #include "textboxcommands.h"
 #include "textview.h"
 
@@ -10,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 
 namespace TextViewMenu {
 
@@ -60,6 +62,9 @@ QMenu *create(TextView &view)
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     QObject::connect(find, &QAction::triggered, &view,
                      [&view] { emit view.findRequested(FindRequest::Find); });
+    QObject::connect(addItem(*menu, QStringLiteral("&Vai alla riga..."), "go-to-line", true,
+                             QKeySequence(Qt::CTRL | Qt::Key_G)),
+                     &QAction::triggered, &view, [&view] { GoToLineDialog::ask(view); });
     return menu;
 }
 
@@ -77,6 +82,22 @@ void exec(QMenu &menu, QPoint globalPosition, bool fromKeyboard)
         });
     }
     menu.exec(globalPosition);
+}
+
+void show(TextView &view, QPoint globalPosition, bool fromKeyboard)
+{
+    const std::unique_ptr<QMenu> menu(create(view));
+    exec(*menu, globalPosition, fromKeyboard);
+}
+
+void showAtCaret(TextView &view)
+{
+    view.ensureCaretVisible();
+    const QRect caret = view.caretRect();
+    const QRect area = view.viewport()->rect();
+    const QPoint below(std::clamp(caret.left(), area.left(), area.right()),
+                       std::clamp(caret.bottom() + 1, area.top(), area.bottom()));
+    show(view, view.viewport()->mapToGlobal(below), true);
 }
 
 } // namespace TextViewMenu

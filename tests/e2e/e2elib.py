@@ -73,11 +73,11 @@ def settle(condition, timeout, what, period=0.3, interval=0.05):
         time.sleep(interval)
 
 
-def run(argv, env=None, timeout=30, check=True):
+def run(argv, env=None, timeout=30, check=True, cwd=None):
     """Runs a short command to completion and returns its CompletedProcess."""
     try:
         result = subprocess.run(argv, env=env, capture_output=True,
-                                timeout=timeout)
+                                timeout=timeout, cwd=cwd)
     except subprocess.TimeoutExpired:
         raise Failure(f"command did not finish in {timeout} s: {' '.join(argv)}")
     if check and result.returncode != 0:

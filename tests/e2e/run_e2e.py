@@ -769,8 +769,7 @@ def drop_files(t, where):
                    and t.session.processes.log_tail(source), 15, "the drag to end")
         t.check("dropped: copy" in log, f"the drop did not take a copy: {log!r}")
         t.desktop.xdotool("mousemove", str(SCREEN_WIDTH - 1), str(SCREEN_HEIGHT - 1))
-        t.desktop.xdotool("windowactivate", "--sync", app.main_window, check=False)
-        app.wait_main_active()
+        app.wait_main_active()  # the drop brings the main window to the front
         t.shot("dropped")
         app.menu("m", "s")  # Seleziona Tutto, in the dropped file's window
         app.key("ctrl+c")
@@ -781,6 +780,42 @@ def drop_files(t, where):
     app.key("ctrl+s")
     wait_for_file(t.path("Documento1"), b"")
     t.check(read_file(dropped) == text, "the dropped file changed or went")
+
+
+@case("hand_over",
+      "with the program running in the session, `vidizizor FILE` opens FILE in its window, "
+      "brings it back from an icon to the front, and ends")
+def hand_over(t):
+    bus = t.path("bus")
+    daemon = t.session.processes.start(
+        "dbus-daemon", ["dbus-daemon", "--session", "--nofork", f"--address=unix:path={bus}"],
+        env=t.desktop.env)
+    try:
+        poll(lambda: os.path.exists(bus), 10, "the session bus")
+        session = {"DBUS_SESSION_BUS_ADDRESS": f"unix:path={bus}"}
+        app = t.start_app(env_extra=session)
+        text = "consegnato alla finestra\r\n".encode()
+        t.write("consegnato.txt", text)
+        t.desktop.xdotool("windowminimize", "--sync", app.main_window)
+        # Relative to the working folder of the start that hands it over.
+        handed = run([t.session.binary, "consegnato.txt"], env=app.env, timeout=30, check=False,
+                     cwd=t.dir)
+        t.check(handed.returncode == 0, f"the second start ended with {handed.returncode}")
+        app.wait_main_active()
+        t.shot("handed-over")
+        mains = run(["xdotool", "search", "--onlyvisible", "--name", re.escape("Vidizizor  V.")],
+                    env=t.desktop.env, check=False).stdout.split()
+        t.check(len(mains) == 1, f"{len(mains)} main windows are shown")
+        app.menu("m", "s")  # Seleziona Tutto, in the handed file's window, in front
+        app.key("ctrl+c")
+        t.clipboard.wait_for(text)
+        app.menu("f", "c")  # Chiudi: Documento1 is left, as it was
+        app.key("ctrl+s")
+        wait_for_file(t.path("Documento1"), b"")
+    finally:
+        for app in t.apps:
+            app.stop()
+        t.session.processes.stop(daemon)
 
 
 TIME_DATE_ROWS = [
