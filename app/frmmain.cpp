@@ -8,6 +8,7 @@
 #include "loadprogress.h"
 #include "menutable.h"
 #include "statusbar.h"
+#include "toolbarbuttons.h"
 #include "windowarrangement.h"
 #include "windowkeys.h"
 #include "windowlist.h"
@@ -125,29 +126,7 @@ void frmMain::createToolBar()
     const Twips twips(*this);
     tbToolBar->setIconSize(QSize(twips.toPixelsX(240), twips.toPixelsY(240)));
 
-    struct Button
-    {
-        const char *key;
-        const char *tooltip;
-        int picture; // index in the image list, from 1
-    };
-    const Button buttons[] = {
-        {"New", "Nuovo", 1},   {"Open", "Apri", 2},    {"Save", "Salva", 3},
-        {nullptr, nullptr, 0}, {"Print", "Stampa", 4}, {nullptr, nullptr, 0},
-        {"Cut", "Taglia", 5},  {"Copy", "Copia", 6},   {"Paste", "Incolla", 7}};
-    const QSize buttonSize(twips.toPixelsX(360), twips.toPixelsY(330));
-    for (const Button &button : buttons) {
-        if (!button.key) {
-            tbToolBar->addSeparator();
-            continue;
-        }
-        QAction *action = tbToolBar->addAction(Pictures::imlIcons(button.picture),
-                                               QString::fromLatin1(button.tooltip));
-        action->setData(QString::fromLatin1(button.key));
-        action->setToolTip(QString::fromLatin1(button.tooltip));
-        if (QWidget *widget = tbToolBar->widgetForAction(action))
-            widget->setFixedSize(buttonSize);
-    }
+    addToolBarButtons(*tbToolBar);
     connect(tbToolBar, &QToolBar::actionTriggered, this, &frmMain::tbToolBar_ButtonClick);
 }
 

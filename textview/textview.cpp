@@ -12,7 +12,6 @@
 
 #include "text/historystep.h"
 #include "text/textmodel.h"
-#include "text/textnavigation.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -28,7 +27,7 @@ constexpr qreal TabStop = 80;
 } // namespace
 
 TextView::TextView(TextModel &model, QWidget *parent)
-    : QAbstractScrollArea(parent), model_(model), cursor_(model), loadingEnd_(model, cursor_),
+    : QAbstractScrollArea(parent), model_(model), cursor_(model), admission_(model, cursor_),
       layouts_(model), scroller_(*this, layouts_), zoom_(*this),
       keys_(std::make_unique<TextViewKeys>(*this)), drag_(std::make_unique<TextViewDrag>(*this)),
       mouse_(std::make_unique<TextViewMouse>(*this, *drag_)),
@@ -44,7 +43,12 @@ TextView::TextView(TextModel &model, QWidget *parent)
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
     connect(&model, &TextModel::contentsChanged, this, &TextView::onContentsChanged);
-    connect(&model, &TextModel::loadingChanged, this, &TextView::loadingChanged);
+    connect(&model, &TextModel::loadingChanged, this, [this](bool loading) {
+        if (!loading) {
+            admission_.makeWaitingEdits();
+            caretMoved();
+        }
+    });
     applyStyle();
 }
 
@@ -131,49 +135,28 @@ void TextView::insertText(QStringView text, TextHistory::Kind kind)
 {
     if (!mayAdd(text.size()))
         return;
-    if (!waitsForLoad([this, kept = text.toString(), kind] { insertText(kept, kind); }))
+    if (!admission_.waits([this, kept = text.toString(), kind] { insertText(kept, kind); }))
         editAtCaret(kind, text, [this, text] { cursor_.insert(text); });
 }
 
 void TextView::deletePrevious(TextHistory::Kind kind)
 {
-    if (!waitsForLoad([this, kind] { deletePrevious(kind); }))
+    if (!admission_.waits([this, kind] { deletePrevious(kind); }))
         editAtCaret(kind, {}, [this] { cursor_.deletePrevious(); });
 }
 
 void TextView::deleteNext(TextHistory::Kind kind)
 {
-    if (!waitsForLoad([this, kind] { deleteNext(kind); }))
+    if (!admission_.waits([this, kind] { deleteNext(kind); }))
         editAtCaret(kind, {}, [this] { cursor_.deleteNext(); });
 }
 
 bool TextView::mayAdd(qint64 characters)
 {
-    // Small edits always fit in what is kept free.
-    constexpr qint64 LargeEdit = qint64(1) << 20;
-    if (characters < LargeEdit || !editCheck_)
-        return true;
-    if (const std::optional<QString> refusal = editCheck_(characters)) {
+    const std::optional<QString> refusal = admission_.refusalFor(characters);
+    if (refusal)
         emit editRefused(*refusal);
-        return false;
-    }
-    return true;
-}
-
-bool TextView::waitsForLoad(std::function<void()> edit)
-{
-    if (!loadingEnd_.mustWait())
-        return false;
-    loadingEnd_.wait(std::move(edit));
-    return true;
-}
-
-void TextView::loadingChanged(bool loading)
-{
-    if (loading)
-        return;
-    loadingEnd_.makeWaitingEdits();
-    caretMoved();
+    return !refusal;
 }
 
 // An edit at the caret is one step of the history (or goes on the step
@@ -235,7 +218,7 @@ void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
     const bool caretShown = model_.isLoading() && cursor_.position() == position &&
                             viewport()->rect().intersects(caretRect());
     cursor_.follow(position, removed, added);
-    const bool caretFollowedTheEnd = loadingEnd_.follow(position, removed, added);
+    const bool caretFollowedTheEnd = admission_.follow(position, removed, added);
     accessibleEvents_->contentsChanged(position, removed, added);
     const TextViewScroller::Place before = scroller_.place();
     scroller_.updateScrollBars();
@@ -278,15 +261,6 @@ void TextView::caretMoved()
 int TextView::lineHeight() const
 {
     return std::max(1, int(std::ceil(layouts_.lineHeight())));
-}
-
-qint64 TextView::characterAt(QPoint point)
-{
-    const qint64 position = positionAt(point);
-    // The nearest place may be after the character under the point.
-    if (position > model_.lineStart(model_.lineAt(position)) && viewportX(position) > point.x())
-        return TextNavigation::previousCharacter(model_, position);
-    return position;
 }
 
 QRect TextView::caretRect()

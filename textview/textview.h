@@ -1,9 +1,9 @@
 #pragma once
 
 #include "caretblink.h"
+#include "editadmission.h"
 #include "findrequest.h"
 #include "linelayouts.h"
-#include "loadingend.h"
 #include "platform/textbox.h"
 #include "textviewscroller.h"
 #include "textviewzoom.h"
@@ -81,7 +81,7 @@ public:
     qint64 positionAt(QPoint point) { return scroller_.positionAt(point); }
     /// The start of the character under a point of the viewport (the one
     /// before the line's end right of the line).
-    qint64 characterAt(QPoint point);
+    qint64 characterAt(QPoint point) { return scroller_.characterAt(point); }
     /// Where the caret is drawn, in viewport coordinates.
     QRect caretRect();
     /// Where a caret at position would be drawn, in viewport coordinates.
@@ -114,8 +114,8 @@ public:
     void setSelectionBoard(SelectionBoard &board) { board_ = &board; }
     /// Asked before a large text goes in (a paste, a drop, a replacement of
     /// everything): why it may not, given how many characters it adds.
-    using EditCheck = std::function<std::optional<QString>(qint64 characters)>;
-    void setEditCheck(EditCheck check) { editCheck_ = std::move(check); }
+    using EditCheck = EditAdmission::Check;
+    void setEditCheck(EditCheck check) { admission_.setCheck(std::move(check)); }
     /// Whether that many characters may go in now; editRefused says why not.
     bool mayAdd(qint64 characters);
 
@@ -148,10 +148,6 @@ protected:
 
 private:
     void onContentsChanged(qint64 position, qint64 removed, qint64 added);
-    /// Keeps an edit at the end of a text that is still loading for when it
-    /// has all come; false when the edit may go now.
-    bool waitsForLoad(std::function<void()> edit);
-    void loadingChanged(bool loading);
     void applyStyle();
     void caretMoved();
     void editAtCaret(TextHistory::Kind kind, QStringView typed, const std::function<void()> &edit);
@@ -159,7 +155,7 @@ private:
 
     TextModel &model_;
     TextCursor cursor_;
-    LoadingEnd loadingEnd_;
+    EditAdmission admission_;
     LineLayouts layouts_;
     TextViewScroller scroller_;
     TextViewZoom zoom_;
@@ -170,7 +166,6 @@ private:
     std::unique_ptr<TextViewAccessibleEvents> accessibleEvents_;
     std::unique_ptr<SelectionBoard> systemBoard_;
     SelectionBoard *board_;
-    EditCheck editCheck_;
     qint64 lineCount_ = 1;
     CaretBlink blink_;
     /// Where the caret was last shown, and whether a selection was.

@@ -4,6 +4,7 @@
 #include "textview.h"
 
 #include "text/textmodel.h"
+#include "text/textnavigation.h"
 
 #include <QScrollBar>
 
@@ -88,6 +89,16 @@ qint64 TextViewScroller::positionAt(QPoint point) const
     const qint64 below = std::floor(qreal(point.y() - Margin) / view_.lineHeight());
     const qint64 line = std::clamp<qint64>(firstLine_ + below, 0, view_.model().lineCount() - 1);
     return layouts_.positionAt(line, point.x() - Margin + horizontalOffset());
+}
+
+qint64 TextViewScroller::characterAt(QPoint point) const
+{
+    const qint64 position = positionAt(point);
+    // The nearest place may be after the character under the point.
+    const TextModel &model = view_.model();
+    if (position > model.lineStart(model.lineAt(position)) && viewportX(position) > point.x())
+        return TextNavigation::previousCharacter(model, position);
+    return position;
 }
 
 QRect TextViewScroller::caretRectAt(qint64 position) const

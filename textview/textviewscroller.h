@@ -45,6 +45,9 @@ public:
     qreal viewportX(qint64 position) const;
     /// The caret place nearest to a point of the viewport.
     qint64 positionAt(QPoint point) const;
+    /// The start of the character under a point of the viewport (the one
+    /// before the line's end right of the line).
+    qint64 characterAt(QPoint point) const;
     /// Where a caret at position would be drawn, in viewport coordinates.
     QRect caretRectAt(qint64 position) const;
     /// The first line in view when the view shows the end.

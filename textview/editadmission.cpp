@@ -1,20 +1,38 @@
-#include "loadingend.h"
+#include "editadmission.h"
 
 #include "text/textcursor.h"
 #include "text/textmodel.h"
 
-LoadingEnd::LoadingEnd(const TextModel &model, TextCursor &cursor) : model_(model), cursor_(cursor)
+EditAdmission::EditAdmission(const TextModel &model, TextCursor &cursor)
+    : model_(model), cursor_(cursor)
 {
 }
 
 // Before anything has come, the caret at the start is the start of the file.
-bool LoadingEnd::atLoadingEnd() const
+bool EditAdmission::atLoadingEnd() const
 {
     return model_.isLoading() && !cursor_.hasSelection() && cursor_.position() > 0 &&
            cursor_.position() == model_.length();
 }
 
-bool LoadingEnd::follow(qint64 position, qint64 removed, qint64 added)
+// Small edits always fit in what is kept free.
+std::optional<QString> EditAdmission::refusalFor(qint64 characters) const
+{
+    constexpr qint64 LargeEdit = qint64(1) << 20;
+    if (characters < LargeEdit || !check_)
+        return std::nullopt;
+    return check_(characters);
+}
+
+bool EditAdmission::waits(std::function<void()> edit)
+{
+    if (!atLoadingEnd())
+        return false;
+    waiting_.push_back(std::move(edit));
+    return true;
+}
+
+bool EditAdmission::follow(qint64 position, qint64 removed, qint64 added)
 {
     const bool appended = removed == 0 && added > 0 && position + added == model_.length();
     if (!model_.isLoading() || !appended || position == 0 || cursor_.hasSelection() ||
@@ -24,7 +42,7 @@ bool LoadingEnd::follow(qint64 position, qint64 removed, qint64 added)
     return true;
 }
 
-void LoadingEnd::makeWaitingEdits()
+void EditAdmission::makeWaitingEdits()
 {
     if (waiting_.empty())
         return;
