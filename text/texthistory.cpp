@@ -192,7 +192,7 @@ qint64 TextHistory::bytesOf(const Step &step) const
 
 void TextHistory::trim(size_t keep)
 {
-    const qint64 bound = std::max(limit_, 4 * model_.length());
+    const qint64 bound = std::max(limit_, 4 * model_.bytes());
     while (keptBytes_ > bound && steps_.size() > 1) {
         if (current_ > 0 && keep > 0) {
             keptBytes_ -= bytesOf(steps_.front());

@@ -19,6 +19,12 @@ qint64 TextModel::length() const
     return chunks_.summary().length;
 }
 
+qint64 TextModel::bytes() const
+{
+    const LineSummary summary = chunks_.summary();
+    return summary.length + summary.wide;
+}
+
 qint64 TextModel::lineCount() const
 {
     return chunks_.summary().breaks + 1;

@@ -44,6 +44,9 @@ public:
     ~TextModel() override;
 
     qint64 length() const;
+    /// The memory the characters take: one byte each in a chunk whose
+    /// characters are all below U+0100, two in any other.
+    qint64 bytes() const;
     bool isEmpty() const { return length() == 0; }
     qint64 lineCount() const;
     /// The position where a line starts (line clamped to the lines there are).
