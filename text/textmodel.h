@@ -116,6 +116,9 @@ private:
     DetachedText replaceRange(qint64 from, qint64 to, QStringView text);
     DetachedText replaceRange(qint64 from, qint64 to, std::vector<Chunk> chunks);
     bool replaceInChunk(qint64 from, qint64 to, QStringView text, QString &removed);
+    /// The new chunks of an edit, the text kept before and after the edited
+    /// range made anew with the first and the last of them.
+    std::vector<Chunk> withEnds(TextSpan before, std::vector<Chunk> chunks, TextSpan after) const;
     /// The chunks of [from, to), moved out of the tree, with their parts
     /// outside the range given to merge into what comes instead.
     std::vector<Chunk> takeRange(qint64 from, qint64 to, qsizetype &index, qsizetype &head,
