@@ -1,12 +1,12 @@
 #include "tests/support/screenreader.h"
+#include "text/textboundaries.h"
+#include "text/textmodel.h"
 #include "textview/accessibletext.h"
 #include "textview/accessibletextitems.h"
 #include "textview/selectionboard.h"
 #include "textview/textboxcommands.h"
 #include "textview/textview.h"
 #include "textview/textviewdrag.h"
-#include "text/textboundaries.h"
-#include "text/textmodel.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -378,21 +378,24 @@ void TestTextView::middleClickPastesPrimary_data()
     QTest::addColumn<int>("clicked");
     QTest::addColumn<QString>("result");
     QTest::addColumn<QString>("primary"); // after the paste
+    QTest::addColumn<bool>("closed");     // selected in another document, closed since
     QTest::newRow("after the selection") << 4 << 7 << QKeySequence() << 11 << "uno due tredue"
-                                         << "due";
+                                         << "due" << false;
     QTest::newRow("before the selection") << 4 << 7 << QKeySequence() << 0 << "dueuno due tre"
-                                          << "due";
+                                          << "due" << false;
     QTest::newRow("inside the selection") << 4 << 7 << QKeySequence() << 5 << "uno ddueue tre"
-                                          << "due";
+                                          << "due" << false;
     QTest::newRow("at its start") << 4 << 7 << QKeySequence() << 4 << "uno duedue tre"
-                                  << "due";
+                                  << "due" << false;
     QTest::newRow("after deselecting") << 4 << 7 << QKeySequence("Right") << 0 << "dueuno due tre"
-                                       << "due";
+                                       << "due" << false;
     QTest::newRow("after Seleziona tutto")
         << -1 << -1 << QKeySequence("Right") << 0 << "uno due treuno due tre"
-        << "uno due tre";
+        << "uno due tre" << false;
     QTest::newRow("after typing over it") << 4 << 7 << QKeySequence("X") << 0 << "dueuno x tre"
-                                          << "due";
+                                          << "due" << false;
+    QTest::newRow("after its document closed") << 4 << 7 << QKeySequence() << 0 << "dueuno due tre"
+                                               << "due" << true;
 }
 
 void TestTextView::middleClickPastesPrimary()
@@ -401,18 +404,23 @@ void TestTextView::middleClickPastesPrimary()
     QFETCH(int, to);
     QFETCH(QKeySequence, keys);
     QFETCH(int, clicked);
+    QFETCH(bool, closed);
     Shown shown(QStringLiteral("uno due tre"));
     TextView &view = shown.view;
     FakeSelectionBoard board;
     view.setSelectionBoard(board);
+    auto other = std::make_unique<Shown>(QStringLiteral("uno due tre"));
+    TextView &selecting = closed ? other->view : view;
+    selecting.setSelectionBoard(board);
     if (from < 0)
-        TextBoxCommands::selectAll(view);
+        TextBoxCommands::selectAll(selecting);
     else
-        view.moveCaret(from);
+        selecting.moveCaret(from);
     for (int i = from; i < to; ++i)
-        QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(&selecting, Qt::Key_Right, Qt::ShiftModifier);
     if (!keys.isEmpty())
-        QTest::keySequence(&view, keys);
+        QTest::keySequence(&selecting, keys);
+    other.reset();
     const QPoint point = pointAt(view, clicked);
     for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
         QMouseEvent event(type, point, view.viewport()->mapToGlobal(point), Qt::MiddleButton,

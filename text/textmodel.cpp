@@ -12,7 +12,10 @@ TextModel::TextModel(qsizetype chunkSize, QObject *parent)
 {
 }
 
-TextModel::~TextModel() = default;
+TextModel::~TextModel()
+{
+    emit aboutToBeDestroyed();
+}
 
 qint64 TextModel::length() const
 {

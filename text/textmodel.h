@@ -100,6 +100,8 @@ signals:
     /// The characters of [position, position + removed) were replaced by
     /// added characters.
     void contentsChanged(qint64 position, qint64 removed, qint64 added);
+    /// The model is going away: the last moment its characters can be read.
+    void aboutToBeDestroyed();
 
 private:
     friend class TextModelAppender;
