@@ -1,8 +1,10 @@
 #include "textsearch.h"
 
+#include "clusteredges.h"
 #include "storedspans.h"
 #include "textmodel.h"
 #include "unitscan.h"
+#include "wordcharacters.h"
 
 #include <QChar>
 
@@ -16,22 +18,26 @@ struct Exact
     char16_t operator()(char16_t c) const { return c; }
 };
 
+// Folding a character one UTF-16 unit at a time, as the scan compares
+// them. The second half of a surrogate pair folds only with its first half,
+// so here every second half stands for any: what passes is then compared
+// again by code point (TextSearch::foldsLikeNeedle).
+constexpr char16_t AnyLowSurrogate = 0xDC00;
+
 struct Folded
 {
     const std::array<char16_t, 256> &latin1;
     char16_t operator()(char16_t c) const
     {
-        return c < 0x100 ? latin1[c] : char16_t(QChar::toCaseFolded(char32_t(c)));
+        if (c < 0x100)
+            return latin1[c];
+        return QChar::isLowSurrogate(c) ? AnyLowSurrogate
+                                        : char16_t(QChar::toCaseFolded(char32_t(c)));
     }
 };
 
 // Needles shorter than this are found by their last character.
 constexpr qsizetype ShortNeedle = 4;
-
-bool isWordCharacter(char32_t c)
-{
-    return c == U'_' || QChar::isLetterOrNumber(c) || QChar::isMark(c);
-}
 
 } // namespace
 
@@ -43,7 +49,7 @@ template <typename Fold> class TextSearch::Scanner
 public:
     Scanner(const TextSearch &search, const StoredSpans &spans, Fold fold)
         : search_(search), needle_(search.needle_), m_(qsizetype(needle_.size())), spans_(spans),
-          pieces_(spans.pieces()), fold_(fold)
+          pieces_(spans.pieces()), fold_(fold), edges_(search.model_)
     {
         for (int c = 0; c < 0x100 && m_ > 0; ++c)
             if (fold_(char16_t(c)) == needle_[m_ - 1] && latin1Variants_++ < 2)
@@ -229,13 +235,45 @@ private:
         return high;
     }
 
+    // A match keeps whole the characters as a reader sees them, and with
+    // whole words has no word character on either side.
     bool accepted(qint64 start) const
     {
         const qint64 end = start + m_;
         if (cutsPair(start) || cutsPair(end))
             return false;
-        return !search_.query_.wholeWord ||
-               (!isWordCharacter(characterBefore(start)) && !isWordCharacter(characterAfter(end)));
+        const char32_t before = characterBefore(start);
+        const char32_t after = characterAfter(end);
+        if (!edges_.isEdge(start, before, characterAfter(start)) ||
+            !edges_.isEdge(end, characterBefore(end), after))
+            return false;
+        if (search_.query_.wholeWord &&
+            (WordCharacters::isWordCharacter(before) || WordCharacters::isWordCharacter(after)))
+            return false;
+        return !std::is_same_v<Fold, Folded> || !search_.foldsPairs_ || foldsLikeNeedle(start);
+    }
+
+    // Letters beyond U+FFFF compared by code point, folded, where the scan
+    // let any second half of a surrogate pair pass.
+    bool foldsLikeNeedle(qint64 start) const
+    {
+        const std::u16string &folded = search_.foldedPairs_;
+        for (qsizetype i = 0; i < m_; ++i) {
+            if (needle_[i] != AnyLowSurrogate)
+                continue;
+            const char16_t low = spans_.at(start + i);
+            if (i == 0 || !QChar::isHighSurrogate(folded[i - 1])) {
+                if (low != folded[i]) // a lone one, as it is
+                    return false;
+                continue;
+            }
+            const char16_t high = spans_.at(start + i - 1);
+            const char32_t c = QChar::toCaseFolded(QChar::surrogateToUcs4(high, low));
+            if (!QChar::isHighSurrogate(high) || QChar::highSurrogate(c) != folded[i - 1] ||
+                QChar::lowSurrogate(c) != folded[i])
+                return false;
+        }
+        return true;
     }
 
     const TextSearch &search_;
@@ -244,6 +282,7 @@ private:
     const StoredSpans &spans_;
     const std::vector<StoredSpans::Piece> &pieces_;
     Fold fold_;
+    ClusterEdges edges_;
     /// The Latin-1 characters that fold to the needle's last one.
     int latin1Variants_ = 0;
     uchar lastLatin1_[2] = {};
@@ -258,6 +297,23 @@ TextSearch::TextSearch(const TextModel &model, const SearchQuery &query)
     const Folded fold{foldLatin1_};
     for (QChar c : query.text)
         needle_.push_back(query.matchCase ? c.unicode() : fold(c.unicode()));
+    if (!query.matchCase) {
+        // The needle folded by code point; lone surrogates stay as they are.
+        const QStringView text = query.text;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                const char32_t c =
+                    QChar::toCaseFolded(QChar::surrogateToUcs4(text[i], text[i + 1]));
+                ++i;
+                foldedPairs_.push_back(QChar::highSurrogate(c));
+                foldedPairs_.push_back(QChar::lowSurrogate(c));
+            } else {
+                foldedPairs_.push_back(text[i].unicode());
+            }
+        }
+        foldsPairs_ = std::any_of(needle_.begin(), needle_.end(),
+                                  [](char16_t c) { return c == AnyLowSurrogate; });
+    }
     const qsizetype m = length();
     skipForward_.fill(std::max<qsizetype>(m, 1));
     skipBackward_.fill(std::max<qsizetype>(m, 1));
