@@ -50,7 +50,13 @@ Outcome replace(TextView &view, const SearchQuery &query, const QString &replace
 qint64 replaceAll(TextView &view, const SearchQuery &query, const QString &replacement)
 {
     TextModel &model = view.model();
-    const qint64 count = ::replaceAll(model, query, replacement, 0, model.length());
+    qint64 count = 0;
+    {
+        // A step of its own, so that undo gives back the selection from
+        // before it rather than selecting all that it replaced.
+        const HistoryStep step(model.history(), view.cursor());
+        count = ::replaceAll(model, query, replacement, 0, model.length());
+    }
     view.ensureCaretVisible();
     return count;
 }
