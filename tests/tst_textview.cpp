@@ -849,10 +849,13 @@ void TestTextView::drops()
     QTEST(int(view.cursor().position()), "position");
     if (drag == Drag::IntoOtherView)
         QCOMPARE(other.model.text(), text.mid(from, to - from) + QStringLiteral("altro"));
-    // A move within the view is one step to undo, like any other drop.
+    // A move within the view is one step to undo, like any other drop, and
+    // gives back the selection from before it.
     view.undo();
     QCOMPARE(shown.model.text(), text);
     QVERIFY(!view.canUndo());
+    QCOMPARE(view.cursor().anchor(), from);
+    QCOMPARE(view.cursor().position(), to);
 }
 
 // A script of what a person does, one action a word: "t:text" types text a
@@ -866,6 +869,11 @@ void TestTextView::undoStepsAsTyped_data()
     QTest::addColumn<QStringList>("undone");
     QTest::newRow("a word a step, the blank after it with it")
         << "" << 0 << QStringList{"t:uno due  tre"} << QStringList{"uno due  ", "uno ", ""};
+    QTest::newRow("an apostrophe ends a word, a letter beyond U+FFFF does not")
+        << "" << 0 << QStringList{"t:dell'uomo a\U00010428b"}
+        << QStringList{"dell'uomo ", "dell'", ""};
+    QTest::newRow("a pictograph ends a word")
+        << "" << 0 << QStringList{"t:uno\U0001F600due"} << QStringList{"uno\U0001F600", ""};
     QTest::newRow("a pause ends a step")
         << "" << 0 << QStringList{"t:abc", "pause", "t:def"} << QStringList{"abc", ""};
     QTest::newRow("a move ends a step")
@@ -913,7 +921,7 @@ void TestTextView::undoStepsAsTyped()
         if (action == QStringLiteral("pause"))
             now += 2000;
         else if (action.startsWith(QStringLiteral("t:")))
-            QTest::keyClicks(&view, argument);
+            type(view, argument);
         else if (action.startsWith(QStringLiteral("k:")))
             QTest::keySequence(&view, QKeySequence(argument));
         else if (action.startsWith(QStringLiteral("p:"))) {
