@@ -208,44 +208,50 @@ private:
         return true;
     }
 
-    // Whether position is inside a pair that must stay whole.
-    bool cutsPair(qint64 position) const
+    // A place between two characters as the checks at a match's edges see
+    // it: the two units before it and the two after.
+    struct Place
     {
-        const char16_t before = spans_.at(position - 1);
-        const char16_t after = spans_.at(position);
-        return (before == u'\r' && after == u'\n') ||
-               (QChar::isHighSurrogate(before) && QChar::isLowSurrogate(after));
-    }
+        char16_t units[4];
 
-    char32_t characterBefore(qint64 position) const
-    {
-        const char16_t low = spans_.at(position - 1);
-        const char16_t high = spans_.at(position - 2);
-        if (QChar::isLowSurrogate(low) && QChar::isHighSurrogate(high))
-            return QChar::surrogateToUcs4(high, low);
-        return low;
-    }
+        bool cutsPair() const
+        {
+            return (units[1] == u'\r' && units[2] == u'\n') ||
+                   (QChar::isHighSurrogate(units[1]) && QChar::isLowSurrogate(units[2]));
+        }
+        char32_t before() const
+        {
+            return QChar::isLowSurrogate(units[1]) && QChar::isHighSurrogate(units[0])
+                       ? QChar::surrogateToUcs4(units[0], units[1])
+                       : units[1];
+        }
+        char32_t after() const
+        {
+            return QChar::isHighSurrogate(units[2]) && QChar::isLowSurrogate(units[3])
+                       ? QChar::surrogateToUcs4(units[2], units[3])
+                       : units[2];
+        }
+    };
 
-    char32_t characterAfter(qint64 position) const
+    Place placeAt(qint64 position) const
     {
-        const char16_t high = spans_.at(position);
-        const char16_t low = spans_.at(position + 1);
-        if (QChar::isHighSurrogate(high) && QChar::isLowSurrogate(low))
-            return QChar::surrogateToUcs4(high, low);
-        return high;
+        Place place;
+        spans_.read(position - 2, 4, place.units);
+        return place;
     }
 
     // A match keeps whole the characters as a reader sees them, and with
     // whole words has no word character on either side.
     bool accepted(qint64 start) const
     {
-        const qint64 end = start + m_;
-        if (cutsPair(start) || cutsPair(end))
+        const Place first = placeAt(start);
+        const Place last = placeAt(start + m_);
+        if (first.cutsPair() || last.cutsPair())
             return false;
-        const char32_t before = characterBefore(start);
-        const char32_t after = characterAfter(end);
-        if (!edges_.isEdge(start, before, characterAfter(start)) ||
-            !edges_.isEdge(end, characterBefore(end), after))
+        const char32_t before = first.before();
+        const char32_t after = last.after();
+        if (!edges_.isEdge(start + m_, last.before(), after) ||
+            !edges_.isEdge(start, before, first.after()))
             return false;
         if (search_.query_.wholeWord &&
             (WordCharacters::isWordCharacter(before) || WordCharacters::isWordCharacter(after)))
