@@ -30,15 +30,16 @@ int main(int argc, char *argv[])
     // program being killed half-way.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    // --help and --version answer before the program reaches for the display,
-    // so that they work in a terminal without one. Anything else is read once
-    // the toolkit has taken its own options (-platform, -style...) out.
+    // The command line is answered before the program reaches for the
+    // display, so that --help, --version and a wrong argument get their
+    // Italian answer in a terminal without one. The files are read once the
+    // toolkit has taken its own options (-platform, -style...) out.
     if (argc > 1) {
         QCoreApplication withoutDisplay(argc, argv);
         installItalianTranslations(withoutDisplay);
-        const CommandLine request =
-            CommandLine::read(QCoreApplication::arguments(), QDir::currentPath());
-        if (request.exitStatus == 0)
+        const CommandLine request = CommandLine::read(
+            CommandLine::withoutToolkitOptions(QCoreApplication::arguments()), QDir::currentPath());
+        if (request.exitStatus)
             return answer(request);
     }
     QApplication application(argc, argv);

@@ -9,12 +9,26 @@ namespace {
 // The status of a command-line usage error, as the shell's own commands use.
 constexpr int UsageError = 2;
 
+// The toolkit's options that take a value, and those that do not.
+const QStringList ToolkitOptionsWithValue = {
+    "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+    "style",       "stylesheet",         "title",         "visual",  "name",
+    "dialogs",     "fontengine",         "qmljsdebugger"};
+const QStringList ToolkitFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+// An address of this computer: no host, or localhost.
+bool isOfThisComputer(const QUrl &url)
+{
+    return url.host().isEmpty() || url.host().compare(u"localhost", Qt::CaseInsensitive) == 0;
+}
+
 QString fullPath(const QString &argument, const QString &currentFolder)
 {
     if (argument.startsWith(u"file:", Qt::CaseInsensitive)) {
         const QUrl url(argument);
-        if (url.isLocalFile())
-            return url.toLocalFile();
+        if (url.isLocalFile()) // of this computer: its host is left out
+            return QDir::cleanPath(url.path(QUrl::FullyDecoded));
     }
     return QDir::cleanPath(QDir(currentFolder).absoluteFilePath(argument));
 }
@@ -54,8 +68,41 @@ CommandLine CommandLine::read(const QStringList &arguments, const QString &curre
         request.output = QStringLiteral("Vidizizor %1\n").arg(QStringLiteral(VIDIZIZOR_VERSION));
         return request;
     }
-    for (const QString &argument : parser.positionalArguments())
-        if (!argument.isEmpty()) // no file has an empty name
-            request.files << fullPath(argument, currentFolder);
+    for (const QString &argument : parser.positionalArguments()) {
+        if (argument.isEmpty()) // no file has an empty name
+            continue;
+        if (argument.startsWith(u"file:", Qt::CaseInsensitive) &&
+            !isOfThisComputer(QUrl(argument))) {
+            request.exitStatus = UsageError;
+            request.errors = QStringLiteral("\"%1\" è l'indirizzo di un file di un altro "
+                                            "computer: si aprono solo i file di questo.\n")
+                                 .arg(argument);
+            request.files.clear();
+            return request;
+        }
+        request.files << fullPath(argument, currentFolder);
+    }
     return request;
+}
+
+QStringList CommandLine::withoutToolkitOptions(const QStringList &arguments)
+{
+    QStringList kept = arguments.mid(0, 1);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == u"--") { // what follows is files only
+            kept << arguments.mid(i);
+            break;
+        }
+        const QString name = argument.mid(argument.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0);
+        if (!argument.startsWith(u'-') || name.isEmpty()) {
+            kept << argument;
+        } else if (ToolkitOptionsWithValue.contains(name)) {
+            if (!argument.contains(u'='))
+                ++i; // and its value
+        } else if (!ToolkitFlags.contains(name)) {
+            kept << argument;
+        }
+    }
+    return kept;
 }

@@ -10,10 +10,10 @@
 ///     vidizizor [FILE...]
 ///
 /// Each FILE is a path, relative ones taken from the current folder, or a
-/// file:// address. --help and --version answer and end the program; so
-/// does an option it does not know, with the usage on the error output.
-/// The toolkit's own options (-platform, -style...) are taken out of the
-/// arguments before they come here.
+/// file:// address of this computer. --help and --version answer and end
+/// the program; so does an option it does not know, with the usage on the
+/// error output, and an address of another computer. The toolkit's own
+/// options (-platform, -style...) are left to the toolkit.
 struct CommandLine
 {
     /// The files to open, in the order given, as full paths.
@@ -26,4 +26,9 @@ struct CommandLine
 
     /// Reads the arguments, the program's own name first.
     static CommandLine read(const QStringList &arguments, const QString &currentFolder);
+
+    /// The arguments without the toolkit's own options and their values,
+    /// so that they can be read before the toolkit is started (with no
+    /// display to start it on, it would end the program).
+    static QStringList withoutToolkitOptions(const QStringList &arguments);
 };

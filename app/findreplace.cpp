@@ -3,6 +3,7 @@
 #include "finddialog.h"
 
 #include "document/documenthost.h"
+#include "document/documentload.h"
 #include "document/frmdocument.h"
 #include "textview/findcommands.h"
 #include "textview/textview.h"
@@ -117,6 +118,17 @@ TextView *FindReplace::activeView() const
     return qobject_cast<TextView *>(document->txtText);
 }
 
+// A search of a text still loading would see part of it only.
+TextView *FindReplace::viewToSearch()
+{
+    TextView *view = activeView();
+    if (view && host_.activeDocument()->isLoading()) {
+        note(DocumentLoad::stillLoadingNote());
+        return nullptr;
+    }
+    return view;
+}
+
 bool FindReplace::takeQuery()
 {
     if (dialog_ && dialog_->isVisible())
@@ -126,14 +138,14 @@ bool FindReplace::takeQuery()
 
 void FindReplace::find(bool forward)
 {
-    TextView *view = activeView();
+    TextView *view = viewToSearch();
     if (view && takeQuery())
         report(FindCommands::find(*view, *last_, forward), *view, forward);
 }
 
 void FindReplace::replace()
 {
-    TextView *view = activeView();
+    TextView *view = viewToSearch();
     if (view && takeQuery())
         report(FindCommands::replace(*view, *last_, dialog_->replacement()), *view, true);
 }
@@ -158,7 +170,7 @@ void FindReplace::report(FindCommands::Outcome outcome, TextView &view, bool for
 
 void FindReplace::replaceAll()
 {
-    TextView *view = activeView();
+    TextView *view = viewToSearch();
     if (!view || !takeQuery())
         return;
     const qint64 count = FindCommands::replaceAll(*view, *last_, dialog_->replacement());

@@ -47,6 +47,9 @@ private:
     void giveFocusBack();
     /// The text box of the active document, when one is shown.
     TextView *activeView() const;
+    /// The active text box when it may be searched now; a note says why not
+    /// while its file is still loading.
+    TextView *viewToSearch();
     /// Takes the dialog's query as the last search; false when it is empty.
     bool takeQuery();
     void note(const QString &text);

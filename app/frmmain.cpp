@@ -4,6 +4,7 @@
 #include "documentactivation.h"
 #include "filedrops.h"
 #include "findreplace.h"
+#include "loadprogress.h"
 #include "menutable.h"
 #include "statusbar.h"
 #include "windowarrangement.h"
@@ -20,7 +21,6 @@
 #include "resources/pictures.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -52,6 +52,7 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     sbStatusBar = new StatusBar(*platform_.clock, this);
     setStatusBar(sbStatusBar);
     findReplace_ = new FindReplace(*this, *sbStatusBar, *this);
+    loadProgress_ = new LoadProgress(*mdiArea_, *sbStatusBar);
     new WindowKeys(*this, *mdiArea_, *activation_);
     new FileDrops(*this, [this](const QStringList &paths) { OpenFiles(paths); });
 
@@ -214,6 +215,7 @@ frmDocument *frmMain::CreateDocumentWindow()
     WindowKeys::prepare(*subWindow);
     activation_->watch(subWindow);
     findReplace_->watch(*document);
+    loadProgress_->watch(*document);
     subWindow->show();
     mdiArea_->setActiveSubWindow(subWindow);
     document->setFocus();
@@ -236,9 +238,9 @@ QList<frmDocument *> frmMain::documents() const
     return result;
 }
 
-void frmMain::showLoadProgress(int percent)
+void frmMain::showNote(const QString &text)
 {
-    sbStatusBar->showProgress(percent);
+    sbStatusBar->showNote(text);
 }
 
 void frmMain::mnuFileNew_Click()
@@ -248,23 +250,12 @@ void frmMain::mnuFileNew_Click()
 void frmMain::mnuFileOpen_Click()
 {
     fileCommands_->Open();
-    if (std::exchange(closeWhenLoaded_, false))
-        close();
+}
+DocumentLoad::Settings &frmMain::loadSettings()
+{
+    return fileCommands_->loadSettings();
 }
 
-// The window is deleted once it closes, and while a file loads the Open
-// command that loads it is still running: the documents close at once,
-// which stops the load, and the window closes when Open has returned.
-void frmMain::closeEvent(QCloseEvent *event)
-{
-    if (fileCommands_ && fileCommands_->isLoading()) {
-        closeWhenLoaded_ = true;
-        mdiArea_->closeAllSubWindows();
-        event->ignore();
-        return;
-    }
-    QMainWindow::closeEvent(event);
-}
 void frmMain::OpenFiles(const QStringList &paths)
 {
     fileCommands_->OpenFiles(paths);
@@ -283,9 +274,6 @@ void frmMain::mnuFileSaveAs_Click()
 }
 void frmMain::mnuFilePrint_Click()
 {
-    // A file that is still loading would print in part.
-    if (fileCommands_->isLoading())
-        return;
     printCommand_->Print();
 }
 

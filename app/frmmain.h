@@ -16,6 +16,7 @@ class DocumentActivation;
 class EditCommands;
 class FileCommands;
 class FindReplace;
+class LoadProgress;
 class PrintCommand;
 class StatusBar;
 class QAction;
@@ -43,7 +44,7 @@ public:
 
     frmDocument *activeDocument() const override;
     frmDocument *CreateDocumentWindow() override;
-    void showLoadProgress(int percent) override;
+    void showNote(const QString &text) override;
 
     DocumentCounter &documentCounter() { return DocumentCounter_; }
     frmDocument *latestDocumentWindow() const { return LatestDocumentWindow; }
@@ -54,6 +55,9 @@ public:
     FindReplace &findReplace() { return *findReplace_; }
     /// The open/save file dialog the File commands use.
     FileDialog &dlgCommonDialog() { return *platform_.fileDialog; }
+
+    /// How the File commands read files into the documents.
+    DocumentLoad::Settings &loadSettings();
 
     /// Opens each file as the Open command opens the path chosen in its
     /// dialog, the last one in front.
@@ -86,7 +90,6 @@ public slots:
 
 protected:
     bool event(QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     void MDIForm_Load();
@@ -98,7 +101,6 @@ private:
     // Declared first: events reach event() while the members below are made.
     bool loaded_ = false;
     bool waitingForFrame_ = false;
-    bool closeWhenLoaded_ = false;
     QSize centredOuterSize_;
 
     Platform platform_;
@@ -113,4 +115,5 @@ private:
     std::unique_ptr<EditCommands> editCommands_;
     std::unique_ptr<PrintCommand> printCommand_;
     FindReplace *findReplace_ = nullptr;
+    LoadProgress *loadProgress_ = nullptr;
 };

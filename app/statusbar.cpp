@@ -35,3 +35,9 @@ void StatusBar::showProgress(int percent)
     if (percent >= 0)
         progress_->setValue(percent);
 }
+
+void StatusBar::showNote(const QString &text)
+{
+    constexpr int NoteMilliseconds = 10000;
+    showMessage(text, NoteMilliseconds);
+}

@@ -17,6 +17,8 @@ public:
 
     /// Shows how far a load has come, 0 to 100; a negative value hides it.
     void showProgress(int percent);
+    /// Shows a short note in the first panel for a while.
+    void showNote(const QString &text);
 
 private:
     QProgressBar *progress_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class frmDocument;
 
 /// What the document commands need from the window that hosts the
@@ -15,7 +17,7 @@ public:
     /// Creates, numbers and shows a new empty document window; nullptr when
     /// no more documents can be numbered.
     virtual frmDocument *CreateDocumentWindow() = 0;
-    /// Shows how far a long file load has come, 0 to 100; a negative value
-    /// hides the progress again.
-    virtual void showLoadProgress(int percent) = 0;
+    /// Shows a short note where the window keeps its notes (its status
+    /// bar), for a command that could not be carried out now.
+    virtual void showNote(const QString &text) = 0;
 };

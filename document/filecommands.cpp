@@ -1,8 +1,8 @@
 #include "filecommands.h"
 
 #include "documenthost.h"
-#include "textfile/filesaver.h"
 #include "frmdocument.h"
+#include "textfile/filesaver.h"
 #include "textfile/textfileformat.h"
 
 #include "platform/filedialog.h"
@@ -15,8 +15,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
-
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -46,6 +46,23 @@ QString cannotSave(const QString &path, const QString &reason)
         .arg(shownPath(path), sentence(reason));
 }
 
+// At most this many files are named in one message.
+constexpr qsizetype ListedFailures = 10;
+
+// One message for every file of a batch that could not be opened.
+QString cannotOpenAll(const QList<std::pair<QString, QString>> &failures)
+{
+    if (failures.size() == 1)
+        return cannotOpen(failures.front().first, failures.front().second);
+    QString message = QStringLiteral("Impossibile aprire %1 file:").arg(failures.size());
+    for (qsizetype i = 0; i < std::min(failures.size(), ListedFailures); ++i)
+        message += QStringLiteral("\n\"%1\": %2")
+                       .arg(shownPath(failures[i].first), sentence(failures[i].second));
+    if (failures.size() > ListedFailures)
+        message += QStringLiteral("\ne altri %1.").arg(failures.size() - ListedFailures);
+    return message;
+}
+
 // Shows the window again and keeps it the active one.
 void showAgain(frmDocument &document)
 {
@@ -59,28 +76,15 @@ void showAgain(frmDocument &document)
         area->setActiveSubWindow(subWindow);
 }
 
-// Clears a flag however the scope is left.
-class Busy
-{
-public:
-    explicit Busy(bool &flag) : flag_(flag) { flag_ = true; }
-    ~Busy() { flag_ = false; }
-
-private:
-    bool &flag_;
-};
-
 } // namespace
 
 FileCommands::FileCommands(DocumentHost &host, FileDialog &dialog, MessageBox &messages)
-    : host_(host), dialog_(dialog), messages_(messages), loader_(host)
+    : host_(host), dialog_(dialog), messages_(messages)
 {
 }
 
 void FileCommands::Open()
 {
-    if (loading_)
-        return;
     dialog_.setFileName(QString());
     dialog_.showOpen();
     const QString path = dialog_.fileName();
@@ -92,40 +96,40 @@ void FileCommands::Open()
     OpenFiles({path});
 }
 
-// Files asked for while others are still being opened (a drop during a long
-// load, or while a message is shown) wait their turn, so that every file
-// opens, in the order asked, and the last one ends in front.
 void FileCommands::OpenFiles(const QStringList &paths)
 {
-    waiting_ += paths;
-    if (opening_)
-        return;
-    const Busy busy(opening_);
-    while (!waiting_.isEmpty())
-        open(waiting_.takeFirst());
+    QList<std::pair<QString, QString>> failures;
+    for (const QString &path : paths) {
+        if (std::optional<QString> reason = open(path))
+            failures.append({path, *reason});
+    }
+    if (!failures.isEmpty())
+        messages_.show(cannotOpenAll(failures));
 }
 
-void FileCommands::open(const QString &path)
+// A window left half-filled or empty under the file's name could be saved
+// over the file, so a window whose file cannot be read goes; its number
+// stays used.
+std::optional<QString> FileCommands::open(const QString &path)
 {
-    frmDocument *created = host_.CreateDocumentWindow();
-    if (!created)
-        return; // the host has said why
-    QPointer<frmDocument> document(created);
+    const QPointer<frmDocument> before = host_.activeDocument();
+    frmDocument *document = host_.CreateDocumentWindow();
+    if (!document)
+        return std::nullopt; // the host has said why
     document->setCaption(path);
     document->ActiveControl().setText(QString());
-
-    DocumentLoader::Result result;
-    {
-        const Busy busy(loading_);
-        result = loader_.load(path, *document);
-    }
-    if (result.outcome != DocumentLoader::Outcome::Failed)
-        return;
-    // A window left half-filled or empty under the file's name could be saved
-    // over the file, so it goes; its number stays used.
-    if (document)
+    QObject::connect(document, &frmDocument::loadFailed, document,
+                     [this, document, path](const QString &reason) {
+                         document->Unload();
+                         messages_.show(cannotOpen(path, reason));
+                     });
+    const std::optional<QString> reason = document->load(path, loadSettings_);
+    if (reason) {
         document->Unload();
-    messages_.show(cannotOpen(path, result.reason));
+        if (before) // the document that was in front stays there
+            showAgain(*before);
+    }
+    return reason;
 }
 
 // Closing the window of a file that is loading stops the load.
@@ -135,24 +139,33 @@ void FileCommands::Close()
         document->Unload();
 }
 
+frmDocument *FileCommands::documentToSave()
+{
+    frmDocument *document = host_.activeDocument();
+    if (document && document->isLoading()) {
+        host_.showNote(DocumentLoad::stillLoadingNote());
+        return nullptr;
+    }
+    return document;
+}
+
 void FileCommands::Save()
 {
-    if (loading_)
-        return;
-    if (frmDocument *document = host_.activeDocument())
+    if (frmDocument *document = documentToSave())
         write(*document, document->Caption());
 }
 
 void FileCommands::SaveAs()
 {
-    if (loading_ || !host_.activeDocument())
+    if (!documentToSave())
         return;
     dialog_.setFileName(QString());
     dialog_.showSave();
     const QString path = dialog_.fileName();
     if (path.isEmpty())
         return;
-    if (frmDocument *document = host_.activeDocument())
+    // The dialog is modal but the program goes on: look again.
+    if (frmDocument *document = documentToSave())
         write(*document, path);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "documentloader.h"
+#include "documentload.h"
 
 #include <QStringList>
+
+#include <optional>
 
 class DocumentHost;
 class FileDialog;
@@ -17,6 +19,11 @@ class frmDocument;
 /// Saving keeps the file the same file (FileSaver): when anything fails, the
 /// file is as it was and a message says why. With no document open, the
 /// commands do nothing.
+///
+/// A file loads in its window while the program goes on (frmDocument::load):
+/// each command acts on the documents as they are when it runs and keeps
+/// nothing from one call to the next. A document still loading is not saved
+/// (a note says so), as its text is not all there yet.
 class FileCommands
 {
 public:
@@ -24,28 +31,27 @@ public:
 
     void Open();
     /// Opens each file as Open opens the path chosen in the dialog, one
-    /// after the other, the last one in front.
+    /// after the other, the last one in front. The files that cannot be
+    /// opened are told in one message.
     void OpenFiles(const QStringList &paths);
     void Close();
     void Save();
     void SaveAs();
 
-    /// Whether Open is loading a file: the window stays live meanwhile,
-    /// but the other commands, bar Close, wait.
-    bool isLoading() const { return loading_; }
-
     /// How files are read into the documents.
-    DocumentLoader &loader() { return loader_; }
+    DocumentLoad::Settings &loadSettings() { return loadSettings_; }
 
 private:
-    void open(const QString &path);
+    /// Opens a file in a new window; the reason when it cannot be opened at
+    /// once (the window is gone again then).
+    std::optional<QString> open(const QString &path);
+    /// The active document when it can be saved now; a note says why not
+    /// when it is still loading.
+    frmDocument *documentToSave();
     void write(frmDocument &document, const QString &path);
 
     DocumentHost &host_;
     FileDialog &dialog_;
     MessageBox &messages_;
-    DocumentLoader loader_;
-    bool loading_ = false;
-    bool opening_ = false;
-    QStringList waiting_;
+    DocumentLoad::Settings loadSettings_;
 };

@@ -2,9 +2,9 @@
 
 #include "textboxlayout.h"
 
-#include "textview/textview.h"
 #include "platform/twips.h"
 #include "text/textmodel.h"
+#include "textview/textview.h"
 
 #include <QMdiSubWindow>
 
@@ -20,7 +20,9 @@ frmDocument::frmDocument(QWidget *parent)
 
 frmDocument::~frmDocument()
 {
-    // The text box goes first: it shows the text until it is gone.
+    // A load still running stops first; the text box goes next, as it shows
+    // the text until it is gone.
+    load_.reset();
     delete txtText;
 }
 
@@ -73,4 +75,14 @@ void frmDocument::Unload()
         subWindow->close();
     else
         close();
+}
+
+std::optional<QString> frmDocument::load(const QString &path,
+                                         const DocumentLoad::Settings &settings)
+{
+    load_ = std::make_unique<DocumentLoad>(*text_, settings);
+    connect(load_.get(), &DocumentLoad::progressed, this, &frmDocument::loadProgressChanged);
+    connect(load_.get(), &DocumentLoad::loaded, this, &frmDocument::loaded);
+    connect(load_.get(), &DocumentLoad::failed, this, &frmDocument::loadFailed);
+    return load_->start(path);
 }

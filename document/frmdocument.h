@@ -1,6 +1,11 @@
 #pragma once
 
+#include "documentload.h"
+
 #include <QWidget>
+
+#include <memory>
+#include <optional>
 
 class TextBox;
 class TextModel;
@@ -27,11 +32,26 @@ public:
     /// Closes the window and discards its text.
     void Unload();
 
+    /// Starts reading the file at path into the text, which should be
+    /// empty; loaded or loadFailed says how it ended. A short file is all in
+    /// when it returns. Gives the reason when the file cannot be read at
+    /// once, and then signals nothing.
+    std::optional<QString> load(const QString &path, const DocumentLoad::Settings &settings);
+    /// Whether a file is still coming into the text.
+    bool isLoading() const { return load_ && !load_->isFinished(); }
+    /// How far the file has come, 0 to 100; -1 when no progress is shown.
+    int loadProgress() const { return load_ ? load_->percent() : -1; }
+
     /// Lays the text box out for the window's current inner size.
     void Form_Resize();
 
     /// The inner area the window was designed with: 4680 x 3195 twips.
     QSize sizeHint() const override;
+
+signals:
+    void loadProgressChanged(int percent);
+    void loaded();
+    void loadFailed(const QString &reason);
 
 private:
     TextModel *const text_; // made before the text box that shows it
@@ -48,4 +68,5 @@ private:
     void Form_Load();
 
     TextBox &textBox_;
+    std::unique_ptr<DocumentLoad> load_;
 };

@@ -1,20 +1,20 @@
-#include "tests/support/fakedocumenthost.h"
-#include "document/documentloader.h"
 #include "document/frmdocument.h"
+#include "platform/textbox.h"
+#include "tests/support/documentloading.h"
+#include "text/textmodel.h"
+#include "text/textmodelappender.h"
+#include "text/textsink.h"
 #include "textfile/asciirun.h"
 #include "textfile/fileload.h"
 #include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
-#include "platform/textbox.h"
-#include "text/textmodel.h"
-#include "text/textmodelappender.h"
-#include "text/textsink.h"
 
 #include "textfilesamples.h"
 
 #include <QFile>
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -48,7 +48,6 @@ int lineBreaks(const QString &text)
     }
     return count;
 }
-
 
 // The bytes the encoder streams out of a model, as a save writes them.
 std::optional<QByteArray> streamed(const TextModel &model, Encoding encoding = systemEncoding())
@@ -260,17 +259,16 @@ void TestFileFormat::codePageBranchIsLossless()
 // with only their line ends normalised, and the text has one line per line.
 void TestFileFormat::randomFilesSurviveLoadAndSave()
 {
-    FakeDocumentHost host;
     frmDocument document;
-    DocumentLoader loader(host);
     QRandomGenerator random(7);
     for (int round = 0; round < 3000; ++round) {
         const QByteArray file = randomFile(random);
         const QString path = writeFile(file);
 
         document.ActiveControl().setText(QString());
-        loader.setPieceSize(1 + random.bounded(16));
-        QCOMPARE(loader.load(path, document).outcome, DocumentLoader::Outcome::Loaded);
+        DocumentLoad::Settings settings;
+        settings.pieceSize = 1 + random.bounded(16);
+        QCOMPARE(loadAndWait(document, path, settings), std::nullopt);
         const QString text = document.ActiveControl().Text();
         QCOMPARE(text, decode(file));
         QCOMPARE(streamed(document.text()), std::optional<QByteArray>(normalised(file)));
@@ -311,7 +309,8 @@ void TestFileFormat::filesCutInPartsGiveTheSameText()
     for (int round = 0; round < 600; ++round) {
         QByteArray file = randomFile(random);
         if (round % 3 == 0)
-            file += QByteArray(random.bounded(70), 'x') + "\n" + QByteArray(random.bounded(40), 'y');
+            file +=
+                QByteArray(random.bounded(70), 'x') + "\n" + QByteArray(random.bounded(40), 'y');
         const QString path = writeFile(file);
         const Encoding encoding = round % 5 == 0 ? Encoding::CodePage : Encoding::Utf8;
         FileLoad::Options options;
@@ -339,29 +338,30 @@ void TestFileFormat::largeFileShowsProgressAndHidesIt()
     for (int i = 0; i < 1000; ++i)
         file += "line " + QByteArray::number(i) + "\r\n";
     const QString path = writeFile(file);
-    FakeDocumentHost host;
     frmDocument document;
-    DocumentLoader loader(host);
-    loader.setPieceSize(file.size() / 10 + 1);
-    QCOMPARE(loader.load(path, document).outcome, DocumentLoader::Outcome::Loaded);
+    QSignalSpy progress(&document, &frmDocument::loadProgressChanged);
+    DocumentLoad::Settings settings;
+    settings.pieceSize = file.size() / 10 + 1;
+    QCOMPARE(loadAndWait(document, path, settings), std::nullopt);
     QCOMPARE(document.ActiveControl().Text(), QString::fromLatin1(file));
-    QVERIFY(host.progress.size() >= 2);
-    QCOMPARE(host.progress.last(), -1);
-    const QList<int> shown = host.progress.mid(0, host.progress.size() - 1);
+    QVERIFY(!progress.isEmpty());
+    QList<int> shown;
+    for (const QList<QVariant> &signal : progress)
+        shown << signal.front().toInt();
     QVERIFY(std::is_sorted(shown.begin(), shown.end()));
     QVERIFY(shown.first() >= 0);
     QCOMPARE(shown.last(), 100);
+    QCOMPARE(document.loadProgress(), -1);
 }
 
 void TestFileFormat::smallFileShowsNoProgress()
 {
-    FakeDocumentHost host;
     frmDocument document;
-    DocumentLoader loader(host);
-    QCOMPARE(loader.load(writeFile("short\r\n"), document).outcome,
-             DocumentLoader::Outcome::Loaded);
+    QSignalSpy progress(&document, &frmDocument::loadProgressChanged);
+    QCOMPARE(loadAndWait(document, writeFile("short\r\n")), std::nullopt);
     QCOMPARE(document.ActiveControl().Text(), QStringLiteral("short\r\n"));
-    QVERIFY(host.progress.isEmpty());
+    QVERIFY(progress.isEmpty());
+    QVERIFY(!document.isLoading());
 }
 
 void TestFileFormat::loaderReportsFailures_data()
@@ -406,36 +406,33 @@ void TestFileFormat::loaderReportsFailures()
     } else if (!path.startsWith(u'/')) {
         path = dir_.filePath(path);
     }
-    FakeDocumentHost host;
     frmDocument document;
-    DocumentLoader loader(host);
-    loader.setPieceSize(8);
-    loader.setMaximumLength(maximumLength);
-    const DocumentLoader::Result result = loader.load(path, document);
-    QCOMPARE(result.outcome, DocumentLoader::Outcome::Failed);
-    QVERIFY2(result.reason.contains(reason, Qt::CaseInsensitive), qPrintable(result.reason));
+    DocumentLoad::Settings settings;
+    settings.pieceSize = 8;
+    settings.maximumLength = maximumLength;
+    const std::optional<QString> failure = loadAndWait(document, path, settings);
+    QVERIFY(failure);
+    QVERIFY2(failure->contains(reason, Qt::CaseInsensitive), qPrintable(*failure));
     QVERIFY(document.ActiveControl().textLength() <= maximumLength);
-    if (!host.progress.isEmpty())
-        QCOMPARE(host.progress.last(), -1);
+    QVERIFY(!document.isLoading());
+    QCOMPARE(document.loadProgress(), -1);
 }
 
-// The window may go away while the file loads (the program is ending): the
-// loader stops without touching it again.
+// The window may go away while the file loads (it is closed, or the program
+// is ending): the load stops with it, and nothing touches the window again.
 void TestFileFormat::windowClosedWhileLoading()
 {
-    FakeDocumentHost host;
     QPointer<frmDocument> document = new frmDocument;
-    host.onProgress = [&](int) {
-        if (document)
-            QTimer::singleShot(0, document.data(), [&] { delete document.data(); });
-    };
-    DocumentLoader loader(host);
-    loader.setPieceSize(4);
-    const DocumentLoader::Result result =
-        loader.load(writeFile("one\r\ntwo\r\nthree\r\n"), *document);
-    QCOMPARE(result.outcome, DocumentLoader::Outcome::WindowGone);
-    QVERIFY(document.isNull());
-    QCOMPARE(host.progress.last(), -1);
+    QObject::connect(document, &frmDocument::loadProgressChanged, document,
+                     [&] { delete document.data(); });
+    DocumentLoad::Settings settings;
+    settings.pieceSize = 4;
+    QByteArray file;
+    for (int i = 0; i < 2000; ++i)
+        file += "riga\r\n";
+    QCOMPARE(document->load(writeFile(file), settings), std::nullopt);
+    QTRY_VERIFY(document.isNull());
+    QTest::qWait(20); // the threads would post here if they had not stopped
 }
 
 QTEST_MAIN(TestFileFormat)

@@ -301,6 +301,14 @@ ChunkBuilder TextModel::evenChunks(qint64 total) const
     return ChunkBuilder(size, size + roomToGrow());
 }
 
+void TextModel::setLoading(bool loading)
+{
+    if (loading == loading_)
+        return;
+    loading_ = loading;
+    emit loadingChanged(loading);
+}
+
 void TextModel::appendChunks(std::vector<Chunk> chunks)
 {
     const qint64 position = length();

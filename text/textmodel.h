@@ -93,6 +93,11 @@ public:
     /// Counts the edits: changes whenever the text does.
     quint64 revision() const { return revision_; }
 
+    /// Whether more text is still to come at the end, as while a file loads:
+    /// the end of the text is not yet the end of the document.
+    bool isLoading() const { return loading_; }
+    void setLoading(bool loading);
+
 signals:
     /// The characters of [from, to) are about to be replaced: the last
     /// moment they can be read.
@@ -102,6 +107,8 @@ signals:
     void contentsChanged(qint64 position, qint64 removed, qint64 added);
     /// The model is going away: the last moment its characters can be read.
     void aboutToBeDestroyed();
+    /// More text stopped (or started) coming at the end.
+    void loadingChanged(bool loading);
 
 private:
     friend class TextModelAppender;
@@ -139,5 +146,6 @@ private:
     const qsizetype chunkSize_;
     ChunkTree chunks_;
     quint64 revision_ = 0;
+    bool loading_ = false;
     TextHistory history_{*this};
 };

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iterator>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -56,6 +57,16 @@ std::optional<QString> FileLoad::start(std::function<void()> wake)
     return std::nullopt;
 }
 
+std::optional<QString> FileLoad::run()
+{
+    if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return file_.errorString();
+    size_ = file_.size();
+    planParts();
+    decodeParts();
+    return failure();
+}
+
 // Parts of equal size, each moved on to just after an LF. A file that does
 // not tell its size is one part, read until it ends.
 void FileLoad::planParts()
@@ -88,9 +99,20 @@ void FileLoad::decodeParts()
         decodePart(parts_[k], k + 1 == parts_.size());
 }
 
+// A part that cannot get the memory for its text ends the load with the
+// reason, rather than the program.
+void FileLoad::decodePart(Part &part, bool last)
+{
+    try {
+        readPart(part, last);
+    } catch (const std::bad_alloc &) {
+        fail(QStringLiteral("Memoria insufficiente per il testo del file."));
+    }
+}
+
 // Each part reads through a handle of its own, so that parts read at the
 // same time do not share a file position.
-void FileLoad::decodePart(Part &part, bool last)
+void FileLoad::readPart(Part &part, bool last)
 {
     QFile file(path_);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !file.seek(part.begin)) {
@@ -103,7 +125,8 @@ void FileLoad::decodePart(Part &part, bool last)
     qint64 offset = part.begin;
     bool atEnd = false;
     while (!stopping_ && offset < part.end) {
-        const qint64 read = file.read(block.data(), std::min<qint64>(block.size(), part.end - offset));
+        const qint64 read =
+            file.read(block.data(), std::min<qint64>(block.size(), part.end - offset));
         if (read < 0) {
             fail(file.errorString());
             return;

@@ -59,6 +59,11 @@ public:
     /// milliseconds until a part is done. Gives the reason when the file
     /// cannot be opened.
     std::optional<QString> start(std::function<void()> wake);
+    /// Opens the file and decodes it whole on the calling thread, for a
+    /// file so short that threads would cost more than they save; its
+    /// chunks are then taken as after start(). Gives the reason when the
+    /// file cannot be read.
+    std::optional<QString> run();
     /// The size of the file when it was opened (0 when it does not say).
     qint64 size() const { return size_; }
 
@@ -88,6 +93,7 @@ private:
     qint64 cutAfterLineFeed(qint64 offset);
     void decodeParts();
     void decodePart(Part &part, bool last);
+    void readPart(Part &part, bool last);
     void deliver(Part &part, std::vector<Chunk> chunks, qint64 bytes, bool done);
     void fail(const QString &reason);
 

@@ -34,8 +34,9 @@ constexpr qint64 FarOut = qint64(1) << 28;
 } // namespace
 
 TextView::TextView(TextModel &model, QWidget *parent)
-    : QAbstractScrollArea(parent), model_(model), cursor_(model), layouts_(model),
-      keys_(std::make_unique<TextViewKeys>(*this)), drag_(std::make_unique<TextViewDrag>(*this)),
+    : QAbstractScrollArea(parent), model_(model), cursor_(model), loadingEnd_(model, cursor_),
+      layouts_(model), keys_(std::make_unique<TextViewKeys>(*this)),
+      drag_(std::make_unique<TextViewDrag>(*this)),
       mouse_(std::make_unique<TextViewMouse>(*this, *drag_)),
       inputMethod_(std::make_unique<TextViewInputMethod>(*this)),
       accessibleEvents_(std::make_unique<TextViewAccessibleEvents>(*this)),
@@ -58,6 +59,7 @@ TextView::TextView(TextModel &model, QWidget *parent)
                                                              : qint64(value) * linesPerStep_;
     });
     connect(&model, &TextModel::contentsChanged, this, &TextView::onContentsChanged);
+    connect(&model, &TextModel::loadingChanged, this, &TextView::loadingChanged);
     // Measuring the caret's line left of the view moves what is in view of
     // it; the view follows, so that the caret and the text around it stay put.
     layouts_.setWidthCorrected([this](qint64 lineStart, qreal x, qreal change) {
@@ -154,17 +156,36 @@ void TextView::select(qint64 anchor, qint64 position)
 
 void TextView::insertText(QStringView text, TextHistory::Kind kind)
 {
-    editAtCaret(kind, text, [this, text] { cursor_.insert(text); });
+    if (!waitsForLoad([this, kept = text.toString(), kind] { insertText(kept, kind); }))
+        editAtCaret(kind, text, [this, text] { cursor_.insert(text); });
 }
 
 void TextView::deletePrevious(TextHistory::Kind kind)
 {
-    editAtCaret(kind, {}, [this] { cursor_.deletePrevious(); });
+    if (!waitsForLoad([this, kind] { deletePrevious(kind); }))
+        editAtCaret(kind, {}, [this] { cursor_.deletePrevious(); });
 }
 
 void TextView::deleteNext(TextHistory::Kind kind)
 {
-    editAtCaret(kind, {}, [this] { cursor_.deleteNext(); });
+    if (!waitsForLoad([this, kind] { deleteNext(kind); }))
+        editAtCaret(kind, {}, [this] { cursor_.deleteNext(); });
+}
+
+bool TextView::waitsForLoad(std::function<void()> edit)
+{
+    if (!loadingEnd_.mustWait())
+        return false;
+    loadingEnd_.wait(std::move(edit));
+    return true;
+}
+
+void TextView::loadingChanged(bool loading)
+{
+    if (loading)
+        return;
+    loadingEnd_.makeWaitingEdits();
+    caretMoved();
 }
 
 // An edit at the caret is one step of the history (or goes on the step
@@ -224,7 +245,10 @@ void TextView::offerSelection()
 void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
 {
     layouts_.textChanged(position, removed, added);
+    const bool caretShown = model_.isLoading() && cursor_.position() == position &&
+                            viewport()->rect().intersects(caretRect());
     cursor_.follow(position, removed, added);
+    const bool caretFollowedTheEnd = loadingEnd_.follow(position, removed, added);
     accessibleEvents_->contentsChanged(position, removed, added);
     const ScrollPlace before = scrollPlace();
     updateScrollBars();
@@ -238,6 +262,9 @@ void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
         viewport()->update();
     }
     lineCount_ = lines;
+    // A caret watching the end of a loading text keeps it in view.
+    if (caretFollowedTheEnd && caretShown)
+        caretMoved();
 }
 
 void TextView::caretMoved()

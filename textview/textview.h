@@ -3,6 +3,7 @@
 #include "caretblink.h"
 #include "findrequest.h"
 #include "linelayouts.h"
+#include "loadingend.h"
 #include "platform/textbox.h"
 
 #include "text/textcursor.h"
@@ -144,6 +145,10 @@ private:
     ScrollPlace scrollPlace() const;
 
     void onContentsChanged(qint64 position, qint64 removed, qint64 added);
+    /// Keeps an edit at the end of a text that is still loading for when it
+    /// has all come; false when the edit may go now.
+    bool waitsForLoad(std::function<void()> edit);
+    void loadingChanged(bool loading);
     void applyStyle();
     void updateScrollBars();
     void caretMoved();
@@ -155,6 +160,7 @@ private:
 
     TextModel &model_;
     TextCursor cursor_;
+    LoadingEnd loadingEnd_;
     LineLayouts layouts_;
     std::unique_ptr<TextViewKeys> keys_;
     std::unique_ptr<TextViewDrag> drag_;

@@ -207,8 +207,9 @@ def large_file(lines):
 
 
 @case("type_and_close_while_loading",
-      "typing during a 200 MB load lands before the text and is saved with it; "
-      "closing the program during a load ends it at once")
+      "typing during a 200 MB load lands before the text, and after Ctrl+End after the "
+      "file's last byte, and is saved with it; closing the program during a load ends it "
+      "at once")
 def type_and_close_while_loading(t):
     content = large_file(3_400_000)
     source = t.write("grande.txt", content)
@@ -218,7 +219,10 @@ def type_and_close_while_loading(t):
     # The caret stays at the start while the text comes in after it.
     app.type("INIZIO ")
     t.shot("typed-while-loading")
-    expected = b"INIZIO " + content
+    # Ctrl+End is the end of the file, not of what has come so far.
+    app.key("ctrl+End")
+    app.type("FINE")
+    expected = b"INIZIO " + content + b"FINE"
 
     def save_once_loaded():
         app.key("ctrl+s")  # refused while the file still loads
@@ -234,6 +238,18 @@ def type_and_close_while_loading(t):
     status = app.wait_exit()
     t.check(status == 0, f"the program ended with status {status}")
     t.check(os.path.getsize(source) == len(expected), "closing during a load changed the file")
+
+
+@case("close_during_command_line_load",
+      "Alt+F4 while a file named on the command line loads ends the program at once")
+def close_during_command_line_load(t):
+    content = large_file(10_000_000)
+    source = t.write("grande.txt", content)
+    app = t.start_app(args=[source])
+    app.key("alt+F4")
+    status = app.wait_exit(timeout=10)
+    t.check(status == 0, f"the program ended with status {status}")
+    t.check(os.path.getsize(source) == len(content), "closing during a load changed the file")
 
 
 @case("find_type_over",
@@ -673,13 +689,13 @@ ANSWERS = [
 
 
 @case("command_line_answers",
-      "--version and --help print in Italian and end, even with no display; an unknown option "
-      "ends with status 2; none opens a window")
+      "--version and --help print in Italian and end, and an unknown option ends with status "
+      "2, all with no display; none opens a window")
 def command_line_answers(t):
     env = dict(t.desktop.env, QT_QPA_PLATFORM="xcb")
     no_display = {key: value for key, value in env.items() if key != "DISPLAY"}
     for arguments, status, start, held in ANSWERS:
-        result = run([t.session.binary] + arguments, env=no_display if status == 0 else env,
+        result = run([t.session.binary] + arguments, env=no_display,
                      timeout=15, check=False)
         printed = (result.stdout if status == 0 else result.stderr).decode()
         t.check(result.returncode == status,

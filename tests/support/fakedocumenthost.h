@@ -5,13 +5,12 @@
 
 #include <QList>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 /// Stands in for the main window as the document commands see it: bare
 /// document windows, each shown on its own, numbered as they are made; the
-/// last one made is the active one. It records how a load reports progress.
+/// last one made is the active one. It records the notes it is given.
 class FakeDocumentHost : public DocumentHost
 {
 public:
@@ -27,12 +26,7 @@ public:
         documents_.push_back(std::move(document));
         return documents_.back().get();
     }
-    void showLoadProgress(int percent) override
-    {
-        progress << percent;
-        if (onProgress)
-            onProgress(percent);
-    }
+    void showNote(const QString &text) override { notes << text; }
 
     /// Every window made and not yet discarded, the active one last.
     QList<frmDocument *> documents() const
@@ -46,8 +40,7 @@ public:
     void discardAll() { documents_.clear(); }
 
     int created = 0;
-    QList<int> progress;
-    std::function<void(int)> onProgress;
+    QStringList notes;
 
 private:
     std::vector<std::unique_ptr<frmDocument>> documents_;

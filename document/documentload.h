@@ -1,0 +1,87 @@
+#pragma once
+
+#include "textfile/fileload.h"
+
+#include <QObject>
+#include <QString>
+
+#include <limits>
+#include <memory>
+#include <optional>
+
+class TextModel;
+class TextModelAppender;
+
+/// A text file being read into a document's text.
+///
+/// The file is read once, front to back, and decoded on threads of its own
+/// (FileLoad) into the chunks the text model keeps, so loading takes time in
+/// proportion to the file's size and the text is never held twice. The load
+/// is an object the window only hears from: each time chunks are ready it
+/// puts them at the end of the text, in the event loop's own turn, so the
+/// start of the file shows at once and the user may type, scroll or close
+/// the window meanwhile. It says how far it has come (progressed), and ends
+/// with loaded or failed; destroying it stops the reading at once.
+///
+/// While it runs the text model is loading (TextModel::isLoading): the end of
+/// the text is not yet the end of the file.
+class DocumentLoad : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Settings
+    {
+        /// How many bytes are read and decoded at a time (at least 1). A
+        /// file of no more than one piece is read at once, in start().
+        qsizetype pieceSize = 256 << 10;
+        /// The longest text a document may be given; a longer file fails.
+        qint64 maximumLength = std::numeric_limits<qint64>::max();
+    };
+
+    DocumentLoad(TextModel &text, const Settings &settings);
+    ~DocumentLoad() override;
+
+    /// Starts reading the file at path into the text, which should be
+    /// empty. A short file is all in when it returns. Gives the reason when
+    /// the file cannot be read at once; nothing is signalled then.
+    std::optional<QString> start(const QString &path);
+
+    bool isFinished() const { return finished_; }
+
+    /// The note given for a command that waits for the whole text (save,
+    /// print, find) when it is asked for during a load.
+    static QString stillLoadingNote()
+    {
+        return QStringLiteral(
+            "Il documento è ancora in caricamento: riprovare quando sarà caricato.");
+    }
+    /// How far a long file has come, 0 to 100; -1 for a short file, whose
+    /// progress is not shown, and once the load has ended.
+    int percent() const { return finished_ ? -1 : percent_; }
+
+signals:
+    void progressed(int percent);
+    void loaded();
+    void failed(const QString &reason);
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    /// Puts chunks at the end of the text; the reason when it may not grow so.
+    std::optional<QString> putInPlace(FileLoad::Ready ready);
+    /// Ends a load that never got going; gives back failure.
+    std::optional<QString> stopAt(std::optional<QString> failure);
+    void finish(const std::optional<QString> &failure);
+    void wakeUp();
+
+    TextModel &text_;
+    const Settings settings_;
+    std::unique_ptr<TextModelAppender> appender_;
+    std::unique_ptr<FileLoad> load_;
+    bool finished_ = false;
+    int percent_ = -1;
+    bool progressShown_ = false;
+    qint64 done_ = 0;
+};
