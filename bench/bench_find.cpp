@@ -122,8 +122,7 @@ int measureDecomposed()
     report("decomposed_found",
            double(TextSearch(model, {QStringLiteral("e\u0301"), true, false})
                       .forEach(0, model.length(), [](const TextSearch::Match &) { return true; })));
-    measureReplaceAll(model, {QStringLiteral("e"), true, false}, QStringLiteral("E"),
-                      "replace_e");
+    measureReplaceAll(model, {QStringLiteral("e"), true, false}, QStringLiteral("E"), "replace_e");
     return measureReplaceAll(model, {QStringLiteral("e\u0301"), true, false},
                              QStringLiteral("\u00e9"), "replace_whole")
                ? 0
