@@ -5,11 +5,12 @@ JOBS    ?= $(shell nproc)
 RELEASE := build/release
 DEBUG   := build/debug
 ASAN    := build/asan
+TSAN    := build/tsan
 FUZZ    := build/fuzz
 # How long `make fuzz` runs each fuzz target, in seconds (they run side by side).
 FUZZ_TIME ?= 600
 
-.PHONY: run test deps build-release build-debug build-asan build-fuzz fuzz package bench clean
+.PHONY: run test deps build-release build-debug build-asan build-tsan build-fuzz fuzz package bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -29,6 +30,11 @@ build-asan: deps
 	cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIDIZIZOR_SANITIZE=ON
 	cmake --build $(ASAN) -j $(JOBS)
 
+# The tests that load files on threads, under ThreadSanitizer.
+build-tsan: deps
+	cmake -S . -B $(TSAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIDIZIZOR_SANITIZE_THREAD=ON
+	cmake --build $(TSAN) --target tst_fileformat tst_filecommands -j $(JOBS)
+
 # The fuzz targets, built with clang in a folder of their own.
 build-fuzz: deps
 	cmake -S fuzz -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
@@ -46,13 +52,15 @@ package: build-release
 
 # Unit and integration tests, the end-to-end tests of the real binary, the
 # checks of the Debian package made from the Release build, then the unit and
-# integration tests once more under the sanitizers. The fuzz targets run
-# first, for a minute each from their seed corpus.
-test: build-debug build-asan build-release build-fuzz
+# integration tests once more under the sanitizers, and those that load files
+# under ThreadSanitizer. The fuzz targets run first, for a minute each from
+# their seed corpus.
+test: build-debug build-asan build-tsan build-release build-fuzz
 	bash fuzz/run.sh $(FUZZ) 60
 	cd $(DEBUG) && ctest --output-on-failure -LE package
 	cd $(RELEASE) && ctest --output-on-failure -L package
 	cd $(ASAN) && ctest --output-on-failure -LE 'e2e|package'
+	cd $(TSAN) && ctest --output-on-failure -L load
 
 bench: build-release
 	cmake --build $(RELEASE) --target benchmarks -j $(JOBS)

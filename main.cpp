@@ -1,3 +1,4 @@
+#include "app/application.h"
 #include "app/commandline.h"
 #include "app/italian.h"
 #include "app/modulo1.h"
@@ -42,12 +43,13 @@ int main(int argc, char *argv[])
         if (request.exitStatus)
             return answer(request);
     }
-    QApplication application(argc, argv);
+    Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vidizizor"));
     installItalianTranslations(application);
     const CommandLine request = CommandLine::read(QApplication::arguments(), QDir::currentPath());
     if (request.exitStatus)
         return answer(request);
     Modulo1::Main(request.files);
+    application.setOutOfMemory(Modulo1::TellOutOfMemory);
     return application.exec();
 }

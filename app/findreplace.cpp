@@ -174,6 +174,8 @@ void FindReplace::replaceAll()
     if (!view || !takeQuery())
         return;
     const qint64 count = FindCommands::replaceAll(*view, *last_, dialog_->replacement());
+    if (count < 0)
+        return; // refused, and the view has said why
     if (count == 0)
         noteMissing();
     else

@@ -15,6 +15,7 @@
 #include "document/editcommands.h"
 #include "document/filecommands.h"
 #include "document/frmdocument.h"
+#include "document/loadmemory.h"
 #include "document/printcommand.h"
 #include "platform/twips.h"
 #include "platform/warningmessagebox.h"
@@ -43,7 +44,9 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     setContextMenuPolicy(Qt::NoContextMenu);
 
     // Every message of these commands reports a failure.
+    memory_ = std::make_unique<LoadMemory>(*platform_.memory);
     fileCommands_ = std::make_unique<FileCommands>(*this, dlgCommonDialog(), *warnings_);
+    fileCommands_->loadSettings().memory = memory_.get();
     editCommands_ = std::make_unique<EditCommands>(*this, *platform_.clock);
     printCommand_ = std::make_unique<PrintCommand>(*this, *platform_.printer, *warnings_);
 
@@ -216,6 +219,7 @@ frmDocument *frmMain::CreateDocumentWindow()
     activation_->watch(subWindow);
     findReplace_->watch(*document);
     loadProgress_->watch(*document);
+    document->guardMemory(*memory_, *warnings_);
     subWindow->show();
     mdiArea_->setActiveSubWindow(subWindow);
     document->setFocus();

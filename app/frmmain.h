@@ -16,6 +16,7 @@ class DocumentActivation;
 class EditCommands;
 class FileCommands;
 class FindReplace;
+class LoadMemory;
 class LoadProgress;
 class PrintCommand;
 class StatusBar;
@@ -111,6 +112,7 @@ private:
     std::unique_ptr<WarningMessageBox> warnings_;
     DocumentCounter DocumentCounter_;
     QPointer<frmDocument> LatestDocumentWindow;
+    std::unique_ptr<LoadMemory> memory_;
     std::unique_ptr<FileCommands> fileCommands_;
     std::unique_ptr<EditCommands> editCommands_;
     std::unique_ptr<PrintCommand> printCommand_;

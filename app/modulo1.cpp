@@ -28,4 +28,11 @@ void Main(const QStringList &files)
     });
 }
 
+void TellOutOfMemory()
+{
+    if (MainWindow)
+        MainWindow->platform().messageBox->warn(
+            QStringLiteral("Memoria insufficiente: il comando non è stato eseguito."));
+}
+
 } // namespace Modulo1

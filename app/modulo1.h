@@ -17,5 +17,7 @@ void Main();
 /// Starts as Main does, then opens each file as the Open command would,
 /// the last one in front.
 void Main(const QStringList &files);
+/// Says that a command was given up for want of memory.
+void TellOutOfMemory();
 
 } // namespace Modulo1

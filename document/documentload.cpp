@@ -20,7 +20,6 @@ namespace {
 const QEvent::Type ChunksReady = QEvent::Type(QEvent::registerEventType());
 
 const QString TooLong = QStringLiteral("Il file è troppo grande per essere aperto nel documento.");
-const QString NoMemory = QStringLiteral("Memoria insufficiente per il testo del file.");
 
 // A pipe would block the program until someone writes to it, and a device
 // such as /dev/zero never ends: only files are read.
@@ -47,11 +46,20 @@ std::optional<QString> DocumentLoad::start(const QString &path)
 {
     if (!isOrdinaryOrMissing(path))
         return stopAt(QStringLiteral("Non è un file ordinario."));
+    const qint64 size = QFileInfo(path).size();
     appender_ = std::make_unique<TextModelAppender>(text_);
+    ChunkBuilder builder = appender_->chunkBuilder();
+    if (settings_.memory) {
+        QString refusal;
+        memory_ = settings_.memory->reserve(size, refusal);
+        if (!memory_)
+            return stopAt(refusal);
+        builder.setBudget(memory_->budget());
+    }
     FileLoad::Options options;
     options.blockSize = std::max<qsizetype>(settings_.pieceSize, 1);
-    load_ = std::make_unique<FileLoad>(path, appender_->chunkBuilder(), options);
-    if (QFileInfo(path).size() <= options.blockSize) {
+    load_ = std::make_unique<FileLoad>(path, builder, options);
+    if (size <= options.blockSize) {
         std::optional<QString> failure = load_->run();
         while (!failure && !load_->isFinished())
             failure = putInPlace(load_->take());
@@ -70,6 +78,7 @@ std::optional<QString> DocumentLoad::stopAt(std::optional<QString> failure)
     finished_ = true;
     load_.reset();
     appender_.reset();
+    memory_.reset();
     return failure;
 }
 
@@ -117,7 +126,7 @@ std::optional<QString> DocumentLoad::putInPlace(FileLoad::Ready ready)
     try {
         appender_->append(std::move(ready.chunks));
     } catch (const std::bad_alloc &) {
-        return NoMemory;
+        return FileLoad::outOfMemoryReason();
     }
     done_ += ready.bytes;
     if (percent_ >= 0 && load_->size() > 0)
@@ -130,6 +139,7 @@ void DocumentLoad::finish(const std::optional<QString> &failure)
     finished_ = true;
     load_.reset();
     appender_.reset();
+    memory_.reset();
     text_.setLoading(false);
     if (failure)
         emit failed(*failure);

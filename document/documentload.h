@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 
+#include "loadmemory.h"
+
 class TextModel;
 class TextModelAppender;
 
@@ -37,6 +39,8 @@ public:
         qsizetype pieceSize = 256 << 10;
         /// The longest text a document may be given; a longer file fails.
         qint64 maximumLength = std::numeric_limits<qint64>::max();
+        /// What the text may take; with none, nothing is checked.
+        LoadMemory *memory = nullptr;
     };
 
     DocumentLoad(TextModel &text, const Settings &settings);
@@ -80,6 +84,7 @@ private:
     const Settings settings_;
     std::unique_ptr<TextModelAppender> appender_;
     std::unique_ptr<FileLoad> load_;
+    std::unique_ptr<LoadMemory::Reservation> memory_;
     bool finished_ = false;
     int percent_ = -1;
     bool progressShown_ = false;

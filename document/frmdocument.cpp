@@ -1,6 +1,9 @@
 #include "frmdocument.h"
 
+#include "loadmemory.h"
 #include "textboxlayout.h"
+
+#include "platform/messagebox.h"
 
 #include "platform/twips.h"
 #include "text/textmodel.h"
@@ -85,4 +88,12 @@ std::optional<QString> frmDocument::load(const QString &path,
     connect(load_.get(), &DocumentLoad::loaded, this, &frmDocument::loaded);
     connect(load_.get(), &DocumentLoad::failed, this, &frmDocument::loadFailed);
     return load_->start(path);
+}
+
+void frmDocument::guardMemory(const LoadMemory &memory, MessageBox &messages)
+{
+    auto &view = *static_cast<TextView *>(txtText);
+    view.setEditCheck([&memory](qint64 characters) { return memory.refusalFor(characters); });
+    connect(&view, &TextView::editRefused, this,
+            [&messages](const QString &reason) { messages.show(reason); });
 }

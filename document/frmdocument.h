@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 
+class LoadMemory;
+class MessageBox;
 class TextBox;
 class TextModel;
 
@@ -41,6 +43,11 @@ public:
     bool isLoading() const { return load_ && !load_->isFinished(); }
     /// How far the file has come, 0 to 100; -1 when no progress is shown.
     int loadProgress() const { return load_ ? load_->percent() : -1; }
+
+    /// Large edits of the text (a paste, a drop, a replacement of
+    /// everything) are held against the memory left; one that will not fit
+    /// is refused with a message.
+    void guardMemory(const LoadMemory &memory, MessageBox &messages);
 
     /// Lays the text box out for the window's current inner size.
     void Form_Resize();

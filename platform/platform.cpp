@@ -2,6 +2,7 @@
 
 #include "qtfiledialog.h"
 #include "qtmessagebox.h"
+#include "systemmemorygauge.h"
 #include "systemprinterprovider.h"
 #include "systemregistry.h"
 
@@ -15,5 +16,6 @@ Platform makeSystemPlatform()
     platform.launcher = std::make_unique<QtProcessLauncher>();
     platform.fileLookup = std::make_unique<QtFileLookup>();
     platform.registry = makeSystemRegistry();
+    platform.memory = std::make_unique<SystemMemoryGauge>();
     return platform;
 }

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "filedialog.h"
 #include "filelookup.h"
+#include "memorygauge.h"
 #include "messagebox.h"
 #include "printerprovider.h"
 #include "processlauncher.h"
@@ -22,6 +23,7 @@ struct Platform
     std::unique_ptr<ProcessLauncher> launcher;
     std::unique_ptr<FileLookup> fileLookup;
     std::unique_ptr<Registry> registry;
+    std::unique_ptr<MemoryGauge> memory;
 };
 
 /// The real services.

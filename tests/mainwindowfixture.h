@@ -4,6 +4,7 @@
 #include "tests/support/fakeclock.h"
 #include "tests/support/fakefiledialog.h"
 #include "tests/support/fakefilelookup.h"
+#include "tests/support/fakememorygauge.h"
 #include "tests/support/fakemessagebox.h"
 #include "tests/support/fakeprinterprovider.h"
 #include "tests/support/fakeprocesslauncher.h"
@@ -24,6 +25,7 @@ struct MainWindowFixture
         auto launcherDouble = std::make_unique<FakeProcessLauncher>();
         auto filesDouble = std::make_unique<FakeFileLookup>();
         auto registryDouble = std::make_unique<FakeRegistry>();
+        auto memoryDouble = std::make_unique<FakeMemoryGauge>();
         dialog = dialogDouble.get();
         messages = messagesDouble.get();
         printer = printerDouble.get();
@@ -31,6 +33,7 @@ struct MainWindowFixture
         launcher = launcherDouble.get();
         files = filesDouble.get();
         registry = registryDouble.get();
+        memory = memoryDouble.get();
         platform.fileDialog = std::move(dialogDouble);
         platform.messageBox = std::move(messagesDouble);
         platform.printer = std::move(printerDouble);
@@ -38,6 +41,7 @@ struct MainWindowFixture
         platform.launcher = std::move(launcherDouble);
         platform.fileLookup = std::move(filesDouble);
         platform.registry = std::move(registryDouble);
+        platform.memory = std::move(memoryDouble);
         window = std::make_unique<frmMain>(std::move(platform));
     }
 
@@ -59,5 +63,6 @@ struct MainWindowFixture
     FakeProcessLauncher *launcher;
     FakeFileLookup *files;
     FakeRegistry *registry;
+    FakeMemoryGauge *memory;
     std::unique_ptr<frmMain> window;
 };

@@ -15,6 +15,7 @@
 #include "textfilesamples.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QInputMethodEvent>
@@ -87,10 +88,13 @@ struct Editor : MainWindowFixture
         window->documentArea()->closeAllSubWindows();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+    /// Opens a file through Open and waits until it has loaded.
     frmDocument *open(const QString &path)
     {
         dialog->answer(path);
         window->mnuFileOpen_Click();
+        if (active())
+            waitForLoad(*active());
         return active();
     }
     void saveAs(const QString &path)
@@ -193,6 +197,8 @@ private slots:
     void failedSaveKeepsTheOldFile_data();
     void failedSaveKeepsTheOldFile();
     void unrepresentableTextIsNotSaved();
+    void textsAreHeldAgainstTheMemoryLeft_data();
+    void textsAreHeldAgainstTheMemoryLeft();
     void failuresAreReportedAsWarnings_data();
     void failuresAreReportedAsWarnings();
     void failedSaveInChildKeepsTheOldFile_data();
@@ -545,6 +551,59 @@ void TestFileCommands::unrepresentableTextIsNotSaved()
     QVERIFY(!QFile::exists(path(QStringLiteral("other.txt"))));
 }
 
+void TestFileCommands::textsAreHeldAgainstTheMemoryLeft_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("Open") << "Open";
+    QTest::newRow("Incolla") << "Incolla";
+    QTest::newRow("Sostituisci tutto") << "Sostituisci tutto";
+}
+
+// With little memory left, a file, a paste or a replacement whose text will
+// not fit is refused with a message saying so, before anything is taken;
+// the documents stay as they were. With enough, the same command works.
+void TestFileCommands::textsAreHeldAgainstTheMemoryLeft()
+{
+    QFETCH(QString, command);
+    const QString name = path(QStringLiteral("grande.txt"));
+    const QString large(3 << 20, u'a');
+    put(name, large.toLatin1());
+    Editor editor;
+    frmDocument *typed = editor.active();
+    typed->ActiveControl().setText(QStringLiteral("testo scritto"));
+    frmDocument *target = command == u"Sostituisci tutto" ? editor.open(name) : typed;
+    QGuiApplication::clipboard()->setText(large);
+    FindDialog &find = editor.window->findReplace().dialog();
+    find.present(QStringLiteral("a"), true);
+    find.replaceField->setText(QStringLiteral("b"));
+    const QString before = textOf(target);
+    const int windows = editor.titles().size();
+    const auto run = [&] {
+        if (command == u"Open")
+            editor.open(name);
+        else if (command == u"Incolla")
+            editor.window->mnuEditPaste_Click();
+        else
+            emit find.replaceAll();
+    };
+
+    // What the program keeps free for itself, and a little more.
+    editor.memory->bytes = qint64(65) << 20;
+    run();
+    QCOMPARE(editor.messages->messages.size(), 1);
+    QVERIFY2(editor.messages->messages.front().contains(u"memoria", Qt::CaseInsensitive),
+             qPrintable(editor.messages->messages.front()));
+    QCOMPARE(editor.titles().size(), windows);
+    QCOMPARE(textOf(target), before);
+    QCOMPARE(textOf(typed),
+             command == u"Sostituisci tutto" ? QStringLiteral("testo scritto") : before);
+
+    editor.memory->bytes = qint64(1) << 30;
+    run();
+    QCOMPARE(editor.messages->messages.size(), 1);
+    QVERIFY(textOf(editor.active()) != before);
+}
+
 void TestFileCommands::failuresAreReportedAsWarnings_data()
 {
     QTest::addColumn<QString>("failure");
@@ -646,7 +705,8 @@ static frmDocument *startLoad(Editor &editor, const QString &how, const QString 
 {
     editor.window->loadSettings().pieceSize = 256;
     if (how == u"Open") {
-        editor.open(path);
+        editor.dialog->answer(path);
+        editor.window->mnuFileOpen_Click();
     } else if (how == u"command line") {
         editor.window->OpenFiles({path});
     } else {

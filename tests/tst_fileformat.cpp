@@ -83,6 +83,8 @@ private slots:
     void randomFilesSurviveLoadAndSave();
     void asciiRunsEndAtTheSameByteOnEveryPath();
     void filesCutInPartsGiveTheSameText();
+    void loadStopsWhileThreadsAreBusy_data();
+    void loadStopsWhileThreadsAreBusy();
 
     void largeFileShowsProgressAndHidesIt();
     void smallFileShowsNoProgress();
@@ -330,6 +332,48 @@ void TestFileFormat::filesCutInPartsGiveTheSameText()
         QCOMPARE(model.lineCount(), lineBreaks(whole) + 1);
         QCOMPARE(streamed(model, encoding), encode(whole, encoding));
     }
+}
+
+void TestFileFormat::loadStopsWhileThreadsAreBusy_data()
+{
+    QTest::addColumn<bool>("outOfMemory");
+    QTest::newRow("destroyed half-way") << false;
+    QTest::newRow("its chunks run out of memory") << true;
+}
+
+// Three threads decode parts of a file in small blocks when the load is
+// destroyed, or when the memory its chunks may take runs out on one of
+// them: the load stops at once, says why when it failed, and no thread is
+// left running or touching what has gone.
+void TestFileFormat::loadStopsWhileThreadsAreBusy()
+{
+    QFETCH(bool, outOfMemory);
+    QByteArray file;
+    for (int i = 0; i < 100000; ++i)
+        file += "riga " + QByteArray::number(i) + "\r\n";
+    const QString path = writeFile(file);
+    FileLoad::Options options;
+    options.blockSize = 64;
+    options.threads = 3;
+    options.partSize = 1 << 12;
+    TextModel model;
+    TextModelAppender appender(model);
+    ChunkBuilder builder = appender.chunkBuilder();
+    if (outOfMemory)
+        builder.setBudget(std::make_shared<std::atomic<qint64>>(file.size() / 3));
+    auto load = std::make_unique<FileLoad>(path, builder, options);
+    QVERIFY(!load->start({}));
+    while (!load->isFinished() && model.length() < file.size() / 4)
+        appender.append(load->take().chunks);
+    if (!outOfMemory) {
+        load.reset();
+        QVERIFY(model.length() < file.size());
+        return;
+    }
+    while (!load->isFinished())
+        appender.append(load->take().chunks);
+    QCOMPARE(load->failure(), std::optional<QString>(FileLoad::outOfMemoryReason()));
+    QVERIFY(model.length() <= file.size() / 3);
 }
 
 void TestFileFormat::largeFileShowsProgressAndHidesIt()

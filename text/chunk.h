@@ -39,6 +39,12 @@ public:
     TextSpan span(qsizetype from, qsizetype to) const;
 
     void reserve(qsizetype size);
+    /// The memory the characters take, room to grow included.
+    qsizetype memoryBytes() const
+    {
+        return wide_ ? qsizetype(utf16_.capacity() * sizeof(char16_t))
+                     : qsizetype(latin1_.capacity());
+    }
     /// Gives back room that the characters do not take.
     void shrink();
     void append(QStringView text);

@@ -3,6 +3,7 @@
 #include <QChar>
 
 #include <algorithm>
+#include <new>
 
 ChunkBuilder::ChunkBuilder(qsizetype chunkSize, qsizetype capacity)
     : chunkSize_(std::max<qsizetype>(chunkSize, 2)), capacity_(std::max(capacity, chunkSize_))
@@ -34,8 +35,15 @@ qsizetype ChunkBuilder::roomFor(char16_t next)
         open_.append(QStringView(&carried, 1));
     }
     full.refresh();
+    spend(full);
     completed_.push_back(std::move(full));
     return chunkSize_ - open_.size();
+}
+
+void ChunkBuilder::spend(const Chunk &chunk)
+{
+    if (budget_ && budget_->fetch_sub(chunk.memoryBytes()) < chunk.memoryBytes())
+        throw std::bad_alloc();
 }
 
 void ChunkBuilder::appendLatin1(const char *text, qsizetype size)
@@ -72,6 +80,7 @@ std::vector<Chunk> ChunkBuilder::take()
     if (!open_.isEmpty()) {
         open_.shrink();
         open_.refresh();
+        spend(open_);
         completed_.push_back(std::move(open_));
     }
     startChunk();

@@ -5,6 +5,8 @@
 
 #include <QStringView>
 
+#include <atomic>
+#include <memory>
 #include <vector>
 
 /// Cuts a stream of text into chunks of a given size.
@@ -26,6 +28,13 @@ public:
     void append(QStringView text) override;
     void append(const TextSpan &span);
 
+    /// Memory the chunks of this builder and of its copies may take, shared
+    /// among them: a chunk that would take more throws std::bad_alloc, as an
+    /// allocation the system refuses does, before the system has to end the
+    /// program for it.
+    using Budget = std::shared_ptr<std::atomic<qint64>>;
+    void setBudget(Budget budget) { budget_ = std::move(budget); }
+
     /// Whether any text waits to be taken.
     bool isEmpty() const { return appended_ == 0; }
     /// How many characters wait to be taken.
@@ -41,10 +50,13 @@ private:
     /// open chunk first when it is full.
     qsizetype roomFor(char16_t next);
     void startChunk();
+    /// Counts a finished chunk against the budget.
+    void spend(const Chunk &chunk);
 
     qsizetype chunkSize_;
     qsizetype capacity_;
     Chunk open_;
     std::vector<Chunk> completed_;
     qint64 appended_ = 0;
+    Budget budget_;
 };

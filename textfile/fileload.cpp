@@ -57,6 +57,12 @@ std::optional<QString> FileLoad::start(std::function<void()> wake)
     return std::nullopt;
 }
 
+QString FileLoad::outOfMemoryReason()
+{
+    return QStringLiteral(
+        "Memoria insufficiente: il programma non ha memoria per tutto il testo del file.");
+}
+
 std::optional<QString> FileLoad::run()
 {
     if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
@@ -106,7 +112,7 @@ void FileLoad::decodePart(Part &part, bool last)
     try {
         readPart(part, last);
     } catch (const std::bad_alloc &) {
-        fail(QStringLiteral("Memoria insufficiente per il testo del file."));
+        fail(outOfMemoryReason());
     }
 }
 

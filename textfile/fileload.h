@@ -77,6 +77,8 @@ public:
     std::optional<QString> failure() const;
 
     static int defaultThreads();
+    /// The reason given when the text's chunks cannot get their memory.
+    static QString outOfMemoryReason();
 
 private:
     struct Part

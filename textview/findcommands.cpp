@@ -50,6 +50,9 @@ Outcome replace(TextView &view, const SearchQuery &query, const QString &replace
 qint64 replaceAll(TextView &view, const SearchQuery &query, const QString &replacement)
 {
     TextModel &model = view.model();
+    // The new text is built beside the old, which undo keeps.
+    if (!view.mayAdd(model.length()))
+        return -1;
     qint64 count = 0;
     {
         // A step of its own, so that undo gives back the selection from

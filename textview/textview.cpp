@@ -156,6 +156,8 @@ void TextView::select(qint64 anchor, qint64 position)
 
 void TextView::insertText(QStringView text, TextHistory::Kind kind)
 {
+    if (!mayAdd(text.size()))
+        return;
     if (!waitsForLoad([this, kept = text.toString(), kind] { insertText(kept, kind); }))
         editAtCaret(kind, text, [this, text] { cursor_.insert(text); });
 }
@@ -170,6 +172,19 @@ void TextView::deleteNext(TextHistory::Kind kind)
 {
     if (!waitsForLoad([this, kind] { deleteNext(kind); }))
         editAtCaret(kind, {}, [this] { cursor_.deleteNext(); });
+}
+
+bool TextView::mayAdd(qint64 characters)
+{
+    // Small edits always fit in what is kept free.
+    constexpr qint64 LargeEdit = qint64(1) << 20;
+    if (characters < LargeEdit || !editCheck_)
+        return true;
+    if (const std::optional<QString> refusal = editCheck_(characters)) {
+        emit editRefused(*refusal);
+        return false;
+    }
+    return true;
 }
 
 bool TextView::waitsForLoad(std::function<void()> edit)

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class SelectionBoard;
 class TextModel;
@@ -109,6 +110,13 @@ public:
     /// system's primary selection unless another board is given.
     SelectionBoard &selectionBoard() const { return *board_; }
     void setSelectionBoard(SelectionBoard &board) { board_ = &board; }
+    /// Asked before a large text goes in (a paste, a drop, a replacement of
+    /// everything): why it may not, given how many characters it adds.
+    using EditCheck = std::function<std::optional<QString>(qint64 characters)>;
+    void setEditCheck(EditCheck check) { editCheck_ = std::move(check); }
+    /// Whether that many characters may go in now; editRefused says why not.
+    bool mayAdd(qint64 characters);
+
     /// Opens the context menu under the caret (scrolled into view), its
     /// first entry active, as the Menu key and Shift+F10 do.
     void openContextMenuAtCaret();
@@ -117,6 +125,8 @@ signals:
     /// A person asked for find and replace from the view's keys or its
     /// context menu; the window that owns the dialog answers.
     void findRequested(FindRequest request);
+    /// An edit was not made, for the reason given (the memory it needs).
+    void editRefused(const QString &reason);
 
 protected:
     bool event(QEvent *event) override;
@@ -169,6 +179,7 @@ private:
     std::unique_ptr<TextViewAccessibleEvents> accessibleEvents_;
     std::unique_ptr<SelectionBoard> systemBoard_;
     SelectionBoard *board_;
+    EditCheck editCheck_;
     qint64 lineCount_ = 1;
     CaretBlink blink_;
     /// Where the caret was last shown, and whether a selection was.

@@ -252,6 +252,31 @@ def close_during_command_line_load(t):
     t.check(os.path.getsize(source) == len(content), "closing during a load changed the file")
 
 
+@case("file_larger_than_memory",
+      "a file larger than the memory the program may use is refused with a message; the "
+      "typed document keeps its text and the program goes on")
+def file_larger_than_memory(t):
+    huge = t.path("enorme.txt")
+    with open(huge, "wb") as f:  # sparse: 3 GB of size, no disk
+        f.truncate(3 << 30)
+    # The program under an address-space limit of about 1.5 GB (ulimit counts KiB).
+    wrapper = t.write("limited.sh",
+                      f"#!/bin/sh\nulimit -v 1500000\nexec '{t.session.binary}'\n".encode())
+    os.chmod(wrapper, 0o755)
+    app = t.start_app(binary=wrapper)
+    app.type("testo scritto")
+    app.key("ctrl+o")
+    app.file_dialog(huge, OPEN_DIALOG)
+    app.wait_active(re.escape(MESSAGE_TITLE))  # the message, not the end of the program
+    t.shot("refused")
+    app.key("Return")
+    app.wait_main_active()
+    app.menu("m", "s")  # Seleziona Tutto
+    app.key("ctrl+c")
+    t.clipboard.wait_for(b"testo scritto")
+    app.require_running()
+
+
 @case("find_type_over",
       "Ctrl+F, a word and Return select its first occurrence; Escape gives the keyboard "
       "back to the text, where typing replaces only that occurrence")
