@@ -1,9 +1,12 @@
 // Find and replace on a 100 MB model of 60-character lines: a search that
 // misses across the whole text (exact and ignoring case), the next match
 // 50 MB ahead, and replacing every occurrence of a frequent word, with the
-// memory that takes against the memory of the loaded document. Run in a
-// child process of its own, so that peak memory is its own. Prints figures
-// only.
+// memory that takes against the memory of the loaded document. Then the
+// same on 4 MB (as UTF-8) of decomposed letters, "e" + U+0301 in lines of
+// 60: a search for "e" that finds no whole character, and replace-all of
+// "e" (nothing to replace) and of the decomposed letter by the composed
+// one. Run in a child process of its own, so that peak memory is its own.
+// Prints figures only.
 //
 // Usage: bench_find
 
@@ -97,6 +100,35 @@ int measure(const QString &path)
     return replaced ? 0 : 1;
 }
 
+// 4 MB of "e" + U+0301 as a file would hold them in UTF-8, lines of 60.
+QString decomposedText()
+{
+    const QString line = QString(QStringLiteral("e\u0301")).repeated(60) + QStringLiteral("\r\n");
+    const qint64 lineBytes = 60 * 3 + 2;
+    return line.repeated(qsizetype(4 * MB / lineBytes));
+}
+
+int measureDecomposed()
+{
+    TextModel model;
+    model.setText(decomposedText());
+    model.history().clear();
+    report("decomposed_idle_mb", statusMegabytes("VmRSS:"));
+    measureFirst(model, {QStringLiteral("e"), true, false}, "decomposed_e");
+    measureFirst(model, {QStringLiteral("E"), false, false}, "decomposed_e_any_case");
+    measureFirst(model, {QStringLiteral("e\u0301"), true, false}, "decomposed_whole");
+    // What Find visits, one match after the other, is what replace-all
+    // replaces: both count them here.
+    report("decomposed_found",
+           double(TextSearch(model, {QStringLiteral("e\u0301"), true, false})
+                      .forEach(0, model.length(), [](const TextSearch::Match &) { return true; })));
+    measureReplaceAll(model, {QStringLiteral("e"), true, false}, QStringLiteral("E"), "replace_e");
+    return measureReplaceAll(model, {QStringLiteral("e\u0301"), true, false},
+                             QStringLiteral("\u00e9"), "replace_whole")
+               ? 0
+               : 1;
+}
+
 QString number(double value, int decimals)
 {
     return QString::number(value, 'f', decimals);
@@ -138,7 +170,33 @@ int runAll()
     };
     replaceRow("\"lorem\" with \"LOREM!\"", "lorem");
     replaceRow("every CR LF with LF", "crlf");
-    return f.contains("failed") ? 1 : 0;
+
+    const QMap<QString, double> d = runChild({QStringLiteral("--decomposed")});
+    out << "\nThe same on 4 MB (as UTF-8) of \"e\" + U+0301 in lines of 60 (UTF-16 chunks)\n\n"
+           "| search | wall s | CPU s | found at |\n|---|---:|---:|---:|\n";
+    const auto decomposedRow = [&](const char *label, const char *key) {
+        const QString k = QLatin1String(key);
+        out << "| " << label << " | " << number(d.value(k + "_s"), 4) << " | "
+            << number(d.value(k + "_cpu_s"), 4) << " | " << number(d.value(k + "_at"), 0) << " |\n";
+    };
+    decomposedRow("\"e\", no whole character, exact case", "decomposed_e");
+    decomposedRow("\"E\", no whole character, any case", "decomposed_e_any_case");
+    decomposedRow("\"e\" + U+0301, the first", "decomposed_whole");
+    out << "\n| replace | matches | found by Find | wall s | CPU s | idle MB | peak MB |\n"
+           "|---|---:|---:|---:|---:|---:|---:|\n";
+    const auto decomposedReplace = [&](const char *label, const char *key, double found) {
+        const auto v = [&](const char *what) {
+            return d.value(QStringLiteral("%1_%2").arg(QLatin1String(key), QLatin1String(what)));
+        };
+        out << "| " << label << " | " << number(v("count"), 0) << " | " << number(found, 0) << " | "
+            << number(v("s"), 3) << " | " << number(v("cpu_s"), 3) << " | "
+            << number(d.value("decomposed_idle_mb"), 0) << " | " << number(v("peak_mb"), 0)
+            << " |\n";
+    };
+    decomposedReplace("\"e\" with \"E\"", "replace_e", 0);
+    decomposedReplace("\"e\" + U+0301 with \"\u00e9\"", "replace_whole",
+                      d.value("decomposed_found"));
+    return f.contains("failed") || d.contains("failed") ? 1 : 0;
 }
 
 } // namespace
@@ -149,5 +207,7 @@ int main(int argc, char **argv)
     const QStringList arguments = app.arguments().mid(1);
     if (arguments.size() == 2 && arguments[0] == u"--measure")
         return measure(arguments[1]);
+    if (arguments.size() == 1 && arguments[0] == u"--decomposed")
+        return measureDecomposed();
     return runAll();
 }

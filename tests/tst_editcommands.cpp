@@ -248,6 +248,11 @@ void TestEditCommands::paste()
     QCOMPARE(box().SelLength(), qsizetype(0));
     // Pasting leaves the clipboard as it was, so the same text can go in again.
     QCOMPARE(clipboard().text(), pasted);
+    // Undone, the text and the selection from before it come back.
+    QTest::keyClick(host_.activeDocument()->txtText, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(box().Text(), text);
+    QCOMPARE(box().SelStart(), start);
+    QCOMPARE(box().SelLength(), length);
 }
 
 void TestEditCommands::selectAll_data()

@@ -107,6 +107,8 @@ private slots:
     void findAgainFromTheTextBox();
     void replaceOneThenAll();
     void neverSelectsHalfALetter();
+    void everyWayVisitsTheSameMatches_data();
+    void everyWayVisitsTheSameMatches();
     void actsOnTheDocumentActiveWhenPressed();
     void showsWholeAtAnyFontSize_data();
     void showsWholeAtAnyFontSize();
@@ -289,6 +291,88 @@ void TestFindReplace::neverSelectsHalfALetter()
     QCOMPARE(f.note(), QStringLiteral("Ricerca ripresa dall'inizio"));
     f.dialog().findPreviousButton->click();
     QCOMPARE(f.selection(), QStringLiteral("6-10"));
+}
+
+void TestFindReplace::everyWayVisitsTheSameMatches_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<bool>("wholeWord");
+    QTest::addColumn<int>("caret"); // before Sostituisci tutto, and after undoing it
+    QTest::newRow("decomposed letters") << "caffe\u0301 cafe e\u0301e CAFFE e\u0301"
+                                        << "e" << false << false << 3;
+    QTest::newRow("a decomposed letter whole") << "cafe\u0301 cafe\u0301cafe\u0301 e"
+                                               << "e\u0301" << true << false << 0;
+    QTest::newRow("pictographs joined and alone")
+        << "\U0001F469\u200d\U0001F4BB \U0001F4BB \U0001F1EE\U0001F1F9\U0001F4BB"
+        << "\U0001F4BB" << true << false << 5;
+    QTest::newRow("letters beyond U+FFFF in any case") << "\U00010400\U00010401 \U00010428"
+                                                       << "\U00010428" << false << false << 0;
+    QTest::newRow("whole words after an apostrophe") << "dell'uomo uomini l'uomo\r\nuomo"
+                                                     << "uomo" << false << true << 5;
+    QTest::newRow("the caret after two letters of three") << "aaa bbb aaa bbb aaa"
+                                                          << "aaa" << true << false << 2;
+}
+
+// Trova successivo, F3, Shift+F3, Sostituisci and Sostituisci tutto visit
+// the same matches, one for one, on text whose characters are more than one
+// unit; Sostituisci tutto is undone with the caret where it was.
+void TestFindReplace::everyWayVisitsTheSameMatches()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, needle);
+    QFETCH(bool, matchCase);
+    QFETCH(bool, wholeWord);
+    QFETCH(int, caret);
+    Frame f;
+    QVERIFY(f.viewFocused);
+    TextView &view = f.view();
+    FindDialog &dialog = f.dialog();
+    view.setText(text);
+    f.press(Qt::CTRL | Qt::Key_H);
+    dialog.findField->setText(needle);
+    dialog.replaceField->setText(QStringLiteral("#"));
+    dialog.matchCase->setChecked(matchCase);
+    dialog.wholeWord->setChecked(wholeWord);
+    const QString wrapped = QStringLiteral("Ricerca ripresa dall'inizio");
+
+    QStringList forward;
+    dialog.findNextButton->click();
+    while (f.note() != wrapped && forward.size() <= text.size()) {
+        forward << f.selection();
+        f.press(QKeyCombination(Qt::Key_F3));
+    }
+    QCOMPARE(f.selection(), forward.value(0));
+    QVERIFY(!forward.isEmpty());
+
+    QStringList backward;
+    view.moveCaret(text.size());
+    f.press(Qt::SHIFT | Qt::Key_F3);
+    while (f.note().isEmpty() && backward.size() <= text.size()) {
+        backward.prepend(f.selection());
+        f.press(Qt::SHIFT | Qt::Key_F3);
+    }
+    QCOMPARE(backward, forward);
+
+    QString replaced = text;
+    for (auto match = forward.crbegin(); match != forward.crend(); ++match) {
+        const int from = match->section(u'-', 0, 0).toInt();
+        replaced.replace(from, match->section(u'-', 1).toInt() - from, QStringLiteral("#"));
+    }
+    view.moveCaret(0);
+    for (int presses = 0; view.Text().count(u'#') < forward.size() && presses <= text.size();
+         ++presses)
+        dialog.replaceButton->click();
+    QCOMPARE(view.Text(), replaced);
+
+    view.setText(text);
+    view.moveCaret(caret);
+    dialog.replaceAllButton->click();
+    QCOMPARE(view.Text(), replaced);
+    f.press(Qt::CTRL | Qt::Key_Z);
+    QCOMPARE(view.Text(), text);
+    QCOMPARE(f.selection(), QStringLiteral("%1-%1").arg(caret));
 }
 
 void TestFindReplace::actsOnTheDocumentActiveWhenPressed()

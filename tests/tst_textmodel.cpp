@@ -233,6 +233,15 @@ void TestTextModel::historyKeepsItsBound()
     QVERIFY(!history.undo());
     QVERIFY(history.redo());
     QCOMPARE(model.text(), QString());
+
+    // The bound counts bytes on both sides: 16-bit text takes two a
+    // character, so 35,000 bytes kept (5,000 of them from the step before)
+    // stay within four times its 10,000.
+    model.replace(0, 0, QString(5000, u'\u0436'));
+    for (int i = 0; i < 15; ++i)
+        model.replace(0, 1000, QString(1000, u'\u0436'));
+    QCOMPARE(history.keptBytes(), 35000);
+    QCOMPARE(history.undoCount(), 17);
 }
 
 QTEST_GUILESS_MAIN(TestTextModel)

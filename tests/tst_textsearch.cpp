@@ -2,23 +2,31 @@
 #include "text/replaceall.h"
 #include "text/textmodel.h"
 #include "text/textsearch.h"
+#include "text/wordcharacters.h"
 
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBoundaryFinder>
 
 namespace {
 
 // Characters that make searching hard: both halves and the whole of a CR LF
 // pair, letters in both cases on both sides of U+0100 (the micro sign folds
-// to a Greek letter), a surrogate pair, word and non-word characters.
+// to a Greek letter) and beyond U+FFFF (two of the same first half), a
+// surrogate pair, word and non-word
+// characters, a combining accent (alone and after "e"), a joiner between
+// pictographs and a regional indicator (two make a flag).
 const QStringList Pieces = {
-    QStringLiteral("a"),      QStringLiteral("A"),      QStringLiteral("\u00e0"),
-    QStringLiteral("\u00c0"), QStringLiteral("\r"),     QStringLiteral("\n"),
-    QStringLiteral("\r\n"),   QStringLiteral("ab"),     QStringLiteral(" "),
-    QStringLiteral("_"),      QStringLiteral("\u00b5"), QStringLiteral("\u039c"),
-    QStringLiteral("\u0416"), QStringLiteral("\u0436"), QStringLiteral("\U0001F600"),
-    QStringLiteral("."),      QStringLiteral("B")};
+    QStringLiteral("a"),          QStringLiteral("A"),         QStringLiteral("\u00e0"),
+    QStringLiteral("\u00c0"),     QStringLiteral("\r"),        QStringLiteral("\n"),
+    QStringLiteral("\r\n"),       QStringLiteral("ab"),        QStringLiteral(" "),
+    QStringLiteral("_"),          QStringLiteral("\u00b5"),    QStringLiteral("\u039c"),
+    QStringLiteral("\u0416"),     QStringLiteral("\u0436"),    QStringLiteral("\U0001F600"),
+    QStringLiteral("."),          QStringLiteral("B"),         QStringLiteral("e"),
+    QStringLiteral("e\u0301"),    QStringLiteral("\u0301"),    QStringLiteral("\U00010400"),
+    QStringLiteral("\U00010428"), QStringLiteral("\u200d"),    QStringLiteral("'"),
+    QStringLiteral("\U0001F1EE"), QStringLiteral("\U00010401")};
 
 QString randomText(QRandomGenerator &random, int maxPieces)
 {
@@ -39,33 +47,28 @@ bool isWordCharacter(const QString &text, qsizetype at, bool before)
 {
     if (at < 0 || at >= text.size())
         return false;
-    char32_t c = text[at].unicode();
-    if (before && text[at].isLowSurrogate() && at > 0 && text[at - 1].isHighSurrogate())
-        c = QChar::surrogateToUcs4(text[at - 1], text[at]);
-    if (!before && text[at].isHighSurrogate() && at + 1 < text.size() &&
-        text[at + 1].isLowSurrogate())
-        c = QChar::surrogateToUcs4(text[at], text[at + 1]);
-    return c == U'_' || QChar::isLetterOrNumber(c) || QChar::isMark(c);
+    const QStringView around =
+        before ? QStringView(text).first(at + 1) : QStringView(text).sliced(at);
+    return WordCharacters::isWordCharacter(before ? WordCharacters::lastCodePoint(around)
+                                                  : WordCharacters::firstCodePoint(around));
 }
 
-bool cutsPair(const QString &text, qsizetype at)
-{
-    if (at <= 0 || at >= text.size())
-        return false;
-    return (text[at - 1] == u'\r' && text[at] == u'\n') ||
-           (text[at - 1].isHighSurrogate() && text[at].isLowSurrogate());
-}
-
-// Every place where QString::indexOf finds the query and that keeps pairs
-// whole (and stands as a whole word when asked), overlapping or not.
+// Every place where QString::indexOf finds the query and that keeps whole
+// the characters as a reader sees them in the whole text (and stands as a
+// whole word when asked), overlapping or not.
 QList<qint64> referenceStarts(const QString &text, const SearchQuery &query)
 {
     QList<qint64> starts;
     const Qt::CaseSensitivity cs = query.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
     const qsizetype m = query.text.size();
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    const auto whole = [&](qsizetype at) {
+        characters.setPosition(at);
+        return characters.isAtBoundary();
+    };
     for (qsizetype i = text.indexOf(query.text, 0, cs); i >= 0 && m > 0;
          i = text.indexOf(query.text, i + 1, cs)) {
-        if (cutsPair(text, i) || cutsPair(text, i + m))
+        if (!whole(i) || !whole(i + m))
             continue;
         if (query.wholeWord &&
             (isWordCharacter(text, i - 1, true) || isWordCharacter(text, i + m, false)))
@@ -110,6 +113,7 @@ private slots:
     void findsAtEdges();
     void replaceAllAgreesWithString_data();
     void replaceAllAgreesWithString();
+    void foldingBeyondU_FFFFKeepsTheFirstHalf();
 };
 
 void TestTextSearch::agreesWithIndexOf_data()
@@ -146,6 +150,17 @@ void TestTextSearch::agreesWithIndexOf()
             return match.to == match.from + m;
         });
         QCOMPARE(found, withoutOverlap(starts, m));
+        // A whole word found is what a double click on it selects.
+        const QList<uint> codePoints = query.text.toUcs4();
+        const bool oneWord = wholeWord && std::all_of(codePoints.begin(), codePoints.end(),
+                                                      WordCharacters::isWordCharacter);
+        for (qint64 start : found) {
+            if (!oneWord)
+                break;
+            const TextBoundaries::Range word = WordCharacters::wordAt(model, start);
+            QCOMPARE(word.from, start);
+            QCOMPARE(word.to, start + m);
+        }
 
         for (int probe = 0; probe < 10; ++probe) {
             qint64 from = random.bounded(int(text.size() + 1));
@@ -197,6 +212,18 @@ void TestTextSearch::findsAtEdges_data()
                                 << "aaa" << true << false << L{0, 3};
     QTest::newRow("underscore joins a word") << "x_foo foo_ foo"
                                              << "foo" << false << true << L{11};
+    QTest::newRow("an apostrophe or a dot ends a word") << "dell'uomo file.txt"
+                                                        << "uomo" << false << true << L{5};
+    QTest::newRow("never before a combining accent") << "caffe\u0301 cafe caffe"
+                                                     << "caffe" << true << false << L{12};
+    QTest::newRow("the letter and its accent found whole") << "cafe\u0301 cafe"
+                                                           << "e\u0301" << true << false << L{3};
+    QTest::newRow("a letter beyond U+FFFF in either case")
+        << "\U00010400 \U00010428 \U00010401"
+        << "\U00010428" << false << false << L{0, 3};
+    QTest::newRow("a pictograph joined to another is not found alone")
+        << "\U0001F469\u200d\U0001F4BB \U0001F4BB"
+        << "\U0001F4BB" << true << false << L{6};
 }
 
 // Chunks of four put the edges between and inside the matches.
@@ -275,6 +302,18 @@ void TestTextSearch::replaceAllAgreesWithString()
         QCOMPARE(model.lineCount(), breaksIn(text) + 1);
         if (QTest::currentTestFailed())
             return;
+    }
+}
+
+// The scan folds a surrogate pair's first half alone, as itself: it must be
+// that of the folded letter too.
+void TestTextSearch::foldingBeyondU_FFFFKeepsTheFirstHalf()
+{
+    for (char32_t c = 0x10000; c <= 0x10FFFF; ++c) {
+        const char32_t folded = QChar::toCaseFolded(c);
+        if (!QChar::requiresSurrogates(folded) ||
+            QChar::highSurrogate(folded) != QChar::highSurrogate(c))
+            QFAIL(qPrintable(QString::number(c, 16)));
     }
 }
 

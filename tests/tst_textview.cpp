@@ -446,21 +446,24 @@ void TestTextView::middleClickPastesPrimary_data()
     QTest::addColumn<int>("clicked");
     QTest::addColumn<QString>("result");
     QTest::addColumn<QString>("primary"); // after the paste
+    QTest::addColumn<bool>("closed");     // selected in another document, closed since
     QTest::newRow("after the selection") << 4 << 7 << QKeySequence() << 11 << "uno due tredue"
-                                         << "due";
+                                         << "due" << false;
     QTest::newRow("before the selection") << 4 << 7 << QKeySequence() << 0 << "dueuno due tre"
-                                          << "due";
+                                          << "due" << false;
     QTest::newRow("inside the selection") << 4 << 7 << QKeySequence() << 5 << "uno ddueue tre"
-                                          << "due";
+                                          << "due" << false;
     QTest::newRow("at its start") << 4 << 7 << QKeySequence() << 4 << "uno duedue tre"
-                                  << "due";
+                                  << "due" << false;
     QTest::newRow("after deselecting") << 4 << 7 << QKeySequence("Right") << 0 << "dueuno due tre"
-                                       << "due";
+                                       << "due" << false;
     QTest::newRow("after Seleziona tutto")
         << -1 << -1 << QKeySequence("Right") << 0 << "uno due treuno due tre"
-        << "uno due tre";
+        << "uno due tre" << false;
     QTest::newRow("after typing over it") << 4 << 7 << QKeySequence("X") << 0 << "dueuno x tre"
-                                          << "due";
+                                          << "due" << false;
+    QTest::newRow("after its document closed") << 4 << 7 << QKeySequence() << 0 << "dueuno due tre"
+                                               << "due" << true;
 }
 
 void TestTextView::middleClickPastesPrimary()
@@ -469,18 +472,23 @@ void TestTextView::middleClickPastesPrimary()
     QFETCH(int, to);
     QFETCH(QKeySequence, keys);
     QFETCH(int, clicked);
+    QFETCH(bool, closed);
     Shown shown(QStringLiteral("uno due tre"));
     TextView &view = shown.view;
     FakeSelectionBoard board;
     view.setSelectionBoard(board);
+    auto other = std::make_unique<Shown>(QStringLiteral("uno due tre"));
+    TextView &selecting = closed ? other->view : view;
+    selecting.setSelectionBoard(board);
     if (from < 0)
-        TextBoxCommands::selectAll(view);
+        TextBoxCommands::selectAll(selecting);
     else
-        view.moveCaret(from);
+        selecting.moveCaret(from);
     for (int i = from; i < to; ++i)
-        QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(&selecting, Qt::Key_Right, Qt::ShiftModifier);
     if (!keys.isEmpty())
-        QTest::keySequence(&view, keys);
+        QTest::keySequence(&selecting, keys);
+    other.reset();
     const QPoint point = pointAt(view, clicked);
     for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
         QMouseEvent event(type, point, view.viewport()->mapToGlobal(point), Qt::MiddleButton,
@@ -1011,10 +1019,13 @@ void TestTextView::drops()
     QTEST(int(view.cursor().position()), "position");
     if (drag == Drag::IntoOtherView)
         QCOMPARE(other.model.text(), text.mid(from, to - from) + QStringLiteral("altro"));
-    // A move within the view is one step to undo, like any other drop.
+    // A move within the view is one step to undo, like any other drop, and
+    // gives back the selection from before it.
     view.undo();
     QCOMPARE(shown.model.text(), text);
     QVERIFY(!view.canUndo());
+    QCOMPARE(view.cursor().anchor(), from);
+    QCOMPARE(view.cursor().position(), to);
 }
 
 // A script of what a person does, one action a word: "t:text" types text a
@@ -1028,6 +1039,11 @@ void TestTextView::undoStepsAsTyped_data()
     QTest::addColumn<QStringList>("undone");
     QTest::newRow("a word a step, the blank after it with it")
         << "" << 0 << QStringList{"t:uno due  tre"} << QStringList{"uno due  ", "uno ", ""};
+    QTest::newRow("an apostrophe ends a word, a letter beyond U+FFFF does not")
+        << "" << 0 << QStringList{"t:dell'uomo a\U00010428b"}
+        << QStringList{"dell'uomo ", "dell'", ""};
+    QTest::newRow("a pictograph ends a word")
+        << "" << 0 << QStringList{"t:uno\U0001F600due"} << QStringList{"uno\U0001F600", ""};
     QTest::newRow("a pause ends a step")
         << "" << 0 << QStringList{"t:abc", "pause", "t:def"} << QStringList{"abc", ""};
     QTest::newRow("a move ends a step")
@@ -1071,7 +1087,7 @@ void TestTextView::undoStepsAsTyped()
         if (action == QStringLiteral("pause"))
             now += 2000;
         else if (action.startsWith(QStringLiteral("t:")))
-            QTest::keyClicks(&view, argument);
+            type(view, argument);
         else if (action.startsWith(QStringLiteral("k:")))
             QTest::keySequence(&view, QKeySequence(argument));
         else if (action.startsWith(QStringLiteral("p:"))) {

@@ -155,7 +155,9 @@ void Chunk::refresh()
         latin1_.assign(utf16_.begin(), utf16_.end());
         std::vector<char16_t>().swap(utf16_);
         wide_ = false;
+        return;
     }
+    summary_.wide = size();
 }
 
 template <typename Found> void Chunk::forEachBreakFrom(qsizetype offset, Found found) const

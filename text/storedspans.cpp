@@ -45,6 +45,21 @@ char16_t StoredSpans::at(qint64 position) const
     return piece.span.at(position - piece.start);
 }
 
+void StoredSpans::read(qint64 position, qsizetype count, char16_t *out) const
+{
+    if (position >= from_ && position + count <= to_) {
+        const Piece &piece = pieces_[near(position)];
+        if (position + count <= piece.end()) {
+            const qsizetype offset = position - piece.start;
+            for (qsizetype i = 0; i < count; ++i)
+                out[i] = piece.span.at(offset + i);
+            return;
+        }
+    }
+    for (qsizetype i = 0; i < count; ++i)
+        out[i] = at(position + i);
+}
+
 void StoredSpans::appendTo(ChunkBuilder &builder, qint64 from, qint64 to) const
 {
     from = std::max(from, from_);

@@ -32,6 +32,9 @@ public:
     /// The character at position, or 0 outside [from(), to()). Quickest
     /// when each position asked for is near the one before.
     char16_t at(qint64 position) const;
+    /// The count characters from position on into out, each 0 outside
+    /// [from(), to()); as quick as one at() when they lie in one piece.
+    void read(qint64 position, qsizetype count, char16_t *out) const;
     /// Appends the characters of [from, to) to builder; quickest when each
     /// call continues where the one before ended.
     void appendTo(ChunkBuilder &builder, qint64 from, qint64 to) const;

@@ -1,18 +1,21 @@
 #include "texthistory.h"
 
 #include "textmodel.h"
-
-#include <QChar>
+#include "wordcharacters.h"
 
 #include <algorithm>
 
 namespace {
 
-// A typed character that ends a word: anything but letters, digits, marks
-// and the halves of a character beyond U+FFFF.
-bool isWordBoundary(QChar c)
+// A typed character that is no part of a word ends the word before it.
+bool endsWord(QStringView typed)
 {
-    return !(c.isLetterOrNumber() || c.isMark() || c.isSurrogate() || c == u'_');
+    return !WordCharacters::isWordCharacter(WordCharacters::lastCodePoint(typed));
+}
+
+bool startsWord(QStringView typed)
+{
+    return WordCharacters::isWordCharacter(WordCharacters::firstCodePoint(typed));
 }
 
 // Short removals are joined into one string only up to this length, so that
@@ -82,7 +85,7 @@ void TextHistory::beginStep(Kind kind, Selection before, QStringView typed)
     started_ = false;
     openKind_ = kind;
     openBefore_ = before;
-    typedBoundary_ = !typed.isEmpty() && isWordBoundary(typed.back());
+    typedBoundary_ = !typed.isEmpty() && endsWord(typed);
 }
 
 bool TextHistory::joins(Kind kind, Selection before, QStringView typed) const
@@ -95,8 +98,7 @@ bool TextHistory::joins(Kind kind, Selection before, QStringView typed) const
     if (now() - lastEditTime_ >= PauseMilliseconds)
         return false;
     // A word typed after a blank or a sign starts a step of its own.
-    return !(kind == Kind::Typing && lastTypedBoundary_ && !typed.isEmpty() &&
-             !isWordBoundary(typed.front()));
+    return !(kind == Kind::Typing && lastTypedBoundary_ && startsWord(typed));
 }
 
 void TextHistory::endStep(Selection after)
@@ -190,7 +192,7 @@ qint64 TextHistory::bytesOf(const Step &step) const
 
 void TextHistory::trim(size_t keep)
 {
-    const qint64 bound = std::max(limit_, 4 * model_.length());
+    const qint64 bound = std::max(limit_, 4 * model_.bytes());
     while (keptBytes_ > bound && steps_.size() > 1) {
         if (current_ > 0 && keep > 0) {
             keptBytes_ -= bytesOf(steps_.front());

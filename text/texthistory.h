@@ -28,11 +28,13 @@ class TextModel;
 /// to it, however many. A run of typing, of Backspace or of Delete continues
 /// the last step while nothing else happened in between: no move (see
 /// breakRun), no selection, no pause of a second, and, for typing, no new
-/// word started after a word boundary. An edit made outside any step is a
-/// step of its own.
+/// word started after a word boundary (see WordCharacters). An edit made
+/// outside any step is a step of its own; an editor opens one for every
+/// edit, so that undo knows the selection from before it.
 ///
-/// The removed text kept is bounded (setLimit, or four times the text if
-/// that is more); beyond it the oldest steps go. The newest step stays even
+/// The removed text kept is bounded in bytes (setLimit, or four times the
+/// bytes the text takes if that is more, whatever its width); beyond it the
+/// oldest steps go. The newest step stays even
 /// when it alone is larger than the bound.
 class TextHistory
 {

@@ -12,11 +12,20 @@ TextModel::TextModel(qsizetype chunkSize, QObject *parent)
 {
 }
 
-TextModel::~TextModel() = default;
+TextModel::~TextModel()
+{
+    emit aboutToBeDestroyed();
+}
 
 qint64 TextModel::length() const
 {
     return chunks_.summary().length;
+}
+
+qint64 TextModel::bytes() const
+{
+    const LineSummary summary = chunks_.summary();
+    return summary.length + summary.wide;
 }
 
 qint64 TextModel::lineCount() const
@@ -191,34 +200,8 @@ DetachedText TextModel::replaceRange(qint64 from, qint64 to, std::vector<Chunk> 
     } else {
         Chunk &first = taken.front();
         Chunk &last = taken.back();
-        const TextSpan before = first.span(0, head);
-        const TextSpan after = last.span(last.size() - tail, last.size());
-        auto build = [&](std::initializer_list<TextSpan> spans) {
-            qint64 total = 0;
-            for (const TextSpan &span : spans)
-                total += span.size;
-            ChunkBuilder builder = evenChunks(total);
-            for (const TextSpan &span : spans)
-                builder.append(span);
-            for (Chunk &chunk : builder.take())
-                made.push_back(std::move(chunk));
-        };
-        if (chunks.empty()) {
-            if (before.size + after.size > 0)
-                build({before, after});
-        } else if (chunks.size() == 1) {
-            build({before, chunks.front().span(), after});
-        } else {
-            if (before.size > 0)
-                build({before, chunks.front().span()});
-            else
-                made.push_back(std::move(chunks.front()));
-            std::move(chunks.begin() + 1, chunks.end() - 1, std::back_inserter(made));
-            if (after.size > 0)
-                build({chunks.back().span(), after});
-            else
-                made.push_back(std::move(chunks.back()));
-        }
+        made = withEnds(first.span(0, head), std::move(chunks),
+                        last.span(last.size() - tail, last.size()));
         // The end first: the first and the last may be one chunk.
         last.remove(last.size() - tail, last.size());
         last.refresh();
@@ -230,6 +213,39 @@ DetachedText TextModel::replaceRange(qint64 from, qint64 to, std::vector<Chunk> 
     chunks_.insert(index, std::move(made));
     repair(index, count);
     return detached(std::move(taken));
+}
+
+std::vector<Chunk> TextModel::withEnds(TextSpan before, std::vector<Chunk> chunks,
+                                       TextSpan after) const
+{
+    std::vector<Chunk> made;
+    auto build = [&](std::initializer_list<TextSpan> spans) {
+        qint64 total = 0;
+        for (const TextSpan &span : spans)
+            total += span.size;
+        ChunkBuilder builder = evenChunks(total);
+        for (const TextSpan &span : spans)
+            builder.append(span);
+        for (Chunk &chunk : builder.take())
+            made.push_back(std::move(chunk));
+    };
+    if (chunks.empty()) {
+        if (before.size + after.size > 0)
+            build({before, after});
+    } else if (chunks.size() == 1) {
+        build({before, chunks.front().span(), after});
+    } else {
+        if (before.size > 0)
+            build({before, chunks.front().span()});
+        else
+            made.push_back(std::move(chunks.front()));
+        std::move(chunks.begin() + 1, chunks.end() - 1, std::back_inserter(made));
+        if (after.size > 0)
+            build({chunks.back().span(), after});
+        else
+            made.push_back(std::move(chunks.back()));
+    }
+    return made;
 }
 
 std::vector<Chunk> TextModel::takeRange(qint64 from, qint64 to, qsizetype &index, qsizetype &head,

@@ -44,6 +44,9 @@ public:
     ~TextModel() override;
 
     qint64 length() const;
+    /// The memory the characters take: one byte each in a chunk whose
+    /// characters are all below U+0100, two in any other.
+    qint64 bytes() const;
     bool isEmpty() const { return length() == 0; }
     qint64 lineCount() const;
     /// The position where a line starts (line clamped to the lines there are).
@@ -102,6 +105,8 @@ signals:
     /// The characters of [position, position + removed) were replaced by
     /// added characters.
     void contentsChanged(qint64 position, qint64 removed, qint64 added);
+    /// The model is going away: the last moment its characters can be read.
+    void aboutToBeDestroyed();
     /// More text stopped (or started) coming at the end.
     void loadingChanged(bool loading);
 
@@ -120,6 +125,9 @@ private:
     DetachedText replaceRange(qint64 from, qint64 to, QStringView text);
     DetachedText replaceRange(qint64 from, qint64 to, std::vector<Chunk> chunks);
     bool replaceInChunk(qint64 from, qint64 to, QStringView text, QString &removed);
+    /// The new chunks of an edit, the text kept before and after the edited
+    /// range made anew with the first and the last of them.
+    std::vector<Chunk> withEnds(TextSpan before, std::vector<Chunk> chunks, TextSpan after) const;
     /// The chunks of [from, to), moved out of the tree, with their parts
     /// outside the range given to merge into what comes instead.
     std::vector<Chunk> takeRange(qint64 from, qint64 to, qsizetype &index, qsizetype &head,

@@ -2,6 +2,7 @@
 
 #include "textboundaries.h"
 #include "textmodel.h"
+#include "wordcharacters.h"
 
 #include <algorithm>
 
@@ -110,7 +111,7 @@ Range wordAt(const TextModel &model, qint64 position)
         return {position, position};
     // At the line's end (or in its break), the character before it.
     const qint64 offset = std::clamp<qint64>(position, start, end - 1);
-    const TextBoundaries::Range word = TextBoundaries::itemAt(model, offset, Word);
+    const TextBoundaries::Range word = WordCharacters::wordAt(model, offset);
     return {snapped(model, word.from), snapped(model, word.to, true)};
 }
 

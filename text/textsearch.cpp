@@ -1,8 +1,10 @@
 #include "textsearch.h"
 
+#include "clusteredges.h"
 #include "storedspans.h"
 #include "textmodel.h"
 #include "unitscan.h"
+#include "wordcharacters.h"
 
 #include <QChar>
 
@@ -16,22 +18,26 @@ struct Exact
     char16_t operator()(char16_t c) const { return c; }
 };
 
+// Folding a character one UTF-16 unit at a time, as the scan compares
+// them. The second half of a surrogate pair folds only with its first half,
+// so here every second half stands for any: what passes is then compared
+// again by code point (TextSearch::foldsLikeNeedle).
+constexpr char16_t AnyLowSurrogate = 0xDC00;
+
 struct Folded
 {
     const std::array<char16_t, 256> &latin1;
     char16_t operator()(char16_t c) const
     {
-        return c < 0x100 ? latin1[c] : char16_t(QChar::toCaseFolded(char32_t(c)));
+        if (c < 0x100)
+            return latin1[c];
+        return QChar::isLowSurrogate(c) ? AnyLowSurrogate
+                                        : char16_t(QChar::toCaseFolded(char32_t(c)));
     }
 };
 
 // Needles shorter than this are found by their last character.
 constexpr qsizetype ShortNeedle = 4;
-
-bool isWordCharacter(char32_t c)
-{
-    return c == U'_' || QChar::isLetterOrNumber(c) || QChar::isMark(c);
-}
 
 } // namespace
 
@@ -43,7 +49,7 @@ template <typename Fold> class TextSearch::Scanner
 public:
     Scanner(const TextSearch &search, const StoredSpans &spans, Fold fold)
         : search_(search), needle_(search.needle_), m_(qsizetype(needle_.size())), spans_(spans),
-          pieces_(spans.pieces()), fold_(fold)
+          pieces_(spans.pieces()), fold_(fold), edges_(search.model_)
     {
         for (int c = 0; c < 0x100 && m_ > 0; ++c)
             if (fold_(char16_t(c)) == needle_[m_ - 1] && latin1Variants_++ < 2)
@@ -202,40 +208,78 @@ private:
         return true;
     }
 
-    // Whether position is inside a pair that must stay whole.
-    bool cutsPair(qint64 position) const
+    // A place between two characters as the checks at a match's edges see
+    // it: the two units before it and the two after.
+    struct Place
     {
-        const char16_t before = spans_.at(position - 1);
-        const char16_t after = spans_.at(position);
-        return (before == u'\r' && after == u'\n') ||
-               (QChar::isHighSurrogate(before) && QChar::isLowSurrogate(after));
+        char16_t units[4];
+
+        bool cutsPair() const
+        {
+            return (units[1] == u'\r' && units[2] == u'\n') ||
+                   (QChar::isHighSurrogate(units[1]) && QChar::isLowSurrogate(units[2]));
+        }
+        char32_t before() const
+        {
+            return QChar::isLowSurrogate(units[1]) && QChar::isHighSurrogate(units[0])
+                       ? QChar::surrogateToUcs4(units[0], units[1])
+                       : units[1];
+        }
+        char32_t after() const
+        {
+            return QChar::isHighSurrogate(units[2]) && QChar::isLowSurrogate(units[3])
+                       ? QChar::surrogateToUcs4(units[2], units[3])
+                       : units[2];
+        }
+    };
+
+    Place placeAt(qint64 position) const
+    {
+        Place place;
+        spans_.read(position - 2, 4, place.units);
+        return place;
     }
 
-    char32_t characterBefore(qint64 position) const
-    {
-        const char16_t low = spans_.at(position - 1);
-        const char16_t high = spans_.at(position - 2);
-        if (QChar::isLowSurrogate(low) && QChar::isHighSurrogate(high))
-            return QChar::surrogateToUcs4(high, low);
-        return low;
-    }
-
-    char32_t characterAfter(qint64 position) const
-    {
-        const char16_t high = spans_.at(position);
-        const char16_t low = spans_.at(position + 1);
-        if (QChar::isHighSurrogate(high) && QChar::isLowSurrogate(low))
-            return QChar::surrogateToUcs4(high, low);
-        return high;
-    }
-
+    // A match keeps whole the characters as a reader sees them, and with
+    // whole words has no word character on either side.
     bool accepted(qint64 start) const
     {
-        const qint64 end = start + m_;
-        if (cutsPair(start) || cutsPair(end))
+        const Place first = placeAt(start);
+        const Place last = placeAt(start + m_);
+        if (first.cutsPair() || last.cutsPair())
             return false;
-        return !search_.query_.wholeWord ||
-               (!isWordCharacter(characterBefore(start)) && !isWordCharacter(characterAfter(end)));
+        const char32_t before = first.before();
+        const char32_t after = last.after();
+        if (!edges_.isEdge(start + m_, last.before(), after) ||
+            !edges_.isEdge(start, before, first.after()))
+            return false;
+        if (search_.query_.wholeWord &&
+            (WordCharacters::isWordCharacter(before) || WordCharacters::isWordCharacter(after)))
+            return false;
+        return !std::is_same_v<Fold, Folded> || !search_.foldsPairs_ || foldsLikeNeedle(start);
+    }
+
+    // Letters beyond U+FFFF compared by code point, folded, where the scan
+    // let any second half of a surrogate pair pass.
+    bool foldsLikeNeedle(qint64 start) const
+    {
+        const std::u16string &folded = search_.foldedPairs_;
+        for (qsizetype i = 0; i < m_; ++i) {
+            if (needle_[i] != AnyLowSurrogate)
+                continue;
+            const char16_t low = spans_.at(start + i);
+            if (i == 0 || !QChar::isHighSurrogate(folded[i - 1])) {
+                if (low != folded[i]) // a lone one, as it is
+                    return false;
+                continue;
+            }
+            const char16_t high = spans_.at(start + i - 1);
+            const char32_t c = QChar::toCaseFolded(QChar::surrogateToUcs4(high, low));
+            if (!QChar::isHighSurrogate(high) || QChar::highSurrogate(c) != folded[i - 1] ||
+                QChar::lowSurrogate(c) != folded[i])
+                return false;
+        }
+        return true;
     }
 
     const TextSearch &search_;
@@ -244,6 +288,7 @@ private:
     const StoredSpans &spans_;
     const std::vector<StoredSpans::Piece> &pieces_;
     Fold fold_;
+    ClusterEdges edges_;
     /// The Latin-1 characters that fold to the needle's last one.
     int latin1Variants_ = 0;
     uchar lastLatin1_[2] = {};
@@ -258,6 +303,23 @@ TextSearch::TextSearch(const TextModel &model, const SearchQuery &query)
     const Folded fold{foldLatin1_};
     for (QChar c : query.text)
         needle_.push_back(query.matchCase ? c.unicode() : fold(c.unicode()));
+    if (!query.matchCase) {
+        // The needle folded by code point; lone surrogates stay as they are.
+        const QStringView text = query.text;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                const char32_t c =
+                    QChar::toCaseFolded(QChar::surrogateToUcs4(text[i], text[i + 1]));
+                ++i;
+                foldedPairs_.push_back(QChar::highSurrogate(c));
+                foldedPairs_.push_back(QChar::lowSurrogate(c));
+            } else {
+                foldedPairs_.push_back(text[i].unicode());
+            }
+        }
+        foldsPairs_ = std::any_of(needle_.begin(), needle_.end(),
+                                  [](char16_t c) { return c == AnyLowSurrogate; });
+    }
     const qsizetype m = length();
     skipForward_.fill(std::max<qsizetype>(m, 1));
     skipBackward_.fill(std::max<qsizetype>(m, 1));

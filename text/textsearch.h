@@ -15,11 +15,18 @@ class TextModel;
 ///
 /// The scan skips ahead as far as the character under the end of the
 /// searched window allows (Horspool's rule), comparing characters folded
-/// one by one when case does not matter, so a miss costs about one look
-/// at every few characters. A match keeps the length of the query: letters
-/// fold one to one. A match never starts or ends between the CR and the LF
-/// of a pair or between the halves of a surrogate pair; with whole words,
-/// the characters on either side of it are not letters, digits or '_'.
+/// one by one when case does not matter (letters beyond U+FFFF by code
+/// point), so a miss costs about one look at every few characters. A match
+/// keeps the length of the query: letters fold one to one (simple case
+/// folding, which keeps the length; "ß" does not find "ss").
+///
+/// A match is made of whole characters as a reader sees them: it never
+/// starts or ends inside a grapheme cluster (between the CR and the LF of a
+/// pair, between the halves of a surrogate pair, before a combining mark),
+/// so "cafe" is not found in "cafe" + U+0301. Every place considered is
+/// checked in the same pass, so the search stays linear on any text. With
+/// whole words, the characters on either side of a match are no word
+/// characters (see WordCharacters).
 class TextSearch
 {
 public:
@@ -62,4 +69,8 @@ private:
     std::array<qsizetype, 256> skipForward_;
     std::array<qsizetype, 256> skipBackward_;
     std::array<char16_t, 256> foldLatin1_;
+    /// Ignoring case: the query folded by code point, and whether it holds
+    /// halves of surrogate pairs that the scan cannot fold alone.
+    std::u16string foldedPairs_;
+    bool foldsPairs_ = false;
 };

@@ -2,33 +2,12 @@
 
 #include "textview.h"
 
+#include "text/historystep.h"
 #include "text/replaceall.h"
 #include "text/textmodel.h"
-#include "text/textnavigation.h"
 #include "text/textsearch.h"
 
 namespace FindCommands {
-
-namespace {
-
-// The first (or last) match inside [from, to) that the caret can select
-// whole: one that ends before a combining mark, say, would be selected
-// without its last letter, and the next search would find it again.
-std::optional<TextSearch::Match> selectable(const TextSearch &search, const TextModel &model,
-                                            qint64 from, qint64 to, bool forward)
-{
-    std::optional<TextSearch::Match> match =
-        forward ? search.first(from, to) : search.last(from, to);
-    const auto whole = [&model](const TextSearch::Match &m) {
-        return TextNavigation::snapped(model, m.from) == m.from &&
-               TextNavigation::snapped(model, m.to) == m.to;
-    };
-    while (match && !whole(*match))
-        match = forward ? search.first(match->from + 1, to) : search.last(from, match->to - 1);
-    return match;
-}
-
-} // namespace
 
 Outcome find(TextView &view, const SearchQuery &query, bool forward)
 {
@@ -40,16 +19,16 @@ Outcome find(TextView &view, const SearchQuery &query, bool forward)
     Outcome outcome = Outcome::Found;
     if (forward) {
         const qint64 from = view.cursor().selectionEnd();
-        match = selectable(search, model, from, length, true);
+        match = search.first(from, length);
         if (!match) {
-            match = selectable(search, model, 0, std::min(length, from + overlap), true);
+            match = search.first(0, std::min(length, from + overlap));
             outcome = Outcome::FoundAfterWrap;
         }
     } else {
         const qint64 to = view.cursor().selectionStart();
-        match = selectable(search, model, 0, to, false);
+        match = search.last(0, to);
         if (!match) {
-            match = selectable(search, model, std::max<qint64>(0, to - overlap), length, false);
+            match = search.last(std::max<qint64>(0, to - overlap), length);
             outcome = Outcome::FoundAfterWrap;
         }
     }
@@ -74,7 +53,13 @@ qint64 replaceAll(TextView &view, const SearchQuery &query, const QString &repla
     // The new text is built beside the old, which undo keeps.
     if (!view.mayAdd(model.length()))
         return -1;
-    const qint64 count = ::replaceAll(model, query, replacement, 0, model.length());
+    qint64 count = 0;
+    {
+        // A step of its own, so that undo gives back the selection from
+        // before it rather than selecting all that it replaced.
+        const HistoryStep step(model.history(), view.cursor());
+        count = ::replaceAll(model, query, replacement, 0, model.length());
+    }
     view.ensureCaretVisible();
     return count;
 }

@@ -13,6 +13,8 @@ PrimarySelection::PrimarySelection(TextModel &model, qint64 from, qint64 to)
 {
     connect(&model, &TextModel::aboutToReplace, this, &PrimarySelection::aboutToReplace);
     connect(&model, &TextModel::contentsChanged, this, &PrimarySelection::follow);
+    // The program still holds the selection when its document closes.
+    connect(&model, &TextModel::aboutToBeDestroyed, this, &PrimarySelection::keep);
 }
 
 QStringList PrimarySelection::formats() const
@@ -47,7 +49,13 @@ void PrimarySelection::aboutToReplace(qint64 from, qint64 to)
     if (!model_)
         return;
     const bool touches = from == to ? from > from_ && from < to_ : from < to_ && to > from_;
-    if (!touches)
+    if (touches)
+        keep();
+}
+
+void PrimarySelection::keep()
+{
+    if (!model_)
         return;
     if (to_ - from_ <= KeptLimit)
         kept_ = model_->text(from_, to_);

@@ -11,9 +11,10 @@ class TextModel;
 ///
 /// The text is read from the model only when it is asked for, so selecting
 /// all of a large document costs nothing until it is pasted. The range
-/// follows edits made before it; an edit that touches it first keeps a copy
-/// of the text as it was (up to KeptLimit characters; a larger selection is
-/// then given up and the board gives nothing).
+/// follows edits made before it; an edit that touches it, or the model going
+/// away with its document, first keeps a copy of the text as it was (up to
+/// KeptLimit characters; a larger selection is then given up and the board
+/// gives nothing).
 class PrimarySelection : public QMimeData
 {
     Q_OBJECT
@@ -32,6 +33,8 @@ protected:
 private:
     void aboutToReplace(qint64 from, qint64 to);
     void follow(qint64 position, qint64 removed, qint64 added);
+    /// Copies the text and no longer follows the model.
+    void keep();
     QString text() const;
 
     QPointer<TextModel> model_; ///< null once the text is kept

@@ -150,8 +150,12 @@ void TextViewDrag::drop(QDropEvent *event)
         event->accept();
         return;
     }
-    view_.setSelStart(target);
-    view_.setSelText(text);
+    {
+        // Undone, the selection from before the drop comes back.
+        const HistoryStep step(view_.model().history(), view_.cursor());
+        view_.setSelStart(target);
+        view_.setSelText(text);
+    }
     event->acceptProposedAction();
 }
 
