@@ -891,9 +891,10 @@ void TestTextView::everyEditIsTold_data()
                          << QStringList({"-0:uno ", "s0-0", "c0"});
     QTest::newRow("Sostituisci tutto") << words << 0 << 0 << QStringList() << "r:uno>a"
                                        << QStringList({"-0:uno due uno", "+0:a due a"});
+    // The caret comes back where it was before, which is where it is.
     QTest::newRow("Ctrl+Z of Sostituisci tutto")
         << words << 0 << 0 << QStringList("r:uno>a") << "k:Ctrl+Z"
-        << QStringList({"-0:a due a", "+0:uno due uno", "s0-11", "c11"});
+        << QStringList({"-0:a due a", "+0:uno due uno"});
     QTest::newRow("text a load appends")
         << words << 0 << 0 << QStringList() << "l:\\r\\ntre" << QStringList({"+11:\\r\\ntre"});
 }
