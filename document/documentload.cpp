@@ -61,12 +61,16 @@ std::optional<QString> DocumentLoad::start(const QString &path)
     load_ = std::make_unique<FileLoad>(path, builder, options);
     if (size <= options.blockSize) {
         std::optional<QString> failure = load_->run();
+        format_ = load_->format();
+        text_.setLineBreak(format_.lineBreak);
         while (!failure && !load_->isFinished())
             failure = putInPlace(load_->take());
         return stopAt(failure);
     }
     if (std::optional<QString> reason = load_->start([this] { wakeUp(); }))
         return stopAt(reason);
+    format_ = load_->format();
+    text_.setLineBreak(format_.lineBreak);
     // Nothing is signalled from here: the caller is still setting up.
     text_.setLoading(true);
     percent_ = 0;

@@ -52,6 +52,8 @@ public:
     std::optional<QString> start(const QString &path);
 
     bool isFinished() const { return finished_; }
+    /// The format the file is read in, once start() has opened it.
+    const TextFileFormat::FileFormat &format() const { return format_; }
 
     /// The note given for a command that waits for the whole text (save,
     /// print, find) when it is asked for during a load.
@@ -85,6 +87,7 @@ private:
     std::unique_ptr<TextModelAppender> appender_;
     std::unique_ptr<FileLoad> load_;
     std::unique_ptr<LoadMemory::Reservation> memory_;
+    TextFileFormat::FileFormat format_;
     bool finished_ = false;
     int percent_ = -1;
     bool progressShown_ = false;

@@ -50,6 +50,18 @@ QString cannotSave(const QString &path, const QString &reason)
 constexpr qsizetype ListedFailures = 10;
 
 // One message for every file of a batch that could not be opened.
+// A new document is in the system's encoding, which has no name of its own
+// to a person.
+QString cannotEncode(const frmDocument &document)
+{
+    const QString where = document.encodingNote()
+                              ? QStringLiteral("del file (%1)").arg(document.encoding().displayName())
+                              : QStringLiteral("del sistema");
+    return QStringLiteral("Il documento contiene caratteri che non possono essere salvati "
+                          "nella codifica %1.")
+        .arg(where);
+}
+
 QString cannotOpenAll(const QList<std::pair<QString, QString>> &failures)
 {
     if (failures.size() == 1)
@@ -128,6 +140,8 @@ std::optional<QString> FileCommands::open(const QString &path)
         document->Unload();
         if (before) // the document that was in front stays there
             showAgain(*before);
+    } else if (const std::optional<QString> note = document->encodingNote()) {
+        host_.showNote(*note);
     }
     return reason;
 }
@@ -174,14 +188,14 @@ void FileCommands::SaveAs()
 void FileCommands::write(frmDocument &document, const QString &path)
 {
     const TextModel &text = document.text();
-    if (!TextFileFormat::canEncode(text)) {
-        messages_.show(QStringLiteral("Il documento contiene caratteri che non possono essere "
-                                      "salvati nella codifica del sistema."));
+    const TextFileFormat::Encoding encoding = document.encoding();
+    if (!TextFileFormat::canEncode(text, encoding)) {
+        messages_.show(cannotEncode(document));
         return;
     }
     FileSaver saver;
-    if (!saver.save(path, [&text](const FileSaver::Write &write) {
-            return TextFileFormat::encode(text, write);
+    if (!saver.save(path, [&text, &encoding](const FileSaver::Write &write) {
+            return TextFileFormat::encode(text, write, encoding);
         }))
         messages_.show(cannotSave(path, saver.errorString()));
 }

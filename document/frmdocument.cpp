@@ -90,7 +90,17 @@ std::optional<QString> frmDocument::load(const QString &path,
     connect(load_.get(), &DocumentLoad::progressed, this, &frmDocument::loadProgressChanged);
     connect(load_.get(), &DocumentLoad::loaded, this, &frmDocument::loaded);
     connect(load_.get(), &DocumentLoad::failed, this, &frmDocument::loadFailed);
-    return load_->start(path);
+    const std::optional<QString> failure = load_->start(path);
+    encoding_ = load_->format().encoding;
+    txtText->setAccessibleDescription(encodingNote().value_or(QString()));
+    return failure;
+}
+
+std::optional<QString> frmDocument::encodingNote() const
+{
+    if (encoding_.writesLike(TextFileFormat::Encoding::system()))
+        return std::nullopt;
+    return QStringLiteral("Codifica: %1").arg(encoding_.displayName());
 }
 
 void frmDocument::guardMemory(const LoadMemory &memory, MessageBox &messages)

@@ -43,6 +43,12 @@ public:
     bool isLoading() const { return load_ && !load_->isFinished(); }
     /// How far the file has come, 0 to 100; -1 when no progress is shown.
     int loadProgress() const { return load_ ? load_->percent() : -1; }
+    /// The encoding the text is saved in: its file's, or the system's for a
+    /// new document.
+    const TextFileFormat::Encoding &encoding() const { return encoding_; }
+    /// "Codifica: Windows-1252" for a file in an encoding other than the
+    /// system's; also the text box's accessible description.
+    std::optional<QString> encodingNote() const;
 
     /// Large edits of the text (a paste, a drop, a replacement of
     /// everything) are held against the memory left; one that will not fit
@@ -76,4 +82,5 @@ private:
 
     TextBox &textBox_;
     std::unique_ptr<DocumentLoad> load_;
+    TextFileFormat::Encoding encoding_ = TextFileFormat::Encoding::system();
 };

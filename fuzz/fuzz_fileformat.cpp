@@ -99,7 +99,7 @@ void checkFileLoad(QByteArrayView file, Encoding encoding, qsizetype chunkSize, 
     options.blockSize = 1 + seed % 37;
     options.threads = 1 + int(seed % 3);
     options.partSize = 1 + seed % 11;
-    options.encoding = encoding;
+    options.format = TextFileFormat::FileFormat{encoding, LineBreak::CrLf};
     FileLoad load(saved.fileName(), appender.chunkBuilder(), options);
     FUZZ_CHECK(!load.start({}));
     while (!load.isFinished())
@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {
     if (size < 2)
         return 0;
-    const Encoding encoding = data[0] & 1 ? Encoding::CodePage : Encoding::Utf8;
+    const Encoding encoding = data[0] & 1 ? Encoding::codePage() : Encoding::utf8();
     const qsizetype chunkSize = 4 + (data[0] >> 1) % 29;
     const QByteArrayView file(data + 2, qsizetype(size) - 2);
     const QString text = TextFileFormat::decode(file, encoding);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/linebreak.h"
+
 // Sample text files for the file tests, and what the editor must make of them.
 
 #include <QByteArray>
@@ -9,8 +11,13 @@
 
 // What a file must look like after Open and Save: lines end at CR or CR LF,
 // each is written back followed by CR LF, and every other byte stays.
-inline QByteArray normalised(const QByteArray &file)
+inline QByteArray normalised(const QByteArray &file, LineBreak lineBreak = LineBreak::CrLf,
+                             qsizetype markSize = 0)
 {
+    if (markSize > 0)
+        return file.first(markSize) + normalised(file.sliced(markSize), lineBreak);
+    if (lineBreak == LineBreak::Lf)
+        return file.isEmpty() || file.endsWith('\n') ? file : file + '\n';
     QByteArray out;
     QByteArray line;
     for (qsizetype i = 0; i < file.size(); ++i) {

@@ -5,6 +5,7 @@
 #include "text/textmodelappender.h"
 #include "text/textsink.h"
 #include "textfile/asciirun.h"
+#include "textfile/detection.h"
 #include "textfile/fileload.h"
 #include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
@@ -50,7 +51,7 @@ int lineBreaks(const QString &text)
 }
 
 // The bytes the encoder streams out of a model, as a save writes them.
-std::optional<QByteArray> streamed(const TextModel &model, Encoding encoding = systemEncoding())
+std::optional<QByteArray> streamed(const TextModel &model, Encoding encoding = Encoding::system())
 {
     QByteArray bytes;
     const bool written = encode(
@@ -81,6 +82,8 @@ private slots:
     void everyPieceSplitGivesTheSameText();
     void codePageBranchIsLossless();
     void randomFilesSurviveLoadAndSave();
+    void filesKeepTheirEncoding_data();
+    void filesKeepTheirEncoding();
     void asciiRunsEndAtTheSameByteOnEveryPath();
     void filesCutInPartsGiveTheSameText();
     void loadStopsWhileThreadsAreBusy_data();
@@ -159,8 +162,8 @@ void TestFileFormat::decodesLinesAndBytes()
 {
     QFETCH(QByteArray, file);
     QFETCH(QString, text);
-    QCOMPARE(decode(file, Encoding::Utf8), text);
-    QCOMPARE(encode(text, Encoding::Utf8), std::optional<QByteArray>(normalised(file)));
+    QCOMPARE(decode(file, Encoding::utf8()), text);
+    QCOMPARE(encode(text, Encoding::utf8()), std::optional<QByteArray>(normalised(file)));
 }
 
 void TestFileFormat::encodesExactly_data()
@@ -186,7 +189,7 @@ void TestFileFormat::encodesExactly()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, file);
-    QCOMPARE(encode(text, Encoding::Utf8), std::optional<QByteArray>(file));
+    QCOMPARE(encode(text, Encoding::utf8()), std::optional<QByteArray>(file));
 }
 
 void TestFileFormat::refusesWhatCannotBeWritten_data()
@@ -202,8 +205,8 @@ void TestFileFormat::refusesWhatCannotBeWritten_data()
 void TestFileFormat::refusesWhatCannotBeWritten()
 {
     QFETCH(QString, text);
-    QCOMPARE(encode(text, Encoding::Utf8), std::nullopt);
-    QCOMPARE(encode(text, Encoding::CodePage), std::nullopt);
+    QCOMPARE(encode(text, Encoding::utf8()), std::nullopt);
+    QCOMPARE(encode(text, Encoding::codePage()), std::nullopt);
 }
 
 // A file read in pieces must give the same text wherever the pieces are cut:
@@ -211,7 +214,7 @@ void TestFileFormat::refusesWhatCannotBeWritten()
 void TestFileFormat::everyPieceSplitGivesTheSameText()
 {
     const QByteArray file("a\r\n\xf0\x9f\x98\x80\r\r\n\xe2\x82\n\xc3\xa8\x80\r");
-    for (const Encoding encoding : {Encoding::Utf8, Encoding::CodePage}) {
+    for (const Encoding encoding : {Encoding::utf8(), Encoding::codePage()}) {
         const QString whole = decode(file, encoding);
         for (qsizetype first = 0; first <= file.size(); ++first) {
             for (qsizetype second = first; second <= file.size(); ++second) {
@@ -249,11 +252,11 @@ void TestFileFormat::codePageBranchIsLossless()
     QRandomGenerator random(2024);
     for (int round = 0; round < 2000; ++round) {
         const QByteArray file = randomFile(random);
-        const QString text = decode(file, Encoding::CodePage);
-        QCOMPARE(encode(text, Encoding::CodePage), std::optional<QByteArray>(normalised(file)));
+        const QString text = decode(file, Encoding::codePage());
+        QCOMPARE(encode(text, Encoding::codePage()), std::optional<QByteArray>(normalised(file)));
     }
     const QByteArray valid("perch\xc3\xa9\r\n\xf0\x9f\x98\x80\na\xe2\x80\xa8");
-    QCOMPARE(decode(valid, Encoding::CodePage), decode(valid, Encoding::Utf8));
+    QCOMPARE(decode(valid, Encoding::codePage()), decode(valid, Encoding::utf8()));
 }
 
 // Random files through the loader (cut in random pieces) into a document's
@@ -272,8 +275,17 @@ void TestFileFormat::randomFilesSurviveLoadAndSave()
         settings.pieceSize = 1 + random.bounded(16);
         QCOMPARE(loadAndWait(document, path, settings), std::nullopt);
         const QString text = document.ActiveControl().Text();
-        QCOMPARE(text, decode(file));
-        QCOMPARE(streamed(document.text()), std::optional<QByteArray>(normalised(file)));
+        const TextFileFormat::FileFormat format = TextFileFormat::detectFormat(file, file.size());
+        QCOMPARE(document.encoding(), format.encoding);
+        QCOMPARE(text, decode(file, format.encoding, format.lineBreak));
+        const std::optional<QByteArray> saved = streamed(document.text(), format.encoding);
+        QVERIFY(saved);
+        // A file that happens to begin with a UTF-16 or UTF-32 mark has its line
+        // ends made whole units: what is saved reads back as the same text.
+        if (format.encoding.unitSize() == 1)
+            QCOMPARE(*saved, normalised(file, format.lineBreak, format.encoding.mark().size()));
+        else
+            QCOMPARE(decode(*saved, format.encoding, format.lineBreak), text);
         QCOMPARE(document.text().lineCount(), lineBreaks(text) + 1);
         QFile::remove(path);
     }
@@ -282,6 +294,132 @@ void TestFileFormat::randomFilesSurviveLoadAndSave()
 // Runs of every length around the 8- and 16-byte steps, ended by each kind
 // of byte that ends one (or a CR LF that does not), read from several
 // starting points: the vector path, the portable one and a plain loop agree.
+namespace {
+
+QByteArray utf16(QStringView text, bool bigEndian)
+{
+    QByteArray out;
+    for (const QChar c : text) {
+        const char high = char(c.unicode() >> 8);
+        const char low = char(c.unicode() & 0xFF);
+        out += bigEndian ? QByteArray{&high, 1} + QByteArray{&low, 1}
+                         : QByteArray{&low, 1} + QByteArray{&high, 1};
+    }
+    return out;
+}
+
+QString chars(std::initializer_list<char16_t> units)
+{
+    return QString(reinterpret_cast<const QChar *>(units.begin()), qsizetype(units.size()));
+}
+
+QByteArray utf32(QStringView text, bool bigEndian)
+{
+    QByteArray out;
+    for (const char32_t c : text.toUcs4()) {
+        for (int k = 0; k < 4; ++k)
+            out += char(c >> (bigEndian ? 24 - 8 * k : 8 * k));
+    }
+    return out;
+}
+
+} // namespace
+
+void TestFileFormat::filesKeepTheirEncoding_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<QByteArray>("saved");    // saved unchanged
+    QTest::addColumn<QByteArray>("typedEnd"); // the bytes "è" typed at the end adds
+
+    const QString letter = QStringLiteral("Perché la città è più bella.\r\n");
+    QTest::newRow("Windows-1252")
+        << QByteArray("Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella.\r\n") << letter
+        << "Windows-1252" << QByteArray("Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella.\r\n")
+        << QByteArray("\xe8");
+    QTest::newRow("Windows-1252, undefined bytes and the euro")
+        << QByteArray("citt\xe0 \x81\x8d\x8f\x90\x9d \x80\r\n")
+        << QStringLiteral("città \u0081\u008d\u008f\u0090\u009d €\r\n") << "Windows-1252"
+        << QByteArray("citt\xe0 \x81\x8d\x8f\x90\x9d \x80\r\n") << QByteArray("\xe8");
+    QTest::newRow("UTF-8 with a mark") << QByteArray("\xEF\xBB\xBFpi\xC3\xB9\r\n")
+                                       << QStringLiteral("più\r\n") << "UTF-8"
+                                       << QByteArray("\xEF\xBB\xBFpi\xC3\xB9\r\n")
+                                       << QByteArray("\xC3\xA8");
+    QTest::newRow("UTF-8 with a few bad bytes")
+        << QByteArray("caff\xC3\xA8 \xFF gi\xC3\xA0 \xC3\xB9\r\n")
+        << QStringLiteral("caffè ") + QChar(0xDCFF) + QStringLiteral(" già ù\r\n") << "UTF-8"
+        << QByteArray("caff\xC3\xA8 \xFF gi\xC3\xA0 \xC3\xB9\r\n") << QByteArray("\xC3\xA8");
+    for (const bool bigEndian : {false, true}) {
+        const QString order = bigEndian ? QStringLiteral("BE") : QStringLiteral("LE");
+        const QByteArray mark = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+        const QByteArray e = utf16(u"è", bigEndian);
+        const QByteArray body = utf16(letter, bigEndian);
+        QTest::addRow("UTF-16 %s with a mark", qPrintable(order))
+            << mark + body << letter << "UTF-16 " + order << mark + body << e;
+        QTest::addRow("UTF-16 %s without a mark", qPrintable(order))
+            << body << letter << "UTF-16 " + order << body << e;
+        QTest::addRow("UTF-16 %s, mixed line ends", qPrintable(order))
+            << mark + utf16(u"a\r\nb\rc\nd\r\n", bigEndian) << QStringLiteral("a\r\nb\r\nc\nd\r\n")
+            << "UTF-16 " + order << mark + utf16(u"a\r\nb\r\nc\nd\r\n", bigEndian) << e;
+        QTest::addRow("UTF-16 %s, a mark only", qPrintable(order))
+            << mark << QString() << "UTF-16 " + order << mark << e;
+        const QByteArray lone = bigEndian ? QByteArray("\xD8\x00", 2) : QByteArray("\x00\xD8", 2);
+        QTest::addRow("UTF-16 %s, a lone surrogate and an odd last byte", qPrintable(order))
+            << mark + lone + utf16(u"a\r\n", bigEndian) + "z"
+            << chars({char16_t(0xDC00 + uchar(lone[0])), char16_t(0xDC00 + uchar(lone[1])), u'a',
+                      u'\r', u'\n', char16_t(0xDC00 + 'z')})
+            << "UTF-16 " + order << mark + lone + utf16(u"a\r\n", bigEndian) + "z" << e;
+        const QByteArray mark32 =
+            bigEndian ? QByteArray("\0\0\xFE\xFF", 4) : QByteArray("\xFF\xFE\0\0", 4);
+        const QString wide = QStringLiteral("più 😀\r\n");
+        QTest::addRow("UTF-32 %s with a mark", qPrintable(order))
+            << mark32 + utf32(wide, bigEndian) << wide << "UTF-32 " + order
+            << mark32 + utf32(wide, bigEndian) << utf32(u"è", bigEndian);
+    }
+    QTest::newRow("empty file") << QByteArray() << QString() << "UTF-8" << QByteArray()
+                                << QByteArray("\xC3\xA8");
+    QTest::newRow("binary data") << QByteArray("\x7F" "ELF\x02\x01\0\0\xFF\xFE\r\n\x90", 13)
+                                 << chars({u'\x7f', u'E', u'L', u'F', u'\x02', u'\x01', u'\0',
+                                           u'\0', 0xDCFF, 0xDCFE, u'\r', u'\n', 0xDC90, u'\r',
+                                           u'\n'})
+                                 << "UTF-8"
+                                 << QByteArray("\x7F" "ELF\x02\x01\0\0\xFF\xFE\r\n\x90\r\n", 15)
+                                 << QByteArray("\xC3\xA8");
+    QTest::newRow("Unix script") << QByteArray("#!/bin/sh\necho ciao\n")
+                                 << QStringLiteral("#!/bin/sh\necho ciao\n") << "UTF-8"
+                                 << QByteArray("#!/bin/sh\necho ciao\n") << QByteArray("\xC3\xA8");
+    QTest::newRow("Unix text without a last line end")
+        << QByteArray("uno\ndue") << QStringLiteral("uno\ndue\n") << "UTF-8"
+        << QByteArray("uno\ndue\n") << QByteArray("\xC3\xA8");
+}
+
+// Through the real loader: the file is read in its own encoding, saved back
+// unchanged byte for byte (once its line ends are what reading makes them),
+// and a letter typed at its end is written in that encoding.
+void TestFileFormat::filesKeepTheirEncoding()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, text);
+    QFETCH(QString, encoding);
+    QFETCH(QByteArray, saved);
+    QFETCH(QByteArray, typedEnd);
+    for (const qsizetype pieceSize : {qsizetype(1), qsizetype(3), qsizetype(1 << 16)}) {
+        frmDocument document;
+        DocumentLoad::Settings settings;
+        settings.pieceSize = pieceSize;
+        QCOMPARE(loadAndWait(document, writeFile(file), settings), std::nullopt);
+        QCOMPARE(document.ActiveControl().Text(), text);
+        QCOMPARE(document.encoding().displayName(), encoding);
+        QCOMPARE(streamed(document.text(), document.encoding()), std::optional<QByteArray>(saved));
+        TextBox &box = document.ActiveControl();
+        box.setSelStart(box.textLength());
+        box.setSelText(QStringLiteral("è"));
+        QCOMPARE(streamed(document.text(), document.encoding()),
+                 std::optional<QByteArray>(saved + typedEnd));
+    }
+}
+
 void TestFileFormat::asciiRunsEndAtTheSameByteOnEveryPath()
 {
     const QList<QByteArray> stops = {"", "\r", "\r\n", "\r\r\n", "\x80", "\xc3\xa8", "\n"};
@@ -314,12 +452,12 @@ void TestFileFormat::filesCutInPartsGiveTheSameText()
             file +=
                 QByteArray(random.bounded(70), 'x') + "\n" + QByteArray(random.bounded(40), 'y');
         const QString path = writeFile(file);
-        const Encoding encoding = round % 5 == 0 ? Encoding::CodePage : Encoding::Utf8;
+        const Encoding encoding = round % 5 == 0 ? Encoding::codePage() : Encoding::utf8();
         FileLoad::Options options;
         options.blockSize = 1 + random.bounded(40);
         options.threads = 1 + random.bounded(3);
         options.partSize = 1 + random.bounded(8);
-        options.encoding = encoding;
+        options.format = TextFileFormat::FileFormat{encoding, LineBreak::CrLf};
         TextModel model(4 + random.bounded(12));
         TextModelAppender appender(model);
         FileLoad load(path, appender.chunkBuilder(), options);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "linebreak.h"
+
 #include "chunkbuilder.h"
 #include "chunktree.h"
 #include "linebounds.h"
@@ -98,6 +100,10 @@ public:
     bool isLoading() const { return loading_; }
     void setLoading(bool loading);
 
+    /// What Enter inserts: the line break of the file the text came from.
+    LineBreak lineBreak() const { return lineBreak_; }
+    void setLineBreak(LineBreak lineBreak) { lineBreak_ = lineBreak; }
+
 signals:
     /// The characters of [from, to) are about to be replaced: the last
     /// moment they can be read.
@@ -147,5 +153,6 @@ private:
     ChunkTree chunks_;
     quint64 revision_ = 0;
     bool loading_ = false;
+    LineBreak lineBreak_ = LineBreak::CrLf;
     TextHistory history_{*this};
 };

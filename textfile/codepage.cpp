@@ -12,18 +12,31 @@ namespace TextFileFormat::CodePage {
 
 namespace {
 
-bool appendCodePageText(QStringView run, QByteArray &out)
+QStringDecoder decoderOf(const QByteArray &codePage)
+{
+    const auto flags = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+    return codePage.isEmpty() ? QStringDecoder(QStringConverter::System, flags)
+                              : QStringDecoder(codePage.constData(), flags);
+}
+
+QStringEncoder encoderOf(const QByteArray &codePage)
+{
+    const auto flags = QStringConverter::Flag::Stateless;
+    return codePage.isEmpty() ? QStringEncoder(QStringConverter::System, flags)
+                              : QStringEncoder(codePage.constData(), flags);
+}
+
+bool appendCodePageText(const QByteArray &codePage, QStringView run, QByteArray &out)
 {
     if (run.isEmpty())
         return true;
-    QStringEncoder encoder(QStringConverter::System, QStringConverter::Flag::Stateless);
+    QStringEncoder encoder = encoderOf(codePage);
     const QByteArray bytes = encoder.encode(run);
     if (encoder.hasError())
         return false;
     // Some code pages write a look-alike (or '?') for what they lack; only an
     // exact round trip is a faithful write.
-    QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless |
-                                                         QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder decoder = decoderOf(codePage);
     const QString back = decoder.decode(bytes);
     if (decoder.hasError() || back != run)
         return false;
@@ -33,7 +46,7 @@ bool appendCodePageText(QStringView run, QByteArray &out)
 
 } // namespace
 
-void decodeRun(QByteArrayView run, QString &out)
+void decodeRun(const QByteArray &codePage, QByteArrayView run, QString &out)
 {
     if (run.isEmpty())
         return;
@@ -41,11 +54,10 @@ void decodeRun(QByteArrayView run, QString &out)
         out += QLatin1String(run.data(), run.size());
         return;
     }
-    QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless |
-                                                         QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder decoder = decoderOf(codePage);
     const QString text = decoder.decode(run);
     if (!decoder.hasError() && nextLoneSurrogate(text) < 0) {
-        QStringEncoder encoder(QStringConverter::System, QStringConverter::Flag::Stateless);
+        QStringEncoder encoder = encoderOf(codePage);
         const QByteArray back = encoder.encode(text);
         if (!encoder.hasError() && back == run) {
             out += text;
@@ -56,19 +68,19 @@ void decodeRun(QByteArrayView run, QString &out)
         out += uchar(b) < 0x80 ? QChar(uchar(b)) : QChar(escapeFor(uchar(b)));
 }
 
-std::optional<QByteArray> encode(QStringView text)
+std::optional<QByteArray> encode(const QByteArray &codePage, QStringView text)
 {
     QByteArray out;
     qsizetype runStart = 0;
     for (qsizetype i = nextLoneSurrogate(text); i >= 0; i = nextLoneSurrogate(text, i + 1)) {
         if (!isEscape(text[i].unicode()))
             return std::nullopt;
-        if (!appendCodePageText(text.mid(runStart, i - runStart), out))
+        if (!appendCodePageText(codePage, text.mid(runStart, i - runStart), out))
             return std::nullopt;
         out += char(text[i].unicode() - 0xDC00);
         runStart = i + 1;
     }
-    if (!appendCodePageText(text.mid(runStart), out))
+    if (!appendCodePageText(codePage, text.mid(runStart), out))
         return std::nullopt;
     return out;
 }

@@ -43,13 +43,29 @@ int FileLoad::defaultThreads()
     return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
 }
 
-std::optional<QString> FileLoad::start(std::function<void()> wake)
+std::optional<QString> FileLoad::open()
 {
     if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return file_.errorString();
     size_ = file_.size();
-    wake_ = std::move(wake);
+    const QByteArray head = file_.read(TextFileFormat::DetectionSample);
+    if (options_.format) {
+        format_ = *options_.format;
+        // A mark the file does not begin with is not skipped.
+        format_.encoding = format_.encoding.withMark(format_.encoding.hasMark() &&
+                                                     head.startsWith(format_.encoding.mark()));
+    } else {
+        format_ = TextFileFormat::detectFormat(head, size_);
+    }
     planParts();
+    return std::nullopt;
+}
+
+std::optional<QString> FileLoad::start(std::function<void()> wake)
+{
+    if (std::optional<QString> failure = open())
+        return failure;
+    wake_ = std::move(wake);
     const size_t threads =
         std::clamp<size_t>(size_t(std::max(options_.threads, 1)), 1, parts_.size());
     for (size_t i = 0; i < threads; ++i)
@@ -65,21 +81,20 @@ QString FileLoad::outOfMemoryReason()
 
 std::optional<QString> FileLoad::run()
 {
-    if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return file_.errorString();
-    size_ = file_.size();
-    planParts();
+    if (std::optional<QString> failure = open())
+        return failure;
     decodeParts();
     return failure();
 }
 
 // Parts of equal size, each moved on to just after an LF. A file that does
-// not tell its size is one part, read until it ends.
+// not tell its size is one part, read until it ends. The byte-order mark is
+// in none of them.
 void FileLoad::planParts()
 {
     const qint64 wanted = options_.partSize > 0 ? size_ / options_.partSize : 1;
     const qint64 count = std::clamp<qint64>(wanted, 1, MaximumParts);
-    qint64 begin = 0;
+    qint64 begin = format_.encoding.mark().size();
     for (qint64 k = 1; k < count; ++k) {
         const qint64 cut = cutAfterLineFeed(std::max(begin, size_ / count * k));
         if (cut <= begin || cut >= size_)
@@ -92,11 +107,17 @@ void FileLoad::planParts()
 
 qint64 FileLoad::cutAfterLineFeed(qint64 offset)
 {
+    const int unit = format_.encoding.unitSize();
+    offset -= offset % unit; // units start at offsets that are multiples of their size
     if (!file_.seek(offset))
         return -1;
     const QByteArray window = file_.read(CutSearch);
-    const qsizetype lineFeed = window.indexOf('\n');
-    return lineFeed < 0 ? -1 : offset + lineFeed + 1;
+    const QByteArrayView lineFeed = format_.encoding.lineFeed();
+    for (qsizetype at = window.indexOf(lineFeed); at >= 0; at = window.indexOf(lineFeed, at + 1)) {
+        if (at % unit == 0)
+            return offset + at + lineFeed.size();
+    }
+    return -1;
 }
 
 void FileLoad::decodeParts()
@@ -125,7 +146,7 @@ void FileLoad::readPart(Part &part, bool last)
         fail(file.errorString());
         return;
     }
-    TextFileFormat::Decoder decoder(options_.encoding);
+    TextFileFormat::Decoder decoder(format_.encoding, format_.lineBreak);
     ChunkBuilder builder = builder_;
     QByteArray block(std::max<qsizetype>(options_.blockSize, 1), Qt::Uninitialized);
     qint64 offset = part.begin;

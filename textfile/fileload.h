@@ -1,5 +1,6 @@
 #pragma once
 
+#include "detection.h"
 #include "textfileformat.h"
 
 #include "text/chunkbuilder.h"
@@ -19,8 +20,10 @@
 /// Reads a text file and decodes it into chunks on threads of its own, so
 /// that the thread that takes the chunks only has to put them in place.
 ///
-/// A large file is cut into parts, each right after an LF byte: a line end
-/// or a multi-byte character never spans two parts, and a part decodes on
+/// The file's format is found from its first bytes, unless it is given.
+/// A large file is cut into parts, each right after an LF of the file's
+/// encoding (after 0A 00 at an even offset in UTF-16 LE): a line end or a
+/// character never spans two parts, and a part decodes on
 /// its own exactly as it would after the one before. Parts decode at the
 /// same time, and their chunks are taken in the file's order, each part's
 /// after the one before it. The text is the same, character for character,
@@ -35,7 +38,8 @@ public:
         qsizetype blockSize = 256 << 10;
         int threads = defaultThreads();
         qint64 partSize = 16 << 20; ///< no part is cut smaller than this
-        TextFileFormat::Encoding encoding = TextFileFormat::systemEncoding();
+        /// The file's format; found from the file itself when not given.
+        std::optional<TextFileFormat::FileFormat> format;
     };
 
     /// Chunks ready to go at the end of the text, and how many bytes of the
@@ -66,6 +70,8 @@ public:
     std::optional<QString> run();
     /// The size of the file when it was opened (0 when it does not say).
     qint64 size() const { return size_; }
+    /// The format the file is read in, once it was opened.
+    const TextFileFormat::FileFormat &format() const { return format_; }
 
     /// The chunks that are ready and come next in the file, all from one
     /// part, so that each part's last chunk (the only one that may be short)
@@ -90,8 +96,11 @@ private:
         bool done = false;
     };
 
+    /// Opens the file, finds its format and plans its parts.
+    std::optional<QString> open();
     void planParts();
-    /// Where a part may end near offset: right after the next LF, or -1.
+    /// Where a part may end near offset: right after the next LF of the
+    /// encoding, or -1.
     qint64 cutAfterLineFeed(qint64 offset);
     void decodeParts();
     void decodePart(Part &part, bool last);
@@ -104,6 +113,7 @@ private:
     const Options options_;
     QFile file_;
     qint64 size_ = 0;
+    TextFileFormat::FileFormat format_;
     std::function<void()> wake_;
 
     std::vector<Part> parts_;

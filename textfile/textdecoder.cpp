@@ -2,10 +2,12 @@
 
 #include "asciirun.h"
 #include "codepage.h"
+#include "textfileformat.h"
 
 #include "text/textsink.h"
 
 #include <QChar>
+#include <QtEndian>
 
 namespace TextFileFormat {
 
@@ -40,33 +42,59 @@ Lead leadOf(unsigned c)
 
 } // namespace
 
+Decoder::Decoder(const Encoding &encoding, LineBreak lineBreak)
+    : encoding_(encoding), lineBreak_(lineBreak)
+{
+    if (encoding_.form() == Encoding::Form::CodePage)
+        table_ = SingleByteTable::of(encoding_.codePageName());
+}
+
 void Decoder::decode(QByteArrayView bytes, TextSink &out)
 {
-    if (encoding_ == Encoding::CodePage) {
-        decodeCodePage(bytes, false, out);
+    if (encoding_.form() == Encoding::Form::CodePage && !table_) {
+        decodeLines(bytes, false, out);
         return;
     }
-    if (pending_.isEmpty()) {
-        decodeUtf8(reinterpret_cast<const uchar *>(bytes.data()), bytes.size(), false, out);
-        return;
+    QByteArray joined;
+    if (!pending_.isEmpty()) {
+        joined = std::exchange(pending_, {});
+        joined.append(bytes);
+        bytes = joined;
     }
-    QByteArray joined = std::exchange(pending_, {});
-    joined.append(bytes);
-    decodeUtf8(reinterpret_cast<const uchar *>(joined.constData()), joined.size(), false, out);
+    const uchar *b = reinterpret_cast<const uchar *>(bytes.data());
+    if (encoding_.unitSize() > 1)
+        decodeUnits(b, bytes.size(), false, out);
+    else
+        decodeBytes(b, bytes.size(), false, out);
 }
 
 void Decoder::finish(TextSink &out)
 {
-    if (encoding_ == Encoding::CodePage) {
-        decodeCodePage({}, true, out);
-    } else if (!pending_.isEmpty()) {
-        const QByteArray rest = std::exchange(pending_, {});
-        decodeUtf8(reinterpret_cast<const uchar *>(rest.constData()), rest.size(), true, out);
-    }
-    if (lineOpen_)
-        out.appendLatin1("\r\n", 2);
-    lineOpen_ = false;
+    const QByteArray rest = std::exchange(pending_, {});
+    const uchar *b = reinterpret_cast<const uchar *>(rest.constData());
+    if (encoding_.form() == Encoding::Form::CodePage && !table_)
+        decodeLines(rest, true, out);
+    else if (encoding_.unitSize() > 1)
+        decodeUnits(b, rest.size(), true, out);
+    else
+        decodeBytes(b, rest.size(), true, out);
+    // A file of UTF-16 or UTF-32 cut inside its last unit: the line ends
+    // before the bytes left over, which follow it as they were.
+    const QByteArray leftOver = std::exchange(pending_, {});
+    endLine(out);
+    for (const char byte : leftOver)
+        stageWide(escapeFor(uchar(byte)), out);
+    flushStaged(out);
     afterCr_ = false;
+    ending_ = Ending::Nothing;
+}
+
+void Decoder::endLine(TextSink &out)
+{
+    if (ending_ == Ending::Other || (ending_ == Ending::LineFeed && lineBreak_ == LineBreak::CrLf))
+        stageLatin1(lineBreak_ == LineBreak::Lf ? "\n" : "\r\n", lineBreak_ == LineBreak::Lf ? 1 : 2,
+                    out);
+    ending_ = Ending::Nothing;
 }
 
 void Decoder::flushStaged(TextSink &out)
@@ -106,11 +134,41 @@ void Decoder::stageWide(char16_t c, TextSink &out)
         flushStaged(out);
 }
 
-// Strict UTF-8: overlong forms, encoded surrogates and values past U+10FFFF
-// are not characters, so each of their bytes is kept as an escape. A lone CR
-// becomes CR LF. A sequence cut off by the end of the piece is held back for
-// the next one.
-void Decoder::decodeUtf8(const uchar *b, qsizetype size, bool atEnd, TextSink &out)
+void Decoder::stageCharacter(char32_t c, TextSink &out)
+{
+    if (c == '\n' && afterCr_) {
+        afterCr_ = false; // the LF of a CR LF pair, written with its CR
+        return;
+    }
+    afterCr_ = c == '\r';
+    if (afterCr_) {
+        stageLatin1("\r\n", 2, out);
+        ending_ = Ending::CrLf;
+        return;
+    }
+    ending_ = c == '\n' ? Ending::LineFeed : Ending::Other;
+    if (c < 0x100) {
+        if (!stagedWide_.empty()) {
+            stagedWide_.push_back(char16_t(c));
+        } else {
+            stagedLatin1_.push_back(char(c));
+            if (qsizetype(stagedLatin1_.size()) >= StagedLimit)
+                flushStaged(out);
+        }
+    } else if (c >= 0x10000) {
+        stageWide(QChar::highSurrogate(c), out);
+        stageWide(QChar::lowSurrogate(c), out);
+    } else {
+        stageWide(char16_t(c), out);
+    }
+}
+
+// UTF-8 is strict: overlong forms, encoded surrogates and values past
+// U+10FFFF are not characters, so each of their bytes is kept as an escape.
+// In a code page of one byte a character, each byte above ASCII is looked
+// up. Runs of ASCII go as they are. A sequence cut off by the end of the
+// piece is held back for the next one.
+void Decoder::decodeBytes(const uchar *b, qsizetype size, bool atEnd, TextSink &out)
 {
     qsizetype i = 0;
     if (afterCr_ && size > 0) {
@@ -122,14 +180,27 @@ void Decoder::decodeUtf8(const uchar *b, qsizetype size, bool atEnd, TextSink &o
         const qsizetype run = asciiRunEnd(b, i, size);
         if (run > i) {
             stageLatin1(reinterpret_cast<const char *>(b + i), run - i, out);
-            lineOpen_ = !(run - i >= 2 && b[run - 2] == '\r' && b[run - 1] == '\n');
+            ending_ = b[run - 1] != '\n'                             ? Ending::Other
+                      : run - i >= 2 && b[run - 2] == '\r'           ? Ending::CrLf
+                                                                     : Ending::LineFeed;
             afterCr_ = false;
             i = run;
         } else if (b[i] == '\r') {
             // A lone CR, or one whose LF may start the next piece.
             stageLatin1("\r\n", 2, out);
             afterCr_ = true;
-            lineOpen_ = false;
+            ending_ = Ending::CrLf;
+            ++i;
+        } else if (table_) {
+            const char16_t c = table_->character(b[i]);
+            if (c < 0x100) {
+                const char latin1 = char(c);
+                stageLatin1(&latin1, 1, out);
+            } else {
+                stageWide(c, out);
+            }
+            afterCr_ = false;
+            ending_ = Ending::Other;
             ++i;
         } else {
             const qsizetype taken = decodeSequence(b, i, size, atEnd, out);
@@ -138,7 +209,7 @@ void Decoder::decodeUtf8(const uchar *b, qsizetype size, bool atEnd, TextSink &o
                 break;
             }
             afterCr_ = false;
-            lineOpen_ = true;
+            ending_ = Ending::Other;
             i += taken;
         }
     }
@@ -178,9 +249,65 @@ qsizetype Decoder::decodeSequence(const uchar *b, qsizetype i, qsizetype size, b
     return lead.following + 1;
 }
 
-// The code page is applied to whole lines only, so no multi-byte character
-// of it is ever cut in two: CR and LF are never part of one.
-void Decoder::decodeCodePage(QByteArrayView bytes, bool atEnd, TextSink &out)
+// UTF-16 and UTF-32 units, in the file's byte order. A unit that is not a
+// character (half a surrogate pair alone, a value past U+10FFFF) is kept
+// as the escapes of its bytes. A unit or pair cut off by the end of the
+// piece is held back; at the file's end, finish() keeps what is left.
+void Decoder::decodeUnits(const uchar *b, qsizetype size, bool atEnd, TextSink &out)
+{
+    const int unit = encoding_.unitSize();
+    const bool bigEndian = encoding_.form() == Encoding::Form::Utf16BE ||
+                           encoding_.form() == Encoding::Form::Utf32BE;
+    const auto unitAt = [&](qsizetype at) -> char32_t {
+        if (unit == 2)
+            return bigEndian ? qFromBigEndian<quint16>(b + at) : qFromLittleEndian<quint16>(b + at);
+        return bigEndian ? qFromBigEndian<quint32>(b + at) : qFromLittleEndian<quint32>(b + at);
+    };
+    const auto keepBytes = [&](qsizetype at) {
+        for (int k = 0; k < unit; ++k)
+            stageWide(escapeFor(b[at + k]), out);
+        afterCr_ = false;
+        ending_ = Ending::Other;
+    };
+    qsizetype i = 0;
+    for (; i + unit <= size; i += unit) {
+        const char32_t c = unitAt(i);
+        if (c < 0x80 && c != '\r' && !(c == '\n' && afterCr_)) {
+            // The common case, kept short.
+            ending_ = c == '\n' ? Ending::LineFeed : Ending::Other;
+            afterCr_ = false;
+            if (!stagedWide_.empty())
+                stagedWide_.push_back(char16_t(c));
+            else
+                stagedLatin1_.push_back(char(c));
+            if (qsizetype(stagedLatin1_.size() + stagedWide_.size()) >= StagedLimit)
+                flushStaged(out);
+            continue;
+        }
+        if (c > 0x10FFFF || (unit == 4 && QChar::isSurrogate(c)) ||
+            (unit == 2 && QChar::isLowSurrogate(c))) {
+            keepBytes(i);
+        } else if (unit == 2 && QChar::isHighSurrogate(c)) {
+            if (i + 2 * unit > size && !atEnd)
+                break; // its other half may start the next piece
+            if (i + 2 * unit <= size && QChar::isLowSurrogate(unitAt(i + unit))) {
+                stageCharacter(QChar::surrogateToUcs4(char16_t(c), char16_t(unitAt(i + unit))), out);
+                i += unit;
+            } else {
+                keepBytes(i);
+            }
+        } else {
+            stageCharacter(c, out);
+        }
+    }
+    if (i < size)
+        pending_ = QByteArray(reinterpret_cast<const char *>(b + i), size - i);
+    flushStaged(out);
+}
+
+// A code page of several bytes a character is applied to whole lines only,
+// so no character of it is ever cut in two: CR and LF are never part of one.
+void Decoder::decodeLines(QByteArrayView bytes, bool atEnd, TextSink &out)
 {
     qsizetype ready = pending_.size();
     pending_.append(bytes);
@@ -197,33 +324,33 @@ void Decoder::decodeCodePage(QByteArrayView bytes, bool atEnd, TextSink &out)
     const QByteArrayView lines = QByteArrayView(pending_).first(ready);
     QString text;
     qsizetype runStart = 0;
+    const auto decodeRun = [&](qsizetype end) {
+        if (end <= runStart)
+            return;
+        CodePage::decodeRun(encoding_.codePageName(), lines.sliced(runStart, end - runStart), text);
+        afterCr_ = false;
+        ending_ = Ending::Other;
+    };
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const char c = lines[i];
         if (c != '\r' && c != '\n')
             continue;
-        if (i > runStart) {
-            CodePage::decodeRun(lines.sliced(runStart, i - runStart), text);
-            afterCr_ = false;
-            lineOpen_ = true;
-        }
+        decodeRun(i);
         runStart = i + 1;
         if (c == '\r') {
             text += QStringLiteral("\r\n");
             afterCr_ = true;
-            lineOpen_ = false;
+            ending_ = Ending::CrLf;
         } else if (afterCr_) {
             afterCr_ = false;
         } else {
             text += u'\n';
-            lineOpen_ = true;
+            ending_ = Ending::LineFeed;
         }
     }
-    if (runStart < lines.size()) {
-        CodePage::decodeRun(lines.sliced(runStart), text);
-        afterCr_ = false;
-        lineOpen_ = true;
-    }
+    decodeRun(lines.size());
     pending_.remove(0, ready);
+    flushStaged(out);
     out.append(text);
 }
 

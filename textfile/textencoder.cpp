@@ -2,8 +2,11 @@
 
 #include "codepage.h"
 #include "escapes.h"
+#include "singlebytetable.h"
 
 #include "text/textmodel.h"
+
+#include <QtEndian>
 
 #include <cstring>
 
@@ -146,11 +149,11 @@ bool writeUtf8(const TextSpan &span, ByteStream &out)
     return true;
 }
 
-bool writeCodePage(const TextSpan &span, ByteStream &out)
+bool writeCodePage(const QByteArray &codePage, const TextSpan &span, ByteStream &out)
 {
     QString text;
     span.appendTo(text);
-    const std::optional<QByteArray> bytes = CodePage::encode(text);
+    const std::optional<QByteArray> bytes = CodePage::encode(codePage, text);
     if (!bytes)
         return false;
     uchar *room = out.room(bytes->size());
@@ -161,12 +164,115 @@ bool writeCodePage(const TextSpan &span, ByteStream &out)
     return true;
 }
 
+bool writeSingleBytes(const SingleByteTable &table, const TextSpan &span, ByteStream &out)
+{
+    for (qsizetype i = 0; i < span.size;) {
+        const qsizetype end = std::min(span.size, i + EncodeSlice);
+        uchar *d = out.room(end - i);
+        if (!d)
+            return false;
+        for (; i < end; ++i) {
+            const char16_t c = span.isWide() ? span.utf16[i] : char16_t(uchar(span.latin1[i]));
+            if (c < 0x80) {
+                *d++ = uchar(c);
+            } else if (const std::optional<uchar> byte = table.byteOf(c)) {
+                *d++ = *byte;
+            } else {
+                return false;
+            }
+        }
+        out.wrote(d);
+    }
+    return true;
+}
+
+// UTF-16 and UTF-32: an escape stands for any byte there.
+bool writeUnits(Encoding::Form form, const TextSpan &span, ByteStream &out)
+{
+    const bool wide = form == Encoding::Form::Utf32LE || form == Encoding::Form::Utf32BE;
+    const bool bigEndian = form == Encoding::Form::Utf16BE || form == Encoding::Form::Utf32BE;
+    const auto put = [&](uchar *d, char32_t unit) {
+        if (wide)
+            bigEndian ? qToBigEndian<quint32>(unit, d) : qToLittleEndian<quint32>(unit, d);
+        else
+            bigEndian ? qToBigEndian<quint16>(quint16(unit), d)
+                      : qToLittleEndian<quint16>(quint16(unit), d);
+        return d + (wide ? 4 : 2);
+    };
+    for (qsizetype i = 0; i < span.size;) {
+        qsizetype end = std::min(span.size, i + EncodeSlice);
+        if (span.isWide() && end < span.size && QChar::isHighSurrogate(span.utf16[end - 1]))
+            --end; // never cut a pair in two
+        uchar *d = out.room(4 * (end - i));
+        if (!d)
+            return false;
+        for (; i < end; ++i) {
+            const char16_t c = span.isWide() ? span.utf16[i] : char16_t(uchar(span.latin1[i]));
+            if (!QChar::isSurrogate(c)) {
+                d = put(d, c);
+            } else if (QChar::isHighSurrogate(c) && i + 1 < end &&
+                       QChar::isLowSurrogate(span.utf16[i + 1])) {
+                if (wide) {
+                    d = put(d, QChar::surrogateToUcs4(c, span.utf16[i + 1]));
+                } else {
+                    d = put(d, c);
+                    d = put(d, span.utf16[i + 1]);
+                }
+                ++i;
+            } else if (c >= 0xDC00 && c <= 0xDCFF) {
+                *d++ = uchar(c - 0xDC00);
+            } else {
+                return false;
+            }
+        }
+        out.wrote(d);
+    }
+    return true;
+}
+
+// Writes the spans of a text in one encoding.
+class SpanWriter
+{
+public:
+    explicit SpanWriter(const Encoding &encoding) : encoding_(encoding)
+    {
+        if (encoding.form() == Encoding::Form::CodePage)
+            table_ = SingleByteTable::of(encoding.codePageName());
+    }
+
+    bool write(const TextSpan &span, ByteStream &out) const
+    {
+        switch (encoding_.form()) {
+        case Encoding::Form::Utf8:
+            return writeUtf8(span, out);
+        case Encoding::Form::CodePage:
+            return table_ ? writeSingleBytes(*table_, span, out)
+                          : writeCodePage(encoding_.codePageName(), span, out);
+        default:
+            return writeUnits(encoding_.form(), span, out);
+        }
+    }
+
+private:
+    Encoding encoding_;
+    std::optional<SingleByteTable> table_;
+};
+
+bool writeMark(const Encoding &encoding, ByteStream &out)
+{
+    const QByteArrayView mark = encoding.mark();
+    uchar *room = out.room(mark.size());
+    if (!room)
+        return false;
+    std::memcpy(room, mark.data(), size_t(mark.size()));
+    out.wrote(room + mark.size());
+    return true;
+}
+
 } // namespace
 
-std::optional<QByteArray> encode(QStringView text, Encoding encoding)
+std::optional<QByteArray> encode(QStringView text, const Encoding &encoding)
 {
-    if (encoding == Encoding::CodePage)
-        return CodePage::encode(text);
     QByteArray bytes;
     const std::function<bool(QByteArrayView)> collect = [&bytes](QByteArrayView piece) {
         bytes.append(piece);
@@ -176,35 +282,35 @@ std::optional<QByteArray> encode(QStringView text, Encoding encoding)
     TextSpan span;
     span.utf16 = text.utf16();
     span.size = text.size();
-    if (!writeUtf8(span, stream) || !stream.flush())
+    if (!writeMark(encoding, stream) || !SpanWriter(encoding).write(span, stream) ||
+        !stream.flush())
         return std::nullopt;
     return bytes;
 }
 
-bool canEncode(const TextModel &text, Encoding encoding)
+bool canEncode(const TextModel &text, const Encoding &encoding)
 {
-    bool representable = true;
-    text.forEachSpan(0, text.length(), [&](const TextSpan &span) {
-        if (encoding == Encoding::CodePage) {
-            QString piece;
-            span.appendTo(piece);
-            representable = CodePage::encode(piece).has_value();
-        } else if (span.isWide()) {
-            representable = onlyEscapesAreLone(QStringView(span.utf16, span.size));
-        }
+    if (encoding.form() == Encoding::Form::Utf8) {
+        bool representable = true;
+        text.forEachSpan(0, text.length(), [&](const TextSpan &span) {
+            representable =
+                !span.isWide() || onlyEscapesAreLone(QStringView(span.utf16, span.size));
+            return representable;
+        });
         return representable;
-    });
-    return representable;
+    }
+    const std::function<bool(QByteArrayView)> discard = [](QByteArrayView) { return true; };
+    return encode(text, discard, encoding);
 }
 
 bool encode(const TextModel &text, const std::function<bool(QByteArrayView)> &write,
-            Encoding encoding)
+            const Encoding &encoding)
 {
     ByteStream stream(write);
-    bool written = true;
+    const SpanWriter writer(encoding);
+    bool written = writeMark(encoding, stream);
     text.forEachSpan(0, text.length(), [&](const TextSpan &span) {
-        written =
-            encoding == Encoding::CodePage ? writeCodePage(span, stream) : writeUtf8(span, stream);
+        written = written && writer.write(span, stream);
         return written;
     });
     return written && stream.flush();

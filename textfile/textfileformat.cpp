@@ -6,19 +6,11 @@
 
 namespace TextFileFormat {
 
-Encoding systemEncoding()
+QString decode(QByteArrayView bytes, const Encoding &encoding, LineBreak lineBreak)
 {
-#ifdef Q_OS_WIN
-    return Encoding::CodePage;
-#else
-    // Qt takes the locale's encoding to be UTF-8 on every other system.
-    return Encoding::Utf8;
-#endif
-}
-
-QString decode(QByteArrayView bytes, Encoding encoding)
-{
-    Decoder decoder(encoding);
+    if (bytes.startsWith(encoding.mark()))
+        bytes = bytes.sliced(encoding.mark().size());
+    Decoder decoder(encoding, lineBreak);
     QString text;
     StringSink sink(text);
     decoder.decode(bytes, sink);

@@ -196,7 +196,7 @@ bool TextViewKeys::edit(const QKeyEvent *event)
         view_.offerSelection();
     } else if (event->matches(QKeySequence::InsertParagraphSeparator) ||
                event->matches(QKeySequence::InsertLineSeparator)) {
-        view_.insertText(u"\r\n");
+        view_.insertText(lineBreakText(model.lineBreak()));
     } else if (event->key() == Qt::Key_Tab) {
         view_.insertText(u"\t", TextHistory::Kind::Typing);
     } else if (event->matches(QKeySequence::DeleteStartOfWord)) {

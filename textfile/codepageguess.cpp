@@ -1,0 +1,115 @@
+#include "codepageguess.h"
+
+#include <QStringDecoder>
+
+#include <unicode/ucsdet.h>
+
+#include <memory>
+
+namespace TextFileFormat {
+
+namespace {
+
+// How much surer than the fallback the detector must be to overrule it.
+constexpr int OverruleMargin = 25;
+
+// The detector reports the ISO name of a page whose Windows sibling writes
+// the same letters and more; files of those languages come from Windows.
+QByteArray windowsSibling(const QByteArray &name)
+{
+    if (name == "ISO-8859-1")
+        return "windows-1252";
+    return name;
+}
+
+bool isCodePage(const QByteArray &name)
+{
+    return !name.startsWith("UTF-") && QStringDecoder(name.constData()).isValid();
+}
+
+} // namespace
+
+QByteArray traditionalCodePage(const QLocale &locale)
+{
+    switch (locale.language()) {
+    case QLocale::Polish:
+    case QLocale::Czech:
+    case QLocale::Slovak:
+    case QLocale::Hungarian:
+    case QLocale::Slovenian:
+    case QLocale::Croatian:
+    case QLocale::Bosnian:
+    case QLocale::Romanian:
+    case QLocale::Albanian:
+        return "windows-1250";
+    case QLocale::Russian:
+    case QLocale::Ukrainian:
+    case QLocale::Belarusian:
+    case QLocale::Bulgarian:
+    case QLocale::Macedonian:
+    case QLocale::Kazakh:
+        return "windows-1251";
+    case QLocale::Serbian:
+        return locale.script() == QLocale::LatinScript ? "windows-1250" : "windows-1251";
+    case QLocale::Greek:
+        return "windows-1253";
+    case QLocale::Turkish:
+    case QLocale::Azerbaijani:
+        return "windows-1254";
+    case QLocale::Hebrew:
+        return "windows-1255";
+    case QLocale::Arabic:
+    case QLocale::Persian:
+    case QLocale::Urdu:
+        return "windows-1256";
+    case QLocale::Estonian:
+    case QLocale::Latvian:
+    case QLocale::Lithuanian:
+        return "windows-1257";
+    case QLocale::Vietnamese:
+        return "windows-1258";
+    case QLocale::Thai:
+        return "windows-874";
+    case QLocale::Japanese:
+        return "Shift_JIS";
+    case QLocale::Korean:
+        return "EUC-KR";
+    case QLocale::Chinese:
+        return locale.script() == QLocale::TraditionalChineseScript ? "Big5" : "GBK";
+    default:
+        return "windows-1252";
+    }
+}
+
+QByteArray guessCodePage(QByteArrayView bytes, const QLocale &locale)
+{
+    const QByteArray fallback = traditionalCodePage(locale);
+    UErrorCode status = U_ZERO_ERROR;
+    const std::unique_ptr<UCharsetDetector, decltype(&ucsdet_close)> detector(ucsdet_open(&status),
+                                                                              ucsdet_close);
+    ucsdet_setText(detector.get(), bytes.data(), int32_t(bytes.size()), &status);
+    int32_t count = 0;
+    const UCharsetMatch **matches = ucsdet_detectAll(detector.get(), &count, &status);
+    if (U_FAILURE(status))
+        return fallback;
+    QByteArray best;
+    int bestConfidence = 0;
+    int fallbackConfidence = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const QByteArray name = windowsSibling(ucsdet_getName(matches[i], &status));
+        const int confidence = ucsdet_getConfidence(matches[i], &status);
+        if (U_FAILURE(status) || !isCodePage(name))
+            continue;
+        if (name == fallback)
+            fallbackConfidence = std::max(fallbackConfidence, confidence);
+        if (confidence > bestConfidence) {
+            best = name;
+            bestConfidence = confidence;
+        }
+    }
+    if (best.isEmpty() || bestConfidence < fallbackConfidence + OverruleMargin)
+        return fallback;
+    return best;
+}
+
+} // namespace TextFileFormat
