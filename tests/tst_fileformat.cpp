@@ -245,15 +245,20 @@ void TestFileFormat::everyPieceSplitGivesTheSameText()
 }
 
 // The code-page branch (used where the system encoding is a Windows code
-// page) runs here on the system's UTF-8: it must keep every byte too, and
-// agree with the UTF-8 decoder on valid lines.
+// page, and for the pages of several bytes a character) runs here on the
+// system's UTF-8 and on Shift_JIS, which reads three ASCII controls as each
+// other: it must keep every byte, and agree with the UTF-8 decoder on valid
+// lines.
 void TestFileFormat::codePageBranchIsLossless()
 {
     QRandomGenerator random(2024);
-    for (int round = 0; round < 2000; ++round) {
-        const QByteArray file = randomFile(random);
-        const QString text = decode(file, Encoding::codePage());
-        QCOMPARE(encode(text, Encoding::codePage()), std::optional<QByteArray>(normalised(file)));
+    const QByteArray swappedControls("a\x1a\x1c\x7f\x82\xa0\r\n\x1a\x81");
+    for (const Encoding encoding : {Encoding::codePage(), Encoding::codePage("Shift_JIS")}) {
+        for (int round = 0; round < 2000; ++round) {
+            const QByteArray file = round == 0 ? swappedControls : randomFile(random);
+            const QString text = decode(file, encoding);
+            QCOMPARE(encode(text, encoding), std::optional<QByteArray>(normalised(file)));
+        }
     }
     const QByteArray valid("perch\xc3\xa9\r\n\xf0\x9f\x98\x80\na\xe2\x80\xa8");
     QCOMPARE(decode(valid, Encoding::codePage()), decode(valid, Encoding::utf8()));

@@ -11,6 +11,13 @@ inline bool isEscape(char16_t c)
     return c >= 0xDC80 && c <= 0xDCFF;
 }
 
+/// Whether c stands for any byte, as in UTF-16 and UTF-32 (and, for the
+/// ASCII bytes they do not read as themselves, in a few code pages).
+inline bool isByteEscape(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDCFF;
+}
+
 /// The position of the first surrogate at or after from that is not half of
 /// a pair, or -1.
 inline qsizetype nextLoneSurrogate(QStringView text, qsizetype from = 0)

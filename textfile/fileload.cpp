@@ -97,7 +97,10 @@ void FileLoad::planParts()
     qint64 begin = format_.encoding.mark().size();
     for (qint64 k = 1; k < count; ++k) {
         const qint64 cut = cutAfterLineFeed(std::max(begin, size_ / count * k));
-        if (cut <= begin || cut >= size_)
+        // The part after a cut holds at least one whole unit: bytes left
+        // over at the end of UTF-16 or UTF-32 follow the last line's end,
+        // which only the part that holds that line can give.
+        if (cut <= begin || cut + format_.encoding.unitSize() > size_)
             continue;
         parts_.push_back(Part{begin, cut, {}, 0, false});
         begin = cut;

@@ -219,7 +219,7 @@ bool writeUnits(Encoding::Form form, const TextSpan &span, ByteStream &out)
                     d = put(d, span.utf16[i + 1]);
                 }
                 ++i;
-            } else if (c >= 0xDC00 && c <= 0xDCFF) {
+            } else if (isByteEscape(c)) {
                 *d++ = uchar(c - 0xDC00);
             } else {
                 return false;
@@ -261,6 +261,8 @@ private:
 bool writeMark(const Encoding &encoding, ByteStream &out)
 {
     const QByteArrayView mark = encoding.mark();
+    if (mark.isEmpty())
+        return true;
     uchar *room = out.room(mark.size());
     if (!room)
         return false;

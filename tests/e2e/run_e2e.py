@@ -144,7 +144,7 @@ FORMAT_ROWS = [
     # (row, file content, content after Open and Save As)
     ("crlf_lines", b"prima\r\nseconda\r\n", b"prima\r\nseconda\r\n"),
     ("cr_only", b"prima\rseconda\r", b"prima\r\nseconda\r\n"),
-    ("lf_only", b"prima\nseconda\n", b"prima\nseconda\n\r\n"),
+    ("lf_only", b"prima\nseconda\n", b"prima\nseconda\n"),
     ("no_final_line_end", b"prima\r\nseconda", b"prima\r\nseconda\r\n"),
     ("mixed_line_ends", b"a\r\nb\rc\nd", b"a\r\nb\r\nc\nd\r\n"),
     ("empty_last_lines_kept", b"a\r\n\r\n\r\n", b"a\r\n\r\n\r\n"),
@@ -153,7 +153,49 @@ FORMAT_ROWS = [
     ("bom_nul_and_unicode", b"\xef\xbb\xbfciao\x00mondo \xc3\xa8 \xe2\x80\xa8 \xc2\xa0\r\n",
      b"\xef\xbb\xbfciao\x00mondo \xc3\xa8 \xe2\x80\xa8 \xc2\xa0\r\n"),
     ("empty", b"", b""),
+    ("windows_1252", b"Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella\r\n",
+     b"Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella\r\n"),
+    ("utf16_le_with_mark", b"\xff\xfe" + "Perché la città\r\nè più bella\r\n".encode("utf-16-le"),
+     b"\xff\xfe" + "Perché la città\r\nè più bella\r\n".encode("utf-16-le")),
+    ("unix_lines", b"uno\ndue\n", b"uno\ndue\n"),
 ]
+
+
+ENCODED_ROWS = [
+    ("windows_1252", b"Perch\xe9 la citt\xe0\r\n", b"Perch\xe9 la citt\xe0\r\n\xe8"),
+    ("utf16_be_with_mark", b"\xfe\xff" + "più\r\n".encode("utf-16-be"),
+     b"\xfe\xff" + "più\r\nè".encode("utf-16-be")),
+]
+
+
+@case("typed_in_the_file_encoding", "a letter typed at the end is saved in the file's encoding",
+      rows=ENCODED_ROWS)
+def typed_in_the_file_encoding(t, content, expected):
+    source = t.write("lettera.txt", content)
+    app = t.start_app()
+    app.key("ctrl+o")
+    app.file_dialog(source, OPEN_DIALOG)
+    app.wait_main_active()
+    app.key("ctrl+End")
+    app.type("è")
+    t.shot("typed")
+    app.key("ctrl+s")
+    wait_for_file(source, expected)
+
+
+@case("shell_script_runs", "a Unix shell script with a line added by Enter still runs")
+def shell_script_runs(t):
+    source = t.write("script.sh", b"#!/bin/sh\necho uno\n")
+    app = t.start_app()
+    app.key("ctrl+o")
+    app.file_dialog(source, OPEN_DIALOG)
+    app.wait_main_active()
+    app.key("ctrl+End")
+    app.type("echo due\necho tre")
+    app.key("ctrl+s")
+    wait_for_file(source, b"#!/bin/sh\necho uno\necho due\necho tre")
+    output = run(["sh", source]).stdout
+    t.check(output == b"uno\ndue\ntre\n", f"the script printed {output!r}")
 
 
 @case("open_save_as", "Open then Save As writes the file back", rows=FORMAT_ROWS)
