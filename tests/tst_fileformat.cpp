@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -84,6 +85,8 @@ private slots:
     void randomFilesSurviveLoadAndSave();
     void filesKeepTheirEncoding_data();
     void filesKeepTheirEncoding();
+    void detectsTheFormatFromTheFileStart_data();
+    void detectsTheFormatFromTheFileStart();
     void asciiRunsEndAtTheSameByteOnEveryPath();
     void filesCutInPartsGiveTheSameText();
     void loadStopsWhileThreadsAreBusy_data();
@@ -423,6 +426,62 @@ void TestFileFormat::filesKeepTheirEncoding()
         QCOMPARE(streamed(document.text(), document.encoding()),
                  std::optional<QByteArray>(saved + typedEnd));
     }
+}
+
+// The start of files as people have them, and what detection makes of it
+// under the user's language: an 8-bit letter after pages of ASCII, other
+// languages' code pages, and binary files, which hold zero bytes but are
+// never taken for UTF-16.
+void TestFileFormat::detectsTheFormatFromTheFileStart_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<bool>("lfLines");
+
+    const auto inCodePage = [](const char *codePage, const QString &text) {
+        QStringEncoder encoder(codePage);
+        return QByteArray(encoder.encode(text));
+    };
+    const QByteArray ascii = QByteArray("Una riga come tante altre, in ASCII.\r\n").repeated(400);
+    QTest::newRow("an Italian letter after 16 KB of ASCII")
+        << ascii + "Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella.\r\n" << "it" << "Windows-1252"
+        << false;
+    QTest::newRow("Russian in Windows-1251 after 16 KB of ASCII")
+        << ascii + inCodePage("windows-1251",
+                      QStringLiteral("Москва — столица России, город на реке Москве.\r\n")
+                          .repeated(20))
+        << "ru" << "Windows-1251" << false;
+    QTest::newRow("Japanese in Shift_JIS")
+        << inCodePage("Shift_JIS", QStringLiteral("日本語の文章です。東京は大きな都市です。\n")
+                                       .repeated(20))
+        << "ja" << "Shift_JIS" << true;
+    QTest::newRow("UTF-32 LE mark") << QByteArray("\xFF\xFE\0\0a\0\0\0", 8) << "it"
+                                    << "UTF-32 LE" << false;
+    QTest::newRow("UTF-16 LE without a mark, odd size")
+        << QByteArray("c\0i\0a\0o\0\r\0\n\0!", 13) << "it" << "UTF-8" << false;
+    QTest::newRow("PNG image") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0", 20)
+                               << "it" << "UTF-8" << false;
+    QTest::newRow("gzip archive") << QByteArray("\x1f\x8b\x08\0\0\0\0\0\0\x03\xcb\x48", 12)
+                                  << "it" << "UTF-8" << false;
+    QByteArray executable("\x7f" "ELF\x02\x01\x01\0", 8);
+    for (int i = 0; i < 512; ++i)
+        executable += QByteArray("\x48\x89\xe5\0\0\0\0\x41", 8);
+    QTest::newRow("executable") << executable << "it" << "UTF-8" << false;
+    QTest::newRow("Unix script") << QByteArray("#!/bin/sh\necho ciao\n") << "it" << "UTF-8"
+                                 << true;
+}
+
+void TestFileFormat::detectsTheFormatFromTheFileStart()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(QString, language);
+    QFETCH(QString, encoding);
+    QFETCH(bool, lfLines);
+    const TextFileFormat::FileFormat format =
+        TextFileFormat::detectFormat(head, head.size(), QLocale(language));
+    QCOMPARE(format.encoding.displayName(), encoding);
+    QCOMPARE(format.lineBreak == LineBreak::Lf, lfLines);
 }
 
 void TestFileFormat::asciiRunsEndAtTheSameByteOnEveryPath()
