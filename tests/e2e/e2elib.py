@@ -751,7 +751,12 @@ class App:
             if i:
                 self.desktop.xdotool("key", "--clearmodifiers", "Return")
             if line:
-                self.desktop.xdotool("type", "--clearmodifiers", "--delay", "15", "--", line)
+                # xdotool gives a letter the keyboard lacks a key for one
+                # press and takes it away again soon after; a program that
+                # reads the new map late sees no letter, so such lines go
+                # slowly.
+                delay = "15" if line.isascii() else "300"
+                self.desktop.xdotool("type", "--clearmodifiers", "--delay", delay, "--", line)
 
     def menu(self, menu_key, item_key):
         """Opens a top-level menu with Alt and its access key, then picks an
