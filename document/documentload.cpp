@@ -56,8 +56,9 @@ std::optional<QString> DocumentLoad::start(const QString &path)
             return stopAt(refusal);
         builder.setBudget(memory_->budget());
     }
-    FileLoad::Options options;
-    options.blockSize = std::max<qsizetype>(settings_.pieceSize, 1);
+    FileLoad::Options options = settings_.reading;
+    options.blockSize = std::max<qsizetype>(options.blockSize, 1);
+    options.format.reset();
     load_ = std::make_unique<FileLoad>(path, builder, options);
     if (size <= options.blockSize) {
         std::optional<QString> failure = load_->run();

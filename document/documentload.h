@@ -34,9 +34,11 @@ class DocumentLoad : public QObject
 public:
     struct Settings
     {
-        /// How many bytes are read and decoded at a time (at least 1). A
-        /// file of no more than one piece is read at once, in start().
-        qsizetype pieceSize = 256 << 10;
+        /// How the file is read: how many bytes at a time (a file of no
+        /// more than one block is read at once, in start()), in parts of
+        /// what size, on how many threads. Its format is always found from
+        /// the file.
+        FileLoad::Options reading;
         /// The longest text a document may be given; a longer file fails.
         qint64 maximumLength = std::numeric_limits<qint64>::max();
         /// What the text may take; with none, nothing is checked.

@@ -9,9 +9,9 @@
 #include "document/documenthost.h"
 #include "document/filecommands.h"
 #include "document/frmdocument.h"
-#include "textfile/detection.h"
 #include "platform/textbox.h"
 #include "text/textmodel.h"
+#include "textfile/detection.h"
 
 #include "textfilesamples.h"
 
@@ -723,10 +723,15 @@ static QByteArray slowFile()
 
 // Starts loading a file the way a person does: through Open, the command
 // line or a drop on the toolbar. The document loading, once it has shown
-// some progress.
+// some progress. The file is read in many parts, kept in place where it was
+// read: the window takes one part a turn, so the load is still going when
+// the first part shows.
 static frmDocument *startLoad(Editor &editor, const QString &how, const QString &path)
 {
-    editor.window->loadSettings().pieceSize = 256;
+    FileLoad::Options &reading = editor.window->loadSettings().reading;
+    reading.blockSize = 256;
+    reading.partSize = 64 << 10;
+    reading.inPlaceFrom = 0;
     if (how == u"Open") {
         editor.dialog->answer(path);
         editor.window->mnuFileOpen_Click();

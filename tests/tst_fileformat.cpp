@@ -7,8 +7,10 @@
 #include "textfile/asciirun.h"
 #include "textfile/detection.h"
 #include "textfile/fileload.h"
+#include "textfile/inplacereading.h"
 #include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
+#include "textfile/verbatimsummary.h"
 
 #include "textfilesamples.h"
 
@@ -36,6 +38,32 @@ qsizetype plainAsciiRunEnd(const QByteArray &bytes, qsizetype i)
            (bytes[i] != '\r' || (i + 1 < bytes.size() && bytes[i + 1] == '\n')))
         i += bytes[i] == '\r' ? 2 : 1;
     return i;
+}
+
+// Lines of plain ASCII, ending in CR LF or LF.
+QByteArray plainLines(QRandomGenerator &random)
+{
+    QByteArray lines;
+    for (int count = random.bounded(12); count > 0; --count)
+        lines += QByteArray(random.bounded(30), char('a' + random.bounded(26))) +
+                 (random.bounded(3) == 0 ? "\n" : "\r\n");
+    return lines;
+}
+
+// The length of the longest line, breaks left out.
+qsizetype longestLine(const QString &text)
+{
+    qsizetype longest = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == u'\r' || text[i] == u'\n') {
+            longest = std::max(longest, i - start);
+            if (i + 1 < text.size() && text[i] == u'\r' && text[i + 1] == u'\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    return longest;
 }
 
 // Line breaks as the text box counts them: each is one break between lines.
@@ -89,6 +117,9 @@ private slots:
     void detectsTheFormatFromTheFileStart();
     void asciiRunsEndAtTheSameByteOnEveryPath();
     void filesCutInPartsGiveTheSameText();
+    void largeFilesReadInPlaceGiveTheSameText_data();
+    void largeFilesReadInPlaceGiveTheSameText();
+    void chunksReadInPlaceOutliveTheirReading();
     void loadStopsWhileThreadsAreBusy_data();
     void loadStopsWhileThreadsAreBusy();
 
@@ -280,7 +311,7 @@ void TestFileFormat::randomFilesSurviveLoadAndSave()
 
         document.ActiveControl().setText(QString());
         DocumentLoad::Settings settings;
-        settings.pieceSize = 1 + random.bounded(16);
+        settings.reading.blockSize = 1 + random.bounded(16);
         QCOMPARE(loadAndWait(document, path, settings), std::nullopt);
         const QString text = document.ActiveControl().Text();
         const TextFileFormat::FileFormat format = TextFileFormat::detectFormat(file, file.size());
@@ -299,9 +330,6 @@ void TestFileFormat::randomFilesSurviveLoadAndSave()
     }
 }
 
-// Runs of every length around the 8- and 16-byte steps, ended by each kind
-// of byte that ends one (or a CR LF that does not), read from several
-// starting points: the vector path, the portable one and a plain loop agree.
 namespace {
 
 QByteArray utf16(QStringView text, bool bigEndian)
@@ -415,7 +443,7 @@ void TestFileFormat::filesKeepTheirEncoding()
     for (const qsizetype pieceSize : {qsizetype(1), qsizetype(3), qsizetype(1 << 16)}) {
         frmDocument document;
         DocumentLoad::Settings settings;
-        settings.pieceSize = pieceSize;
+        settings.reading.blockSize = pieceSize;
         QCOMPARE(loadAndWait(document, writeFile(file), settings), std::nullopt);
         QCOMPARE(document.ActiveControl().Text(), text);
         QCOMPARE(document.encoding().displayName(), encoding);
@@ -484,9 +512,15 @@ void TestFileFormat::detectsTheFormatFromTheFileStart()
     QCOMPARE(format.lineBreak == LineBreak::Lf, lfLines);
 }
 
+// Runs of every length around the 8-, 16-, 32- and 64-byte steps, ended by
+// each kind of byte that ends one (or a CR LF that does not), read from
+// several starting points: every way of scanning agrees with a plain loop,
+// and what the in-place scan counts is what a chunk of the bytes counts.
 void TestFileFormat::asciiRunsEndAtTheSameByteOnEveryPath()
 {
-    const QList<QByteArray> stops = {"", "\r", "\r\n", "\r\r\n", "\x80", "\xc3\xa8", "\n"};
+    const QList<QByteArray> stops = {"",       "\r",       "\r\n",
+                                     "\r\r\n", "\x80",     "\xc3\xa8",
+                                     "\n",     "\n\r\n\n", "\r\n" + QByteArray(80, 'c') + "\n"};
     for (int length = 0; length <= 70; ++length) {
         for (const QByteArray &stop : stops) {
             const QByteArray bytes = QByteArray(length, 'a') + stop + QByteArray(length % 19, 'b');
@@ -497,6 +531,15 @@ void TestFileFormat::asciiRunsEndAtTheSameByteOnEveryPath()
                 const qsizetype expected = plainAsciiRunEnd(bytes, from);
                 QCOMPARE(asciiRunEnd(b, from, bytes.size()), expected);
                 QCOMPARE(asciiRunEndPortable(b, from, bytes.size()), expected);
+                std::optional<LineSummary> counted;
+                if (expected == bytes.size()) {
+                    Chunk chunk;
+                    chunk.appendLatin1(bytes.constData() + from, bytes.size() - from);
+                    chunk.refresh();
+                    counted = chunk.summary();
+                }
+                for (const ScanWidth width : availableScanWidths())
+                    QCOMPARE(verbatimSummary(b + from, bytes.size() - from, width), counted);
             }
         }
     }
@@ -506,21 +549,27 @@ void TestFileFormat::asciiRunsEndAtTheSameByteOnEveryPath()
 // blocks of every small size, into a model of tiny chunks: the text is the
 // one a single decoder gives, character for character and line for line,
 // whatever CR LF pairs, multi-byte characters and invalid bytes stand next
-// to the cuts and the block edges.
+// to the cuts and the block edges. Half the rounds keep the plain text where
+// it was read, among stretches of plain lines; an edit afterwards that cuts
+// into loaded chunks changes them like any others.
 void TestFileFormat::filesCutInPartsGiveTheSameText()
 {
     QRandomGenerator random(23);
     for (int round = 0; round < 600; ++round) {
+        const bool inPlace = round % 2 == 0;
         QByteArray file = randomFile(random);
         if (round % 3 == 0)
             file +=
                 QByteArray(random.bounded(70), 'x') + "\n" + QByteArray(random.bounded(40), 'y');
+        if (inPlace)
+            file = plainLines(random) + file + plainLines(random);
         const QString path = writeFile(file);
         const Encoding encoding = round % 5 == 0 ? Encoding::codePage() : Encoding::utf8();
         FileLoad::Options options;
         options.blockSize = 1 + random.bounded(40);
         options.threads = 1 + random.bounded(3);
-        options.partSize = 1 + random.bounded(8);
+        options.partSize = 1 + random.bounded(inPlace ? 200 : 8);
+        options.inPlaceFrom = inPlace ? 0 : std::numeric_limits<qint64>::max();
         options.format = TextFileFormat::FileFormat{encoding, LineBreak::CrLf};
         TextModel model(4 + random.bounded(12));
         TextModelAppender appender(model);
@@ -529,11 +578,129 @@ void TestFileFormat::filesCutInPartsGiveTheSameText()
         while (!load.isFinished())
             appender.append(load.take().chunks);
         QVERIFY(!load.failure());
-        const QString whole = decode(file, encoding);
+        QString whole = decode(file, encoding);
         QCOMPARE(model.text(), whole);
         QCOMPARE(model.lineCount(), lineBreaks(whole) + 1);
+        QCOMPARE(model.longestLineLength(), longestLine(whole));
         QCOMPARE(streamed(model, encoding), encode(whole, encoding));
+        const qint64 from = random.bounded(whole.size() + 1);
+        const qint64 to = from + random.bounded(whole.size() - from + 1);
+        const QString added = QStringLiteral("\u00e8\u20ac");
+        model.replace(from, to, added);
+        whole.replace(from, to - from, added);
+        QCOMPARE(model.text(), whole);
+        QCOMPARE(model.lineCount(), lineBreaks(whole) + 1);
     }
+}
+
+void TestFileFormat::largeFilesReadInPlaceGiveTheSameText_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("windows1252");
+    QTest::addColumn<bool>("lfLines");
+    // 6 MB of lines, with something put at a byte of the file; a block of
+    // the first part ends at every multiple of BlockEdge.
+    constexpr qint64 BlockEdge = 256 << 10;
+    const auto lines = [](const char *lineEnd) {
+        QByteArray file;
+        for (int i = 0; file.size() < (6 << 20); ++i)
+            file += "riga " + QByteArray::number(i) + QByteArray(40 + i % 23, '.') + lineEnd;
+        return file;
+    };
+    const QByteArray crlf = lines("\r\n");
+    const auto with = [&](qint64 at, const QByteArray &piece) {
+        QByteArray file = crlf;
+        return file.insert(at, piece);
+    };
+    QTest::newRow("plain") << crlf << false << false;
+    QTest::newRow("a character across a block edge")
+        << with(3 * BlockEdge - 1, "\xc3\xa8") << false << false;
+    QTest::newRow("CR last in a block, its LF first in the next")
+        << with(3 * BlockEdge - 1, "\r\n") << false << false;
+    QTest::newRow("a lone CR last in a block") << with(3 * BlockEdge - 1, "\r") << false << false;
+    QTest::newRow("an invalid last byte") << crlf + "\xff" << false << false;
+    QTest::newRow("a last line without a break") << crlf + "fine" << false << false;
+    QTest::newRow("a mark") << "\xef\xbb\xbf" + crlf << false << false;
+    QTest::newRow("LF lines") << lines("\n") << false << true;
+    QByteArray accents = crlf;
+    for (qint64 at = 1000; at < accents.size(); at += 100'000)
+        accents.insert(at, "\xc3\xa0");
+    QTest::newRow("an accent every 100 KB") << accents << false << false;
+    QTest::newRow("Windows-1252") << with(3 * BlockEdge - 1, "citt\xe0").insert(1000, "perch\xe9")
+                                  << true << false;
+    QTest::newRow("nothing but line breaks")
+        << QByteArray(6 << 20, '\n').replace("\n", "\r\n") << false << false;
+}
+
+// Files larger than a part, read in place with the sizes the program uses:
+// the text, its lines and the bytes saved are those of one decoder over the
+// whole file, whatever interrupts the plain lines, and most chunks keep
+// their characters where they were read.
+void TestFileFormat::largeFilesReadInPlaceGiveTheSameText()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, windows1252);
+    QFETCH(bool, lfLines);
+    const QString path = writeFile(file);
+    const TextFileFormat::FileFormat format = TextFileFormat::detectFormat(file, file.size());
+    QCOMPARE(format.encoding.displayName(),
+             windows1252 ? QStringLiteral("Windows-1252") : QStringLiteral("UTF-8"));
+    QCOMPARE(format.lineBreak == LineBreak::Lf, lfLines);
+    FileLoad::Options options;
+    options.threads = 2;
+    options.partSize = 2 << 20;
+    options.inPlaceFrom = 0;
+    TextModel model;
+    TextModelAppender appender(model);
+    FileLoad load(path, appender.chunkBuilder(), options);
+    QVERIFY(!load.start({}));
+    qsizetype chunks = 0;
+    qsizetype inPlace = 0;
+    while (!load.isFinished()) {
+        FileLoad::Ready ready = load.take();
+        chunks += qsizetype(ready.chunks.size());
+        inPlace += std::count_if(ready.chunks.begin(), ready.chunks.end(),
+                                 [](const Chunk &chunk) { return chunk.isInPlace(); });
+        appender.append(std::move(ready.chunks));
+    }
+    QVERIFY(!load.failure());
+    const QString whole = decode(file, format.encoding, format.lineBreak);
+    QVERIFY(model.text() == whole);
+    QCOMPARE(model.lineCount(), lineBreaks(whole) + 1);
+    QCOMPARE(model.longestLineLength(), longestLine(whole));
+    QVERIFY(streamed(model, format.encoding) == encode(whole, format.encoding));
+    QVERIFY2(inPlace > chunks / 2, qPrintable(QStringLiteral("%1 of %2").arg(inPlace).arg(chunks)));
+}
+
+// A stretch far longer than expected, as a file that grows while it is
+// read, goes on in further regions; its chunks keep their characters once
+// the reading and its regions are no longer its to hold.
+void TestFileFormat::chunksReadInPlaceOutliveTheirReading()
+{
+    QByteArray file;
+    for (int i = 0; file.size() < (5 << 20); ++i)
+        file += "riga " + QByteArray::number(i) + (i % 1000 == 0 ? " \xc3\xa8\r\n" : "\r\n");
+    Decoder decoder;
+    ChunkBuilder builder(1000);
+    std::vector<Chunk> chunks;
+    {
+        constexpr qsizetype Block = 4096;
+        InPlaceReading reading(Block, Block, decoder, builder);
+        for (qsizetype at = 0; at < file.size(); at += Block) {
+            const qsizetype count = std::min(Block, file.size() - at);
+            std::copy_n(file.constData() + at, count, reading.room());
+            reading.take(count);
+        }
+        reading.finish();
+        decoder.finish(builder);
+        chunks = builder.take();
+    }
+    QString text;
+    for (const Chunk &chunk : chunks)
+        chunk.span().appendTo(text);
+    QVERIFY(text == decode(file));
+    QVERIFY(
+        std::any_of(chunks.begin(), chunks.end(), [](const Chunk &c) { return c.isInPlace(); }));
 }
 
 void TestFileFormat::loadStopsWhileThreadsAreBusy_data()
@@ -587,7 +754,7 @@ void TestFileFormat::largeFileShowsProgressAndHidesIt()
     frmDocument document;
     QSignalSpy progress(&document, &frmDocument::loadProgressChanged);
     DocumentLoad::Settings settings;
-    settings.pieceSize = file.size() / 10 + 1;
+    settings.reading.blockSize = file.size() / 10 + 1;
     QCOMPARE(loadAndWait(document, path, settings), std::nullopt);
     QCOMPARE(document.ActiveControl().Text(), QString::fromLatin1(file));
     QVERIFY(!progress.isEmpty());
@@ -654,7 +821,7 @@ void TestFileFormat::loaderReportsFailures()
     }
     frmDocument document;
     DocumentLoad::Settings settings;
-    settings.pieceSize = 8;
+    settings.reading.blockSize = 8;
     settings.maximumLength = maximumLength;
     const std::optional<QString> failure = loadAndWait(document, path, settings);
     QVERIFY(failure);
@@ -672,7 +839,7 @@ void TestFileFormat::windowClosedWhileLoading()
     QObject::connect(document, &frmDocument::loadProgressChanged, document,
                      [&] { delete document.data(); });
     DocumentLoad::Settings settings;
-    settings.pieceSize = 4;
+    settings.reading.blockSize = 4;
     QByteArray file;
     for (int i = 0; i < 2000; ++i)
         file += "riga\r\n";

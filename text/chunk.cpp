@@ -55,6 +55,28 @@ bool fitsLatin1(QStringView text)
 
 } // namespace
 
+Chunk Chunk::inPlace(const char *latin1, qsizetype size, std::shared_ptr<const void> memory,
+                     const LineSummary &summary)
+{
+    Chunk chunk;
+    chunk.inPlace_ = latin1;
+    chunk.inPlaceSize_ = size;
+    chunk.inPlaceMemory_ = std::move(memory);
+    chunk.summary_ = summary;
+    return chunk;
+}
+
+void Chunk::own()
+{
+    if (!inPlace_)
+        return;
+    latin1_.reserve(size_t(inPlaceSize_ + std::max<qsizetype>(inPlaceSize_ / 32, 64)));
+    latin1_.assign(inPlace_, inPlace_ + inPlaceSize_);
+    inPlace_ = nullptr;
+    inPlaceSize_ = 0;
+    inPlaceMemory_.reset();
+}
+
 TextSpan Chunk::span(qsizetype from, qsizetype to) const
 {
     TextSpan span;
@@ -62,12 +84,13 @@ TextSpan Chunk::span(qsizetype from, qsizetype to) const
     if (wide_)
         span.utf16 = utf16_.data() + from;
     else
-        span.latin1 = latin1_.data() + from;
+        span.latin1 = latin1() + from;
     return span;
 }
 
 void Chunk::reserve(qsizetype size)
 {
+    own();
     if (wide_)
         utf16_.reserve(size_t(size));
     else
@@ -84,6 +107,8 @@ void Chunk::grow(qsizetype count)
 
 void Chunk::shrink()
 {
+    if (inPlace_)
+        return;
     const size_t capacity = wide_ ? utf16_.capacity() : latin1_.capacity();
     if (capacity > size_t(size() + size() / 4 + 16)) {
         utf16_.shrink_to_fit();
@@ -93,6 +118,7 @@ void Chunk::shrink()
 
 void Chunk::widen()
 {
+    own();
     const auto *bytes = reinterpret_cast<const uchar *>(latin1_.data());
     utf16_.reserve(latin1_.capacity());
     utf16_.assign(bytes, bytes + latin1_.size());
@@ -107,6 +133,7 @@ void Chunk::append(QStringView text)
 
 void Chunk::appendLatin1(const char *text, qsizetype size)
 {
+    own();
     grow(size);
     if (wide_)
         utf16_.insert(utf16_.end(), reinterpret_cast<const uchar *>(text),
@@ -117,6 +144,7 @@ void Chunk::appendLatin1(const char *text, qsizetype size)
 
 void Chunk::insert(qsizetype at, QStringView text)
 {
+    own();
     if (!wide_ && !fitsLatin1(text))
         widen();
     grow(text.size());
@@ -128,8 +156,16 @@ void Chunk::insert(qsizetype at, QStringView text)
     std::transform(text.begin(), text.end(), position, [](QChar c) { return char(c.unicode()); });
 }
 
+// Characters kept in place lose their ends without a copy.
 void Chunk::remove(qsizetype from, qsizetype to)
 {
+    if (inPlace_ && (from == 0 || to == inPlaceSize_)) {
+        if (from == 0)
+            inPlace_ += to;
+        inPlaceSize_ -= to - from;
+        return;
+    }
+    own();
     if (wide_)
         utf16_.erase(utf16_.begin() + from, utf16_.begin() + to);
     else
@@ -147,7 +183,7 @@ void Chunk::refresh()
 {
     breakTable_.clear();
     if (!wide_) {
-        summary_ = summarize(latin1_.data(), size());
+        summary_ = summarize(latin1(), size());
         return;
     }
     summary_ = summarize(utf16_.data(), size());
@@ -165,7 +201,7 @@ template <typename Found> void Chunk::forEachBreakFrom(qsizetype offset, Found f
     if (wide_)
         forEachBreak(utf16_.data(), size(), found, offset);
     else
-        forEachBreak(latin1_.data(), size(), found, offset);
+        forEachBreak(latin1(), size(), found, offset);
 }
 
 const std::vector<quint32> &Chunk::breakTable() const

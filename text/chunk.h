@@ -5,6 +5,7 @@
 
 #include <QStringView>
 
+#include <memory>
 #include <vector>
 
 /// A run of the text, a few thousand characters long: the leaf of the tree.
@@ -18,6 +19,12 @@
 /// The summary (length, breaks, line lengths) is recounted by refresh()
 /// after the characters change.
 ///
+/// A chunk may also keep its characters where a file was read into memory
+/// (inPlace()): one byte a character, in memory that the chunk shares with
+/// the other chunks read there and keeps alive. Such a chunk is read like any
+/// other; it copies its characters into memory of its own before its first
+/// change, so a load copies nothing that is never edited.
+///
 /// Finding a line inside the chunk uses a table of how many line breaks end
 /// before each block of BlockSize characters, made the first time a line is
 /// looked up and dropped by refresh(): a lookup reads the table and at most
@@ -28,10 +35,23 @@
 class Chunk
 {
 public:
-    qsizetype size() const { return wide_ ? qsizetype(utf16_.size()) : qsizetype(latin1_.size()); }
+    Chunk() = default;
+    /// A chunk of the size characters at latin1 (all below U+0100), which
+    /// stay there: memory keeps them alive. summary must be theirs.
+    static Chunk inPlace(const char *latin1, qsizetype size, std::shared_ptr<const void> memory,
+                         const LineSummary &summary);
+    /// Whether the characters are kept where they were read.
+    bool isInPlace() const { return inPlace_ != nullptr; }
+
+    qsizetype size() const
+    {
+        return wide_      ? qsizetype(utf16_.size())
+               : inPlace_ ? inPlaceSize_
+                          : qsizetype(latin1_.size());
+    }
     bool isEmpty() const { return size() == 0; }
     bool isWide() const { return wide_; }
-    char16_t at(qsizetype i) const { return wide_ ? utf16_[i] : char16_t(uchar(latin1_[i])); }
+    char16_t at(qsizetype i) const { return wide_ ? utf16_[i] : char16_t(uchar(latin1()[i])); }
     char16_t front() const { return at(0); }
     char16_t back() const { return at(size() - 1); }
 
@@ -42,8 +62,9 @@ public:
     /// The memory the characters take, room to grow included.
     qsizetype memoryBytes() const
     {
-        return wide_ ? qsizetype(utf16_.capacity() * sizeof(char16_t))
-                     : qsizetype(latin1_.capacity());
+        return wide_      ? qsizetype(utf16_.capacity() * sizeof(char16_t))
+               : inPlace_ ? inPlaceSize_
+                          : qsizetype(latin1_.capacity());
     }
     /// Gives back room that the characters do not take.
     void shrink();
@@ -78,6 +99,9 @@ public:
     static constexpr qsizetype BlockSize = 128;
 
 private:
+    const char *latin1() const { return inPlace_ ? inPlace_ : latin1_.data(); }
+    /// Copies characters kept in place into memory of the chunk's own.
+    void own();
     void widen();
     /// Makes room for count more characters, growing by a thirty-second of
     /// its room, and by 64 characters at least.
@@ -88,6 +112,9 @@ private:
 
     std::vector<char> latin1_;
     std::vector<char16_t> utf16_;
+    const char *inPlace_ = nullptr;
+    qsizetype inPlaceSize_ = 0;
+    std::shared_ptr<const void> inPlaceMemory_;
     bool wide_ = false;
     LineSummary summary_;
     mutable std::vector<quint32> breakTable_; ///< empty until a line is looked up

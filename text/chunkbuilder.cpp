@@ -75,7 +75,15 @@ void ChunkBuilder::append(const TextSpan &span)
         appendLatin1(span.latin1, span.size);
 }
 
-std::vector<Chunk> ChunkBuilder::take()
+void ChunkBuilder::append(Chunk chunk)
+{
+    completeOpen();
+    appended_ += chunk.size();
+    spend(chunk);
+    completed_.push_back(std::move(chunk));
+}
+
+void ChunkBuilder::completeOpen()
 {
     if (!open_.isEmpty()) {
         open_.shrink();
@@ -84,6 +92,11 @@ std::vector<Chunk> ChunkBuilder::take()
         completed_.push_back(std::move(open_));
     }
     startChunk();
+}
+
+std::vector<Chunk> ChunkBuilder::take()
+{
+    completeOpen();
     appended_ = 0;
     return std::exchange(completed_, {});
 }

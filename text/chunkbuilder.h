@@ -27,6 +27,13 @@ public:
     void appendLatin1(const char *text, qsizetype size) override;
     void append(QStringView text) override;
     void append(const TextSpan &span);
+    /// Puts a chunk made elsewhere after the text so far, which ends the
+    /// open chunk first. The text so far must not end in the first half of
+    /// a pair that the chunk's first character completes.
+    void append(Chunk chunk);
+
+    /// How many characters the builder puts in a chunk.
+    qsizetype chunkSize() const { return chunkSize_; }
 
     /// Memory the chunks of this builder and of its copies may take, shared
     /// among them: a chunk that would take more throws std::bad_alloc, as an
@@ -50,6 +57,8 @@ private:
     /// open chunk first when it is full.
     qsizetype roomFor(char16_t next);
     void startChunk();
+    /// Refreshes the open chunk and counts it among the completed ones.
+    void completeOpen();
     /// Counts a finished chunk against the budget.
     void spend(const Chunk &chunk);
 

@@ -1,5 +1,6 @@
 #include "fileload.h"
 
+#include "inplacereading.h"
 #include "textdecoder.h"
 
 #include <QByteArray>
@@ -141,7 +142,9 @@ void FileLoad::decodePart(Part &part, bool last)
 }
 
 // Each part reads through a handle of its own, so that parts read at the
-// same time do not share a file position.
+// same time do not share a file position. A large part whose plain bytes
+// decode to themselves is read in place (InPlaceReading); any other is read
+// into one block again and again.
 void FileLoad::readPart(Part &part, bool last)
 {
     QFile file(path_);
@@ -151,12 +154,19 @@ void FileLoad::readPart(Part &part, bool last)
     }
     TextFileFormat::Decoder decoder(format_.encoding, format_.lineBreak);
     ChunkBuilder builder = builder_;
-    QByteArray block(std::max<qsizetype>(options_.blockSize, 1), Qt::Uninitialized);
+    const qsizetype blockSize = std::max<qsizetype>(options_.blockSize, 1);
+    const qint64 expected = (last ? size_ : part.end) - part.begin;
+    std::optional<TextFileFormat::InPlaceReading> inPlace;
+    QByteArray block;
+    if (decoder.readsPlainBytesAsThemselves() && expected >= options_.inPlaceFrom)
+        inPlace.emplace(expected, blockSize, decoder, builder);
+    else
+        block = QByteArray(blockSize, Qt::Uninitialized);
     qint64 offset = part.begin;
     bool atEnd = false;
     while (!stopping_ && offset < part.end) {
-        const qint64 read =
-            file.read(block.data(), std::min<qint64>(block.size(), part.end - offset));
+        char *room = inPlace ? inPlace->room() : block.data();
+        const qint64 read = file.read(room, std::min<qint64>(blockSize, part.end - offset));
         if (read < 0) {
             fail(file.errorString());
             return;
@@ -165,12 +175,17 @@ void FileLoad::readPart(Part &part, bool last)
             atEnd = true;
             break;
         }
-        decoder.decode(QByteArrayView(block.constData(), read), builder);
+        if (inPlace)
+            inPlace->take(read);
+        else
+            decoder.decode(QByteArrayView(room, read), builder);
         offset += read;
         deliver(part, builder.takeCompleted(), read, false);
     }
     if (stopping_)
         return;
+    if (inPlace)
+        inPlace->finish();
     // A part that ends at its cut leaves no state behind: the next part
     // takes over right after an LF. Only the file's end is finished.
     if (atEnd || last)

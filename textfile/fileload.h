@@ -38,6 +38,9 @@ public:
         qsizetype blockSize = 256 << 10;
         int threads = defaultThreads();
         qint64 partSize = 16 << 20; ///< no part is cut smaller than this
+        /// A part of at least this many bytes keeps its plain text where it
+        /// was read (InPlaceReading); a smaller one is not worth a region.
+        qint64 inPlaceFrom = 4 << 20;
         /// The file's format; found from the file itself when not given.
         std::optional<TextFileFormat::FileFormat> format;
     };

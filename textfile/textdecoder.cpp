@@ -89,11 +89,27 @@ void Decoder::finish(TextSink &out)
     ending_ = Ending::Nothing;
 }
 
+bool Decoder::readsPlainBytesAsThemselves() const
+{
+    return encoding_.form() == Encoding::Form::Utf8 || table_.has_value();
+}
+
+void Decoder::passedAsIs(QByteArrayView plainBytes)
+{
+    const qsizetype size = plainBytes.size();
+    if (size == 0)
+        return;
+    ending_ = plainBytes[size - 1] != '\n'                ? Ending::Other
+              : size >= 2 && plainBytes[size - 2] == '\r' ? Ending::CrLf
+                                                          : Ending::LineFeed;
+    afterCr_ = false;
+}
+
 void Decoder::endLine(TextSink &out)
 {
     if (ending_ == Ending::Other || (ending_ == Ending::LineFeed && lineBreak_ == LineBreak::CrLf))
-        stageLatin1(lineBreak_ == LineBreak::Lf ? "\n" : "\r\n", lineBreak_ == LineBreak::Lf ? 1 : 2,
-                    out);
+        stageLatin1(lineBreak_ == LineBreak::Lf ? "\n" : "\r\n",
+                    lineBreak_ == LineBreak::Lf ? 1 : 2, out);
     ending_ = Ending::Nothing;
 }
 
@@ -180,10 +196,7 @@ void Decoder::decodeBytes(const uchar *b, qsizetype size, bool atEnd, TextSink &
         const qsizetype run = asciiRunEnd(b, i, size);
         if (run > i) {
             stageLatin1(reinterpret_cast<const char *>(b + i), run - i, out);
-            ending_ = b[run - 1] != '\n'                             ? Ending::Other
-                      : run - i >= 2 && b[run - 2] == '\r'           ? Ending::CrLf
-                                                                     : Ending::LineFeed;
-            afterCr_ = false;
+            passedAsIs(QByteArrayView(b + i, run - i));
             i = run;
         } else if (b[i] == '\r') {
             // A lone CR, or one whose LF may start the next piece.
@@ -256,8 +269,8 @@ qsizetype Decoder::decodeSequence(const uchar *b, qsizetype i, qsizetype size, b
 void Decoder::decodeUnits(const uchar *b, qsizetype size, bool atEnd, TextSink &out)
 {
     const int unit = encoding_.unitSize();
-    const bool bigEndian = encoding_.form() == Encoding::Form::Utf16BE ||
-                           encoding_.form() == Encoding::Form::Utf32BE;
+    const bool bigEndian =
+        encoding_.form() == Encoding::Form::Utf16BE || encoding_.form() == Encoding::Form::Utf32BE;
     const auto unitAt = [&](qsizetype at) -> char32_t {
         if (unit == 2)
             return bigEndian ? qFromBigEndian<quint16>(b + at) : qFromLittleEndian<quint16>(b + at);
@@ -291,7 +304,8 @@ void Decoder::decodeUnits(const uchar *b, qsizetype size, bool atEnd, TextSink &
             if (i + 2 * unit > size && !atEnd)
                 break; // its other half may start the next piece
             if (i + 2 * unit <= size && QChar::isLowSurrogate(unitAt(i + unit))) {
-                stageCharacter(QChar::surrogateToUcs4(char16_t(c), char16_t(unitAt(i + unit))), out);
+                stageCharacter(QChar::surrogateToUcs4(char16_t(c), char16_t(unitAt(i + unit))),
+                               out);
                 i += unit;
             } else {
                 keepBytes(i);

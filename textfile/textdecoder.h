@@ -42,6 +42,18 @@ public:
     /// bytes, and the line break that ends an unterminated last line.
     void finish(TextSink &out);
 
+    /// Whether bytes that are their own text (ASCII, every CR with its LF)
+    /// decode to themselves in this encoding: UTF-8 and the code pages of
+    /// one byte a character over ASCII.
+    bool readsPlainBytesAsThemselves() const;
+    /// Whether the text of every byte so far has been handed out, and the
+    /// next byte starts afresh: nothing held back, no CR waiting for its LF.
+    bool isAtRest() const { return pending_.isEmpty() && !afterCr_; }
+    /// Notes that the next bytes of the file, which are their own text, went
+    /// to the text without the decoder, which must be at rest: so finish()
+    /// still knows how the text ends.
+    void passedAsIs(QByteArrayView plainBytes);
+
 private:
     /// What the text decoded so far ends in.
     enum class Ending { Nothing, CrLf, LineFeed, Other };
