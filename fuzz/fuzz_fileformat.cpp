@@ -10,6 +10,7 @@
 #include "textfile/fileload.h"
 #include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
+#include "textfile/verbatimsummary.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 #include "text/textsink.h"
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <optional>
 
 using TextFileFormat::Encoding;
@@ -86,7 +88,8 @@ std::optional<QByteArray> streamed(const TextModel &model, Encoding encoding)
 }
 
 // The input saved as a file and loaded as the program loads one: cut in
-// parts after its LF bytes, decoded on threads in blocks of a small size.
+// parts after its LF bytes, decoded on threads in blocks of a small size;
+// half the time with its plain text kept where it was read.
 void checkFileLoad(QByteArrayView file, Encoding encoding, qsizetype chunkSize, unsigned seed,
                    const QString &text)
 {
@@ -99,6 +102,7 @@ void checkFileLoad(QByteArrayView file, Encoding encoding, qsizetype chunkSize, 
     options.blockSize = 1 + seed % 37;
     options.threads = 1 + int(seed % 3);
     options.partSize = 1 + seed % 11;
+    options.inPlaceFrom = seed % 2 == 0 ? 0 : std::numeric_limits<qint64>::max();
     options.format = TextFileFormat::FileFormat{encoding, LineBreak::CrLf};
     FileLoad load(saved.fileName(), appender.chunkBuilder(), options);
     FUZZ_CHECK(!load.start({}));
@@ -108,14 +112,22 @@ void checkFileLoad(QByteArrayView file, Encoding encoding, qsizetype chunkSize, 
     checkModel(model, text);
 }
 
-// The vector scan for ASCII runs against the portable one, from the first
-// starting points.
+// The vector scans against the portable ones, from the first starting
+// points: the end of an ASCII run, and the summary of bytes that are their
+// own text.
 void checkAsciiRuns(QByteArrayView file)
 {
     const auto *bytes = reinterpret_cast<const uchar *>(file.data());
-    for (qsizetype from = 0; from < std::min<qsizetype>(file.size(), 64); ++from)
+    const std::vector<TextFileFormat::ScanWidth> widths = TextFileFormat::availableScanWidths();
+    for (qsizetype from = 0; from < std::min<qsizetype>(file.size(), 64); ++from) {
         FUZZ_CHECK(TextFileFormat::asciiRunEnd(bytes, from, file.size()) ==
                    TextFileFormat::asciiRunEndPortable(bytes, from, file.size()));
+        const std::optional<LineSummary> word =
+            TextFileFormat::verbatimSummary(bytes + from, file.size() - from, widths.front());
+        for (const TextFileFormat::ScanWidth width : widths)
+            FUZZ_CHECK(TextFileFormat::verbatimSummary(bytes + from, file.size() - from, width) ==
+                       word);
+    }
 }
 
 void checkArbitraryText(QByteArrayView data, Encoding encoding, qsizetype chunkSize)
