@@ -29,6 +29,8 @@ private slots:
     void keys_data();
     void keys();
     void pageKeys();
+    void repaintsWhatAnEditShows_data();
+    void repaintsWhatAnEditShows();
     void wheelZoomsWithinBounds();
     void mouse_data();
     void mouse();
@@ -115,6 +117,28 @@ void type(TextView &view, const QString &text)
         i += length - 1;
     }
 }
+
+// Counts the events of a type that reach an object.
+class EventCounter : public QObject
+{
+public:
+    EventCounter(QObject *target, QEvent::Type type, int &count)
+        : target_(target), type_(type), count_(count)
+    {
+        target_->installEventFilter(this);
+    }
+    ~EventCounter() override { target_->removeEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count_ += event->type() == type_;
+        return false;
+    }
+
+private:
+    QObject *target_;
+    QEvent::Type type_;
+    int &count_;
+};
 
 QString longLine(int length)
 {
@@ -235,6 +259,38 @@ void TestTextView::keys()
 }
 
 // Page Down and Page Up move by the lines in view and scroll as far.
+void TestTextView::repaintsWhatAnEditShows_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("line"); // -1: the end; -2: the first line not wholly in view
+    QTest::addColumn<bool>("repainted");
+    QTest::newRow("a line in view") << 200 << 2 << true;
+    QTest::newRow("the line partly in view") << 200 << -2 << true;
+    QTest::newRow("far below the view") << 200 << 150 << false;
+    QTest::newRow("the end, far below, as a loading file grows") << 200 << -1 << false;
+    QTest::newRow("the end of a text that fits") << 3 << -1 << true;
+}
+
+// Text put in at the start of a line is repainted when that line shows,
+// and costs no repaint when it comes below every line in view.
+void TestTextView::repaintsWhatAnEditShows()
+{
+    QFETCH(int, lines);
+    QFETCH(int, line);
+    QFETCH(bool, repainted);
+    Shown shown(QStringLiteral("riga\r\n").repeated(lines));
+    TextView &view = shown.view;
+    if (line == -2)
+        line = int(view.firstVisibleLine() + view.viewport()->height() / view.lineHeight());
+    const qint64 position = line == -1 ? shown.model.length() : shown.model.lineStart(line);
+    QCoreApplication::processEvents();
+    int paints = 0;
+    EventCounter counter(view.viewport(), QEvent::Paint, paints);
+    shown.model.replace(position, position, u"nuova\r\n");
+    QCoreApplication::processEvents();
+    QCOMPARE(paints > 0, repainted);
+}
+
 void TestTextView::pageKeys()
 {
     QStringList lines;

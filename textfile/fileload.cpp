@@ -225,21 +225,34 @@ void FileLoad::fail(const QString &reason)
         wake_();
 }
 
+// The batches are moved out under the lock and gathered after it, so that
+// the decoding threads never wait while the chunks are moved.
 FileLoad::Ready FileLoad::take()
 {
-    const std::lock_guard lock(mutex_);
-    wakePending_ = false;
+    std::deque<std::vector<Chunk>> batches;
     Ready ready;
-    while (front_ < parts_.size() && ready.isEmpty()) {
-        Part &part = parts_[front_];
-        for (std::vector<Chunk> &batch : part.ready)
-            std::move(batch.begin(), batch.end(), std::back_inserter(ready.chunks));
-        part.ready.clear();
-        ready.bytes = std::exchange(part.readyBytes, 0);
-        if (!part.done)
-            break;
-        ++front_;
+    {
+        const std::lock_guard lock(mutex_);
+        wakePending_ = false;
+        while (front_ < parts_.size() && batches.empty() && ready.bytes == 0) {
+            Part &part = parts_[front_];
+            batches.swap(part.ready);
+            ready.bytes = std::exchange(part.readyBytes, 0);
+            if (!part.done)
+                break;
+            ++front_;
+        }
     }
+    size_t count = 0;
+    for (const std::vector<Chunk> &batch : batches)
+        count += batch.size();
+    if (batches.size() == 1) {
+        ready.chunks = std::move(batches.front());
+        return ready;
+    }
+    ready.chunks.reserve(count);
+    for (std::vector<Chunk> &batch : batches)
+        std::move(batch.begin(), batch.end(), std::back_inserter(ready.chunks));
     return ready;
 }
 

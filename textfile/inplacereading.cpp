@@ -23,6 +23,7 @@ char *InPlaceReading::room()
 {
     if (end_ + blockSize_ > region_->capacity())
         continueInNewRegion();
+    region_->prepare(end_, blockSize_);
     return region_->data() + end_;
 }
 

@@ -26,6 +26,9 @@ public:
     qint64 capacity() const { return capacity_; }
     /// Gives back the room from used on, which nothing will be read into.
     void trim(qint64 used);
+    /// Backs the size bytes from offset with memory before they are read
+    /// into, in one step rather than a fault at every page.
+    void prepare(qint64 offset, qint64 size);
 
     static constexpr qint64 Step = 2 << 20;
 

@@ -222,14 +222,19 @@ void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)
     accessibleEvents_->contentsChanged(position, removed, added);
     const TextViewScroller::Place before = scroller_.place();
     scroller_.updateScrollBars();
-    // An edit that keeps the lines where they were repaints only its own.
+    // An edit that keeps the lines where they were repaints only its own;
+    // one that starts below the lines in view (a line partly in view counts
+    // as in view), as a file's text does while it loads, nothing.
     const qint64 lines = model_.lineCount();
-    if (lines == lineCount_ && scroller_.place() == before) {
+    const bool samePlace = scroller_.place() == before;
+    const bool belowView =
+        model_.lineAt(position) > scroller_.firstLine() + scroller_.visibleLines();
+    if (!samePlace || (lines != lineCount_ && !belowView)) {
+        viewport()->update();
+    } else if (!belowView) {
         const int top = lineTop(model_.lineAt(position));
         const int bottom = lineTop(model_.lineAt(position + added)) + lineHeight();
         viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
-    } else {
-        viewport()->update();
     }
     lineCount_ = lines;
     // A caret watching the end of a loading text keeps it in view.
