@@ -29,11 +29,18 @@ StatusBar::StatusBar(const Clock &clock, QWidget *parent)
     addPermanentWidget(timePanel);
 }
 
+// QProgressBar::setValue paints the bar at once, and puts the window on
+// the screen, at every step it shows: a gigabyte loading took a hundred
+// such paints from the window's share of the load. The step is painted with
+// the window's next paint instead.
 void StatusBar::showProgress(int percent)
 {
     progress_->setVisible(percent >= 0);
-    if (percent >= 0)
-        progress_->setValue(percent);
+    if (percent < 0 || percent == progress_->value())
+        return;
+    progress_->setUpdatesEnabled(false);
+    progress_->setValue(percent);
+    progress_->setUpdatesEnabled(true); // which asks for a paint
 }
 
 void StatusBar::showNote(const QString &text)

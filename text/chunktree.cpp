@@ -54,9 +54,7 @@ ChunkTree::Node *ChunkTree::makeNode(Chunk chunk)
     randomState_ ^= randomState_ << 13;
     randomState_ ^= randomState_ >> 17;
     randomState_ ^= randomState_ << 5;
-    Node *node = new Node(std::move(chunk), randomState_);
-    update(node);
-    return node;
+    return new Node(std::move(chunk), randomState_);
 }
 
 void ChunkTree::update(Node *node)
@@ -198,11 +196,38 @@ ChunkTree::Location ChunkTree::locateBreak(qint64 n) const
     return descend(n - 1, [](const LineSummary &summary) { return summary.breaks; });
 }
 
+// The chunks become a tree of their own in one pass (each new node takes as
+// its left child the nodes of the right edge that it outranks, and each
+// node is summed up once its subtree is whole), which is then merged in.
+ChunkTree::Node *ChunkTree::build(std::vector<Chunk> &chunks)
+{
+    std::vector<Node *> rightEdge;
+    for (Chunk &chunk : chunks) {
+        Node *node = makeNode(std::move(chunk));
+        Node *outranked = nullptr;
+        while (!rightEdge.empty() && rightEdge.back()->priority < node->priority) {
+            outranked = rightEdge.back();
+            rightEdge.pop_back();
+            update(outranked);
+        }
+        node->left = outranked;
+        if (!rightEdge.empty())
+            rightEdge.back()->right = node;
+        rightEdge.push_back(node);
+    }
+    while (rightEdge.size() > 1) {
+        update(rightEdge.back());
+        rightEdge.pop_back();
+    }
+    if (rightEdge.empty())
+        return nullptr;
+    update(rightEdge.front());
+    return rightEdge.front();
+}
+
 void ChunkTree::insert(qsizetype index, std::vector<Chunk> chunks)
 {
-    Node *inserted = nullptr;
-    for (Chunk &chunk : chunks)
-        inserted = merge(inserted, makeNode(std::move(chunk)));
+    Node *inserted = build(chunks);
     auto [before, after] = split(root_, index);
     root_ = merge(merge(before, inserted), after);
 }

@@ -61,7 +61,10 @@ public:
 
 private:
     struct Node;
+    /// A node not yet summed up (update()).
     Node *makeNode(Chunk chunk);
+    /// A tree of the chunks, in order.
+    Node *build(std::vector<Chunk> &chunks);
     static void update(Node *node);
     static Node *merge(Node *left, Node *right);
     /// Splits node into its first count chunks and the rest.

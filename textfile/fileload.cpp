@@ -198,8 +198,10 @@ void FileLoad::deliver(Part &part, std::vector<Chunk> chunks, qint64 bytes, bool
     bool wake = false;
     {
         const std::lock_guard lock(mutex_);
-        if (!chunks.empty())
-            part.ready.push_back(std::move(chunks));
+        if (part.ready.empty())
+            part.ready = std::move(chunks);
+        else
+            std::move(chunks.begin(), chunks.end(), std::back_inserter(part.ready));
         part.readyBytes += bytes;
         part.done = done;
         const auto now = std::chrono::steady_clock::now();
@@ -225,34 +227,21 @@ void FileLoad::fail(const QString &reason)
         wake_();
 }
 
-// The batches are moved out under the lock and gathered after it, so that
-// the decoding threads never wait while the chunks are moved.
+// The decoding threads gather each part's chunks as they deliver them, so
+// that the chunks are handed over here without being moved one by one.
 FileLoad::Ready FileLoad::take()
 {
-    std::deque<std::vector<Chunk>> batches;
+    const std::lock_guard lock(mutex_);
+    wakePending_ = false;
     Ready ready;
-    {
-        const std::lock_guard lock(mutex_);
-        wakePending_ = false;
-        while (front_ < parts_.size() && batches.empty() && ready.bytes == 0) {
-            Part &part = parts_[front_];
-            batches.swap(part.ready);
-            ready.bytes = std::exchange(part.readyBytes, 0);
-            if (!part.done)
-                break;
-            ++front_;
-        }
+    while (front_ < parts_.size() && ready.isEmpty()) {
+        Part &part = parts_[front_];
+        ready.chunks.swap(part.ready);
+        ready.bytes = std::exchange(part.readyBytes, 0);
+        if (!part.done)
+            break;
+        ++front_;
     }
-    size_t count = 0;
-    for (const std::vector<Chunk> &batch : batches)
-        count += batch.size();
-    if (batches.size() == 1) {
-        ready.chunks = std::move(batches.front());
-        return ready;
-    }
-    ready.chunks.reserve(count);
-    for (std::vector<Chunk> &batch : batches)
-        std::move(batch.begin(), batch.end(), std::back_inserter(ready.chunks));
     return ready;
 }
 

@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -94,7 +93,7 @@ private:
     {
         qint64 begin = 0;
         qint64 end = 0; ///< past the part's last byte; the last part reads to the end of the file
-        std::deque<std::vector<Chunk>> ready;
+        std::vector<Chunk> ready;
         qint64 readyBytes = 0;
         bool done = false;
     };

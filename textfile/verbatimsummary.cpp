@@ -20,7 +20,9 @@ namespace TextFileFormat {
 namespace {
 
 // The lines of the bytes scanned so far. Each step hands it bit masks of a
-// few bytes: those past ASCII, the CRs and the LFs.
+// few bytes: those past ASCII, the CRs and the LFs. The bytes themselves are
+// read only for what the masks cannot tell, so that what it counts stays in
+// registers.
 class LineCount
 {
 public:
@@ -32,13 +34,17 @@ public:
     {
         if (high != 0)
             return false;
+        const quint64 last = quint64(1) << (width - 1);
         if (const quint64 lone = crs & ~(lfs >> 1)) {
-            const quint64 last = quint64(1) << (width - 1);
             if (lone != last || i + width >= size_ || b_[i + width] != '\n')
                 return false;
         }
-        for (; lfs != 0; lfs &= lfs - 1)
-            lineFeedAt(i + std::countr_zero(lfs));
+        const quint64 afterCr = (crs << 1) | crCarried_;
+        crCarried_ = (crs & last) != 0;
+        for (; lfs != 0; lfs &= lfs - 1) {
+            const int bit = std::countr_zero(lfs);
+            lineFeedAt(i + bit, (afterCr >> bit) & 1);
+        }
         return true;
     }
 
@@ -50,33 +56,36 @@ public:
             if (c >= 0x80 || (c == '\r' && (i + 1 == size_ || b_[i + 1] != '\n')))
                 return std::nullopt;
             if (c == '\n')
-                lineFeedAt(i);
+                lineFeedAt(i, i > 0 && b_[i - 1] == '\r');
         }
-        summary_.length = size_;
-        summary_.lastLine = size_ - lineStart_;
-        if (summary_.breaks == 0)
-            summary_.firstLine = size_;
-        summary_.longestLine = std::max(summary_.longestLine, summary_.lastLine);
-        return summary_;
+        LineSummary summary;
+        summary.length = size_;
+        summary.breaks = breaks_;
+        summary.firstLine = breaks_ == 0 ? size_ : firstLine_;
+        summary.lastLine = size_ - lineStart_;
+        summary.longestLine = std::max(longestLine_, summary.lastLine);
+        return summary;
     }
 
 private:
     // An LF ends a line; a CR right before it is part of the same break.
-    void lineFeedAt(qsizetype at)
+    void lineFeedAt(qsizetype at, bool afterCr)
     {
-        const qsizetype end = at > lineStart_ && b_[at - 1] == '\r' ? at - 1 : at;
-        const qint64 line = end - lineStart_;
-        if (summary_.breaks == 0)
-            summary_.firstLine = line;
-        summary_.longestLine = std::max(summary_.longestLine, line);
-        ++summary_.breaks;
+        const qint64 line = at - lineStart_ - qint64(afterCr);
+        if (breaks_ == 0)
+            firstLine_ = line;
+        longestLine_ = std::max(longestLine_, line);
+        ++breaks_;
         lineStart_ = at + 1;
     }
 
     const uchar *b_;
     const qsizetype size_;
-    LineSummary summary_;
-    qsizetype lineStart_ = 0;
+    qint64 breaks_ = 0;
+    qint64 firstLine_ = 0;
+    qint64 longestLine_ = 0;
+    qint64 lineStart_ = 0;
+    quint64 crCarried_ = 0; ///< the last step ended in a CR
 };
 
 constexpr quint64 EveryByte = 0x0101010101010101ULL;
