@@ -12,6 +12,7 @@
 #include "modelloading.h"
 
 #include "textfile/filesaver.h"
+#include "textfile/textregion.h"
 #include "textfile/textfileformat.h"
 #include "text/textmodel.h"
 
@@ -19,6 +20,9 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+
+#include <atomic>
+#include <thread>
 
 #include <unistd.h>
 
@@ -213,6 +217,49 @@ int measureHugeModel(const QString &path)
     return saved ? 0 : 1;
 }
 
+// The floor under any load into memory of the program's own: the file read
+// on the load's threads into memory new to the process, as the load reads
+// it (a region each, each block's room backed before it is read into), and
+// nothing else done.
+int measureNewMemory(const QString &path)
+{
+    constexpr qint64 Block = 256 << 10;
+    const qint64 size = QFileInfo(path).size();
+    const int threads = FileLoad::defaultThreads();
+    std::vector<std::shared_ptr<TextRegion>> regions(size_t(threads), nullptr);
+    std::atomic<bool> failed = false;
+    QElapsedTimer timer;
+    timer.start();
+    const double cpuBefore = cpuSeconds();
+    std::vector<std::thread> readers;
+    for (int k = 0; k < threads; ++k) {
+        readers.emplace_back([&, k] {
+            const qint64 begin = size / threads * k;
+            const qint64 end = k + 1 == threads ? size : size / threads * (k + 1);
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !file.seek(begin)) {
+                failed = true;
+                return;
+            }
+            TextRegion &region = *(regions[size_t(k)] = TextRegion::make(end - begin + Block));
+            for (qint64 at = 0; at < end - begin;) {
+                region.prepare(at, Block);
+                const qint64 read = file.read(region.data() + at, std::min(Block, end - begin - at));
+                if (read <= 0) {
+                    failed = true;
+                    return;
+                }
+                at += read;
+            }
+        });
+    }
+    for (std::thread &reader : readers)
+        reader.join();
+    report("new_memory_s", seconds(timer));
+    report("new_memory_cpu_s", cpuSeconds() - cpuBefore);
+    return failed ? 1 : 0;
+}
+
 // The model's load and save of a file that is already there, beside wc -l,
 // cat and a copy with fsync of the same file in the same run.
 int runOnFile(const QString &path)
@@ -221,19 +268,22 @@ int runOnFile(const QString &path)
     const QString copy = path + QStringLiteral(".copy");
     const auto [wc, wcCpu] = commandSeconds(QStringLiteral("wc"), {QStringLiteral("-l"), path});
     const auto [cat, catCpu] = commandSeconds(QStringLiteral("cat"), {path});
+    const QMap<QString, double> newMemory = runChild({QStringLiteral("--new-memory"), path});
     const QMap<QString, double> model = runChild({QStringLiteral("--huge"), path});
     const auto [copied, copyCpu] = commandSeconds(
         QStringLiteral("dd"), {QStringLiteral("if=") + path, QStringLiteral("of=") + copy,
                                QStringLiteral("bs=4M"), QStringLiteral("conv=fsync")});
     QFile::remove(copy);
-    out << "Wall seconds, CPU seconds in brackets (all threads)\n\n"
-           "| file | wc -l | cat | load | load/wc -l | peak MB | save | copy + fsync | "
-           "save/copy |\n|---|---:|---:|---:|---:|---:|---:|---:|---:|\n";
+    out << "Wall seconds, CPU seconds in brackets (all threads); new memory: the file read into "
+           "memory new to the process on the load's threads, and nothing else\n\n"
+           "| file | wc -l | cat | new memory | load | load/wc -l | peak MB | save | copy + fsync "
+           "| save/copy |\n|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
     const auto both = [](double wall, double cpu) {
         return number(wall, 3) + " (" + number(cpu, 3) + ")";
     };
     out << "| " << QFileInfo(path).fileName() << " | " << both(wc, wcCpu) << " | "
         << both(cat, catCpu) << " | "
+        << both(newMemory.value("new_memory_s"), newMemory.value("new_memory_cpu_s")) << " | "
         << both(model.value("load_s"), model.value("load_cpu_s")) << " | "
         << number(model.value("load_s") / wc, 2) << "x | "
         << number(model.value("load_peak_mb"), 0) << " | " << number(model.value("save_s"), 3)
@@ -347,6 +397,8 @@ int main(int argc, char **argv)
         return measureDecoding(arguments[1]);
     if (arguments.size() == 2 && arguments[0] == u"--huge")
         return measureHugeModel(arguments[1]);
+    if (arguments.size() == 2 && arguments[0] == u"--new-memory")
+        return measureNewMemory(arguments[1]);
     if (arguments.size() == 2 && arguments[0] == u"--file")
         return runOnFile(arguments[1]);
     if (arguments.size() >= 2 && arguments[0] == u"--model")
