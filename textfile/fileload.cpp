@@ -158,9 +158,15 @@ void FileLoad::readPart(Part &part, bool last)
     const qint64 expected = (last ? size_ : part.end) - part.begin;
     std::optional<TextFileFormat::InPlaceReading> inPlace;
     QByteArray block;
-    if (decoder.readsPlainBytesAsThemselves() && expected >= options_.inPlaceFrom)
-        inPlace.emplace(expected, blockSize, decoder, builder);
-    else
+    if (decoder.readsPlainBytesAsThemselves() && expected >= options_.inPlaceFrom) {
+        try {
+            inPlace.emplace(expected, blockSize, decoder, builder);
+        } catch (const std::bad_alloc &) {
+            // No room for the part in one piece: its chunks may still fit
+            // one by one.
+        }
+    }
+    if (!inPlace)
         block = QByteArray(blockSize, Qt::Uninitialized);
     qint64 offset = part.begin;
     bool atEnd = false;

@@ -7,6 +7,8 @@
 #include <unistd.h>
 #endif
 
+#ifdef Q_OS_UNIX
+
 namespace {
 
 qint64 roundedUp(qint64 size, qint64 step)
@@ -16,29 +18,19 @@ qint64 roundedUp(qint64 size, qint64 step)
 
 } // namespace
 
-#ifdef Q_OS_UNIX
-
-// The mapping is made a step larger than asked, and its ends past the
-// aligned part are given back at once, so that the region starts on a huge
-// page. Huge pages are not asked for (MADV_HUGEPAGE): where the system is a
-// guest that hands its free memory back to the host, a first touch of such
-// a page waits for the host, and a gigabyte read into them took five times
-// as long as into small pages. A system that gives them to every mapping
-// still can.
+// Huge pages are not asked for (MADV_HUGEPAGE): where the system is a guest
+// that hands its free memory back to the host, a first touch of such a page
+// waits for the host, and a gigabyte read into them took five times as long
+// as into small pages. A system that gives them to every large mapping
+// still does, and places the mapping for them itself.
 std::shared_ptr<TextRegion> TextRegion::make(qint64 capacity)
 {
-    const qint64 size = roundedUp(std::max<qint64>(capacity, 1), Step);
-    void *mapped = mmap(nullptr, size_t(size + Step), PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    const qint64 size = roundedUp(std::max<qint64>(capacity, 1), qint64(sysconf(_SC_PAGESIZE)));
+    void *mapped =
+        mmap(nullptr, size_t(size), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED)
         throw std::bad_alloc();
-    char *start = static_cast<char *>(mapped);
-    char *aligned = reinterpret_cast<char *>(roundedUp(reinterpret_cast<qintptr>(start), Step));
-    if (aligned > start)
-        munmap(start, size_t(aligned - start));
-    if (start + Step > aligned)
-        munmap(aligned + size, size_t(start + Step - aligned));
-    return std::shared_ptr<TextRegion>(new TextRegion(aligned, size));
+    return std::shared_ptr<TextRegion>(new TextRegion(static_cast<char *>(mapped), size));
 }
 
 TextRegion::~TextRegion()

@@ -7,11 +7,10 @@
 /// Memory that a file's text is read into and then kept in, by the chunks
 /// that keep their characters where they were read.
 ///
-/// It is one anonymous mapping, aligned to and sized in steps of 2 MiB, so
-/// that a system that backs such memory with huge pages can; nothing in it
-/// is zeroed by the program, since every byte used is read into first, and
-/// a page that nothing is read into never takes memory. It goes when the
-/// last chunk that keeps characters in it goes.
+/// It is one anonymous mapping: nothing in it is zeroed by the program,
+/// since every byte used is read into first, and a page that nothing is
+/// read into never takes memory. It goes when the last chunk that keeps
+/// characters in it goes.
 class TextRegion
 {
 public:
@@ -29,8 +28,6 @@ public:
     /// Backs the size bytes from offset with memory before they are read
     /// into, in one step rather than a fault at every page.
     void prepare(qint64 offset, qint64 size);
-
-    static constexpr qint64 Step = 2 << 20;
 
 private:
     TextRegion(char *data, qint64 capacity) : data_(data), capacity_(capacity) {}

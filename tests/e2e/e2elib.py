@@ -829,11 +829,16 @@ def wait_for_file(path, expected, timeout=10):
         seen[:] = [read_file(path)]
         return seen[0] == expected
 
+    def described(data):
+        if len(data) <= 200:
+            return repr(data)
+        return f"{len(data)} bytes, {data[:40]!r} ... {data[-40:]!r}"
+
     try:
         poll(holds, timeout, f"{path} to be written")
     except Failure:
-        state = "does not exist" if seen[0] is None else f"holds {seen[0]!r}"
-        raise Failure(f"{os.path.basename(path)} {state}; expected {expected!r}")
+        state = "does not exist" if seen[0] is None else f"holds {described(seen[0])}"
+        raise Failure(f"{os.path.basename(path)} {state}; expected {described(expected)}")
 
 
 def make_work_dir():

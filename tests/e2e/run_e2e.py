@@ -140,6 +140,20 @@ def startup_and_numbering(t):
 # Open, Save As and the text file format
 
 
+def plain_lines(size, line_end=b"\r\n"):
+    """Lines of plain ASCII, numbered, to about size bytes: a file large
+    enough that the program keeps its text where it read it."""
+    block = b"".join(b"%08d riga di testo semplice, senza accenti" % i + line_end
+                     for i in range(10_000))
+    return (block * (size // len(block) + 1))[:size].rsplit(line_end, 1)[0] + line_end
+
+
+ITALIAN_1252 = b"Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella\r\n"
+LARGE_1252 = ITALIAN_1252 + plain_lines(6_500_000)
+LARGE_UTF8_MARK = b"\xef\xbb\xbfpi\xc3\xb9\r\n" + plain_lines(7_000_000)
+LARGE_UNIX = plain_lines(7_000_000, b"\n")
+
+
 FORMAT_ROWS = [
     # (row, file content, content after Open and Save As)
     ("crlf_lines", b"prima\r\nseconda\r\n", b"prima\r\nseconda\r\n"),
@@ -158,6 +172,8 @@ FORMAT_ROWS = [
     ("utf16_le_with_mark", b"\xff\xfe" + "Perché la città\r\nè più bella\r\n".encode("utf-16-le"),
      b"\xff\xfe" + "Perché la città\r\nè più bella\r\n".encode("utf-16-le")),
     ("unix_lines", b"uno\ndue\n", b"uno\ndue\n"),
+    ("large_windows_1252", LARGE_1252, LARGE_1252),
+    ("large_utf8_with_mark", LARGE_UTF8_MARK, LARGE_UTF8_MARK),
 ]
 
 
@@ -165,6 +181,8 @@ ENCODED_ROWS = [
     ("windows_1252", b"Perch\xe9 la citt\xe0\r\n", b"Perch\xe9 la citt\xe0\r\n\xe8"),
     ("utf16_be_with_mark", b"\xfe\xff" + "più\r\n".encode("utf-16-be"),
      b"\xfe\xff" + "più\r\nè".encode("utf-16-be")),
+    ("large_windows_1252", LARGE_1252, LARGE_1252 + b"\xe8"),
+    ("large_unix_lines", LARGE_UNIX, LARGE_UNIX + b"\xc3\xa8"),
 ]
 
 
@@ -316,6 +334,57 @@ def file_larger_than_memory(t):
     app.menu("m", "s")  # Seleziona Tutto
     app.key("ctrl+c")
     t.clipboard.wait_for(b"testo scritto")
+    app.require_running()
+
+
+def mapped_bytes(pid):
+    """The address space a process has mapped (VmSize)."""
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmSize:"):
+                return int(line.split()[1]) * 1024
+    raise Failure(f"no VmSize for process {pid}")
+
+
+@case("file_within_memory",
+      "a file just small enough for the memory the program may use loads whole, takes "
+      "typing at its end and is saved")
+def file_within_memory(t):
+    limit = 1_500_000  # KiB, for ulimit
+    wrapper = t.write("limited.sh",
+                      f"#!/bin/sh\nulimit -v {limit}\nexec '{t.session.binary}'\n".encode())
+    os.chmod(wrapper, 0o755)
+    app = t.start_app(binary=wrapper)
+    # A small file first, so that the file dialog has taken its memory.
+    app.key("ctrl+o")
+    app.file_dialog(t.write("piccolo.txt", b"piccolo\r\n"), OPEN_DIALOG)
+    app.wait_main_active()
+    # As the program counts it before a load: a file takes its size, a
+    # sixteenth more and a megabyte, out of the limit less what is mapped
+    # and 64 MB kept for the program's own work. 16 MB less than that.
+    room = limit * 1024 - mapped_bytes(app.proc.pid) - (64 << 20)
+    size = int((room - (1 << 20)) * 16 / 17) - (16 << 20)
+    source = t.path("quasi troppo grande.txt")
+    block = plain_lines(1 << 20)
+    with open(source, "wb") as f:
+        for _ in range(size // len(block)):
+            f.write(block)
+    size = os.path.getsize(source)
+    app.key("ctrl+o")
+    app.file_dialog(source, OPEN_DIALOG)
+    app.wait_main_active()
+    app.key("ctrl+End")
+    app.type("fine")
+
+    def save_once_loaded():
+        app.key("ctrl+s")  # refused while the file still loads
+        time.sleep(2)
+        return os.path.getsize(source) == size + 4
+    poll(save_once_loaded, 120, "the loaded file to be saved")
+    with open(source, "rb") as f:
+        f.seek(size - len(block))
+        tail = f.read()
+    t.check(tail == block + b"fine", f"the file ends in {tail[-60:]!r}")
     app.require_running()
 
 
