@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <optional>
 
 using TextFileFormat::Encoding;
@@ -102,7 +101,7 @@ void checkFileLoad(QByteArrayView file, Encoding encoding, qsizetype chunkSize, 
     options.blockSize = 1 + seed % 37;
     options.threads = 1 + int(seed % 3);
     options.partSize = 1 + seed % 11;
-    options.inPlaceFrom = seed % 2 == 0 ? 0 : std::numeric_limits<qint64>::max();
+    options.readInPlace = seed % 2 == 0;
     options.format = TextFileFormat::FileFormat{encoding, LineBreak::CrLf};
     FileLoad load(saved.fileName(), appender.chunkBuilder(), options);
     FUZZ_CHECK(!load.start({}));

@@ -731,7 +731,6 @@ static frmDocument *startLoad(Editor &editor, const QString &how, const QString 
     FileLoad::Options &reading = editor.window->loadSettings().reading;
     reading.blockSize = 256;
     reading.partSize = 64 << 10;
-    reading.inPlaceFrom = 0;
     if (how == u"Open") {
         editor.dialog->answer(path);
         editor.window->mnuFileOpen_Click();

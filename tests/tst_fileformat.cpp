@@ -569,7 +569,7 @@ void TestFileFormat::filesCutInPartsGiveTheSameText()
         options.blockSize = 1 + random.bounded(40);
         options.threads = 1 + random.bounded(3);
         options.partSize = 1 + random.bounded(inPlace ? 200 : 8);
-        options.inPlaceFrom = inPlace ? 0 : std::numeric_limits<qint64>::max();
+        options.readInPlace = inPlace;
         options.format = TextFileFormat::FileFormat{encoding, LineBreak::CrLf};
         TextModel model(4 + random.bounded(12));
         TextModelAppender appender(model);
@@ -649,7 +649,6 @@ void TestFileFormat::largeFilesReadInPlaceGiveTheSameText()
     FileLoad::Options options;
     options.threads = 2;
     options.partSize = 2 << 20;
-    options.inPlaceFrom = 0;
     TextModel model;
     TextModelAppender appender(model);
     FileLoad load(path, appender.chunkBuilder(), options);

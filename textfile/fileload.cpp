@@ -16,6 +16,9 @@ namespace {
 // none is joined to the next.
 constexpr qint64 CutSearch = 1 << 16;
 
+// Parts are cut no smaller than this unless the options ask for it.
+constexpr qint64 MinimumPart = 1 << 20;
+
 // At most this many parts, however the sizes are set.
 constexpr qint64 MaximumParts = 256;
 
@@ -93,7 +96,13 @@ std::optional<QString> FileLoad::run()
 // in none of them.
 void FileLoad::planParts()
 {
-    const qint64 wanted = options_.partSize > 0 ? size_ / options_.partSize : 1;
+    // Eight parts a thread at least, so that at the end no thread waits long
+    // for another to finish a large part; never smaller than a megabyte,
+    // which every part would take longer to start than to read.
+    const qint64 balanced =
+        std::max<qint64>(MinimumPart, size_ / (8 * std::max(options_.threads, 1)));
+    const qint64 partSize = std::min(options_.partSize, balanced);
+    const qint64 wanted = partSize > 0 ? size_ / partSize : 1;
     const qint64 count = std::clamp<qint64>(wanted, 1, MaximumParts);
     qint64 begin = format_.encoding.mark().size();
     for (qint64 k = 1; k < count; ++k) {
@@ -158,7 +167,7 @@ void FileLoad::readPart(Part &part, bool last)
     const qint64 expected = (last ? size_ : part.end) - part.begin;
     std::optional<TextFileFormat::InPlaceReading> inPlace;
     QByteArray block;
-    if (decoder.readsPlainBytesAsThemselves() && expected >= options_.inPlaceFrom) {
+    if (decoder.readsPlainBytesAsThemselves() && options_.readInPlace) {
         try {
             inPlace.emplace(expected, blockSize, decoder, builder);
         } catch (const std::bad_alloc &) {

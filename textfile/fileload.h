@@ -36,10 +36,12 @@ public:
         /// still in the processor's cache when they are copied into chunks.
         qsizetype blockSize = 256 << 10;
         int threads = defaultThreads();
-        qint64 partSize = 16 << 20; ///< no part is cut smaller than this
-        /// A part of at least this many bytes keeps its plain text where it
-        /// was read (InPlaceReading); a smaller one is not worth a region.
-        qint64 inPlaceFrom = 4 << 20;
+        /// The largest part; a file is cut smaller where that keeps every
+        /// thread busy to the end, though never below a megabyte.
+        qint64 partSize = 16 << 20;
+        /// Whether plain text is kept where it was read (InPlaceReading);
+        /// otherwise each part is read into one block again and again.
+        bool readInPlace = true;
         /// The file's format; found from the file itself when not given.
         std::optional<TextFileFormat::FileFormat> format;
     };

@@ -23,7 +23,9 @@ char *InPlaceReading::room()
 {
     if (end_ + blockSize_ > region_->capacity())
         continueInNewRegion();
-    region_->prepare(end_, blockSize_);
+    // Only what the stretch is expected to hold: the read at its end finds
+    // nothing more, and a small file is not given a whole block.
+    region_->prepare(end_, std::clamp<qint64>(expected_ - read_, 0, blockSize_));
     return region_->data() + end_;
 }
 
