@@ -151,9 +151,9 @@ void FileLoad::decodePart(Part &part, bool last)
 }
 
 // Each part reads through a handle of its own, so that parts read at the
-// same time do not share a file position. A large part whose plain bytes
-// decode to themselves is read in place (InPlaceReading); any other is read
-// into one block again and again.
+// same time do not share a file position. A part in an encoding whose plain
+// bytes decode to themselves is read in place (InPlaceReading); any other is
+// read into one block again and again.
 void FileLoad::readPart(Part &part, bool last)
 {
     QFile file(path_);

@@ -32,8 +32,8 @@ class FileLoad
 public:
     struct Options
     {
-        /// Bytes read and decoded at a time: small enough that the bytes are
-        /// still in the processor's cache when they are copied into chunks.
+        /// Bytes read at a time: small enough that the bytes are still in
+        /// the processor's cache when they are scanned or decoded.
         qsizetype blockSize = 256 << 10;
         int threads = defaultThreads();
         /// The largest part; a file is cut smaller where that keeps every
