@@ -1,8 +1,8 @@
 #include "commandline.h"
 
+#include "platform/localfilepath.h"
+
 #include <QCommandLineParser>
-#include <QDir>
-#include <QUrl>
 
 namespace {
 
@@ -16,22 +16,6 @@ const QStringList ToolkitOptionsWithValue = {
     "style",       "stylesheet",         "title",         "visual",  "name",
     "dialogs",     "fontengine",         "qmljsdebugger"};
 const QStringList ToolkitFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
-
-// An address of this computer: no host, or localhost.
-bool isOfThisComputer(const QUrl &url)
-{
-    return url.host().isEmpty() || url.host().compare(u"localhost", Qt::CaseInsensitive) == 0;
-}
-
-QString fullPath(const QString &argument, const QString &currentFolder)
-{
-    if (argument.startsWith(u"file:", Qt::CaseInsensitive)) {
-        const QUrl url(argument);
-        if (url.isLocalFile()) // of this computer: its host is left out
-            return QDir::cleanPath(url.path(QUrl::FullyDecoded));
-    }
-    return QDir::cleanPath(QDir(currentFolder).absoluteFilePath(argument));
-}
 
 } // namespace
 
@@ -71,8 +55,8 @@ CommandLine CommandLine::read(const QStringList &arguments, const QString &curre
     for (const QString &argument : parser.positionalArguments()) {
         if (argument.isEmpty()) // no file has an empty name
             continue;
-        if (argument.startsWith(u"file:", Qt::CaseInsensitive) &&
-            !isOfThisComputer(QUrl(argument))) {
+        const std::optional<QString> path = localFilePath(argument, currentFolder);
+        if (!path) {
             request.exitStatus = UsageError;
             request.errors = QStringLiteral("\"%1\" è l'indirizzo di un file di un altro "
                                             "computer: si aprono solo i file di questo.\n")
@@ -80,7 +64,7 @@ CommandLine CommandLine::read(const QStringList &arguments, const QString &curre
             request.files.clear();
             return request;
         }
-        request.files << fullPath(argument, currentFolder);
+        request.files << *path;
     }
     return request;
 }

@@ -7,6 +7,7 @@
 
 #include "textview/lineeditaccessible.h"
 
+#include <QDir>
 #include <QTimer>
 
 namespace Modulo1 {
@@ -45,7 +46,8 @@ void Main(const QStringList &files)
 bool HandToRunningProgram(const QStringList &files)
 {
     QObject owner;
-    return !files.isEmpty() && SessionBusHandOver::forSession(&owner)->handOver(files);
+    return !files.isEmpty() &&
+           SessionBusHandOver::forSession(&owner)->handOver(QDir::currentPath(), files);
 }
 
 void TellOutOfMemory()

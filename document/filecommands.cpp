@@ -48,6 +48,10 @@ QString cannotSave(const QString &path, const QString &reason)
 
 // At most this many files are named in one message.
 constexpr qsizetype ListedFailures = 10;
+// At most this many files open from one request: thousands of them would
+// keep the program busy making windows, and closing them again for the
+// files that cannot be read.
+constexpr qsizetype OpenedAtOnce = 100;
 
 // One message for every file of a batch that could not be opened.
 // A new document is in the system's encoding, which has no name of its own
@@ -73,6 +77,14 @@ QString cannotOpenAll(const QList<std::pair<QString, QString>> &failures)
     if (failures.size() > ListedFailures)
         message += QStringLiteral("\ne altri %1.").arg(failures.size() - ListedFailures);
     return message;
+}
+
+QString notOpened(qsizetype count)
+{
+    return QStringLiteral("Altri %1 file non sono stati aperti: se ne aprono al massimo %2 "
+                          "alla volta.")
+        .arg(count)
+        .arg(OpenedAtOnce);
 }
 
 // Shows the window again and keeps it the active one.
@@ -111,12 +123,17 @@ void FileCommands::Open()
 void FileCommands::OpenFiles(const QStringList &paths)
 {
     QList<std::pair<QString, QString>> failures;
-    for (const QString &path : paths) {
+    for (const QString &path : paths.mid(0, OpenedAtOnce)) {
         if (std::optional<QString> reason = open(path))
             failures.append({path, *reason});
     }
+    QStringList message;
     if (!failures.isEmpty())
-        messages_.show(cannotOpenAll(failures));
+        message << cannotOpenAll(failures);
+    if (paths.size() > OpenedAtOnce)
+        message << notOpened(paths.size() - OpenedAtOnce);
+    if (!message.isEmpty())
+        messages_.show(message.join(u'\n'));
 }
 
 // A window left half-filled or empty under the file's name could be saved

@@ -31,8 +31,9 @@ public:
 
     void Open();
     /// Opens each file as Open opens the path chosen in the dialog, one
-    /// after the other, the last one in front. The files that cannot be
-    /// opened are told in one message.
+    /// after the other, the last one in front; a hundred at most, the
+    /// others are left. The files that cannot be opened, and the number
+    /// left, are told in one message.
     void OpenFiles(const QStringList &paths);
     void Close();
     void Save();

@@ -14,14 +14,17 @@ public:
 
     virtual ~FileHandOver() = default;
 
-    /// Hands the paths, full ones, to the program running in this session.
-    /// True once it has taken them; false when no program takes them, or the
-    /// session has no bus: the caller then starts on its own.
-    virtual bool handOver(const QStringList &paths) = 0;
+    /// Hands the files to the program running in this session: paths, or
+    /// file:// addresses, read as a program working in folder means them.
+    /// True once that program has taken them; false when this start is to
+    /// open them itself: no program took them, or the session has no bus.
+    /// Exactly one of the two programs opens them, even when the running
+    /// one does not answer in time and takes its calls later.
+    virtual bool handOver(const QString &folder, const QStringList &files) = 0;
 
-    /// From now on takes the paths that later starts hand over: each
-    /// hand-over comes to receive, in the order given, once the event loop
-    /// runs. While another program already takes them this one waits its
-    /// turn, and takes them once that one has ended.
+    /// From now on takes the files that later starts hand over: each
+    /// hand-over comes to receive as full paths, in the order given, once
+    /// the event loop runs. While another program already takes them this
+    /// one waits its turn, and takes them once that one has ended.
     virtual void receive(Receive receive) = 0;
 };

@@ -950,6 +950,9 @@ void TestFileCommands::commandLine_data()
     QTest::newRow("file address with a blank")
         << QStringList{"file:@con spazio.txt"} << -1 << first + QStringList{"@con spazio.txt"}
         << QStringList{} << QString();
+    QTest::newRow("file address relative to the folder")
+        << QStringList{"file:con%20spazio.txt"} << -1 << first + QStringList{"@con spazio.txt"}
+        << QStringList{} << QString();
     QTest::newRow("file address of this computer by name")
         << QStringList{"file://localhost@uno.txt"} << -1 << first + QStringList{"@uno.txt"}
         << QStringList{} << QString();
