@@ -1,7 +1,10 @@
 #include "document/frmdocument.h"
+#include "document/loadmemory.h"
 #include "platform/systemmemorygauge.h"
 #include "platform/textbox.h"
 #include "tests/support/documentloading.h"
+#include "tests/support/fakememorygauge.h"
+#include "text/memoryaccount.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 #include "text/textsink.h"
@@ -154,6 +157,8 @@ private slots:
     void windowClosedWhileLoading();
     void gaugeReadsTheSystemsLimits_data();
     void gaugeReadsTheSystemsLimits();
+    void loadsShareOneMemoryAccount();
+    void secondLoadIsRefusedWhatTheFirstHolds();
 
 private:
     QString writeFile(const QByteArray &bytes);
@@ -753,8 +758,9 @@ void TestFileFormat::loadStopsWhileThreadsAreBusy()
     TextModel model;
     TextModelAppender appender(model);
     ChunkBuilder builder = appender.chunkBuilder();
+    MemoryAccount account([&file] { return std::optional<qint64>(file.size() / 3); }, 0);
     if (outOfMemory)
-        builder.setBudget(std::make_shared<std::atomic<qint64>>(file.size() / 3));
+        builder.setBudget(account.reserve(0));
     auto load = std::make_unique<FileLoad>(path, builder, options);
     QVERIFY(!load->start({}));
     while (!load->isFinished() && model.length() < file.size() / 4)
@@ -957,6 +963,60 @@ void TestFileFormat::gaugeReadsTheSystemsLimits()
     const SystemMemoryGauge gauge(root.filePath(QStringLiteral("proc")),
                                   root.filePath(QStringLiteral("sys")));
     QCOMPARE(gauge.available(), available < 0 ? std::nullopt : std::optional<qint64>(available));
+}
+
+// What each load may take is what is left for it now: it shrinks when
+// another load starts or takes more than it held, and grows when memory is
+// given back; a charge that does not fit takes nothing.
+void TestFileFormat::loadsShareOneMemoryAccount()
+{
+    qint64 system = 1000 * MB;
+    MemoryAccount account([&system] { return std::optional<qint64>(system); }, 0);
+    const std::shared_ptr<MemoryReservation> first = account.reserve(300 * MB);
+    QCOMPARE(first->budget(), 1000 * MB);
+    std::shared_ptr<MemoryReservation> second = account.reserve(200 * MB);
+    QCOMPARE(first->budget(), 800 * MB);
+    QCOMPARE(second->budget(), 700 * MB);
+    QVERIFY(first->take(400 * MB));
+    QCOMPARE(second->budget(), 600 * MB);
+    QVERIFY(!first->take(401 * MB));
+    QCOMPARE(first->budget(), 400 * MB);
+    std::optional<MemoryCharge> cache = account.charge(100 * MB);
+    QVERIFY(cache);
+    QCOMPARE(first->budget(), 300 * MB);
+    second.reset();
+    QCOMPARE(first->budget(), 500 * MB);
+    cache.reset();
+    QCOMPARE(first->budget(), 600 * MB);
+    // Another program ended: a charge beyond the last reading reads again.
+    system = 1200 * MB;
+    const std::optional<MemoryCharge> pieces = account.charge(700 * MB);
+    QVERIFY(pieces);
+    QCOMPARE(first->budget(), 500 * MB);
+    system = 500 * MB; // as the system now sees them
+    QVERIFY(!account.charge(501 * MB));
+    QCOMPARE(account.left(), 500 * MB);
+}
+
+// A second file while the first still loads has only what the first does
+// not hold; a large paste too.
+void TestFileFormat::secondLoadIsRefusedWhatTheFirstHolds()
+{
+    FakeMemoryGauge gauge;
+    gauge.bytes = 1000 * MB;
+    LoadMemory memory(gauge);
+    QString refusal;
+    std::shared_ptr<MemoryReservation> first = memory.reserve(500 * MB, refusal);
+    QVERIFY(first);
+    QVERIFY(!memory.reserve(500 * MB, refusal));
+    QCOMPARE(refusal, QStringLiteral("Il file richiede circa 533 MB di memoria, ma il programma "
+                                     "ne ha a disposizione solo 404 MB."));
+    QCOMPARE(memory.refusalFor(110 * MB),
+             QStringLiteral("Memoria insufficiente: il testo richiede circa 440 MB, ma il "
+                            "programma ne ha a disposizione solo 404 MB."));
+    first.reset();
+    QVERIFY(memory.reserve(500 * MB, refusal));
+    QCOMPARE(memory.refusalFor(110 * MB), std::nullopt);
 }
 
 QTEST_MAIN(TestFileFormat)
