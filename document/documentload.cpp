@@ -54,7 +54,7 @@ std::optional<QString> DocumentLoad::start(const QString &path)
         memory_ = settings_.memory->reserve(size, refusal);
         if (!memory_)
             return stopAt(refusal);
-        builder.setBudget(memory_->budget());
+        builder.setBudget(memory_);
     }
     FileLoad::Options options = settings_.reading;
     options.blockSize = std::max<qsizetype>(options.blockSize, 1);

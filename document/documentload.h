@@ -88,7 +88,7 @@ private:
     const Settings settings_;
     std::unique_ptr<TextModelAppender> appender_;
     std::unique_ptr<FileLoad> load_;
-    std::unique_ptr<LoadMemory::Reservation> memory_;
+    std::shared_ptr<MemoryReservation> memory_;
     TextFileFormat::FileFormat format_;
     bool finished_ = false;
     int percent_ = -1;

@@ -1,48 +1,51 @@
 #include "systemmemorygauge.h"
 
-#include <QFile>
-#include <QRegularExpression>
+#include "controlgroupmemory.h"
+#include "kernelfigures.h"
+
+#include <QList>
 
 #include <algorithm>
-#include <initializer_list>
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
 #endif
 
+using namespace KernelFigures;
+
 namespace {
 
-QByteArray readSmallFile(const QString &path)
+#ifdef Q_OS_UNIX
+constexpr int AddressSpace = RLIMIT_AS;
+constexpr int DataSize = RLIMIT_DATA;
+#else
+constexpr int AddressSpace = -1;
+constexpr int DataSize = -1;
+#endif
+
+std::optional<qint64> ownLimit(int resource)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.read(1 << 16) : QByteArray();
+#ifdef Q_OS_UNIX
+    rlimit limit{};
+    if (resource >= 0 && getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        return qint64(limit.rlim_cur);
+#else
+    Q_UNUSED(resource);
+#endif
+    return std::nullopt;
 }
 
-// The value of a "Name:   1234 kB" line of a /proc file, in bytes.
-std::optional<qint64> kilobytesField(const QByteArray &text, const char *name)
+// The soft limit on a line such as "Max address space   1500000000
+// unlimited   bytes" of the process's table of limits, or from the system
+// call where there is no table; nothing when it is "unlimited".
+std::optional<qint64> softLimit(const QByteArray &limits, const QByteArray &name, int resource)
 {
-    const QRegularExpression line(QStringLiteral("^%1:\\s*(\\d+) kB").arg(QLatin1String(name)),
-                                  QRegularExpression::MultilineOption);
-    const QRegularExpressionMatch found = line.match(QString::fromLatin1(text));
-    if (!found.hasMatch())
-        return std::nullopt;
-    return found.captured(1).toLongLong() * 1024;
-}
-
-std::optional<qint64> number(const QByteArray &text)
-{
-    bool ok = false;
-    const qint64 value = text.trimmed().toLongLong(&ok);
-    return ok ? std::optional<qint64>(value) : std::nullopt;
-}
-
-std::optional<qint64> least(std::initializer_list<std::optional<qint64>> limits)
-{
-    std::optional<qint64> result;
-    for (const std::optional<qint64> &limit : limits)
-        if (limit)
-            result = result ? std::min(*result, *limit) : *limit;
-    return result;
+    if (limits.isEmpty())
+        return ownLimit(resource);
+    for (const QByteArray &line : limits.split('\n'))
+        if (line.startsWith(name))
+            return number(line.mid(name.size()).simplified().split(' ').front());
+    return std::nullopt;
 }
 
 } // namespace
@@ -52,58 +55,17 @@ SystemMemoryGauge::SystemMemoryGauge(QString procRoot, QString cgroupRoot)
 {
 }
 
+// Since Linux 4.7 the data limit counts every private writable mapping
+// (VmData), not only the heap, so large allocations meet it too.
 std::optional<qint64> SystemMemoryGauge::available() const
 {
-    const std::optional<qint64> left = least({systemAvailable(), addressSpaceLeft(), groupLeft()});
+    const QByteArray status = read(procRoot_ + QStringLiteral("/self/status"));
+    const QByteArray limits = read(procRoot_ + QStringLiteral("/self/limits"));
+    const std::optional<qint64> left =
+        least({kilobytes(read(procRoot_ + QStringLiteral("/meminfo")), "MemAvailable"),
+               leftBelow(softLimit(limits, "Max address space", AddressSpace),
+                         kilobytes(status, "VmSize")),
+               leftBelow(softLimit(limits, "Max data size", DataSize), kilobytes(status, "VmData")),
+               ControlGroupMemory(procRoot_, cgroupRoot_).left()});
     return left ? std::optional<qint64>(std::max<qint64>(*left, 0)) : std::nullopt;
-}
-
-std::optional<qint64> SystemMemoryGauge::systemAvailable() const
-{
-    return kilobytesField(readSmallFile(procRoot_ + QStringLiteral("/meminfo")), "MemAvailable");
-}
-
-std::optional<qint64> SystemMemoryGauge::addressSpaceLeft() const
-{
-#ifdef Q_OS_UNIX
-    rlimit limit{};
-    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-        return std::nullopt;
-    const std::optional<qint64> used =
-        kilobytesField(readSmallFile(procRoot_ + QStringLiteral("/self/status")), "VmSize");
-    if (!used)
-        return std::nullopt;
-    return qint64(limit.rlim_cur) - *used;
-#else
-    return std::nullopt;
-#endif
-}
-
-// The group is named in /proc/self/cgroup as "0::/its/path"; every group on
-// the way up may have a limit of its own.
-std::optional<qint64> SystemMemoryGauge::groupLeft() const
-{
-    const QByteArray groups = readSmallFile(procRoot_ + QStringLiteral("/self/cgroup"));
-    QString path;
-    for (const QByteArray &line : groups.split('\n'))
-        if (line.startsWith("0::"))
-            path = QString::fromUtf8(line.mid(3)).trimmed();
-    if (path.isEmpty())
-        return std::nullopt;
-    std::optional<qint64> left;
-    for (;;) {
-        const QString folder = cgroupRoot_ + (path == u"/" ? QString() : path);
-        const std::optional<qint64> limit =
-            number(readSmallFile(folder + QStringLiteral("/memory.max"))); // "max": none
-        const std::optional<qint64> used =
-            number(readSmallFile(folder + QStringLiteral("/memory.current")));
-        if (limit && used)
-            left = least({left, *limit - *used});
-        if (path == u"/" || path.isEmpty())
-            break;
-        path = path.section(u'/', 0, -2);
-        if (path.isEmpty())
-            path = QStringLiteral("/");
-    }
-    return left;
 }

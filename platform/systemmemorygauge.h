@@ -4,12 +4,14 @@
 
 #include <QString>
 
-/// The least of three limits, each where the system has it: the memory
-/// the system can still give (MemAvailable, which counts the file cache it
-/// can drop), what the process's address-space limit leaves of its address
-/// space, and what the memory limit of its control group (and of each group
-/// above it) leaves. On Linux, allocations are granted beyond these and the
-/// program is ended when they are used, so they must be checked first.
+/// The least of the limits the system has: the memory it can still give
+/// (MemAvailable, which counts the file cache it can drop), what the
+/// process's limits on its address space (against VmSize) and on its data
+/// (against VmData, which counts every private writable mapping) leave,
+/// and what the memory limits of its control group and of every group
+/// above it leave (ControlGroupMemory). On Linux, allocations are granted
+/// beyond these and the program is ended when they are used, so they must
+/// be checked first.
 class SystemMemoryGauge : public MemoryGauge
 {
 public:
@@ -20,10 +22,6 @@ public:
     std::optional<qint64> available() const override;
 
 private:
-    std::optional<qint64> systemAvailable() const;
-    std::optional<qint64> addressSpaceLeft() const;
-    std::optional<qint64> groupLeft() const;
-
     QString procRoot_;
     QString cgroupRoot_;
 };

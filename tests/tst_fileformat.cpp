@@ -1,6 +1,10 @@
 #include "document/frmdocument.h"
+#include "document/loadmemory.h"
+#include "platform/systemmemorygauge.h"
 #include "platform/textbox.h"
 #include "tests/support/documentloading.h"
+#include "tests/support/fakememorygauge.h"
+#include "text/memoryaccount.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 #include "text/textsink.h"
@@ -14,7 +18,9 @@
 
 #include "textfilesamples.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -30,6 +36,27 @@
 using namespace TextFileFormat;
 
 namespace {
+
+constexpr qint64 MB = qint64(1) << 20;
+
+// Files of a fake /proc and /sys/fs/cgroup, by their path under one root.
+using FakeTree = QMap<QString, QByteArray>;
+
+// 8 GiB the system can give, no limit of the process's own, and what is
+// given besides.
+FakeTree fakeTree(const FakeTree &besides)
+{
+    FakeTree tree{
+        {QStringLiteral("proc/meminfo"), "MemTotal: 16777216 kB\nMemAvailable: 8388608 kB\n"},
+        {QStringLiteral("proc/self/status"), "VmPeak: 200000 kB\nVmSize: 100000 kB\n"
+                                             "VmData:    50000 kB\n"},
+        {QStringLiteral("proc/self/limits"),
+         "Limit                     Soft Limit           Hard Limit           Units\n"
+         "Max data size             unlimited            unlimited            bytes\n"
+         "Max address space         unlimited            unlimited            bytes\n"}};
+    tree.insert(besides);
+    return tree;
+}
 
 // The end of an ASCII run with no lone CR, one byte at a time.
 qsizetype plainAsciiRunEnd(const QByteArray &bytes, qsizetype i)
@@ -128,6 +155,10 @@ private slots:
     void loaderReportsFailures_data();
     void loaderReportsFailures();
     void windowClosedWhileLoading();
+    void gaugeReadsTheSystemsLimits_data();
+    void gaugeReadsTheSystemsLimits();
+    void loadsShareOneMemoryAccount();
+    void secondLoadIsRefusedWhatTheFirstHolds();
 
 private:
     QString writeFile(const QByteArray &bytes);
@@ -727,8 +758,9 @@ void TestFileFormat::loadStopsWhileThreadsAreBusy()
     TextModel model;
     TextModelAppender appender(model);
     ChunkBuilder builder = appender.chunkBuilder();
+    MemoryAccount account([&file] { return std::optional<qint64>(file.size() / 3); }, 0);
     if (outOfMemory)
-        builder.setBudget(std::make_shared<std::atomic<qint64>>(file.size() / 3));
+        builder.setBudget(account.reserve(0));
     auto load = std::make_unique<FileLoad>(path, builder, options);
     QVERIFY(!load->start({}));
     while (!load->isFinished() && model.length() < file.size() / 4)
@@ -845,6 +877,146 @@ void TestFileFormat::windowClosedWhileLoading()
     QCOMPARE(document->load(writeFile(file), settings), std::nullopt);
     QTRY_VERIFY(document.isNull());
     QTest::qWait(20); // the threads would post here if they had not stopped
+}
+
+void TestFileFormat::gaugeReadsTheSystemsLimits_data()
+{
+    QTest::addColumn<FakeTree>("tree");
+    QTest::addColumn<qint64>("available"); // -1: nothing known
+
+    const QString v2 = QStringLiteral("sys/app.slice/editor/");
+    const QString v1 = QStringLiteral("sys/memory/grp/");
+    const QByteArray cache = "anon 104857600\nfile 838860800\nactive_file 314572800\n"
+                             "inactive_file 524288000\nfile_mapped 104857600\n";
+    QTest::newRow("no control group, no limit: what the system has") << fakeTree({}) << 8192 * MB;
+    QTest::newRow("the system does not tell")
+        << fakeTree({{QStringLiteral("proc/meminfo"), "MemTotal: 16777216 kB\n"}}) << qint64(-1);
+    QTest::newRow("v2, memory.max")
+        << fakeTree({{QStringLiteral("proc/self/cgroup"), "0::/app.slice/editor\n"},
+                     {v2 + "memory.max", "1073741824\n"},
+                     {v2 + "memory.high", "max\n"},
+                     {v2 + "memory.current", "314572800\n"}})
+        << 724 * MB;
+    QTest::newRow("v2, memory.high below memory.max")
+        << fakeTree({{QStringLiteral("proc/self/cgroup"), "0::/app.slice/editor\n"},
+                     {v2 + "memory.max", "1073741824\n"},
+                     {v2 + "memory.high", "629145600\n"},
+                     {v2 + "memory.current", "314572800\n"}})
+        << 300 * MB;
+    QTest::newRow("v2, nested: the tightest group counts")
+        << fakeTree({{QStringLiteral("proc/self/cgroup"), "0::/app.slice/editor\n"},
+                     {QStringLiteral("sys/app.slice/memory.max"), "524288000\n"},
+                     {QStringLiteral("sys/app.slice/memory.current"), "419430400\n"},
+                     {v2 + "memory.max", "max\n"},
+                     {v2 + "memory.current", "209715200\n"}})
+        << 100 * MB;
+    // 500 MB inactive and 300 MB active, 100 MB of it mapped: 700 MB of
+    // the 900 MB used may be dropped.
+    QTest::newRow("v2, the file cache counts as free")
+        << fakeTree({{QStringLiteral("proc/self/cgroup"), "0::/app.slice/editor\n"},
+                     {v2 + "memory.max", "1073741824\n"},
+                     {v2 + "memory.current", "943718400\n"},
+                     {v2 + "memory.stat", cache}})
+        << 824 * MB;
+    // The cache of the groups below counts, as their usage does.
+    QTest::newRow("v1, limit, usage and cache")
+        << fakeTree(
+               {{QStringLiteral("proc/self/cgroup"), "5:cpu,memory:/grp\n1:name=systemd:/\n0::/\n"},
+                {v1 + "memory.limit_in_bytes", "1073741824\n"},
+                {v1 + "memory.usage_in_bytes", "943718400\n"},
+                {v1 + "memory.stat", "inactive_file 1048576\nactive_file 0\nmapped_file 0\n"
+                                     "total_inactive_file 524288000\n"
+                                     "total_active_file 104857600\ntotal_mapped_file 0\n"}})
+        << 724 * MB;
+    QTest::newRow("v1 without a limit")
+        << fakeTree({{QStringLiteral("proc/self/cgroup"), "4:memory:/grp\n"},
+                     {v1 + "memory.limit_in_bytes", "9223372036854771712\n"},
+                     {v1 + "memory.usage_in_bytes", "7516192768\n"}})
+        << 8192 * MB;
+    QTest::newRow("address-space limit against VmSize")
+        << fakeTree(
+               {{QStringLiteral("proc/self/limits"),
+                 "Max data size             unlimited            unlimited    bytes\n"
+                 "Max address space         1500000000           unlimited    bytes\n"},
+                {QStringLiteral("proc/self/status"), "VmSize:   500000 kB\nVmData: 100000 kB\n"}})
+        << qint64(1500000000 - 500000 * 1024);
+    QTest::newRow("data limit against VmData")
+        << fakeTree(
+               {{QStringLiteral("proc/self/limits"),
+                 "Max data size             1000000000           unlimited    bytes\n"
+                 "Max address space         unlimited            unlimited    bytes\n"},
+                {QStringLiteral("proc/self/status"), "VmSize: 4000000 kB\nVmData: 200000 kB\n"}})
+        << qint64(1000000000 - 200000 * 1024);
+}
+
+void TestFileFormat::gaugeReadsTheSystemsLimits()
+{
+    QFETCH(FakeTree, tree);
+    QFETCH(qint64, available);
+    const QTemporaryDir root;
+    for (auto file = tree.cbegin(); file != tree.cend(); ++file) {
+        const QString path = root.filePath(file.key());
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file.value()) == file.value().size());
+    }
+    const SystemMemoryGauge gauge(root.filePath(QStringLiteral("proc")),
+                                  root.filePath(QStringLiteral("sys")));
+    QCOMPARE(gauge.available(), available < 0 ? std::nullopt : std::optional<qint64>(available));
+}
+
+// What each load may take is what is left for it now: it shrinks when
+// another load starts or takes more than it held, and grows when memory is
+// given back; a charge that does not fit takes nothing.
+void TestFileFormat::loadsShareOneMemoryAccount()
+{
+    qint64 system = 1000 * MB;
+    MemoryAccount account([&system] { return std::optional<qint64>(system); }, 0);
+    const std::shared_ptr<MemoryReservation> first = account.reserve(300 * MB);
+    QCOMPARE(first->budget(), 1000 * MB);
+    std::shared_ptr<MemoryReservation> second = account.reserve(200 * MB);
+    QCOMPARE(first->budget(), 800 * MB);
+    QCOMPARE(second->budget(), 700 * MB);
+    QVERIFY(first->take(400 * MB));
+    QCOMPARE(second->budget(), 600 * MB);
+    QVERIFY(!first->take(401 * MB));
+    QCOMPARE(first->budget(), 400 * MB);
+    std::optional<MemoryCharge> cache = account.charge(100 * MB);
+    QVERIFY(cache);
+    QCOMPARE(first->budget(), 300 * MB);
+    second.reset();
+    QCOMPARE(first->budget(), 500 * MB);
+    cache.reset();
+    QCOMPARE(first->budget(), 600 * MB);
+    // Another program ended: a charge beyond the last reading reads again.
+    system = 1200 * MB;
+    const std::optional<MemoryCharge> pieces = account.charge(700 * MB);
+    QVERIFY(pieces);
+    QCOMPARE(first->budget(), 500 * MB);
+    system = 500 * MB; // as the system now sees them
+    QVERIFY(!account.charge(501 * MB));
+    QCOMPARE(account.left(), 500 * MB);
+}
+
+// A second file while the first still loads has only what the first does
+// not hold; a large paste too.
+void TestFileFormat::secondLoadIsRefusedWhatTheFirstHolds()
+{
+    FakeMemoryGauge gauge;
+    gauge.bytes = 1000 * MB;
+    LoadMemory memory(gauge);
+    QString refusal;
+    std::shared_ptr<MemoryReservation> first = memory.reserve(500 * MB, refusal);
+    QVERIFY(first);
+    QVERIFY(!memory.reserve(500 * MB, refusal));
+    QCOMPARE(refusal, QStringLiteral("Il file richiede circa 533 MB di memoria, ma il programma "
+                                     "ne ha a disposizione solo 404 MB."));
+    QCOMPARE(memory.refusalFor(110 * MB),
+             QStringLiteral("Memoria insufficiente: il testo richiede circa 440 MB, ma il "
+                            "programma ne ha a disposizione solo 404 MB."));
+    first.reset();
+    QVERIFY(memory.reserve(500 * MB, refusal));
+    QCOMPARE(memory.refusalFor(110 * MB), std::nullopt);
 }
 
 QTEST_MAIN(TestFileFormat)

@@ -1,5 +1,7 @@
 #include "chunkbuilder.h"
 
+#include "memoryreservation.h"
+
 #include <QChar>
 
 #include <algorithm>
@@ -42,7 +44,7 @@ qsizetype ChunkBuilder::roomFor(char16_t next)
 
 void ChunkBuilder::spend(const Chunk &chunk)
 {
-    if (budget_ && budget_->fetch_sub(chunk.memoryBytes()) < chunk.memoryBytes())
+    if (budget_ && !budget_->take(chunk.memoryBytes()))
         throw std::bad_alloc();
 }
 

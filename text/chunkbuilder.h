@@ -5,9 +5,10 @@
 
 #include <QStringView>
 
-#include <atomic>
 #include <memory>
 #include <vector>
+
+class MemoryReservation;
 
 /// Cuts a stream of text into chunks of a given size.
 ///
@@ -35,11 +36,11 @@ public:
     /// How many characters the builder puts in a chunk.
     qsizetype chunkSize() const { return chunkSize_; }
 
-    /// Memory the chunks of this builder and of its copies may take, shared
-    /// among them: a chunk that would take more throws std::bad_alloc, as an
+    /// Memory the chunks of this builder and of its copies take, shared
+    /// among them: a chunk that does not fit throws std::bad_alloc, as an
     /// allocation the system refuses does, before the system has to end the
     /// program for it.
-    using Budget = std::shared_ptr<std::atomic<qint64>>;
+    using Budget = std::shared_ptr<MemoryReservation>;
     void setBudget(Budget budget) { budget_ = std::move(budget); }
 
     /// Whether any text waits to be taken.
