@@ -46,10 +46,6 @@ QString cannotSave(const QString &path, const QString &reason)
         .arg(shownPath(path), sentence(reason));
 }
 
-// At most this many files are named in one message.
-constexpr qsizetype ListedFailures = 10;
-
-// One message for every file of a batch that could not be opened.
 // A new document is in the system's encoding, which has no name of its own
 // to a person.
 QString cannotEncode(const frmDocument &document)
@@ -62,6 +58,10 @@ QString cannotEncode(const frmDocument &document)
         .arg(where);
 }
 
+// At most this many files are named in one message.
+constexpr qsizetype ListedFailures = 10;
+
+// One message for every file of a batch that could not be opened.
 QString cannotOpenAll(const QList<std::pair<QString, QString>> &failures)
 {
     if (failures.size() == 1)
