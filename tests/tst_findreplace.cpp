@@ -488,7 +488,7 @@ void TestFindReplace::fieldsTellTheFocusFirst()
 // test if an answer never comes.
 void TestFindReplace::everyFieldAnswersEveryBoundary()
 {
-    LineEditAccessible::install();
+    AccessibleEditableText::install();
     Frame f;
     QVERIFY(f.viewFocused);
     f.press(Qt::CTRL | Qt::Key_F);
