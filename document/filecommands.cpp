@@ -1,5 +1,6 @@
 #include "filecommands.h"
 
+#include "documentcommands.h"
 #include "documenthost.h"
 #include "frmdocument.h"
 #include "textfile/filesaver.h"
@@ -50,9 +51,10 @@ QString cannotSave(const QString &path, const QString &reason)
 // to a person.
 QString cannotEncode(const frmDocument &document)
 {
-    const QString where = document.encodingNote()
-                              ? QStringLiteral("del file (%1)").arg(document.encoding().displayName())
-                              : QStringLiteral("del sistema");
+    const QString where =
+        document.encodingNote()
+            ? QStringLiteral("del file (%1)").arg(document.encoding().displayName())
+            : QStringLiteral("del sistema");
     return QStringLiteral("Il documento contiene caratteri che non possono essere salvati "
                           "nella codifica %1.")
         .arg(where);
@@ -153,25 +155,15 @@ void FileCommands::Close()
         document->Unload();
 }
 
-frmDocument *FileCommands::documentToSave()
-{
-    frmDocument *document = host_.activeDocument();
-    if (document && document->isLoading()) {
-        host_.showNote(DocumentLoad::stillLoadingNote());
-        return nullptr;
-    }
-    return document;
-}
-
 void FileCommands::Save()
 {
-    if (frmDocument *document = documentToSave())
+    if (frmDocument *document = host_.activeDocument())
         write(*document, document->Caption());
 }
 
 void FileCommands::SaveAs()
 {
-    if (!documentToSave())
+    if (!host_.activeDocument())
         return;
     dialog_.setFileName(QString());
     dialog_.showSave();
@@ -179,7 +171,7 @@ void FileCommands::SaveAs()
     if (path.isEmpty())
         return;
     // The dialog is modal but the program goes on: look again.
-    if (frmDocument *document = documentToSave())
+    if (frmDocument *document = DocumentCommands::documentFor(DocumentCommand::SaveAs, host_))
         write(*document, path);
 }
 
