@@ -71,7 +71,6 @@ public:
 
     /// Runs command on the active document, as far as the table allows.
     void run(DocumentCommand command);
-    static WhileLoading whileLoading(DocumentCommand command);
     /// The active document when command may run on it now; nullptr when
     /// none is open, or when its file is still loading and command needs
     /// the whole text (a note then says so).
@@ -96,6 +95,7 @@ private:
     struct Entry;
     static const Entry Table[];
     static const Entry &entry(DocumentCommand command);
+    static WhileLoading whileLoading(DocumentCommand command);
 
     DocumentHost &host_;
     MessageBox &failures_;
