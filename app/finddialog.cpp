@@ -103,7 +103,7 @@ QPushButton *FindDialog::addButton(const QString &caption, const char *name)
     return button;
 }
 
-SearchQuery FindDialog::query() const
+FindForm::Query FindDialog::query() const
 {
     return {findField->text(), matchCase->isChecked(), wholeWord->isChecked()};
 }
@@ -115,6 +115,11 @@ QString FindDialog::replacement() const
 
 void FindDialog::present(const QString &text, bool replacing)
 {
+    if (!isVisible() && pos().isNull() && parentWidget()) {
+        adjustSize();
+        const QRect area = parentWidget()->geometry();
+        move(area.right() - frameGeometry().width() - 16, area.top() + 64);
+    }
     if (!text.isEmpty())
         findField->setText(text);
     show();

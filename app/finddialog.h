@@ -2,7 +2,7 @@
 
 #include "findfield.h"
 
-#include "text/searchquery.h"
+#include "document/findform.h"
 
 #include <QDialog>
 
@@ -10,29 +10,27 @@ class QCheckBox;
 class QPushButton;
 
 /// The "Trova e sostituisci" dialog: the text to find and the one to put in
-/// its place, the two options and the buttons. It only asks; whoever owns
-/// it carries the request out on the active document. Modeless: it stays
-/// open beside the documents until closed.
+/// its place, the two options and the buttons. It only asks; the document
+/// commands carry the request out on the active document. Modeless: it
+/// stays open beside the documents until closed.
 ///
 /// Laid out by the toolkit from the size of its texts in its own font, so
 /// every text shows whole at any font size, and the fields keep room for a
 /// few words.
-class FindDialog : public QDialog
+class FindDialog : public QDialog, public FindForm
 {
     Q_OBJECT
 
 public:
     explicit FindDialog(QWidget *owner);
 
-    SearchQuery query() const;
-    QString replacement() const;
-    /// Shows the dialog and puts the keyboard in the find field, or in the
-    /// replace field once there is a text to find; text, when not empty,
-    /// becomes the text to find.
-    void present(const QString &text, bool replacing);
-    /// Moves out of the way of an area of the screen (a match just found),
-    /// when it covers it.
-    void keepClearOf(const QRect &area);
+    Query query() const override;
+    QString replacement() const override;
+    bool isShown() const override { return isVisible(); }
+    /// The first time, at the top right of the window that owns it, away
+    /// from the text where a match is shown.
+    void present(const QString &text, bool replacing) override;
+    void keepClearOf(const QRect &area) override;
 
     FindField *findField = nullptr;
     FindField *replaceField = nullptr;

@@ -3,7 +3,7 @@
 #include "centring.h"
 #include "documentactivation.h"
 #include "filedrops.h"
-#include "findreplace.h"
+#include "finddialog.h"
 #include "frontwindow.h"
 #include "loadprogress.h"
 #include "menutable.h"
@@ -14,11 +14,8 @@
 #include "windowlist.h"
 
 #include "about/frmabout.h"
-#include "document/editcommands.h"
-#include "document/filecommands.h"
+#include "document/documentcommands.h"
 #include "document/frmdocument.h"
-#include "document/loadmemory.h"
-#include "document/printcommand.h"
 #include "platform/twips.h"
 #include "platform/warningmessagebox.h"
 #include "resources/pictures.h"
@@ -45,18 +42,14 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     // The bars offer no menu of their own: only the View menu hides them.
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    // Every message of these commands reports a failure.
-    memory_ = std::make_unique<LoadMemory>(*platform_.memory);
-    fileCommands_ = std::make_unique<FileCommands>(*this, dlgCommonDialog(), *warnings_);
-    fileCommands_->loadSettings().memory = memory_.get();
-    editCommands_ = std::make_unique<EditCommands>(*this, *platform_.clock);
-    printCommand_ = std::make_unique<PrintCommand>(*this, *platform_.printer, *warnings_);
-
     createMenus();
     createToolBar();
     sbStatusBar = new StatusBar(*platform_.clock, this);
     setStatusBar(sbStatusBar);
-    findReplace_ = new FindReplace(*this, *sbStatusBar, *this);
+    // Every message of the document commands reports a failure.
+    commands_ =
+        std::make_unique<DocumentCommands>(*this, platform_, *warnings_, *sbStatusBar, *this);
+    commands_->setFindForm([this]() -> FindForm & { return findDialog(); });
     loadProgress_ = new LoadProgress(*mdiArea_, *sbStatusBar);
     new WindowKeys(*this, *mdiArea_, *activation_);
     new FileDrops(*this, [this](const QStringList &paths) {
@@ -70,6 +63,22 @@ frmMain::frmMain(Platform platform, QWidget *parent)
 }
 
 frmMain::~frmMain() = default;
+
+FindDialog &frmMain::findDialog()
+{
+    if (!findDialog_) {
+        findDialog_ = new FindDialog(this);
+        const auto runs = [this](DocumentCommand command) {
+            return [this, command] { commands_->run(command); };
+        };
+        connect(findDialog_, &FindDialog::findNext, this, runs(DocumentCommand::FindNext));
+        connect(findDialog_, &FindDialog::findPrevious, this, runs(DocumentCommand::FindPrevious));
+        connect(findDialog_, &FindDialog::replace, this, runs(DocumentCommand::ReplaceOne));
+        connect(findDialog_, &FindDialog::replaceAll, this, runs(DocumentCommand::ReplaceAll));
+        connect(findDialog_, &FindDialog::closed, this, [this] { commands_->findFormClosed(); });
+    }
+    return *findDialog_;
+}
 
 void frmMain::createMenus()
 {
@@ -202,9 +211,8 @@ frmDocument *frmMain::CreateDocumentWindow()
     subWindow->setWindowIcon(windowIcon());
     WindowKeys::prepare(*subWindow);
     activation_->watch(subWindow);
-    findReplace_->watch(*document);
+    commands_->watch(*document);
     loadProgress_->watch(*document);
-    document->guardMemory(*memory_, *warnings_);
     subWindow->show();
     mdiArea_->setActiveSubWindow(subWindow);
     document->setFocus();
@@ -234,36 +242,36 @@ void frmMain::showNote(const QString &text)
 
 void frmMain::mnuFileNew_Click()
 {
-    CreateDocumentWindow();
+    commands_->run(DocumentCommand::New);
 }
 void frmMain::mnuFileOpen_Click()
 {
-    fileCommands_->Open();
+    commands_->run(DocumentCommand::Open);
 }
-DocumentLoad::Settings &frmMain::loadSettings()
+LoadSettings &frmMain::loadSettings()
 {
-    return fileCommands_->loadSettings();
+    return commands_->loadSettings();
 }
 
 void frmMain::OpenFiles(const QStringList &paths)
 {
-    fileCommands_->OpenFiles(paths);
+    commands_->OpenFiles(paths);
 }
 void frmMain::mnuFileClose_Click()
 {
-    fileCommands_->Close();
+    commands_->run(DocumentCommand::Close);
 }
 void frmMain::mnuFileSave_Click()
 {
-    fileCommands_->Save();
+    commands_->run(DocumentCommand::Save);
 }
 void frmMain::mnuFileSaveAs_Click()
 {
-    fileCommands_->SaveAs();
+    commands_->run(DocumentCommand::SaveAs);
 }
 void frmMain::mnuFilePrint_Click()
 {
-    printCommand_->Print();
+    commands_->run(DocumentCommand::Print);
 }
 
 void frmMain::mnuFileExit_Click()
@@ -274,39 +282,25 @@ void frmMain::mnuFileExit_Click()
     QCoreApplication::quit();
 }
 
-// A document the user cannot see, minimised as an icon, is never changed.
-bool frmMain::activeDocumentShown() const
-{
-    const QMdiSubWindow *current = mdiArea_->currentSubWindow();
-    return current && !current->isMinimized();
-}
-
 void frmMain::mnuEditCut_Click()
 {
-    if (activeDocumentShown())
-        editCommands_->Cut();
+    commands_->run(DocumentCommand::Cut);
 }
-
 void frmMain::mnuEditCopy_Click()
 {
-    editCommands_->Copy();
+    commands_->run(DocumentCommand::Copy);
 }
-
 void frmMain::mnuEditPaste_Click()
 {
-    if (activeDocumentShown())
-        editCommands_->Paste();
+    commands_->run(DocumentCommand::Paste);
 }
-
 void frmMain::mnuSelTutto_Click()
 {
-    editCommands_->SelectAll();
+    commands_->run(DocumentCommand::SelectAll);
 }
-
 void frmMain::mnuDate_Click()
 {
-    if (activeDocumentShown())
-        editCommands_->InsertTimeAndDate();
+    commands_->run(DocumentCommand::TimeAndDate);
 }
 
 // Each View command decides from its own check mark only, never from the
@@ -366,7 +360,7 @@ void frmMain::tbToolBar_ButtonClick(QAction *Button)
         return;
     const QString key = Button->data().toString();
     if (key == u"New")
-        CreateDocumentWindow();
+        mnuFileNew_Click();
     else if (key == u"Open")
         mnuFileOpen_Click();
     else if (key == u"Save")

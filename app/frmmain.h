@@ -13,22 +13,20 @@
 #include <memory>
 
 class DocumentActivation;
-class EditCommands;
-class FileCommands;
-class FindReplace;
-class LoadMemory;
+class DocumentCommands;
+class FindDialog;
 class LoadProgress;
-class PrintCommand;
 class StatusBar;
 class QAction;
 class QMdiArea;
 class QToolBar;
 class WarningMessageBox;
 class frmDocument;
+struct LoadSettings;
 
 /// The main window: menus, toolbar and status bar around the area that holds
 /// the document windows. It lays out and routes; every command's work is
-/// done in document/ or about/.
+/// done in document/ (DocumentCommands) or about/.
 class frmMain : public QMainWindow, public DocumentHost
 {
     Q_OBJECT
@@ -52,13 +50,14 @@ public:
     QMdiArea *documentArea() const { return mdiArea_; }
     QList<frmDocument *> documents() const;
     Platform &platform() { return platform_; }
-    /// Find and replace, with its dialog, for every document.
-    FindReplace &findReplace() { return *findReplace_; }
+    /// The find and replace dialog for every document, made the first time
+    /// it is asked for.
+    FindDialog &findDialog();
     /// The open/save file dialog the File commands use.
     FileDialog &dlgCommonDialog() { return *platform_.fileDialog; }
 
     /// How the File commands read files into the documents.
-    DocumentLoad::Settings &loadSettings();
+    LoadSettings &loadSettings();
 
     /// Opens each file as the Open command opens the path chosen in its
     /// dialog, the last one in front.
@@ -97,7 +96,6 @@ private:
     void centreOnScreen();
     void createMenus();
     void createToolBar();
-    bool activeDocumentShown() const;
 
     // Declared first: events reach event() while the members below are made.
     bool loaded_ = false;
@@ -112,10 +110,7 @@ private:
     std::unique_ptr<WarningMessageBox> warnings_;
     DocumentCounter DocumentCounter_;
     QPointer<frmDocument> LatestDocumentWindow;
-    std::unique_ptr<LoadMemory> memory_;
-    std::unique_ptr<FileCommands> fileCommands_;
-    std::unique_ptr<EditCommands> editCommands_;
-    std::unique_ptr<PrintCommand> printCommand_;
-    FindReplace *findReplace_ = nullptr;
+    std::unique_ptr<DocumentCommands> commands_;
+    QPointer<FindDialog> findDialog_;
     LoadProgress *loadProgress_ = nullptr;
 };

@@ -3,9 +3,8 @@
 #include "frmmain.h"
 #include "frontwindow.h"
 
+#include "document/accessibility.h"
 #include "platform/sessionbushandover.h"
-
-#include "textview/lineeditaccessible.h"
 
 #include <QDir>
 #include <QTimer>
@@ -17,7 +16,7 @@ QPointer<frmMain> MainWindow;
 void Main()
 {
     // Before any field is made, the toolkit's dialogs' included.
-    LineEditAccessible::install();
+    Accessibility::install();
     MainWindow = new frmMain(makeSystemPlatform());
     MainWindow->setAttribute(Qt::WA_DeleteOnClose);
     MainWindow->Show();

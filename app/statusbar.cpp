@@ -2,13 +2,14 @@
 
 #include "clockpanel.h"
 
+#include "platform/announcement.h"
 #include "platform/twips.h"
 
 #include <QLabel>
 #include <QProgressBar>
 
 StatusBar::StatusBar(const Clock &clock, QWidget *parent)
-    : QStatusBar(parent), progress_(new QProgressBar(this))
+    : QStatusBar(parent), progress_(new QProgressBar(this)), announcement_(new Announcement(*this))
 {
     setObjectName(QStringLiteral("sbStatusBar"));
     setSizeGripEnabled(true);
@@ -47,4 +48,6 @@ void StatusBar::showNote(const QString &text)
 {
     constexpr int NoteMilliseconds = 10000;
     showMessage(text, NoteMilliseconds);
+    // The eye reads the note in the status bar, a screen reader hears it.
+    announcement_->say(text);
 }

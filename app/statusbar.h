@@ -2,6 +2,7 @@
 
 #include <QStatusBar>
 
+class Announcement;
 class Clock;
 class QProgressBar;
 
@@ -17,9 +18,11 @@ public:
 
     /// Shows how far a load has come, 0 to 100; a negative value hides it.
     void showProgress(int percent);
-    /// Shows a short note in the first panel for a while.
+    /// Shows a short note in the first panel for a while, and says it to a
+    /// screen reader.
     void showNote(const QString &text);
 
 private:
     QProgressBar *progress_;
+    Announcement *announcement_;
 };

@@ -1,15 +1,15 @@
 #pragma once
 
+#include "loadmemory.h"
+#include "loadsettings.h"
+
 #include "textfile/fileload.h"
 
 #include <QObject>
 #include <QString>
 
-#include <limits>
 #include <memory>
 #include <optional>
-
-#include "loadmemory.h"
 
 class TextModel;
 class TextModelAppender;
@@ -32,18 +32,7 @@ class DocumentLoad : public QObject
     Q_OBJECT
 
 public:
-    struct Settings
-    {
-        /// How the file is read: how many bytes at a time (a file of no
-        /// more than one block is read at once, in start()), in parts of
-        /// what size, on how many threads. Its format is always found from
-        /// the file.
-        FileLoad::Options reading;
-        /// The longest text a document may be given; a longer file fails.
-        qint64 maximumLength = std::numeric_limits<qint64>::max();
-        /// What the text may take; with none, nothing is checked.
-        LoadMemory *memory = nullptr;
-    };
+    using Settings = LoadSettings;
 
     DocumentLoad(TextModel &text, const Settings &settings);
     ~DocumentLoad() override;

@@ -1,5 +1,6 @@
 #include "filecommands.h"
 
+#include "documentcommands.h"
 #include "documenthost.h"
 #include "frmdocument.h"
 #include "textfile/filesaver.h"
@@ -46,6 +47,19 @@ QString cannotSave(const QString &path, const QString &reason)
         .arg(shownPath(path), sentence(reason));
 }
 
+// A new document is in the system's encoding, which has no name of its own
+// to a person.
+QString cannotEncode(const frmDocument &document)
+{
+    const QString where =
+        document.encodingNote()
+            ? QStringLiteral("del file (%1)").arg(document.encoding().displayName())
+            : QStringLiteral("del sistema");
+    return QStringLiteral("Il documento contiene caratteri che non possono essere salvati "
+                          "nella codifica %1.")
+        .arg(where);
+}
+
 // At most this many files are named in one message.
 constexpr qsizetype ListedFailures = 10;
 // At most this many files open from one request: thousands of them would
@@ -54,18 +68,6 @@ constexpr qsizetype ListedFailures = 10;
 constexpr qsizetype OpenedAtOnce = 100;
 
 // One message for every file of a batch that could not be opened.
-// A new document is in the system's encoding, which has no name of its own
-// to a person.
-QString cannotEncode(const frmDocument &document)
-{
-    const QString where = document.encodingNote()
-                              ? QStringLiteral("del file (%1)").arg(document.encoding().displayName())
-                              : QStringLiteral("del sistema");
-    return QStringLiteral("Il documento contiene caratteri che non possono essere salvati "
-                          "nella codifica %1.")
-        .arg(where);
-}
-
 QString cannotOpenAll(const QList<std::pair<QString, QString>> &failures)
 {
     if (failures.size() == 1)
@@ -170,25 +172,15 @@ void FileCommands::Close()
         document->Unload();
 }
 
-frmDocument *FileCommands::documentToSave()
-{
-    frmDocument *document = host_.activeDocument();
-    if (document && document->isLoading()) {
-        host_.showNote(DocumentLoad::stillLoadingNote());
-        return nullptr;
-    }
-    return document;
-}
-
 void FileCommands::Save()
 {
-    if (frmDocument *document = documentToSave())
+    if (frmDocument *document = host_.activeDocument())
         write(*document, document->Caption());
 }
 
 void FileCommands::SaveAs()
 {
-    if (!documentToSave())
+    if (!host_.activeDocument())
         return;
     dialog_.setFileName(QString());
     dialog_.showSave();
@@ -196,7 +188,7 @@ void FileCommands::SaveAs()
     if (path.isEmpty())
         return;
     // The dialog is modal but the program goes on: look again.
-    if (frmDocument *document = documentToSave())
+    if (frmDocument *document = DocumentCommands::documentFor(DocumentCommand::SaveAs, host_))
         write(*document, path);
 }
 

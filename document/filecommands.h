@@ -1,6 +1,6 @@
 #pragma once
 
-#include "documentload.h"
+#include "loadsettings.h"
 
 #include <QStringList>
 
@@ -22,8 +22,8 @@ class frmDocument;
 ///
 /// A file loads in its window while the program goes on (frmDocument::load):
 /// each command acts on the documents as they are when it runs and keeps
-/// nothing from one call to the next. A document still loading is not saved
-/// (a note says so), as its text is not all there yet.
+/// nothing from one call to the next. Whether a document still loading may
+/// be saved is the command table's to say (DocumentCommands).
 class FileCommands
 {
 public:
@@ -40,19 +40,16 @@ public:
     void SaveAs();
 
     /// How files are read into the documents.
-    DocumentLoad::Settings &loadSettings() { return loadSettings_; }
+    LoadSettings &loadSettings() { return loadSettings_; }
 
 private:
     /// Opens a file in a new window; the reason when it cannot be opened at
     /// once (the window is gone again then).
     std::optional<QString> open(const QString &path);
-    /// The active document when it can be saved now; a note says why not
-    /// when it is still loading.
-    frmDocument *documentToSave();
     void write(frmDocument &document, const QString &path);
 
     DocumentHost &host_;
     FileDialog &dialog_;
     MessageBox &messages_;
-    DocumentLoad::Settings loadSettings_;
+    LoadSettings loadSettings_;
 };

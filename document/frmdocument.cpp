@@ -1,5 +1,6 @@
 #include "frmdocument.h"
 
+#include "documentload.h"
 #include "loadmemory.h"
 #include "textboxlayout.h"
 
@@ -14,7 +15,8 @@
 
 frmDocument::frmDocument(QWidget *parent)
     : QWidget(parent), text_(new TextModel(this)), txtText(new TextView(*text_, this)),
-      textBox_(*static_cast<TextView *>(txtText))
+      textBox_(*static_cast<TextView *>(txtText)),
+      encoding_(std::make_unique<TextFileFormat::Encoding>(TextFileFormat::Encoding::system()))
 {
     setWindowTitle(QStringLiteral("frmDocument"));
     resize(sizeHint());
@@ -83,24 +85,33 @@ void frmDocument::Unload()
         close();
 }
 
-std::optional<QString> frmDocument::load(const QString &path,
-                                         const DocumentLoad::Settings &settings)
+bool frmDocument::isLoading() const
+{
+    return load_ && !load_->isFinished();
+}
+
+int frmDocument::loadProgress() const
+{
+    return load_ ? load_->percent() : -1;
+}
+
+std::optional<QString> frmDocument::load(const QString &path, const LoadSettings &settings)
 {
     load_ = std::make_unique<DocumentLoad>(*text_, settings);
     connect(load_.get(), &DocumentLoad::progressed, this, &frmDocument::loadProgressChanged);
     connect(load_.get(), &DocumentLoad::loaded, this, &frmDocument::loaded);
     connect(load_.get(), &DocumentLoad::failed, this, &frmDocument::loadFailed);
     const std::optional<QString> failure = load_->start(path);
-    encoding_ = load_->format().encoding;
+    *encoding_ = load_->format().encoding;
     txtText->setAccessibleDescription(encodingNote().value_or(QString()));
     return failure;
 }
 
 std::optional<QString> frmDocument::encodingNote() const
 {
-    if (encoding_.writesLike(TextFileFormat::Encoding::system()))
+    if (encoding_->writesLike(TextFileFormat::Encoding::system()))
         return std::nullopt;
-    return QStringLiteral("Codifica: %1").arg(encoding_.displayName());
+    return QStringLiteral("Codifica: %1").arg(encoding_->displayName());
 }
 
 void frmDocument::guardMemory(const LoadMemory &memory, MessageBox &messages)

@@ -1,16 +1,19 @@
 #pragma once
 
-#include "documentload.h"
-
 #include <QWidget>
 
 #include <memory>
 #include <optional>
 
+class DocumentLoad;
 class LoadMemory;
 class MessageBox;
 class TextBox;
 class TextModel;
+struct LoadSettings;
+namespace TextFileFormat {
+class Encoding;
+}
 
 /// A document window: one text box that fills the window less a margin.
 /// It keeps nothing of its own but its text; its caption is the document's
@@ -38,14 +41,14 @@ public:
     /// empty; loaded or loadFailed says how it ended. A short file is all in
     /// when it returns. Gives the reason when the file cannot be read at
     /// once, and then signals nothing.
-    std::optional<QString> load(const QString &path, const DocumentLoad::Settings &settings);
+    std::optional<QString> load(const QString &path, const LoadSettings &settings);
     /// Whether a file is still coming into the text.
-    bool isLoading() const { return load_ && !load_->isFinished(); }
+    bool isLoading() const;
     /// How far the file has come, 0 to 100; -1 when no progress is shown.
-    int loadProgress() const { return load_ ? load_->percent() : -1; }
+    int loadProgress() const;
     /// The encoding the text is saved in: its file's, or the system's for a
     /// new document.
-    const TextFileFormat::Encoding &encoding() const { return encoding_; }
+    const TextFileFormat::Encoding &encoding() const { return *encoding_; }
     /// "Codifica: Windows-1252" for a file in an encoding other than the
     /// system's; also the text box's accessible description.
     std::optional<QString> encodingNote() const;
@@ -82,5 +85,5 @@ private:
 
     TextBox &textBox_;
     std::unique_ptr<DocumentLoad> load_;
-    TextFileFormat::Encoding encoding_ = TextFileFormat::Encoding::system();
+    std::unique_ptr<TextFileFormat::Encoding> encoding_;
 };

@@ -19,11 +19,6 @@ void PrintCommand::Print()
     frmDocument *document = host_.activeDocument();
     if (!document)
         return;
-    // A file that is still loading would print in part.
-    if (document->isLoading()) {
-        host_.showNote(DocumentLoad::stillLoadingNote());
-        return;
-    }
 
     // A system printer without a name is no printer at all: Qt would accept
     // the job and silently print nothing.

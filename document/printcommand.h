@@ -5,7 +5,8 @@ class MessageBox;
 class PrinterProvider;
 
 /// Prints the whole text of the active document on the default printer as
-/// one job.
+/// one job. The command table (DocumentCommands) keeps it from a document
+/// whose file is still loading, which would print in part.
 class PrintCommand
 {
 public:

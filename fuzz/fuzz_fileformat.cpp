@@ -1,19 +1,20 @@
 // Reads the input as a file, whole and in pieces, into a string and into a
 // text model with small chunks, and as the program loads a file (in parts,
-// on threads), and writes it back: every way must give the same text, and writing must give the file's bytes with its line ends made
-// CR LF. The input read as UTF-16 text must be written the same way whole
-// and streamed from a model, or refused by both.
+// on threads), and writes it back: every way must give the same text, and
+// writing must give the file's bytes with its line ends made CR LF. The
+// input read as UTF-16 text must be written the same way whole and streamed
+// from a model, or refused by both.
 
 #include "modelcheck.h"
 
+#include "text/textmodel.h"
+#include "text/textmodelappender.h"
+#include "text/textsink.h"
 #include "textfile/asciirun.h"
 #include "textfile/fileload.h"
 #include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
 #include "textfile/verbatimsummary.h"
-#include "text/textmodel.h"
-#include "text/textmodelappender.h"
-#include "text/textsink.h"
 
 #include <QByteArray>
 #include <QTemporaryFile>
@@ -141,14 +142,10 @@ void checkArbitraryText(QByteArrayView data, Encoding encoding, qsizetype chunkS
         FUZZ_CHECK(streamed(model, encoding) == whole);
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+// Every encoding a file may be read in: the low bits of the first byte
+// choose, the file's own start says whether it has a mark.
+Encoding encodingFor(unsigned char choice, QByteArrayView whole)
 {
-    if (size < 2)
-        return 0;
-    // Every encoding a file may be read in: the low bits of the first byte
-    // choose, the file's own start says whether it has a mark.
     static const Encoding encodings[] = {
         Encoding::utf8(),
         Encoding::codePage(),
@@ -159,10 +156,33 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         Encoding::unicode(Encoding::Form::Utf32LE, false),
         Encoding::unicode(Encoding::Form::Utf32BE, false),
     };
+    const Encoding encoding = encodings[choice % std::size(encodings)];
+    return encoding.withMark(encoding.isUnicode() &&
+                             whole.startsWith(encoding.withMark(true).mark()));
+}
+
+// The text written back, whole and streamed from the model that holds it.
+void checkWritten(QByteArrayView file, const Encoding &encoding, const QString &text,
+                  const TextModel &model)
+{
+    const std::optional<QByteArray> written = TextFileFormat::encode(text, encoding);
+    // A file of one-byte units comes back byte for byte but for its line
+    // ends; UTF-16 and UTF-32 ones come back as the same text.
+    if (encoding.unitSize() == 1)
+        FUZZ_CHECK(*written == encoding.mark().toByteArray() + lineEndsMadeCrLf(file));
+    FUZZ_CHECK(TextFileFormat::canEncode(model, encoding));
+    FUZZ_CHECK(streamed(model, encoding) == written);
+    FUZZ_CHECK(TextFileFormat::decode(*written, encoding) == text);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+{
+    if (size < 2)
+        return 0;
     const QByteArrayView whole(data + 2, qsizetype(size) - 2);
-    Encoding encoding = encodings[data[0] % std::size(encodings)];
-    encoding = encoding.withMark(encoding.isUnicode() &&
-                                 whole.startsWith(encoding.withMark(true).mark()));
+    const Encoding encoding = encodingFor(data[0], whole);
     const qsizetype chunkSize = 4 + (data[0] >> 3) % 29;
     const QByteArrayView file = whole.sliced(encoding.mark().size());
     const QString text = TextFileFormat::decode(whole, encoding);
@@ -181,16 +201,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     if (data[1] % 4 == 0)
         checkFileLoad(whole, encoding, chunkSize, data[1] / 4u, text);
     checkAsciiRuns(file);
-
-    const std::optional<QByteArray> written = TextFileFormat::encode(text, encoding);
-    // A file of one-byte units comes back byte for byte but for its line
-    // ends; UTF-16 and UTF-32 ones come back as the same text.
-    if (encoding.unitSize() == 1)
-        FUZZ_CHECK(*written == encoding.mark().toByteArray() + lineEndsMadeCrLf(file));
-    FUZZ_CHECK(TextFileFormat::canEncode(model, encoding));
-    FUZZ_CHECK(streamed(model, encoding) == written);
-    FUZZ_CHECK(TextFileFormat::decode(*written, encoding) == text);
-
+    checkWritten(file, encoding, text, model);
     checkArbitraryText(whole, encoding, chunkSize);
     return 0;
 }

@@ -60,6 +60,89 @@ struct States
     }
 };
 
+// A model under test beside the plain string it should hold, the last
+// change it reported, and the strings it held after each step.
+struct Session
+{
+    explicit Session(qsizetype chunkSize) : model(chunkSize)
+    {
+        QObject::connect(&model, &TextModel::contentsChanged,
+                         [this](qint64 position, qint64 removed, qint64 added) {
+                             change = {position, removed, added};
+                         });
+    }
+
+    TextModel model;
+    QString reference;
+    std::tuple<qint64, qint64, qint64> change{-1, -1, -1};
+    States states{{QString()}, 0};
+};
+
+void undoOrRedo(Session &session, bool undo)
+{
+    States &states = session.states;
+    const bool possible = undo ? states.current > 0 : states.current + 1 < states.texts.size();
+    TextHistory &history = session.model.history();
+    const auto selection = undo ? history.undo() : history.redo();
+    FUZZ_CHECK(selection.has_value() == possible);
+    if (possible)
+        undo ? --states.current : ++states.current;
+    session.reference = states.texts[states.current];
+}
+
+// Text added at the end, as a file is read: not a step; a new history
+// starts, as it does for a file opened.
+void append(Session &session, const QString &text)
+{
+    TextHistory &history = session.model.history();
+    const qsizetype steps = history.undoCount();
+    TextModelAppender appender(session.model);
+    appender.append(text);
+    appender.flush();
+    session.reference += text;
+    FUZZ_CHECK(history.undoCount() == steps);
+    history.clear();
+    session.states = {{session.reference}, 0};
+}
+
+// Two edits made one step.
+void editTwiceInOneStep(Session &session, qint64 from, qint64 to, const QString &text)
+{
+    TextHistory &history = session.model.history();
+    history.beginStep(TextHistory::Kind::Other, {});
+    session.model.replace(from, to, text);
+    bool edited = replaceIn(session.reference, from, to, text);
+    session.model.replace(to, from + 3, text.left(3));
+    edited |= replaceIn(session.reference, to, from + 3, text.left(3));
+    history.endStep({});
+    if (edited)
+        session.states.edited(session.reference);
+}
+
+// One edit, with the text made into chunks first as replace-all makes it
+// when asChunks; the change reported is the edit's.
+void edit(Session &session, qint64 from, qint64 to, const QString &text, bool asChunks)
+{
+    const qint64 before = session.reference.size();
+    session.change = {-1, -1, -1};
+    if (asChunks) {
+        ChunkBuilder builder = session.model.chunkBuilder();
+        builder.append(text);
+        session.model.replace(from, to, builder.take());
+    } else {
+        session.model.replace(from, to, text);
+    }
+    replaceIn(session.reference, from, to, text);
+    const qint64 start = std::clamp<qint64>(from, 0, before);
+    const qint64 end = std::clamp<qint64>(to, start, before);
+    if (start != end || !text.isEmpty()) {
+        FUZZ_CHECK(session.change == std::make_tuple(start, end - start, qint64(text.size())));
+        session.states.edited(session.reference);
+    } else {
+        FUZZ_CHECK(std::get<0>(session.change) == -1);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
@@ -68,77 +151,25 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     // Mostly tiny chunks, whose edges fall everywhere; now and then chunks of
     // a few blocks of their line break tables.
     const unsigned chunkSize = input.byte();
-    TextModel model(chunkSize < 240 ? 4 + chunkSize % 13 : 130 + (chunkSize - 240) * 40);
-    QString reference;
-    std::tuple<qint64, qint64, qint64> change{-1, -1, -1};
-    QObject::connect(&model, &TextModel::contentsChanged,
-                     [&change](qint64 position, qint64 removed, qint64 added) {
-                         change = {position, removed, added};
-                     });
-    States states{{QString()}, 0};
-    TextHistory &history = model.history();
+    Session session(chunkSize < 240 ? 4 + chunkSize % 13 : 130 + (chunkSize - 240) * 40);
     for (int step = 0; step < 64 && !input.atEnd(); ++step) {
         const unsigned kind = input.byte() % 8;
         if (kind == 5 || kind == 6) {
-            const bool undo = kind == 5;
-            const bool possible =
-                undo ? states.current > 0 : states.current + 1 < states.texts.size();
-            const auto selection = undo ? history.undo() : history.redo();
-            FUZZ_CHECK(selection.has_value() == possible);
-            if (possible)
-                undo ? --states.current : ++states.current;
-            reference = states.texts[states.current];
-            checkModel(model, reference);
+            undoOrRedo(session, kind == 5);
+            checkModel(session.model, session.reference);
             continue;
         }
-        const qint64 from = qint64(input.word() % (reference.size() + 3)) - 1;
+        const qint64 from = qint64(input.word() % (session.reference.size() + 3)) - 1;
         const qint64 to = from + qint64(input.byte()) - 16;
         const QString text = textFrom(input);
-        const qint64 before = reference.size();
-        change = {-1, -1, -1};
-        if (kind == 3) {
-            // Text added at the end, as a file is read: not a step; a new
-            // history starts, as it does for a file opened.
-            const qsizetype steps = history.undoCount();
-            TextModelAppender appender(model);
-            appender.append(text);
-            appender.flush();
-            reference += text;
-            FUZZ_CHECK(history.undoCount() == steps);
-            history.clear();
-            states = {{reference}, 0};
-        } else if (kind == 7) {
-            // Two edits made one step.
-            history.beginStep(TextHistory::Kind::Other, {});
-            model.replace(from, to, text);
-            bool edited = replaceIn(reference, from, to, text);
-            model.replace(to, from + 3, text.left(3));
-            edited |= replaceIn(reference, to, from + 3, text.left(3));
-            history.endStep({});
-            if (edited)
-                states.edited(reference);
-        } else {
-            if (kind == 4) {
-                // The same edit with the text made into chunks first, as
-                // replace-all makes it.
-                ChunkBuilder builder = model.chunkBuilder();
-                builder.append(text);
-                model.replace(from, to, builder.take());
-            } else {
-                model.replace(from, to, text);
-            }
-            replaceIn(reference, from, to, text);
-            const qint64 start = std::clamp<qint64>(from, 0, before);
-            const qint64 end = std::clamp<qint64>(to, start, before);
-            if (start != end || !text.isEmpty()) {
-                FUZZ_CHECK(change == std::make_tuple(start, end - start, qint64(text.size())));
-                states.edited(reference);
-            } else {
-                FUZZ_CHECK(std::get<0>(change) == -1);
-            }
-        }
-        checkModel(model, reference);
-        checkRange(model, reference, from, to);
+        if (kind == 3)
+            append(session, text);
+        else if (kind == 7)
+            editTwiceInOneStep(session, from, to, text);
+        else
+            edit(session, from, to, text, kind == 4);
+        checkModel(session.model, session.reference);
+        checkRange(session.model, session.reference, from, to);
     }
     return 0;
 }

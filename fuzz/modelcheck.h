@@ -12,24 +12,33 @@
 
 #include <algorithm>
 
-// Checks everything a text model tells about its text against a plain scan
-// of the string it should hold: the characters, the lines with their
-// starts and ends, the longest line, the line of every position.
-inline void checkModel(const TextModel &model, const QString &text)
+// The lines of a string as a plain scan finds them: where each starts and
+// where its line break (or the text) ends it.
+struct PlainLines
 {
-    FUZZ_CHECK(model.length() == text.size());
-    FUZZ_CHECK(model.text() == text);
+    explicit PlainLines(const QString &text)
+    {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const bool pair = text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n';
+            if (!pair && text[i] != u'\r' && text[i] != u'\n')
+                continue;
+            ends << i;
+            i += pair ? 1 : 0;
+            starts << i + 1;
+        }
+        ends << text.size();
+    }
+
     QList<qint64> starts = {0};
     QList<qint64> ends;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const bool pair = text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n';
-        if (!pair && text[i] != u'\r' && text[i] != u'\n')
-            continue;
-        ends << i;
-        i += pair ? 1 : 0;
-        starts << i + 1;
-    }
-    ends << text.size();
+};
+
+// The lines' starts and ends, the longest line, and the lines walked from
+// a line to the end.
+inline void checkLines(const TextModel &model, const QString &text, const PlainLines &lines)
+{
+    const QList<qint64> &starts = lines.starts;
+    const QList<qint64> &ends = lines.ends;
     FUZZ_CHECK(model.lineCount() == starts.size());
     qint64 longest = 0;
     for (qsizetype line = 0; line < starts.size(); ++line) {
@@ -38,7 +47,6 @@ inline void checkModel(const TextModel &model, const QString &text)
         longest = std::max(longest, ends[line] - starts[line]);
     }
     FUZZ_CHECK(model.longestLineLength() == longest);
-    // Walked from a line to the end, the lines are those of the string.
     const qsizetype first = text.size() % starts.size();
     qsizetype walked = first;
     for (LineIterator line(model, first); !line.atEnd(); line.next(), ++walked) {
@@ -48,8 +56,12 @@ inline void checkModel(const TextModel &model, const QString &text)
         FUZZ_CHECK(line.text() == text.mid(starts[walked], ends[walked] - starts[walked]));
     }
     FUZZ_CHECK(walked == starts.size());
-    // The stored pieces never cut a CR LF pair or a surrogate pair, so each
-    // counts its own line breaks.
+}
+
+// The stored pieces never cut a CR LF pair or a surrogate pair, so each
+// counts its own line breaks.
+inline void checkPieces(const TextModel &model)
+{
     char16_t last = 0;
     model.forEachSpan(0, model.length(), [&last](const TextSpan &span) {
         FUZZ_CHECK(span.size > 0);
@@ -58,6 +70,13 @@ inline void checkModel(const TextModel &model, const QString &text)
         last = span.at(span.size - 1);
         return true;
     });
+}
+
+// The character and the line of every position; out of range, lines and
+// positions are clamped.
+inline void checkPositions(const TextModel &model, const QString &text, const PlainLines &lines)
+{
+    const QList<qint64> &starts = lines.starts;
     qint64 line = 0;
     for (qint64 position = 0; position <= text.size(); ++position) {
         while (line + 1 < starts.size() && starts[line + 1] <= position)
@@ -65,10 +84,22 @@ inline void checkModel(const TextModel &model, const QString &text)
         FUZZ_CHECK(model.lineAt(position) == line);
         FUZZ_CHECK(model.at(position) == (position < text.size() ? text[position].unicode() : 0));
     }
-    // Out of range, lines and positions are clamped.
     FUZZ_CHECK(model.lineStart(-1) == 0 && model.lineStart(starts.size()) == starts.last());
     FUZZ_CHECK(model.lineAt(-1) == 0 && model.lineAt(text.size() + 1) == starts.size() - 1);
     FUZZ_CHECK(model.at(-1) == 0);
+}
+
+// Checks everything a text model tells about its text against a plain scan
+// of the string it should hold: the characters, the lines with their
+// starts and ends, the longest line, the line of every position.
+inline void checkModel(const TextModel &model, const QString &text)
+{
+    FUZZ_CHECK(model.length() == text.size());
+    FUZZ_CHECK(model.text() == text);
+    const PlainLines lines(text);
+    checkLines(model, text, lines);
+    checkPieces(model);
+    checkPositions(model, text, lines);
 }
 
 // Checks a range of the text, read whole and piece by piece.

@@ -11,6 +11,11 @@ file ("../app/frmmain.h"); one that reaches another folder of the program is
 an edge of the graph. The graph is printed with the number of includes on each
 edge, then every include that its folder may not make, and the exit status is
 1 if there is any.
+
+A folder may use a folder without using what that one uses (app uses document
+but not textview): a header of an allowed folder that includes a folder the
+including folder may not use is reported too, with the chain of headers that
+reaches it.
 """
 
 import argparse
@@ -42,6 +47,59 @@ def included_folder(root, source, name, known):
             parts[0] not in (".", "..") and os.path.isdir(os.path.join(root, parts[0])))):
         return parts[0]
     return None
+
+
+def resolved(root, source, name):
+    """The file of the program an include names, from the root, or None."""
+    name = name.replace("\\", "/")
+    for base in (os.path.dirname(source), root):
+        path = os.path.normpath(os.path.join(base, name))
+        if os.path.isfile(path):
+            return os.path.relpath(path, root)
+    return None
+
+
+def included_files(root, path, cache):
+    """The files of the program that a file includes, from the root."""
+    if path not in cache:
+        found = []
+        with open(os.path.join(root, path), encoding="utf-8", errors="replace") as f:
+            for line in f:
+                match = INCLUDE.match(line)
+                target = match and resolved(root, os.path.join(root, path), match.group(1))
+                if target:
+                    found.append(target)
+        cache[path] = found
+    return cache[path]
+
+
+def leaks(root, folders, rules):
+    """[(file, chain of headers, folder reached)]: a folder reached through
+    the headers of allowed folders that the including folder may not use."""
+    cache = {}
+    found = []
+    for folder in folders:
+        for directory, _, files in os.walk(os.path.join(root, folder)):
+            for name in sorted(files):
+                if not name.endswith(SOURCES):
+                    continue
+                start = os.path.relpath(os.path.join(directory, name), root)
+                allowed = rules[folder] | {folder}
+                chains = [[start]]
+                seen = {start}
+                while chains:
+                    chain = chains.pop()
+                    for target in included_files(root, chain[-1], cache):
+                        top = target.split("/")[0]
+                        if target in seen or top not in rules:
+                            continue
+                        seen.add(target)
+                        if top not in allowed:
+                            if len(chain) > 1:  # a direct include is an edge
+                                found.append((start, chain[1:] + [target], top))
+                        else:
+                            chains.append(chain + [target])
+    return found
 
 
 def edges(root, folders, known):
@@ -82,8 +140,13 @@ def main():
     for (source, target), (where, number, name) in wrong:
         allowed = ", ".join(sorted(rules[source])) or "nothing"
         print(f'{where}:{number}: includes "{name}": {source} may use {allowed}, not {target}')
-    print(f"{len(wrong)} include(s) against the layers")
-    return 1 if wrong else 0
+    through = leaks(args.root, present, rules)
+    for where, chain, target in through:
+        source = where.split("/")[0]
+        print(f'{where}: reaches {target} through {" -> ".join(chain)}: '
+              f'{source} may not use {target}')
+    print(f"{len(wrong) + len(through)} include(s) against the layers")
+    return 1 if wrong or through else 0
 
 
 if __name__ == "__main__":

@@ -1,12 +1,12 @@
 #include "app/commandline.h"
 #include "app/finddialog.h"
-#include "app/findreplace.h"
 #include "mainwindowfixture.h"
 #include "tests/support/documentloading.h"
 #include "tests/support/fakedocumenthost.h"
 #include "tests/support/testfiles.h"
 
 #include "document/documenthost.h"
+#include "document/documentload.h"
 #include "document/filecommands.h"
 #include "document/frmdocument.h"
 #include "platform/textbox.h"
@@ -209,6 +209,8 @@ private slots:
     void closeDuringALoad();
     void commandsDuringALoad_data();
     void commandsDuringALoad();
+    void otherCommandsRunDuringALoad_data();
+    void otherCommandsRunDuringALoad();
     void typingAtTheEndDuringALoad();
 
     void commandLine_data();
@@ -596,7 +598,7 @@ void TestFileCommands::textsAreHeldAgainstTheMemoryLeft()
     typed->ActiveControl().setText(QStringLiteral("testo scritto"));
     frmDocument *target = command == u"Sostituisci tutto" ? editor.open(name) : typed;
     QGuiApplication::clipboard()->setText(large);
-    FindDialog &find = editor.window->findReplace().dialog();
+    FindDialog &find = editor.window->findDialog();
     find.present(QStringLiteral("a"), true);
     find.replaceField->setText(QStringLiteral("b"));
     const QString before = textOf(target);
@@ -832,6 +834,7 @@ void TestFileCommands::commandsDuringALoad_data()
     QTest::newRow("Salva con nome") << "Salva con nome";
     QTest::newRow("Stampa") << "Stampa";
     QTest::newRow("Trova successivo") << "Trova successivo";
+    QTest::newRow("Trova precedente") << "Trova precedente";
     QTest::newRow("Sostituisci") << "Sostituisci";
     QTest::newRow("Sostituisci tutto") << "Sostituisci tutto";
 }
@@ -847,7 +850,7 @@ void TestFileCommands::commandsDuringALoad()
     const QByteArray file = slowFile();
     put(name, file);
     Editor editor;
-    FindDialog &find = editor.window->findReplace().dialog();
+    FindDialog &find = editor.window->findDialog();
     find.present(QStringLiteral("riga"), true);
     find.replaceField->setText(QStringLiteral("RIGA"));
     const auto run = [&] {
@@ -859,6 +862,8 @@ void TestFileCommands::commandsDuringALoad()
             editor.window->mnuFilePrint_Click();
         else if (command == u"Trova successivo")
             emit find.findNext();
+        else if (command == u"Trova precedente")
+            emit find.findPrevious();
         else if (command == u"Sostituisci")
             emit find.replace();
         else
@@ -890,6 +895,62 @@ void TestFileCommands::commandsDuringALoad()
     else
         QCOMPARE(loading->ActiveControl().SelText().toLower(), QStringLiteral("riga"));
     QCOMPARE(editor.messages->messages.size(), command == u"Stampa" ? 1 : 0);
+}
+
+void TestFileCommands::otherCommandsRunDuringALoad_data()
+{
+    QTest::addColumn<QString>("command");
+    for (const char *command : {"Taglia", "Copia", "Incolla", "Seleziona tutto", "Ora/Data",
+                                "Ctrl+F", "F3 before any search", "Nuovo"})
+        QTest::newRow(command) << command;
+}
+
+// Every other command acts at once on the text loaded so far, here on the
+// "riga" selected at its start, with no note.
+void TestFileCommands::otherCommandsRunDuringALoad()
+{
+    QFETCH(QString, command);
+    const QString name = path(QStringLiteral("slow.txt"));
+    put(name, slowFile());
+    Editor editor;
+    QApplication::clipboard()->setText(QStringLiteral("appunti"));
+    frmDocument *loading = startLoad(editor, QStringLiteral("Open"), name);
+    loading->ActiveControl().setSelLength(4);
+    frmMain &window = *editor.window;
+    if (command == u"Taglia")
+        window.mnuEditCut_Click();
+    else if (command == u"Copia")
+        window.mnuEditCopy_Click();
+    else if (command == u"Incolla")
+        window.mnuEditPaste_Click();
+    else if (command == u"Seleziona tutto")
+        window.mnuSelTutto_Click();
+    else if (command == u"Ora/Data")
+        window.mnuDate_Click();
+    else if (command == u"Ctrl+F")
+        QTest::keyClick(loading->txtText, Qt::Key_F, Qt::ControlModifier);
+    else if (command == u"F3 before any search")
+        QTest::keyClick(loading->txtText, Qt::Key_F3);
+    else
+        window.mnuFileNew_Click();
+    QVERIFY(loading->isLoading());
+    QVERIFY(window.statusBar()->currentMessage() != DocumentLoad::stillLoadingNote());
+    const QString text = textOf(loading);
+    const QString clipboard = QApplication::clipboard()->text();
+    if (command == u"Taglia" || command == u"Copia")
+        QCOMPARE(clipboard, QStringLiteral("riga"));
+    if (command == u"Taglia")
+        QVERIFY(text.startsWith(QStringLiteral(" 0\r\n")));
+    else if (command == u"Incolla")
+        QVERIFY(text.startsWith(QStringLiteral("appunti 0\r\n")));
+    else if (command == u"Ora/Data")
+        QVERIFY(!text.startsWith(QStringLiteral("riga")));
+    else if (command == u"Seleziona tutto")
+        QCOMPARE(loading->ActiveControl().SelLength(), text.size());
+    else if (command == u"Ctrl+F" || command.startsWith(u"F3"))
+        QVERIFY(window.findDialog().isVisible());
+    else if (command == u"Nuovo")
+        QCOMPARE(window.documents().size(), 3);
 }
 
 // Typing during a load goes where the caret is among the text loaded so

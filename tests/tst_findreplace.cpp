@@ -2,7 +2,6 @@
 #include "tests/support/screenreader.h"
 
 #include "app/finddialog.h"
-#include "app/findreplace.h"
 #include "document/frmdocument.h"
 #include "textview/lineeditaccessible.h"
 #include "textview/textview.h"
@@ -47,7 +46,7 @@ struct Frame : MainWindowFixture
             number ? window->documents().at(number - 1) : window->activeDocument();
         return *qobject_cast<TextView *>(document->txtText);
     }
-    FindDialog &dialog() const { return window->findReplace().dialog(); }
+    FindDialog &dialog() const { return window->findDialog(); }
     QString note() const { return window->statusBar()->currentMessage(); }
     // Keys go where the application sends them: to the focus widget.
     void press(QKeyCombination key) const
@@ -488,7 +487,7 @@ void TestFindReplace::fieldsTellTheFocusFirst()
 // test if an answer never comes.
 void TestFindReplace::everyFieldAnswersEveryBoundary()
 {
-    LineEditAccessible::install();
+    AccessibleEditableText::install();
     Frame f;
     QVERIFY(f.viewFocused);
     f.press(Qt::CTRL | Qt::Key_F);

@@ -72,7 +72,6 @@ public:
     void setLimit(qint64 bytes) { limit_ = bytes; }
     qint64 keptBytes() const { return keptBytes_; }
     qsizetype undoCount() const { return qsizetype(current_); }
-    qsizetype redoCount() const { return qsizetype(steps_.size() - current_); }
     /// Where the pause between edits is read from: milliseconds of a
     /// monotonic clock (a real one unless a test gives its own).
     void setClock(std::function<qint64()> milliseconds) { clock_ = std::move(milliseconds); }

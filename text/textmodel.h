@@ -56,7 +56,6 @@ public:
     /// The position where a line's break starts, or the end of the text for
     /// the last line.
     qint64 lineEnd(qint64 line) const;
-    qint64 lineLength(qint64 line) const { return lineBounds(line).length(); }
     /// A line's start, end and the next line's start (the end of the text
     /// for the last line), in one step (line clamped to the lines there are).
     LineBounds lineBounds(qint64 line) const;

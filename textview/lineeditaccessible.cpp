@@ -1,7 +1,6 @@
 #include "lineeditaccessible.h"
 
 #include "accessibletext.h"
-#include "accessibletextitems.h"
 
 #include "text/textmodel.h"
 
@@ -10,29 +9,7 @@
 
 #include <algorithm>
 
-namespace {
-
-QAccessibleInterface *createFor(const QString &className, QObject *object)
-{
-    // A spin box's field is read through the spin box, as the toolkit does.
-    if (className == QLatin1String("QLineEdit") && object && object->isWidgetType() &&
-        object->objectName() != QLatin1String("qt_spinbox_lineedit"))
-        return new LineEditAccessible(static_cast<QLineEdit *>(object));
-    return nullptr;
-}
-
-} // namespace
-
-LineEditAccessible::LineEditAccessible(QLineEdit *field)
-    : QAccessibleWidget(field, QAccessible::EditableText)
-{
-}
-
-void LineEditAccessible::install()
-{
-    static const bool installed = (QAccessible::installFactory(createFor), true);
-    Q_UNUSED(installed);
-}
+LineEditAccessible::LineEditAccessible(QLineEdit *field) : AccessibleEditableText(field) {}
 
 QLineEdit *LineEditAccessible::field() const
 {
@@ -73,18 +50,6 @@ QString LineEditAccessible::text(QAccessible::Text t) const
     return text;
 }
 
-void *LineEditAccessible::interface_cast(QAccessible::InterfaceType type)
-{
-    switch (type) {
-    case QAccessible::TextInterface:
-        return static_cast<QAccessibleTextInterface *>(this);
-    case QAccessible::EditableTextInterface:
-        return static_cast<QAccessibleEditableTextInterface *>(this);
-    default:
-        return QAccessibleWidget::interface_cast(type);
-    }
-}
-
 void LineEditAccessible::selection(int selectionIndex, int *startOffset, int *endOffset) const
 {
     const QLineEdit *edit = field();
@@ -96,11 +61,6 @@ void LineEditAccessible::selection(int selectionIndex, int *startOffset, int *en
 int LineEditAccessible::selectionCount() const
 {
     return field()->hasSelectedText() ? 1 : 0;
-}
-
-void LineEditAccessible::addSelection(int startOffset, int endOffset)
-{
-    setSelection(0, startOffset, endOffset);
 }
 
 void LineEditAccessible::removeSelection(int selectionIndex)
@@ -141,32 +101,10 @@ QString LineEditAccessible::item(int offset, QAccessible::TextBoundaryType type,
     const QString text = shown();
     TextModel model;
     model.setText(text);
-    const qint64 at = this->offset(offset);
-    const AccessibleTextItems::Range found =
-        side == Side::Before  ? AccessibleTextItems::before(model, at, type)
-        : side == Side::After ? AccessibleTextItems::after(model, at, type)
-                              : AccessibleTextItems::at(model, at, type);
+    const AccessibleTextItems::Range found = find(model, this->offset(offset), type, side);
     *startOffset = int(found.from);
     *endOffset = int(found.to);
     return text.mid(*startOffset, *endOffset - *startOffset);
-}
-
-QString LineEditAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType type,
-                                             int *startOffset, int *endOffset) const
-{
-    return item(offset, type, Side::Before, startOffset, endOffset);
-}
-
-QString LineEditAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType type,
-                                            int *startOffset, int *endOffset) const
-{
-    return item(offset, type, Side::After, startOffset, endOffset);
-}
-
-QString LineEditAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType type,
-                                         int *startOffset, int *endOffset) const
-{
-    return item(offset, type, Side::At, startOffset, endOffset);
 }
 
 int LineEditAccessible::characterCount() const
@@ -219,16 +157,6 @@ QString LineEditAccessible::attributes(int offset, int *startOffset, int *endOff
     *startOffset = 0;
     *endOffset = characterCount();
     return {};
-}
-
-void LineEditAccessible::deleteText(int startOffset, int endOffset)
-{
-    replaceText(startOffset, endOffset, {});
-}
-
-void LineEditAccessible::insertText(int offset, const QString &text)
-{
-    replaceText(offset, offset, text);
 }
 
 void LineEditAccessible::replaceText(int startOffset, int endOffset, const QString &text)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QAccessibleWidget>
+#include "accessibleeditabletext.h"
 
 class QLineEdit;
 
@@ -11,57 +11,38 @@ class QLineEdit;
 ///
 /// A field that hides what is typed (a password) shows its masked text, as
 /// on the screen.
-class LineEditAccessible : public QAccessibleWidget,
-                           public QAccessibleTextInterface,
-                           public QAccessibleEditableTextInterface
+class LineEditAccessible : public AccessibleEditableText
 {
 public:
     explicit LineEditAccessible(QLineEdit *field);
 
-    /// Gives every line edit of the program, those of the toolkit's own
-    /// dialogs included, this interface; more calls do nothing.
-    static void install();
-
     QAccessible::State state() const override;
     QString text(QAccessible::Text t) const override;
-    void *interface_cast(QAccessible::InterfaceType type) override;
 
-    // Text.
     void selection(int selectionIndex, int *startOffset, int *endOffset) const override;
     int selectionCount() const override;
-    void addSelection(int startOffset, int endOffset) override;
     void removeSelection(int selectionIndex) override;
     void setSelection(int selectionIndex, int startOffset, int endOffset) override;
     int cursorPosition() const override;
     void setCursorPosition(int position) override;
     QString text(int startOffset, int endOffset) const override;
-    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                             int *startOffset, int *endOffset) const override;
-    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                            int *startOffset, int *endOffset) const override;
-    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int *startOffset,
-                         int *endOffset) const override;
     int characterCount() const override;
     QRect characterRect(int offset) const override;
     int offsetAtPoint(const QPoint &point) const override;
     void scrollToSubstring(int startIndex, int endIndex) override;
     QString attributes(int offset, int *startOffset, int *endOffset) const override;
-
-    // Editable text.
-    void deleteText(int startOffset, int endOffset) override;
-    void insertText(int offset, const QString &text) override;
     void replaceText(int startOffset, int endOffset, const QString &text) override;
 
-private:
-    enum class Side { Before, At, After };
+protected:
+    QString item(int offset, QAccessible::TextBoundaryType type, Side side, int *startOffset,
+                 int *endOffset) const override;
 
+private:
     QLineEdit *field() const;
     /// The text as shown: masked in a password field.
     QString shown() const;
     /// An offset from assistive technology: -2 is the caret, another
     /// negative one the end.
     int offset(int offset) const;
-    QString item(int offset, QAccessible::TextBoundaryType type, Side side, int *startOffset,
-                 int *endOffset) const;
     qreal xOf(int offset) const;
 };

@@ -36,7 +36,6 @@ public:
     int segmentCount() const { return int(segments_.size()); }
     qint64 segmentStart(int i) const { return start_ + segments_[size_t(i)].offset; }
     qint64 segmentEnd(int i) const;
-    bool isMeasured(int i) const { return segments_[size_t(i)].measured; }
     /// How far segment i starts past the tab stop before it.
     qreal tabPhase(int i) const;
     /// The left edge of segment i in the line's order (from the line's start,

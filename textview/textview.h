@@ -125,7 +125,7 @@ public:
 
 signals:
     /// A person asked for find and replace from the view's keys or its
-    /// context menu; the window that owns the dialog answers.
+    /// context menu; the document commands answer.
     void findRequested(FindRequest request);
     /// An edit was not made, for the reason given (the memory it needs).
     void editRefused(const QString &reason);

@@ -1,7 +1,6 @@
 #include "textviewaccessible.h"
 
 #include "accessibletext.h"
-#include "accessibletextitems.h"
 #include "textview.h"
 
 #include "text/textmodel.h"
@@ -12,40 +11,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-QAccessibleInterface *createFor(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(TextView::staticMetaObject.className()) && object &&
-        object->isWidgetType())
-        return new TextViewAccessible(static_cast<TextView *>(object));
-    return nullptr;
-}
-
 using AccessibleText::clamped;
 
-// The item's text; the whole text as one item is cut at the limit.
-QString itemText(const TextModel &model, AccessibleTextItems::Range item, int *startOffset,
-                 int *endOffset)
-{
-    const qint64 to = std::min(item.to, item.from + AccessibleText::Limit);
-    *startOffset = clamped(item.from);
-    *endOffset = clamped(to);
-    return AccessibleText::readable(model.text(item.from, to));
-}
-
-} // namespace
-
-TextViewAccessible::TextViewAccessible(TextView *view)
-    : QAccessibleWidget(view, QAccessible::EditableText)
-{
-}
-
-void TextViewAccessible::install()
-{
-    static const bool installed = (QAccessible::installFactory(createFor), true);
-    Q_UNUSED(installed);
-}
+TextViewAccessible::TextViewAccessible(TextView *view) : AccessibleEditableText(view) {}
 
 TextView *TextViewAccessible::view() const
 {
@@ -76,18 +44,6 @@ QString TextViewAccessible::text(QAccessible::Text t) const
     return QAccessibleWidget::text(t);
 }
 
-void *TextViewAccessible::interface_cast(QAccessible::InterfaceType type)
-{
-    switch (type) {
-    case QAccessible::TextInterface:
-        return static_cast<QAccessibleTextInterface *>(this);
-    case QAccessible::EditableTextInterface:
-        return static_cast<QAccessibleEditableTextInterface *>(this);
-    default:
-        return QAccessibleWidget::interface_cast(type);
-    }
-}
-
 // Selection and caret: the view has one selection, from its anchor to its
 // caret.
 
@@ -102,11 +58,6 @@ void TextViewAccessible::selection(int selectionIndex, int *startOffset, int *en
 int TextViewAccessible::selectionCount() const
 {
     return view()->cursor().hasSelection() ? 1 : 0;
-}
-
-void TextViewAccessible::addSelection(int startOffset, int endOffset)
-{
-    setSelection(0, startOffset, endOffset);
 }
 
 void TextViewAccessible::removeSelection(int selectionIndex)
@@ -141,28 +92,16 @@ QString TextViewAccessible::text(int startOffset, int endOffset) const
     return AccessibleText::readable(view()->model().text(from, to));
 }
 
-QString TextViewAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType type,
-                                             int *startOffset, int *endOffset) const
+// The item's text; the whole text as one item is cut at the limit.
+QString TextViewAccessible::item(int offset, QAccessible::TextBoundaryType type, Side side,
+                                 int *startOffset, int *endOffset) const
 {
     const TextModel &model = view()->model();
-    return itemText(model, AccessibleTextItems::before(model, this->offset(offset), type),
-                    startOffset, endOffset);
-}
-
-QString TextViewAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType type,
-                                            int *startOffset, int *endOffset) const
-{
-    const TextModel &model = view()->model();
-    return itemText(model, AccessibleTextItems::after(model, this->offset(offset), type),
-                    startOffset, endOffset);
-}
-
-QString TextViewAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType type,
-                                         int *startOffset, int *endOffset) const
-{
-    const TextModel &model = view()->model();
-    return itemText(model, AccessibleTextItems::at(model, this->offset(offset), type), startOffset,
-                    endOffset);
+    const AccessibleTextItems::Range found = find(model, this->offset(offset), type, side);
+    const qint64 to = std::min(found.to, found.from + AccessibleText::Limit);
+    *startOffset = clamped(found.from);
+    *endOffset = clamped(to);
+    return AccessibleText::readable(model.text(found.from, to));
 }
 
 int TextViewAccessible::characterCount() const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QAccessibleWidget>
+#include "accessibleeditabletext.h"
 
 class TextView;
 
@@ -16,45 +16,34 @@ class TextView;
 ///
 /// It has no value interface: on the platform's bus a value is a number,
 /// and a screen reader would read a text box with one as a slider.
-class TextViewAccessible : public QAccessibleWidget,
-                           public QAccessibleTextInterface,
-                           public QAccessibleEditableTextInterface
+class TextViewAccessible : public AccessibleEditableText
 {
 public:
     explicit TextViewAccessible(TextView *view);
 
-    /// Gives every text view this interface; more calls do nothing.
-    static void install();
-
     QAccessible::State state() const override;
     QString text(QAccessible::Text t) const override;
-    void *interface_cast(QAccessible::InterfaceType type) override;
 
-    // Text.
     void selection(int selectionIndex, int *startOffset, int *endOffset) const override;
     int selectionCount() const override;
-    void addSelection(int startOffset, int endOffset) override;
     void removeSelection(int selectionIndex) override;
     void setSelection(int selectionIndex, int startOffset, int endOffset) override;
     int cursorPosition() const override;
     void setCursorPosition(int position) override;
     QString text(int startOffset, int endOffset) const override;
-    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                             int *startOffset, int *endOffset) const override;
-    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                            int *startOffset, int *endOffset) const override;
-    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int *startOffset,
-                         int *endOffset) const override;
     int characterCount() const override;
     QRect characterRect(int offset) const override;
     int offsetAtPoint(const QPoint &point) const override;
     void scrollToSubstring(int startIndex, int endIndex) override;
     QString attributes(int offset, int *startOffset, int *endOffset) const override;
 
-    // Editable text.
     void deleteText(int startOffset, int endOffset) override;
     void insertText(int offset, const QString &text) override;
     void replaceText(int startOffset, int endOffset, const QString &text) override;
+
+protected:
+    QString item(int offset, QAccessible::TextBoundaryType type, Side side, int *startOffset,
+                 int *endOffset) const override;
 
 private:
     TextView *view() const;

@@ -1,8 +1,8 @@
 #include "textviewaccessibleevents.h"
 
+#include "accessibleeditabletext.h"
 #include "accessibletext.h"
 #include "textview.h"
-#include "textviewaccessible.h"
 
 #include "text/textmodel.h"
 
@@ -15,7 +15,7 @@ using AccessibleText::Limit;
 
 TextViewAccessibleEvents::TextViewAccessibleEvents(TextView &view) : view_(view)
 {
-    TextViewAccessible::install();
+    AccessibleEditableText::install();
     // Every edit of the model, undo, redo and a replace-all included, gives
     // its removed text here before it is gone.
     QObject::connect(&view.model(), &TextModel::aboutToReplace, &view,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/documentload.h"
 #include "document/frmdocument.h"
 
 #include <QEventLoop>

@@ -1,18 +1,17 @@
 #pragma once
 
-#include "textview/findcommands.h"
-#include "textview/findrequest.h"
+#include "findcommands.h"
 
 #include "text/searchquery.h"
 
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <optional>
 
-class Announcement;
 class DocumentHost;
-class FindDialog;
+class FindForm;
 class QStatusBar;
 class QWidget;
 class TextView;
@@ -22,39 +21,46 @@ class frmDocument;
 /// window, acting on whichever document is active when a button is pressed,
 /// and the keys of every document's text box (F3 and Shift+F3 search again
 /// without the dialog). Outcomes are noted in the status bar, never in a
-/// message box, and said to a screen reader; a note leaves when the dialog
-/// closes or the text it is about changes.
+/// message box (the host's notes are also said to a screen reader); a note
+/// leaves when the dialog closes or the text it is about changes.
 class FindReplace : public QObject
 {
     Q_OBJECT
 
 public:
+    /// Gives the dialog, made the first time it is asked for.
+    using FormMaker = std::function<FindForm &()>;
+
     FindReplace(DocumentHost &host, QStatusBar &statusBar, QWidget &owner);
     ~FindReplace() override;
 
-    /// Answers the find requests of a new document's text box.
+    void setForm(FormMaker make) { makeForm_ = std::move(make); }
+    /// Takes a note about a document's text away once that text changes.
     void watch(frmDocument &document);
-    /// The dialog, made the first time it is asked for.
-    FindDialog &dialog();
+    /// Whether a search has been made that F3 and Shift+F3 may repeat.
+    bool hasQuery() const { return last_.has_value(); }
 
-private:
-    void requested(TextView &view, FindRequest request);
-    void openDialog(TextView &view, bool replacing);
+    /// Opens the dialog for the active document, offering its selection as
+    /// the text to find.
+    void openForm(bool replacing);
     void find(bool forward);
     void replace();
     void replaceAll();
+    /// The dialog was closed: its note goes, and the text box gets the
+    /// keyboard back.
+    void formClosed();
+
+private:
     /// Notes the outcome of a search; a match found is kept clear of the
     /// dialog.
     void report(FindCommands::Outcome outcome, TextView &view, bool forward);
-    void giveFocusBack();
+    /// The dialog; none before setForm.
+    FindForm *form() const;
     /// The text box of the active document, when one is shown.
     TextView *activeView() const;
-    /// The active text box when it may be searched now; a note says why not
-    /// while its file is still loading.
-    TextView *viewToSearch();
     /// Takes the dialog's query as the last search; false when it is empty.
     bool takeQuery();
-    /// Shows the outcome in the status bar and says it to a screen reader.
+    /// Shows the outcome in the status bar.
     void note(const QString &text);
     /// Takes the note away, when it is still the one shown.
     void clearNote();
@@ -63,9 +69,8 @@ private:
     DocumentHost &host_;
     QStatusBar &statusBar_;
     QWidget &owner_;
-    QPointer<FindDialog> dialog_;
+    FormMaker makeForm_;
     std::optional<SearchQuery> last_;
-    Announcement *announcement_;
     QString noted_;
     /// The text box the note is about.
     QPointer<TextView> notedView_;

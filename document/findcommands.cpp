@@ -1,6 +1,6 @@
 #include "findcommands.h"
 
-#include "textview.h"
+#include "textview/textview.h"
 
 #include "text/historystep.h"
 #include "text/replaceall.h"

@@ -1,23 +1,16 @@
 #include "findreplace.h"
 
-#include "finddialog.h"
+#include "documenthost.h"
+#include "findform.h"
+#include "frmdocument.h"
 
-#include "document/documenthost.h"
-#include "document/documentload.h"
-#include "document/frmdocument.h"
-#include "textview/findcommands.h"
+#include "text/textmodel.h"
 #include "textview/textview.h"
 
-#include "platform/announcement.h"
-#include "text/textmodel.h"
-
-#include <QLineEdit>
 #include <QStatusBar>
 
 namespace {
 
-// How long a note stays in the status bar.
-constexpr int NoteMilliseconds = 10000;
 // The longest stretch of the searched text a note quotes.
 constexpr qsizetype QuotedCharacters = 60;
 
@@ -54,20 +47,22 @@ QRect selectionOnScreen(TextView &view)
 } // namespace
 
 FindReplace::FindReplace(DocumentHost &host, QStatusBar &statusBar, QWidget &owner)
-    : QObject(&owner), host_(host), statusBar_(statusBar), owner_(owner),
-      announcement_(new Announcement(owner))
+    : host_(host), statusBar_(statusBar), owner_(owner)
 {
 }
 
 FindReplace::~FindReplace() = default;
+
+FindForm *FindReplace::form() const
+{
+    return makeForm_ ? &makeForm_() : nullptr;
+}
 
 void FindReplace::watch(frmDocument &document)
 {
     auto *view = qobject_cast<TextView *>(document.txtText);
     if (!view)
         return;
-    connect(view, &TextView::findRequested, this,
-            [this, view](FindRequest request) { requested(*view, request); });
     // A note says what a command did to the text as it was: an edit after
     // it (an undo of the replacement) makes it stale; the text a load still
     // appends does not.
@@ -77,49 +72,11 @@ void FindReplace::watch(frmDocument &document)
     });
 }
 
-FindDialog &FindReplace::dialog()
+void FindReplace::openForm(bool replacing)
 {
-    if (!dialog_) {
-        dialog_ = new FindDialog(&owner_);
-        connect(dialog_, &FindDialog::findNext, this, [this] { find(true); });
-        connect(dialog_, &FindDialog::findPrevious, this, [this] { find(false); });
-        connect(dialog_, &FindDialog::replace, this, &FindReplace::replace);
-        connect(dialog_, &FindDialog::replaceAll, this, &FindReplace::replaceAll);
-        connect(dialog_, &FindDialog::closed, this, &FindReplace::clearNote);
-        connect(dialog_, &FindDialog::closed, this, &FindReplace::giveFocusBack);
-    }
-    return *dialog_;
-}
-
-void FindReplace::requested(TextView &view, FindRequest request)
-{
-    switch (request) {
-    case FindRequest::Find:
-    case FindRequest::Replace:
-        openDialog(view, request == FindRequest::Replace);
-        return;
-    case FindRequest::Next:
-    case FindRequest::Previous:
-        if (!last_) {
-            openDialog(view, false);
-            return;
-        }
-        find(request == FindRequest::Next);
-        return;
-    }
-}
-
-void FindReplace::openDialog(TextView &view, bool replacing)
-{
-    FindDialog &shown = dialog();
-    if (!shown.isVisible() && shown.pos().isNull()) {
-        // The first time, at the top right of the window, away from the
-        // text where a match is shown.
-        shown.adjustSize();
-        const QRect area = owner_.geometry();
-        shown.move(area.right() - shown.frameGeometry().width() - 16, area.top() + 64);
-    }
-    shown.present(oneLineSelection(view), replacing);
+    TextView *view = activeView();
+    if (FindForm *form = this->form(); view && form)
+        form->present(oneLineSelection(*view), replacing);
 }
 
 TextView *FindReplace::activeView() const
@@ -130,36 +87,27 @@ TextView *FindReplace::activeView() const
     return qobject_cast<TextView *>(document->txtText);
 }
 
-// A search of a text still loading would see part of it only.
-TextView *FindReplace::viewToSearch()
-{
-    TextView *view = activeView();
-    if (view && host_.activeDocument()->isLoading()) {
-        note(DocumentLoad::stillLoadingNote());
-        return nullptr;
-    }
-    return view;
-}
-
 bool FindReplace::takeQuery()
 {
-    if (dialog_ && dialog_->isVisible())
-        last_ = dialog_->query();
+    if (FindForm *form = this->form(); form && form->isShown()) {
+        const FindForm::Query asked = form->query();
+        last_ = SearchQuery{asked.text, asked.matchCase, asked.wholeWord};
+    }
     return last_ && !last_->text.isEmpty();
 }
 
 void FindReplace::find(bool forward)
 {
-    TextView *view = viewToSearch();
+    TextView *view = activeView();
     if (view && takeQuery())
         report(FindCommands::find(*view, *last_, forward), *view, forward);
 }
 
 void FindReplace::replace()
 {
-    TextView *view = viewToSearch();
+    TextView *view = activeView();
     if (view && takeQuery())
-        report(FindCommands::replace(*view, *last_, dialog_->replacement()), *view, true);
+        report(FindCommands::replace(*view, *last_, form()->replacement()), *view, true);
 }
 
 void FindReplace::report(FindCommands::Outcome outcome, TextView &view, bool forward)
@@ -176,16 +124,15 @@ void FindReplace::report(FindCommands::Outcome outcome, TextView &view, bool for
         noteMissing();
         return;
     }
-    if (dialog_)
-        dialog_->keepClearOf(selectionOnScreen(view));
+    form()->keepClearOf(selectionOnScreen(view));
 }
 
 void FindReplace::replaceAll()
 {
-    TextView *view = viewToSearch();
+    TextView *view = activeView();
     if (!view || !takeQuery())
         return;
-    const qint64 count = FindCommands::replaceAll(*view, *last_, dialog_->replacement());
+    const qint64 count = FindCommands::replaceAll(*view, *last_, form()->replacement());
     if (count < 0)
         return; // refused, and the view has said why
     if (count == 0)
@@ -195,19 +142,18 @@ void FindReplace::replaceAll()
                         : QStringLiteral("%L1 sostituzioni").arg(count));
 }
 
-void FindReplace::giveFocusBack()
+void FindReplace::formClosed()
 {
+    clearNote();
     if (TextView *view = activeView()) {
         owner_.activateWindow();
         view->setFocus(Qt::OtherFocusReason);
     }
 }
 
-// The eye reads the note in the status bar, a screen reader hears it.
 void FindReplace::note(const QString &text)
 {
-    statusBar_.showMessage(text, NoteMilliseconds);
-    announcement_->say(text);
+    host_.showNote(text);
     noted_ = text;
     notedView_ = activeView();
 }
