@@ -1,9 +1,9 @@
 #include "textdecoder.h"
 
-#include "asciirun.h"
 #include "codepage.h"
 #include "textfileformat.h"
 
+#include "text/plainbytes.h"
 #include "text/textsink.h"
 
 #include <QChar>
@@ -193,7 +193,7 @@ void Decoder::decodeBytes(const uchar *b, qsizetype size, bool atEnd, TextSink &
             i = 1; // the LF of a CR LF pair, written with its CR
     }
     while (i < size) {
-        const qsizetype run = asciiRunEnd(b, i, size);
+        const qsizetype run = PlainBytes::runEnd(b, i, size);
         if (run > i) {
             stageLatin1(reinterpret_cast<const char *>(b + i), run - i, out);
             passedAsIs(QByteArrayView(b + i, run - i));
