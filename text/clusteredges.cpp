@@ -20,7 +20,7 @@ bool ClusterEdges::isEdge(qint64 position, char32_t before, char32_t after) cons
     if (before < 0x300 && after < 0x300)
         return !(before == U'\r' && after == U'\n');
     if (before == U'\u200d' || (isRegionalIndicator(before) && isRegionalIndicator(after)))
-        return TextBoundaries::isBoundary(model_, position, QTextBoundaryFinder::Grapheme);
+        return TextBoundaries::isBoundary(model_, position, TextBoundaries::Unit::Character);
     Remembered &slot = remembered_[(before * 31 + after) & 0xFF];
     if (slot.before != before || slot.after != after)
         slot = {before, after, pairIsEdge(before, after)};
