@@ -1,6 +1,7 @@
 #include "textsearch.h"
 
 #include "clusteredges.h"
+#include "linebreak.h"
 #include "storedspans.h"
 #include "textmodel.h"
 #include "textwords.h"
@@ -217,7 +218,7 @@ private:
 
         bool cutsPair() const
         {
-            return (units[1] == u'\r' && units[2] == u'\n') ||
+            return LineBreaks::splitsPair(units[1], units[2]) ||
                    (QChar::isHighSurrogate(units[1]) && QChar::isLowSurrogate(units[2]));
         }
         char32_t before() const
