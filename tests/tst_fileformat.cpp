@@ -232,11 +232,15 @@ void TestFileFormat::refusesWhatCannotBeWritten()
 }
 
 // A file read in pieces must give the same text wherever the pieces are cut:
-// inside a CR LF pair, inside a character, before a final lone CR.
+// inside a CR LF pair, inside a character or a surrogate pair, before a
+// final lone CR or an odd last byte.
 void TestFileFormat::everyPieceSplitGivesTheSameText()
 {
-    const QByteArray file("a\r\n\xf0\x9f\x98\x80\r\r\n\xe2\x82\n\xc3\xa8\x80\r");
-    for (const Encoding encoding : {Encoding::utf8(), Encoding::codePage()}) {
+    const QByteArray bytes("a\r\n\xf0\x9f\x98\x80\r\r\n\xe2\x82\n\xc3\xa8\x80\r");
+    const QByteArray units("a\0\r\0\x3d\xd8\x00\xde\n\0\x00\xdc\x3d\xd8\r", 15);
+    const Encoding utf16 = Encoding::unicode(Encoding::Form::Utf16LE, false);
+    for (const auto &[file, encoding] :
+         {std::pair{bytes, Encoding::utf8()}, {bytes, Encoding::codePage()}, {units, utf16}}) {
         const QString whole = decode(file, encoding);
         for (qsizetype first = 0; first <= file.size(); ++first) {
             for (qsizetype second = first; second <= file.size(); ++second) {

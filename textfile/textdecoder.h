@@ -66,12 +66,22 @@ private:
                              TextSink &out);
     /// UTF-16 and UTF-32.
     void decodeUnits(const uchar *bytes, qsizetype size, bool atEnd, TextSink &out);
+    /// Decodes the unit at bytes[i], which is not plain ASCII; returns how
+    /// many bytes it took, or 0 when it is the first half of a surrogate
+    /// pair cut off by the end of the piece.
+    qsizetype decodeUnit(const uchar *bytes, qsizetype i, qsizetype size, bool atEnd,
+                         TextSink &out);
+    /// Keeps the bytes of a unit that is no character as their escapes;
+    /// returns size.
+    qsizetype keepUnitBytes(const uchar *unit, qsizetype size, TextSink &out);
     /// A code page of several bytes a character, a line at a time.
     void decodeLines(QByteArrayView bytes, bool atEnd, TextSink &out);
     /// Ends an unterminated last line with the document's line break.
     void endLine(TextSink &out);
     /// One decoded character, through the reading rule.
     void stageCharacter(char32_t c, TextSink &out);
+    /// An ASCII character that the reading rule leaves as it is.
+    void stagePlain(char c, TextSink &out);
     /// Stages characters below U+0100, or hands a long run to out directly.
     void stageLatin1(const char *text, qsizetype size, TextSink &out);
     void stageWide(char16_t c, TextSink &out);
