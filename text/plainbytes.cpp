@@ -142,7 +142,8 @@ template <typename Lines> Scanned<Lines> scanWords(const uchar *b, qsizetype i, 
 }
 
 #ifdef VIDIZIZOR_SSE2
-template <typename Lines> Scanned<Lines> scanSse2(const uchar *b, qsizetype i, qsizetype size)
+template <typename Lines>
+Q_ALWAYS_INLINE Scanned<Lines> scanSse2(const uchar *b, qsizetype i, qsizetype size)
 {
     Lines lines;
     const __m128i cr = _mm_set1_epi8('\r');
@@ -234,7 +235,11 @@ qsizetype runEnd(const uchar *bytes, qsizetype i, qsizetype size, Width width)
 
 qsizetype runEnd(const uchar *bytes, qsizetype i, qsizetype size)
 {
-    return runEnd(bytes, i, size, widest());
+#ifdef VIDIZIZOR_SSE2
+    return scanSse2<NoLines>(bytes, i, size).end;
+#else
+    return scanWords<NoLines>(bytes, i, size).end;
+#endif
 }
 
 std::optional<LineSummary> summary(const uchar *bytes, qsizetype size, Width width)
