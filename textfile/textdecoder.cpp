@@ -40,8 +40,10 @@ Lead leadOf(unsigned c)
     return {};
 }
 
+} // namespace
+
 // Units of UTF-16 or UTF-32 read in the file's byte order.
-struct UnitReader
+struct Decoder::UnitReader
 {
     explicit UnitReader(const Encoding &encoding)
         : size(encoding.unitSize()), bigEndian(encoding.form() == Encoding::Form::Utf16BE ||
@@ -59,8 +61,6 @@ struct UnitReader
     const int size;
     const bool bigEndian;
 };
-
-} // namespace
 
 Decoder::Decoder(const Encoding &encoding, LineBreak lineBreak)
     : encoding_(encoding), lineBreak_(lineBreak)
@@ -282,20 +282,6 @@ qsizetype Decoder::decodeSequence(const uchar *b, qsizetype i, qsizetype size, b
     return lead.following + 1;
 }
 
-// An ASCII character other than a CR, and other than the LF of a CR LF
-// pair: the common case of UTF-16 and UTF-32, kept short.
-void Decoder::stagePlain(char c, TextSink &out)
-{
-    ending_ = c == '\n' ? Ending::LineFeed : Ending::Other;
-    afterCr_ = false;
-    if (!stagedWide_.empty())
-        stagedWide_.push_back(char16_t(c));
-    else
-        stagedLatin1_.push_back(c);
-    if (qsizetype(stagedLatin1_.size() + stagedWide_.size()) >= StagedLimit)
-        flushStaged(out);
-}
-
 // UTF-16 and UTF-32 units, in the file's byte order. A unit or pair cut off
 // by the end of the piece is held back; at the file's end, finish() keeps
 // what is left.
@@ -306,13 +292,22 @@ void Decoder::decodeUnits(const uchar *b, qsizetype size, bool atEnd, TextSink &
     while (i + units.size <= size) {
         const char32_t c = units.at(b + i);
         if (c < 0x80 && c != '\r' && !(c == '\n' && afterCr_)) {
-            stagePlain(char(c), out);
+            // The common case, kept short.
+            ending_ = c == '\n' ? Ending::LineFeed : Ending::Other;
+            afterCr_ = false;
+            if (!stagedWide_.empty())
+                stagedWide_.push_back(char16_t(c));
+            else
+                stagedLatin1_.push_back(char(c));
+            if (qsizetype(stagedLatin1_.size() + stagedWide_.size()) >= StagedLimit)
+                flushStaged(out);
             i += units.size;
-        } else if (const qsizetype taken = decodeUnit(b, i, size, atEnd, out)) {
-            i += taken;
-        } else {
-            break; // the other half of a surrogate pair may start the next piece
+            continue;
         }
+        const qsizetype taken = decodeUnit(units, b, i, size, atEnd, out);
+        if (taken == 0)
+            break; // the other half of a surrogate pair may start the next piece
+        i += taken;
     }
     if (i < size)
         pending_ = QByteArray(reinterpret_cast<const char *>(b + i), size - i);
@@ -322,10 +317,9 @@ void Decoder::decodeUnits(const uchar *b, qsizetype size, bool atEnd, TextSink &
 // A unit that is not plain ASCII. One that is no character (half a
 // surrogate pair alone, a value past U+10FFFF) is kept as the escapes of its
 // bytes.
-qsizetype Decoder::decodeUnit(const uchar *b, qsizetype i, qsizetype size, bool atEnd,
-                              TextSink &out)
+qsizetype Decoder::decodeUnit(const UnitReader &units, const uchar *b, qsizetype i, qsizetype size,
+                              bool atEnd, TextSink &out)
 {
-    const UnitReader units(encoding_);
     const qsizetype unit = units.size;
     const char32_t c = units.at(b + i);
     const bool wide = unit == 4;

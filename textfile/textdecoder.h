@@ -57,6 +57,7 @@ public:
 private:
     /// What the text decoded so far ends in.
     enum class Ending { Nothing, CrLf, LineFeed, Other };
+    struct UnitReader;
 
     /// UTF-8, or a code page of one byte a character over ASCII.
     void decodeBytes(const uchar *bytes, qsizetype size, bool atEnd, TextSink &out);
@@ -69,8 +70,8 @@ private:
     /// Decodes the unit at bytes[i], which is not plain ASCII; returns how
     /// many bytes it took, or 0 when it is the first half of a surrogate
     /// pair cut off by the end of the piece.
-    qsizetype decodeUnit(const uchar *bytes, qsizetype i, qsizetype size, bool atEnd,
-                         TextSink &out);
+    qsizetype decodeUnit(const UnitReader &units, const uchar *bytes, qsizetype i, qsizetype size,
+                         bool atEnd, TextSink &out);
     /// Keeps the bytes of a unit that is no character as their escapes;
     /// returns size.
     qsizetype keepUnitBytes(const uchar *unit, qsizetype size, TextSink &out);
@@ -80,8 +81,6 @@ private:
     void endLine(TextSink &out);
     /// One decoded character, through the reading rule.
     void stageCharacter(char32_t c, TextSink &out);
-    /// An ASCII character that the reading rule leaves as it is.
-    void stagePlain(char c, TextSink &out);
     /// Stages characters below U+0100, or hands a long run to out directly.
     void stageLatin1(const char *text, qsizetype size, TextSink &out);
     void stageWide(char16_t c, TextSink &out);
