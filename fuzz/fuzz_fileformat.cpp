@@ -7,14 +7,13 @@
 
 #include "modelcheck.h"
 
+#include "text/plainbytes.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 #include "text/textsink.h"
-#include "textfile/asciirun.h"
 #include "textfile/fileload.h"
 #include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
-#include "textfile/verbatimsummary.h"
 
 #include <QByteArray>
 #include <QTemporaryFile>
@@ -112,21 +111,21 @@ void checkFileLoad(QByteArrayView file, Encoding encoding, qsizetype chunkSize, 
     checkModel(model, text);
 }
 
-// The vector scans against the portable ones, from the first starting
-// points: the end of an ASCII run, and the summary of bytes that are their
-// own text.
-void checkAsciiRuns(QByteArrayView file)
+// Every width of the scan of plain bytes against the narrowest, from the
+// first starting points: the end of a run, and the summary of bytes that are
+// all plain.
+void checkPlainBytes(QByteArrayView file)
 {
     const auto *bytes = reinterpret_cast<const uchar *>(file.data());
-    const std::vector<TextFileFormat::ScanWidth> widths = TextFileFormat::availableScanWidths();
+    const std::vector<PlainBytes::Width> widths = PlainBytes::availableWidths();
     for (qsizetype from = 0; from < std::min<qsizetype>(file.size(), 64); ++from) {
-        FUZZ_CHECK(TextFileFormat::asciiRunEnd(bytes, from, file.size()) ==
-                   TextFileFormat::asciiRunEndPortable(bytes, from, file.size()));
+        const qsizetype end = PlainBytes::runEnd(bytes, from, file.size(), widths.front());
         const std::optional<LineSummary> word =
-            TextFileFormat::verbatimSummary(bytes + from, file.size() - from, widths.front());
-        for (const TextFileFormat::ScanWidth width : widths)
-            FUZZ_CHECK(TextFileFormat::verbatimSummary(bytes + from, file.size() - from, width) ==
-                       word);
+            PlainBytes::summary(bytes + from, file.size() - from, widths.front());
+        for (const PlainBytes::Width width : widths) {
+            FUZZ_CHECK(PlainBytes::runEnd(bytes, from, file.size(), width) == end);
+            FUZZ_CHECK(PlainBytes::summary(bytes + from, file.size() - from, width) == word);
+        }
     }
 }
 
@@ -200,7 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     // the checks above keep most of the fuzzer's time.
     if (data[1] % 4 == 0)
         checkFileLoad(whole, encoding, chunkSize, data[1] / 4u, text);
-    checkAsciiRuns(file);
+    checkPlainBytes(file);
     checkWritten(file, encoding, text, model);
     checkArbitraryText(whole, encoding, chunkSize);
     return 0;

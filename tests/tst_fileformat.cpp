@@ -8,13 +8,11 @@
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 #include "text/textsink.h"
-#include "textfile/asciirun.h"
 #include "textfile/detection.h"
 #include "textfile/fileload.h"
 #include "textfile/inplacereading.h"
 #include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
-#include "textfile/verbatimsummary.h"
 
 #include "textfilesamples.h"
 
@@ -56,15 +54,6 @@ FakeTree fakeTree(const FakeTree &besides)
          "Max address space         unlimited            unlimited            bytes\n"}};
     tree.insert(besides);
     return tree;
-}
-
-// The end of an ASCII run with no lone CR, one byte at a time.
-qsizetype plainAsciiRunEnd(const QByteArray &bytes, qsizetype i)
-{
-    while (i < bytes.size() && uchar(bytes[i]) < 0x80 &&
-           (bytes[i] != '\r' || (i + 1 < bytes.size() && bytes[i + 1] == '\n')))
-        i += bytes[i] == '\r' ? 2 : 1;
-    return i;
 }
 
 // Lines of plain ASCII, ending in CR LF or LF.
@@ -142,7 +131,6 @@ private slots:
     void filesKeepTheirEncoding();
     void detectsTheFormatFromTheFileStart_data();
     void detectsTheFormatFromTheFileStart();
-    void asciiRunsEndAtTheSameByteOnEveryPath();
     void filesCutInPartsGiveTheSameText();
     void largeFilesReadInPlaceGiveTheSameText_data();
     void largeFilesReadInPlaceGiveTheSameText();
@@ -275,11 +263,15 @@ void TestFileFormat::refusesWhatCannotBeWritten()
 }
 
 // A file read in pieces must give the same text wherever the pieces are cut:
-// inside a CR LF pair, inside a character, before a final lone CR.
+// inside a CR LF pair, inside a character or a surrogate pair, before a
+// final lone CR or an odd last byte.
 void TestFileFormat::everyPieceSplitGivesTheSameText()
 {
-    const QByteArray file("a\r\n\xf0\x9f\x98\x80\r\r\n\xe2\x82\n\xc3\xa8\x80\r");
-    for (const Encoding encoding : {Encoding::utf8(), Encoding::codePage()}) {
+    const QByteArray bytes("a\r\n\xf0\x9f\x98\x80\r\r\n\xe2\x82\n\xc3\xa8\x80\r");
+    const QByteArray units("a\0\r\0\x3d\xd8\x00\xde\n\0\x00\xdc\x3d\xd8\r", 15);
+    const Encoding utf16 = Encoding::unicode(Encoding::Form::Utf16LE, false);
+    for (const auto &[file, encoding] :
+         {std::pair{bytes, Encoding::utf8()}, {bytes, Encoding::codePage()}, {units, utf16}}) {
         const QString whole = decode(file, encoding);
         for (qsizetype first = 0; first <= file.size(); ++first) {
             for (qsizetype second = first; second <= file.size(); ++second) {
@@ -541,39 +533,6 @@ void TestFileFormat::detectsTheFormatFromTheFileStart()
         TextFileFormat::detectFormat(head, head.size(), QLocale(language));
     QCOMPARE(format.encoding.displayName(), encoding);
     QCOMPARE(format.lineBreak == LineBreak::Lf, lfLines);
-}
-
-// Runs of every length around the 8-, 16-, 32- and 64-byte steps, ended by
-// each kind of byte that ends one (or a CR LF that does not), read from
-// several starting points: every way of scanning agrees with a plain loop,
-// and what the in-place scan counts is what a chunk of the bytes counts.
-void TestFileFormat::asciiRunsEndAtTheSameByteOnEveryPath()
-{
-    const QList<QByteArray> stops = {"",       "\r",       "\r\n",
-                                     "\r\r\n", "\x80",     "\xc3\xa8",
-                                     "\n",     "\n\r\n\n", "\r\n" + QByteArray(80, 'c') + "\n"};
-    for (int length = 0; length <= 70; ++length) {
-        for (const QByteArray &stop : stops) {
-            const QByteArray bytes = QByteArray(length, 'a') + stop + QByteArray(length % 19, 'b');
-            const auto *b = reinterpret_cast<const uchar *>(bytes.constData());
-            for (const qsizetype from : {0, 1, 7, 15}) {
-                if (from > bytes.size())
-                    continue;
-                const qsizetype expected = plainAsciiRunEnd(bytes, from);
-                QCOMPARE(asciiRunEnd(b, from, bytes.size()), expected);
-                QCOMPARE(asciiRunEndPortable(b, from, bytes.size()), expected);
-                std::optional<LineSummary> counted;
-                if (expected == bytes.size()) {
-                    Chunk chunk;
-                    chunk.appendLatin1(bytes.constData() + from, bytes.size() - from);
-                    chunk.refresh();
-                    counted = chunk.summary();
-                }
-                for (const ScanWidth width : availableScanWidths())
-                    QCOMPARE(verbatimSummary(b + from, bytes.size() - from, width), counted);
-            }
-        }
-    }
 }
 
 // A file cut in parts after its LF bytes, decoded by several threads in

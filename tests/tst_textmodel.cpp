@@ -1,6 +1,7 @@
 #include "tests/support/textshapes.h"
 #include "text/chunkbuilder.h"
 #include "text/lineiterator.h"
+#include "text/plainbytes.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 
@@ -87,6 +88,15 @@ void compareLines(const TextModel &model, const Reference &reference, QRandomGen
     QCOMPARE(model.longestLineLength(), longest);
 }
 
+// The end of a run of plain bytes (ASCII, no lone CR), one byte at a time.
+qsizetype plainRunEnd(const QByteArray &bytes, qsizetype i)
+{
+    while (i < bytes.size() && uchar(bytes[i]) < 0x80 &&
+           (bytes[i] != '\r' || (i + 1 < bytes.size() && bytes[i + 1] == '\n')))
+        i += bytes[i] == '\r' ? 2 : 1;
+    return i;
+}
+
 } // namespace
 
 // The model keeps every character and counts lines exactly, whatever the
@@ -100,6 +110,7 @@ private slots:
     void randomEditsAgreeWithString();
     void appendedPiecesAgree_data();
     void appendedPiecesAgree();
+    void plainBytesEndAndCountAlikeOnEveryPath();
     void historyKeepsItsBound();
 };
 
@@ -206,6 +217,40 @@ void TestTextModel::appendedPiecesAgree()
         compareLines(model, reference, random, true);
         if (QTest::currentTestFailed())
             return;
+    }
+}
+
+// Runs of every length around the 8-, 16-, 32- and 64-byte steps, ended by
+// each kind of byte that ends one (or a CR LF that does not), read from
+// several starting points: every width of the scan agrees with a plain loop,
+// and what it counts is what a chunk of the bytes counts.
+void TestTextModel::plainBytesEndAndCountAlikeOnEveryPath()
+{
+    const QList<QByteArray> stops = {"",       "\r",       "\r\n",
+                                     "\r\r\n", "\x80",     "\xc3\xa8",
+                                     "\n",     "\n\r\n\n", "\r\n" + QByteArray(80, 'c') + "\n"};
+    for (int length = 0; length <= 70; ++length) {
+        for (const QByteArray &stop : stops) {
+            const QByteArray bytes = QByteArray(length, 'a') + stop + QByteArray(length % 19, 'b');
+            const auto *b = reinterpret_cast<const uchar *>(bytes.constData());
+            for (const qsizetype from : {0, 1, 7, 15}) {
+                if (from > bytes.size())
+                    continue;
+                const qsizetype expected = plainRunEnd(bytes, from);
+                std::optional<LineSummary> counted;
+                if (expected == bytes.size()) {
+                    Chunk chunk;
+                    chunk.appendLatin1(bytes.constData() + from, bytes.size() - from);
+                    chunk.refresh();
+                    counted = chunk.summary();
+                }
+                QCOMPARE(PlainBytes::runEnd(b, from, bytes.size()), expected);
+                for (const PlainBytes::Width width : PlainBytes::availableWidths()) {
+                    QCOMPARE(PlainBytes::runEnd(b, from, bytes.size(), width), expected);
+                    QCOMPARE(PlainBytes::summary(b + from, bytes.size() - from, width), counted);
+                }
+            }
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 #include "text/replaceall.h"
 #include "text/textmodel.h"
 #include "text/textsearch.h"
+#include "text/textwords.h"
 #include "text/wordcharacters.h"
 
 #include <QRandomGenerator>
@@ -43,14 +44,16 @@ QString randomNeedle(QRandomGenerator &random, const QString &text)
     return random.bounded(2) ? needle.toUpper() : needle;
 }
 
-bool isWordCharacter(const QString &text, qsizetype at, bool before)
+// Whether the character as a reader sees it that ends at place (or, not
+// before, starts there) is of a word, by its first code point.
+bool isWordBeside(QTextBoundaryFinder &characters, const QString &text, qsizetype place,
+                  bool before)
 {
-    if (at < 0 || at >= text.size())
-        return false;
-    const QStringView around =
-        before ? QStringView(text).first(at + 1) : QStringView(text).sliced(at);
-    return WordCharacters::isWordCharacter(before ? WordCharacters::lastCodePoint(around)
-                                                  : WordCharacters::firstCodePoint(around));
+    characters.setPosition(place);
+    const qsizetype start = before ? characters.toPreviousBoundary() : place;
+    return start >= 0 && start < text.size() &&
+           WordCharacters::kindOf(WordCharacters::firstCodePoint(
+               QStringView(text).sliced(start))) == WordCharacters::Kind::Word;
 }
 
 // Every place where QString::indexOf finds the query and that keeps whole
@@ -70,8 +73,8 @@ QList<qint64> referenceStarts(const QString &text, const SearchQuery &query)
          i = text.indexOf(query.text, i + 1, cs)) {
         if (!whole(i) || !whole(i + m))
             continue;
-        if (query.wholeWord &&
-            (isWordCharacter(text, i - 1, true) || isWordCharacter(text, i + m, false)))
+        if (query.wholeWord && (isWordBeside(characters, text, i, true) ||
+                                isWordBeside(characters, text, i + m, false)))
             continue;
         starts << i;
     }
@@ -157,7 +160,7 @@ void TestTextSearch::agreesWithIndexOf()
         for (qint64 start : found) {
             if (!oneWord)
                 break;
-            const TextBoundaries::Range word = WordCharacters::wordAt(model, start);
+            const TextBoundaries::Range word = TextWords::at(model, start);
             QCOMPARE(word.from, start);
             QCOMPARE(word.to, start + m);
         }

@@ -2,6 +2,8 @@
 #include "tests/support/screenreader.h"
 #include "text/textboundaries.h"
 #include "text/textmodel.h"
+#include "text/textnavigation.h"
+#include "text/textsearch.h"
 #include "textview/accessibletext.h"
 #include "textview/accessibletextitems.h"
 #include "textview/selectionboard.h"
@@ -36,6 +38,8 @@ private slots:
     void mouse();
     void doubleClickSelectsWholeTokens_data();
     void doubleClickSelectsWholeTokens();
+    void wordsAreTheSameForEveryCaller_data();
+    void wordsAreTheSameForEveryCaller();
     void middleClickPastesPrimary_data();
     void middleClickPastesPrimary();
     void menuFromKeys_data();
@@ -697,6 +701,65 @@ void TestTextView::inputMethodQueries()
 // The pre-edit text is drawn at the caret and the rest of the line moves
 // right: the view then looks as it would with the text typed, but for the
 // underline below the letters.
+// One rule of words for every caller. Brackets mark the words of a line:
+// what a double click on any of their characters selects, where Ctrl+Right
+// and Ctrl+Left stop, what a screen reader reads as a word (up to the next
+// word's start), and what whole-word search finds.
+void TestTextView::wordsAreTheSameForEveryCaller_data()
+{
+    QTest::addColumn<QString>("marked");
+    QTest::newRow("an apostrophe ends a word") << "[dell]'[uomo]";
+    QTest::newRow("an elided article") << "[l]'[anno] [\u00e8]";
+    QTest::newRow("a hyphen ends a word") << "[e]-[mail]";
+    QTest::newRow("a comma between digits") << "[3],[14]";
+    QTest::newRow("digits make a word") << "[anno] [2026]";
+    QTest::newRow("a dot ends a word, an underscore does not") << "[nome_file].[txt]";
+    QTest::newRow("an accent stays with its letter") << "[perche\u0301] [no]";
+    QTest::newRow("an accent on an apostrophe") << "[dell]'\u0301[uomo]";
+    QTest::newRow("letters beyond U+FFFF") << "[\U0001D400\U0001D401] [x]";
+    QTest::newRow("a pictograph ends a word") << "[uno]\U0001F600[due]";
+}
+
+void TestTextView::wordsAreTheSameForEveryCaller()
+{
+    QFETCH(QString, marked);
+    QString text;
+    QList<TextBoundaries::Range> words;
+    QList<qint64> starts;
+    for (const QChar c : marked) {
+        if (c == u'[')
+            starts << text.size();
+        else if (c == u']')
+            words.append({starts.last(), text.size()});
+        else
+            text += c;
+    }
+    TextModel model;
+    model.setText(text);
+    QList<qint64> rightStops;
+    for (qint64 at = 0; at < text.size();)
+        rightStops << (at = TextNavigation::nextWord(model, at));
+    QCOMPARE(rightStops, starts.mid(1) << text.size());
+    QList<qint64> leftStops;
+    for (qint64 at = text.size(); at > 0;)
+        leftStops.prepend(at = TextNavigation::previousWord(model, at));
+    QCOMPARE(leftStops, starts);
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const TextBoundaries::Range word = words[i];
+        for (qint64 at = word.from; at < word.to; ++at) {
+            const TextNavigation::Range clicked = TextNavigation::wordAt(model, at);
+            QCOMPARE(clicked.from, word.from);
+            QCOMPARE(clicked.to, word.to);
+            const AccessibleTextItems::Range read =
+                AccessibleTextItems::at(model, at, QAccessible::WordBoundary);
+            QCOMPARE(read.from, word.from);
+            QCOMPARE(read.to, i + 1 < words.size() ? words[i + 1].from : qint64(text.size()));
+        }
+        const TextSearch search(model, {text.sliced(word.from, word.to - word.from), true, true});
+        QVERIFY(search.isMatch(word.from, word.to));
+    }
+}
+
 void TestTextView::preeditIsDrawnAtCaret()
 {
     Shown composing(QStringLiteral("cd"));

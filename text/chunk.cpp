@@ -1,5 +1,6 @@
 #include "chunk.h"
 
+#include "linebreak.h"
 #include "unitscan.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ template <typename Unit, typename Found>
 void forEachBreak(const Unit *s, qsizetype n, Found found, qsizetype from = 0)
 {
     for (qsizetype i = findBreakCharacter(s, from, n); i < n; i = findBreakCharacter(s, i, n)) {
-        const qsizetype end = s[i] == '\r' && i + 1 < n && s[i + 1] == '\n' ? i + 2 : i + 1;
+        const qsizetype end = LineBreaks::breakEnd(s, i, n);
         if (!found(i, end))
             return;
         i = end;
@@ -265,5 +266,5 @@ Chunk::Break Chunk::nextBreak(qsizetype offset) const
 
 qsizetype Chunk::breakStart(qsizetype end) const
 {
-    return end >= 2 && at(end - 1) == u'\n' && at(end - 2) == u'\r' ? end - 2 : end - 1;
+    return end >= 2 && LineBreaks::splitsPair(at(end - 2), at(end - 1)) ? end - 2 : end - 1;
 }

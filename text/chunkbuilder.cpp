@@ -1,5 +1,6 @@
 #include "chunkbuilder.h"
 
+#include "linebreak.h"
 #include "memoryreservation.h"
 
 #include <QChar>
@@ -27,7 +28,7 @@ qsizetype ChunkBuilder::roomFor(char16_t next)
     // The last character goes along to the next chunk when it is the first
     // half of a pair that next completes.
     const char16_t last = open_.back();
-    const bool pairSplit = (last == u'\r' && next == u'\n') ||
+    const bool pairSplit = LineBreaks::splitsPair(last, next) ||
                            (QChar::isHighSurrogate(last) && QChar::isLowSurrogate(next));
     Chunk full = std::move(open_);
     startChunk();

@@ -1,5 +1,6 @@
 #include "clusteredges.h"
 
+#include "linebreak.h"
 #include "textboundaries.h"
 
 #include <QString>
@@ -18,9 +19,9 @@ bool ClusterEdges::isEdge(qint64 position, char32_t before, char32_t after) cons
 {
     // Below U+0300 nothing joins but a CR LF pair.
     if (before < 0x300 && after < 0x300)
-        return !(before == U'\r' && after == U'\n');
+        return !LineBreaks::splitsPair(before, after);
     if (before == U'\u200d' || (isRegionalIndicator(before) && isRegionalIndicator(after)))
-        return TextBoundaries::isBoundary(model_, position, QTextBoundaryFinder::Grapheme);
+        return TextBoundaries::isBoundary(model_, position, TextBoundaries::Unit::Character);
     Remembered &slot = remembered_[(before * 31 + after) & 0xFF];
     if (slot.before != before || slot.after != after)
         slot = {before, after, pairIsEdge(before, after)};

@@ -338,7 +338,7 @@ bool TextModel::joinIfNeeded(qsizetype left)
         return false;
     const Chunk &a = chunks_.chunk(left);
     const Chunk &b = chunks_.chunk(left + 1);
-    const bool pairCut = (a.back() == u'\r' && b.front() == u'\n') ||
+    const bool pairCut = LineBreaks::splitsPair(a.back(), b.front()) ||
                          (QChar::isHighSurrogate(a.back()) && QChar::isLowSurrogate(b.front()));
     const qsizetype total = a.size() + b.size();
     // A chunk under a quarter full joins its neighbour when both fit in one.

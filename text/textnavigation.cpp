@@ -2,7 +2,7 @@
 
 #include "textboundaries.h"
 #include "textmodel.h"
-#include "wordcharacters.h"
+#include "textwords.h"
 
 #include <algorithm>
 
@@ -11,8 +11,7 @@ namespace TextNavigation {
 namespace {
 
 using TextBoundaries::MaxReach;
-constexpr auto Grapheme = QTextBoundaryFinder::Grapheme;
-constexpr auto Word = QTextBoundaryFinder::Word;
+constexpr auto Character = TextBoundaries::Unit::Character;
 
 // Inside a character longer than MaxReach (a letter with thousands of
 // marks) the caret stands between code points, so that it never gets stuck;
@@ -45,10 +44,10 @@ qint64 snapped(const TextModel &model, qint64 position, bool forward)
     const LineBounds line = model.lineBounds(model.lineAt(position));
     if (position > line.end) // between the CR and the LF of a pair
         return forward ? line.next : line.end;
-    if (TextBoundaries::isBoundary(model, position, Grapheme))
+    if (TextBoundaries::isBoundary(model, position, Character))
         return position;
-    const qint64 before = TextBoundaries::previous(model, position, Grapheme);
-    const qint64 after = before < 0 ? -1 : TextBoundaries::next(model, before, Grapheme);
+    const qint64 before = TextBoundaries::previous(model, position, Character);
+    const qint64 after = before < 0 ? -1 : TextBoundaries::next(model, before, Character);
     if (after < 0) // inside a character longer than MaxReach
         return codePointSnapped(model, position, forward);
     return forward ? after : before;
@@ -59,7 +58,7 @@ qint64 nextCharacter(const TextModel &model, qint64 position)
     const LineBounds line = model.lineBounds(model.lineAt(position));
     if (position >= line.end)
         return line.next;
-    const qint64 next = TextBoundaries::next(model, position, Grapheme);
+    const qint64 next = TextBoundaries::next(model, position, Character);
     return next < 0 ? codePointStep(model, position, true) : next;
 }
 
@@ -69,7 +68,7 @@ qint64 previousCharacter(const TextModel &model, qint64 position)
     const qint64 start = model.lineStart(line);
     if (position <= start)
         return line > 0 ? model.lineEnd(line - 1) : 0;
-    const qint64 previous = TextBoundaries::previous(model, position, Grapheme);
+    const qint64 previous = TextBoundaries::previous(model, position, Character);
     return previous < 0 ? codePointStep(model, position, false) : previous;
 }
 
@@ -78,8 +77,7 @@ qint64 nextWord(const TextModel &model, qint64 position)
     const qint64 line = model.lineAt(position);
     if (position >= model.lineEnd(line))
         return nextCharacter(model, position);
-    const qint64 next =
-        TextBoundaries::next(model, position, Word, QTextBoundaryFinder::StartOfItem);
+    const qint64 next = TextWords::nextStart(model, position);
     if (next < 0)
         return snapped(model, position + MaxReach);
     // Past the line's last word to the next line's start, as in the
@@ -97,8 +95,7 @@ qint64 previousWord(const TextModel &model, qint64 position)
         return end < position && end > model.lineStart(model.lineAt(end)) ? previousWord(model, end)
                                                                           : end;
     }
-    const qint64 previous =
-        TextBoundaries::previous(model, position, Word, QTextBoundaryFinder::StartOfItem);
+    const qint64 previous = TextWords::previousStart(model, position);
     return previous < 0 ? snapped(model, position - MaxReach, true) : previous;
 }
 
@@ -111,7 +108,7 @@ Range wordAt(const TextModel &model, qint64 position)
         return {position, position};
     // At the line's end (or in its break), the character before it.
     const qint64 offset = std::clamp<qint64>(position, start, end - 1);
-    const TextBoundaries::Range word = WordCharacters::wordAt(model, offset);
+    const TextBoundaries::Range word = TextWords::at(model, offset);
     return {snapped(model, word.from), snapped(model, word.to, true)};
 }
 

@@ -33,7 +33,7 @@ struct Range
     qint64 to = 0;
 };
 /// The word that holds the character at position (or the run of blanks or
-/// the one character there, see WordCharacters), for a double click; at a
+/// the one character there, see TextWords::at), for a double click; at a
 /// line's end, what stands before it. A word of up to
 /// TextBoundaries::MaxReach units is found whole.
 Range wordAt(const TextModel &model, qint64 position);

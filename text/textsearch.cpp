@@ -1,8 +1,10 @@
 #include "textsearch.h"
 
 #include "clusteredges.h"
+#include "linebreak.h"
 #include "storedspans.h"
 #include "textmodel.h"
+#include "textwords.h"
 #include "unitscan.h"
 #include "wordcharacters.h"
 
@@ -216,7 +218,7 @@ private:
 
         bool cutsPair() const
         {
-            return (units[1] == u'\r' && units[2] == u'\n') ||
+            return LineBreaks::splitsPair(units[1], units[2]) ||
                    (QChar::isHighSurrogate(units[1]) && QChar::isLowSurrogate(units[2]));
         }
         char32_t before() const
@@ -254,9 +256,20 @@ private:
             !edges_.isEdge(start, before, first.after()))
             return false;
         if (search_.query_.wholeWord &&
-            (WordCharacters::isWordCharacter(before) || WordCharacters::isWordCharacter(after)))
+            (isWordBefore(start, before) || WordCharacters::isWordCharacter(after)))
             return false;
         return !std::is_same_v<Fold, Folded> || !search_.foldsPairs_ || foldsLikeNeedle(start);
+    }
+
+    // Whether the character as a reader sees it that ends at start, whose
+    // last code point is last, is of a word. Its first code point tells;
+    // nearly always that is last itself, which a pair of code points shows.
+    bool isWordBefore(qint64 start, char32_t last) const
+    {
+        const qint64 at = start - (last > 0xFFFF ? 2 : 1);
+        if (last >= 0x300 && !edges_.isEdge(at, placeAt(at).before(), last))
+            return TextWords::isWordBefore(search_.model_, start);
+        return WordCharacters::isWordCharacter(last);
     }
 
     // Letters beyond U+FFFF compared by code point, folded, where the scan
@@ -334,11 +347,11 @@ bool TextSearch::canMatch(qint64 from, qint64 to) const
     return length() > 0 && from >= 0 && to <= model_.length() && to - from >= length();
 }
 
-// The pieces reach two characters past the searched stretch on each side,
-// for the checks at a match's edges.
+// The pieces reach past the searched stretch, for the checks at a match's
+// edges: two code points before it, one after it.
 template <typename Work> void TextSearch::scan(qint64 from, qint64 to, Work work) const
 {
-    const StoredSpans spans(model_, from - 2, to + 2);
+    const StoredSpans spans(model_, from - 4, to + 2);
     if (query_.matchCase)
         work(Scanner<Exact>(*this, spans, Exact()));
     else

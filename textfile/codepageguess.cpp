@@ -28,58 +28,44 @@ bool isCodePage(const QByteArray &name)
     return !name.startsWith("UTF-") && QStringDecoder(name.constData()).isValid();
 }
 
+// The code page Windows uses for a language, where it is not Windows-1252.
+struct LanguagePage
+{
+    QLocale::Language language;
+    const char *page;
+};
+
+constexpr LanguagePage LanguagePages[] = {
+    {QLocale::Polish, "windows-1250"},     {QLocale::Czech, "windows-1250"},
+    {QLocale::Slovak, "windows-1250"},     {QLocale::Hungarian, "windows-1250"},
+    {QLocale::Slovenian, "windows-1250"},  {QLocale::Croatian, "windows-1250"},
+    {QLocale::Bosnian, "windows-1250"},    {QLocale::Romanian, "windows-1250"},
+    {QLocale::Albanian, "windows-1250"},   {QLocale::Russian, "windows-1251"},
+    {QLocale::Ukrainian, "windows-1251"},  {QLocale::Belarusian, "windows-1251"},
+    {QLocale::Bulgarian, "windows-1251"},  {QLocale::Macedonian, "windows-1251"},
+    {QLocale::Kazakh, "windows-1251"},     {QLocale::Greek, "windows-1253"},
+    {QLocale::Turkish, "windows-1254"},    {QLocale::Azerbaijani, "windows-1254"},
+    {QLocale::Hebrew, "windows-1255"},     {QLocale::Arabic, "windows-1256"},
+    {QLocale::Persian, "windows-1256"},    {QLocale::Urdu, "windows-1256"},
+    {QLocale::Estonian, "windows-1257"},   {QLocale::Latvian, "windows-1257"},
+    {QLocale::Lithuanian, "windows-1257"}, {QLocale::Vietnamese, "windows-1258"},
+    {QLocale::Thai, "windows-874"},        {QLocale::Japanese, "Shift_JIS"},
+    {QLocale::Korean, "EUC-KR"},
+};
+
 } // namespace
 
 QByteArray traditionalCodePage(const QLocale &locale)
 {
-    switch (locale.language()) {
-    case QLocale::Polish:
-    case QLocale::Czech:
-    case QLocale::Slovak:
-    case QLocale::Hungarian:
-    case QLocale::Slovenian:
-    case QLocale::Croatian:
-    case QLocale::Bosnian:
-    case QLocale::Romanian:
-    case QLocale::Albanian:
-        return "windows-1250";
-    case QLocale::Russian:
-    case QLocale::Ukrainian:
-    case QLocale::Belarusian:
-    case QLocale::Bulgarian:
-    case QLocale::Macedonian:
-    case QLocale::Kazakh:
-        return "windows-1251";
-    case QLocale::Serbian:
+    // Two languages are written in two scripts, each with its own page.
+    if (locale.language() == QLocale::Serbian)
         return locale.script() == QLocale::LatinScript ? "windows-1250" : "windows-1251";
-    case QLocale::Greek:
-        return "windows-1253";
-    case QLocale::Turkish:
-    case QLocale::Azerbaijani:
-        return "windows-1254";
-    case QLocale::Hebrew:
-        return "windows-1255";
-    case QLocale::Arabic:
-    case QLocale::Persian:
-    case QLocale::Urdu:
-        return "windows-1256";
-    case QLocale::Estonian:
-    case QLocale::Latvian:
-    case QLocale::Lithuanian:
-        return "windows-1257";
-    case QLocale::Vietnamese:
-        return "windows-1258";
-    case QLocale::Thai:
-        return "windows-874";
-    case QLocale::Japanese:
-        return "Shift_JIS";
-    case QLocale::Korean:
-        return "EUC-KR";
-    case QLocale::Chinese:
+    if (locale.language() == QLocale::Chinese)
         return locale.script() == QLocale::TraditionalChineseScript ? "Big5" : "GBK";
-    default:
-        return "windows-1252";
-    }
+    for (const LanguagePage &entry : LanguagePages)
+        if (entry.language == locale.language())
+            return entry.page;
+    return "windows-1252";
 }
 
 namespace {

@@ -1,9 +1,9 @@
 #include "inplacereading.h"
 
 #include "textdecoder.h"
-#include "verbatimsummary.h"
 
 #include "text/chunkbuilder.h"
+#include "text/plainbytes.h"
 
 #include <QByteArrayView>
 
@@ -77,7 +77,7 @@ void InPlaceReading::handOver(bool atEnd)
             break;
         const char *text = region_->data() + start_;
         const std::optional<LineSummary> summary =
-            decoder_.isAtRest() ? verbatimSummary(bytes + start_, size) : std::nullopt;
+            decoder_.isAtRest() ? PlainBytes::summary(bytes + start_, size) : std::nullopt;
         if (summary) {
             builder_.append(Chunk::inPlace(text, size, region_, *summary));
             decoder_.passedAsIs(QByteArrayView(text, size));

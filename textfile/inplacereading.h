@@ -18,7 +18,7 @@ class Decoder;
 ///
 /// Blocks are read into a TextRegion, each right after the one before. What
 /// has come is cut into chunks of the builder's size, never between a CR and
-/// its LF; a chunk whose bytes are their own text (verbatimSummary) keeps
+/// its LF; a chunk whose bytes are their own text (PlainBytes::summary) keeps
 /// them where they are, with the summary the same scan gave. Any other chunk
 /// goes through the decoder into chunks of their own, and the room of such
 /// chunks is read into again unless a chunk kept in place follows them. A

@@ -1,9 +1,9 @@
 #include "textdecoder.h"
 
-#include "asciirun.h"
 #include "codepage.h"
 #include "textfileformat.h"
 
+#include "text/plainbytes.h"
 #include "text/textsink.h"
 
 #include <QChar>
@@ -41,6 +41,26 @@ Lead leadOf(unsigned c)
 }
 
 } // namespace
+
+// Units of UTF-16 or UTF-32 read in the file's byte order.
+struct Decoder::UnitReader
+{
+    explicit UnitReader(const Encoding &encoding)
+        : size(encoding.unitSize()), bigEndian(encoding.form() == Encoding::Form::Utf16BE ||
+                                               encoding.form() == Encoding::Form::Utf32BE)
+    {
+    }
+
+    char32_t at(const uchar *b) const
+    {
+        if (size == 2)
+            return bigEndian ? qFromBigEndian<quint16>(b) : qFromLittleEndian<quint16>(b);
+        return bigEndian ? qFromBigEndian<quint32>(b) : qFromLittleEndian<quint32>(b);
+    }
+
+    const int size;
+    const bool bigEndian;
+};
 
 Decoder::Decoder(const Encoding &encoding, LineBreak lineBreak)
     : encoding_(encoding), lineBreak_(lineBreak)
@@ -193,7 +213,7 @@ void Decoder::decodeBytes(const uchar *b, qsizetype size, bool atEnd, TextSink &
             i = 1; // the LF of a CR LF pair, written with its CR
     }
     while (i < size) {
-        const qsizetype run = asciiRunEnd(b, i, size);
+        const qsizetype run = PlainBytes::runEnd(b, i, size);
         if (run > i) {
             stageLatin1(reinterpret_cast<const char *>(b + i), run - i, out);
             passedAsIs(QByteArrayView(b + i, run - i));
@@ -262,29 +282,15 @@ qsizetype Decoder::decodeSequence(const uchar *b, qsizetype i, qsizetype size, b
     return lead.following + 1;
 }
 
-// UTF-16 and UTF-32 units, in the file's byte order. A unit that is not a
-// character (half a surrogate pair alone, a value past U+10FFFF) is kept
-// as the escapes of its bytes. A unit or pair cut off by the end of the
-// piece is held back; at the file's end, finish() keeps what is left.
+// UTF-16 and UTF-32 units, in the file's byte order. A unit or pair cut off
+// by the end of the piece is held back; at the file's end, finish() keeps
+// what is left.
 void Decoder::decodeUnits(const uchar *b, qsizetype size, bool atEnd, TextSink &out)
 {
-    const int unit = encoding_.unitSize();
-    const bool bigEndian =
-        encoding_.form() == Encoding::Form::Utf16BE || encoding_.form() == Encoding::Form::Utf32BE;
-    const auto unitAt = [&](qsizetype at) -> char32_t {
-        if (unit == 2)
-            return bigEndian ? qFromBigEndian<quint16>(b + at) : qFromLittleEndian<quint16>(b + at);
-        return bigEndian ? qFromBigEndian<quint32>(b + at) : qFromLittleEndian<quint32>(b + at);
-    };
-    const auto keepBytes = [&](qsizetype at) {
-        for (int k = 0; k < unit; ++k)
-            stageWide(escapeFor(b[at + k]), out);
-        afterCr_ = false;
-        ending_ = Ending::Other;
-    };
+    const UnitReader units(encoding_);
     qsizetype i = 0;
-    for (; i + unit <= size; i += unit) {
-        const char32_t c = unitAt(i);
+    while (i + units.size <= size) {
+        const char32_t c = units.at(b + i);
         if (c < 0x80 && c != '\r' && !(c == '\n' && afterCr_)) {
             // The common case, kept short.
             ending_ = c == '\n' ? Ending::LineFeed : Ending::Other;
@@ -295,28 +301,50 @@ void Decoder::decodeUnits(const uchar *b, qsizetype size, bool atEnd, TextSink &
                 stagedLatin1_.push_back(char(c));
             if (qsizetype(stagedLatin1_.size() + stagedWide_.size()) >= StagedLimit)
                 flushStaged(out);
+            i += units.size;
             continue;
         }
-        if (c > 0x10FFFF || (unit == 4 && QChar::isSurrogate(c)) ||
-            (unit == 2 && QChar::isLowSurrogate(c))) {
-            keepBytes(i);
-        } else if (unit == 2 && QChar::isHighSurrogate(c)) {
-            if (i + 2 * unit > size && !atEnd)
-                break; // its other half may start the next piece
-            if (i + 2 * unit <= size && QChar::isLowSurrogate(unitAt(i + unit))) {
-                stageCharacter(QChar::surrogateToUcs4(char16_t(c), char16_t(unitAt(i + unit))),
-                               out);
-                i += unit;
-            } else {
-                keepBytes(i);
-            }
-        } else {
-            stageCharacter(c, out);
-        }
+        const qsizetype taken = decodeUnit(units, b, i, size, atEnd, out);
+        if (taken == 0)
+            break; // the other half of a surrogate pair may start the next piece
+        i += taken;
     }
     if (i < size)
         pending_ = QByteArray(reinterpret_cast<const char *>(b + i), size - i);
     flushStaged(out);
+}
+
+// A unit that is not plain ASCII. One that is no character (half a
+// surrogate pair alone, a value past U+10FFFF) is kept as the escapes of its
+// bytes.
+qsizetype Decoder::decodeUnit(const UnitReader &units, const uchar *b, qsizetype i, qsizetype size,
+                              bool atEnd, TextSink &out)
+{
+    const qsizetype unit = units.size;
+    const char32_t c = units.at(b + i);
+    const bool wide = unit == 4;
+    if (c > 0x10FFFF || (wide && QChar::isSurrogate(c)) || (!wide && QChar::isLowSurrogate(c)))
+        return keepUnitBytes(b + i, unit, out);
+    if (wide || !QChar::isHighSurrogate(c)) {
+        stageCharacter(c, out);
+        return unit;
+    }
+    if (i + 2 * unit > size && !atEnd)
+        return 0;
+    const char32_t low = i + 2 * unit <= size ? units.at(b + i + unit) : 0;
+    if (!QChar::isLowSurrogate(low))
+        return keepUnitBytes(b + i, unit, out);
+    stageCharacter(QChar::surrogateToUcs4(char16_t(c), char16_t(low)), out);
+    return 2 * unit;
+}
+
+qsizetype Decoder::keepUnitBytes(const uchar *unit, qsizetype size, TextSink &out)
+{
+    for (qsizetype k = 0; k < size; ++k)
+        stageWide(escapeFor(unit[k]), out);
+    afterCr_ = false;
+    ending_ = Ending::Other;
+    return size;
 }
 
 // A code page of several bytes a character is applied to whole lines only,

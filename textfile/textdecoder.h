@@ -57,6 +57,7 @@ public:
 private:
     /// What the text decoded so far ends in.
     enum class Ending { Nothing, CrLf, LineFeed, Other };
+    struct UnitReader;
 
     /// UTF-8, or a code page of one byte a character over ASCII.
     void decodeBytes(const uchar *bytes, qsizetype size, bool atEnd, TextSink &out);
@@ -66,6 +67,14 @@ private:
                              TextSink &out);
     /// UTF-16 and UTF-32.
     void decodeUnits(const uchar *bytes, qsizetype size, bool atEnd, TextSink &out);
+    /// Decodes the unit at bytes[i], which is not plain ASCII; returns how
+    /// many bytes it took, or 0 when it is the first half of a surrogate
+    /// pair cut off by the end of the piece.
+    qsizetype decodeUnit(const UnitReader &units, const uchar *bytes, qsizetype i, qsizetype size,
+                         bool atEnd, TextSink &out);
+    /// Keeps the bytes of a unit that is no character as their escapes;
+    /// returns size.
+    qsizetype keepUnitBytes(const uchar *unit, qsizetype size, TextSink &out);
     /// A code page of several bytes a character, a line at a time.
     void decodeLines(QByteArrayView bytes, bool atEnd, TextSink &out);
     /// Ends an unterminated last line with the document's line break.

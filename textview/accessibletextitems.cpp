@@ -3,6 +3,7 @@
 #include "text/textboundaries.h"
 #include "text/textmodel.h"
 #include "text/textnavigation.h"
+#include "text/textwords.h"
 
 #include <algorithm>
 
@@ -10,14 +11,14 @@ namespace AccessibleTextItems {
 
 namespace {
 
-// The item of the boundary finder's kind at offset, or the line break there.
-Range finderItem(const TextModel &model, qint64 offset, QTextBoundaryFinder::BoundaryType type)
+// The character or sentence at offset, or the line break there.
+Range boundedItem(const TextModel &model, qint64 offset, TextBoundaries::Unit unit)
 {
     const LineBounds line = model.lineBounds(model.lineAt(offset));
     const qint64 end = line.end;
     if (offset >= end)
         return {end, line.next};
-    const TextBoundaries::Range item = TextBoundaries::itemAt(model, offset, type);
+    const TextBoundaries::Range item = TextBoundaries::itemAt(model, offset, unit);
     return {item.from, item.to};
 }
 
@@ -28,16 +29,14 @@ Range finderItem(const TextModel &model, qint64 offset, QTextBoundaryFinder::Bou
 // end the word is the one before it.
 Range wordItem(const TextModel &model, qint64 offset)
 {
-    constexpr auto Word = QTextBoundaryFinder::Word;
-    constexpr auto Start = QTextBoundaryFinder::StartOfItem;
     const LineBounds line = model.lineBounds(model.lineAt(offset));
     if (line.start == line.end)
         return {line.start, line.next};
     offset = std::min(offset, line.end - 1);
-    qint64 from = TextBoundaries::previous(model, offset + 1, Word, Start);
-    qint64 to = TextBoundaries::next(model, offset, Word, Start);
-    if (from < 0 || to < 0) { // a token longer than the boundaries reach
-        const TextBoundaries::Range item = TextBoundaries::itemAt(model, offset, Word);
+    qint64 from = TextWords::previousStart(model, offset + 1);
+    qint64 to = TextWords::nextStart(model, offset);
+    if (from < 0 || to < 0) { // a token longer than the words' reach
+        const TextBoundaries::Range item = TextWords::at(model, offset);
         from = from < 0 ? item.from : from;
         to = to < 0 ? item.to : to;
     }
@@ -73,13 +72,13 @@ Range at(const TextModel &model, qint64 offset, QAccessible::TextBoundaryType ki
     switch (kind) {
     case QAccessible::CharBoundary:
         return offset == length ? Range{length, length}
-                                : finderItem(model, offset, QTextBoundaryFinder::Grapheme);
+                                : boundedItem(model, offset, TextBoundaries::Unit::Character);
     case QAccessible::WordBoundary:
         return wordItem(model, offset);
     case QAccessible::SentenceBoundary:
         if (offset == length && offset > 0)
             --offset;
-        return finderItem(model, offset, QTextBoundaryFinder::Sentence);
+        return boundedItem(model, offset, TextBoundaries::Unit::Sentence);
     case QAccessible::LineBoundary:
     case QAccessible::ParagraphBoundary:
         return lineItem(model, offset);
