@@ -47,8 +47,7 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     sbStatusBar = new StatusBar(*platform_.clock, this);
     setStatusBar(sbStatusBar);
     // Every message of the document commands reports a failure.
-    commands_ =
-        std::make_unique<DocumentCommands>(*this, platform_, *warnings_, *sbStatusBar, *this);
+    commands_ = std::make_unique<DocumentCommands>(*this, platform_, *warnings_, *this);
     commands_->setFindForm([this]() -> FindForm & { return findDialog(); });
     loadProgress_ = new LoadProgress(*mdiArea_, *sbStatusBar);
     new WindowKeys(*this, *mdiArea_, *activation_);
@@ -182,6 +181,10 @@ bool frmMain::event(QEvent *event)
 {
     // Decide before handling: handling a deferred delete destroys the window.
     const QEvent::Type type = event->type();
+    // The status bar shows no message, which would hide "Stato": a status
+    // tip is dropped.
+    if (type == QEvent::StatusTip)
+        return true;
     const bool mayRecentre = waitingForFrame_ && (type == QEvent::Show || type == QEvent::Move ||
                                                   type == QEvent::Resize);
     const bool handled = QMainWindow::event(event);
@@ -238,6 +241,14 @@ QList<frmDocument *> frmMain::documents() const
 void frmMain::showNote(const QString &text)
 {
     sbStatusBar->showNote(text);
+}
+void frmMain::showLastingNote(const QString &text)
+{
+    sbStatusBar->showLastingNote(text);
+}
+void frmMain::withdrawNote(const QString &text)
+{
+    sbStatusBar->withdrawNote(text);
 }
 
 void frmMain::mnuFileNew_Click()

@@ -66,12 +66,12 @@ const DocumentCommands::Entry DocumentCommands::Table[] = {
 };
 
 DocumentCommands::DocumentCommands(DocumentHost &host, Platform &platform, MessageBox &failures,
-                                   QStatusBar &statusBar, QWidget &owner)
+                                   QWidget &owner)
     : host_(host), failures_(failures), memory_(std::make_unique<LoadMemory>(*platform.memory)),
       file_(std::make_unique<FileCommands>(host, *platform.fileDialog, failures)),
       edit_(std::make_unique<EditCommands>(host, *platform.clock)),
       print_(std::make_unique<PrintCommand>(host, *platform.printer, failures)),
-      find_(std::make_unique<FindReplace>(host, statusBar, owner))
+      find_(std::make_unique<FindReplace>(host, owner))
 {
     file_->loadSettings().memory = memory_.get();
 }

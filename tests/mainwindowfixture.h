@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/frmmain.h"
+#include "app/statusbar.h"
 #include "tests/support/fakeclock.h"
 #include "tests/support/fakefiledialog.h"
 #include "tests/support/fakefilelookup.h"
@@ -55,6 +56,9 @@ struct MainWindowFixture
             qFatal("the main window has no %s", name);
         return found;
     }
+
+    /// The note the status bar shows; empty when there is none.
+    QString note() const { return find<StatusBar>("sbStatusBar")->note(); }
 
     FakeFileDialog *dialog;
     FakeMessageBox *messages;

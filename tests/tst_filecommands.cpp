@@ -873,7 +873,7 @@ void TestFileCommands::commandsDuringALoad()
     frmDocument *loading = startLoad(editor, QStringLiteral("Open"), name);
     QVERIFY(loading->isLoading());
     run();
-    QCOMPARE(editor.window->statusBar()->currentMessage(), DocumentLoad::stillLoadingNote());
+    QCOMPARE(editor.note(), DocumentLoad::stillLoadingNote());
     QVERIFY(loading->isLoading());
     QVERIFY(waitForLoad(*loading));
     QCOMPARE(textOf(loading), QString::fromLatin1(file));
@@ -881,9 +881,9 @@ void TestFileCommands::commandsDuringALoad()
     QVERIFY(!QFile::exists(other));
     QCOMPARE(editor.printer->requests, 0);
 
-    editor.window->statusBar()->clearMessage();
+    editor.window->withdrawNote(editor.note());
     run();
-    QVERIFY(editor.window->statusBar()->currentMessage() != DocumentLoad::stillLoadingNote());
+    QVERIFY(editor.note() != DocumentLoad::stillLoadingNote());
     if (command == u"Salva")
         QCOMPARE(contents(name), file);
     else if (command == u"Salva con nome")
@@ -934,7 +934,7 @@ void TestFileCommands::otherCommandsRunDuringALoad()
     else
         window.mnuFileNew_Click();
     QVERIFY(loading->isLoading());
-    QVERIFY(window.statusBar()->currentMessage() != DocumentLoad::stillLoadingNote());
+    QVERIFY(editor.note() != DocumentLoad::stillLoadingNote());
     const QString text = textOf(loading);
     const QString clipboard = QApplication::clipboard()->text();
     if (command == u"Taglia" || command == u"Copia")
