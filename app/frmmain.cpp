@@ -50,6 +50,11 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     commands_ = std::make_unique<DocumentCommands>(*this, platform_, *warnings_, *this);
     commands_->setFindForm([this]() -> FindForm & { return findDialog(); });
     loadProgress_ = new LoadProgress(*mdiArea_, *sbStatusBar);
+    // A document that comes to the front looks at its file.
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow *subWindow) {
+        if (auto *document = subWindow ? qobject_cast<frmDocument *>(subWindow->widget()) : nullptr)
+            document->checkFileOnDisk();
+    });
     new WindowKeys(*this, *mdiArea_, *activation_);
     new FileDrops(*this, [this](const QStringList &paths) {
         bringToFront(*this);
@@ -185,6 +190,11 @@ bool frmMain::event(QEvent *event)
     // tip is dropped.
     if (type == QEvent::StatusTip)
         return true;
+    // Coming back from another program: the file it may have changed is
+    // looked at, for the file systems that tell nothing.
+    if (type == QEvent::WindowActivate)
+        if (frmDocument *document = activeDocument())
+            document->checkFileOnDisk();
     const bool mayRecentre = waitingForFrame_ && (type == QEvent::Show || type == QEvent::Move ||
                                                   type == QEvent::Resize);
     const bool handled = QMainWindow::event(event);

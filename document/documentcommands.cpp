@@ -1,5 +1,6 @@
 #include "documentcommands.h"
 
+#include "diskfile.h"
 #include "documenthost.h"
 #include "documentload.h"
 #include "editcommands.h"
@@ -74,6 +75,7 @@ DocumentCommands::DocumentCommands(DocumentHost &host, Platform &platform, Messa
       find_(std::make_unique<FindReplace>(host, owner))
 {
     file_->loadSettings().memory = memory_.get();
+    file_->loadSettings().watcher = platform.fileWatcher.get();
 }
 
 DocumentCommands::~DocumentCommands() = default;
@@ -114,6 +116,10 @@ void DocumentCommands::watch(frmDocument &document)
 {
     document.guardMemory(*memory_, failures_);
     find_->watch(document);
+    connect(&document.diskFile(), &DiskFile::changed, this,
+            [this](const QString &note) { host_.showLastingNote(note); });
+    connect(&document.diskFile(), &DiskFile::outdated, this,
+            [this](const QString &note) { host_.withdrawNote(note); });
     auto *view = qobject_cast<TextView *>(document.txtText);
     if (!view)
         return;

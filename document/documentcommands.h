@@ -75,7 +75,8 @@ public:
     static frmDocument *documentFor(DocumentCommand command, DocumentHost &host);
 
     /// Readies a new document: its large edits are held against the memory
-    /// left, and its text box's find keys run the find commands.
+    /// left, its text box's find keys run the find commands, and what other
+    /// programs do to its file is noted.
     void watch(frmDocument &document);
 
     /// Opens each file as Open does.
