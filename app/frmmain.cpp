@@ -47,10 +47,14 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     sbStatusBar = new StatusBar(*platform_.clock, this);
     setStatusBar(sbStatusBar);
     // Every message of the document commands reports a failure.
-    commands_ =
-        std::make_unique<DocumentCommands>(*this, platform_, *warnings_, *sbStatusBar, *this);
+    commands_ = std::make_unique<DocumentCommands>(*this, platform_, *warnings_, *this);
     commands_->setFindForm([this]() -> FindForm & { return findDialog(); });
     loadProgress_ = new LoadProgress(*mdiArea_, *sbStatusBar);
+    // A document that comes to the front looks at its file.
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow *subWindow) {
+        if (auto *document = subWindow ? qobject_cast<frmDocument *>(subWindow->widget()) : nullptr)
+            document->checkFileOnDisk();
+    });
     new WindowKeys(*this, *mdiArea_, *activation_);
     new FileDrops(*this, [this](const QStringList &paths) {
         bringToFront(*this);
@@ -182,6 +186,15 @@ bool frmMain::event(QEvent *event)
 {
     // Decide before handling: handling a deferred delete destroys the window.
     const QEvent::Type type = event->type();
+    // The status bar shows no message, which would hide "Stato": a status
+    // tip is dropped.
+    if (type == QEvent::StatusTip)
+        return true;
+    // Coming back from another program: the file it may have changed is
+    // looked at, for the file systems that tell nothing.
+    if (type == QEvent::WindowActivate)
+        if (frmDocument *document = activeDocument())
+            document->checkFileOnDisk();
     const bool mayRecentre = waitingForFrame_ && (type == QEvent::Show || type == QEvent::Move ||
                                                   type == QEvent::Resize);
     const bool handled = QMainWindow::event(event);
@@ -238,6 +251,14 @@ QList<frmDocument *> frmMain::documents() const
 void frmMain::showNote(const QString &text)
 {
     sbStatusBar->showNote(text);
+}
+void frmMain::showLastingNote(const QString &text)
+{
+    sbStatusBar->showLastingNote(text);
+}
+void frmMain::withdrawNote(const QString &text)
+{
+    sbStatusBar->withdrawNote(text);
 }
 
 void frmMain::mnuFileNew_Click()

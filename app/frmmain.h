@@ -44,6 +44,8 @@ public:
     frmDocument *activeDocument() const override;
     frmDocument *CreateDocumentWindow() override;
     void showNote(const QString &text) override;
+    void showLastingNote(const QString &text) override;
+    void withdrawNote(const QString &text) override;
 
     DocumentCounter &documentCounter() { return DocumentCounter_; }
     frmDocument *latestDocumentWindow() const { return LatestDocumentWindow; }

@@ -1,6 +1,8 @@
 #include "statusbar.h"
 
 #include "clockpanel.h"
+#include "infopanel.h"
+#include "notespanel.h"
 
 #include "platform/announcement.h"
 #include "platform/twips.h"
@@ -9,7 +11,8 @@
 #include <QProgressBar>
 
 StatusBar::StatusBar(const Clock &clock, QWidget *parent)
-    : QStatusBar(parent), progress_(new QProgressBar(this)), announcement_(new Announcement(*this))
+    : QStatusBar(parent), progress_(new QProgressBar(this)), info_(new InfoPanel(this)),
+      announcement_(new Announcement(*this))
 {
     setObjectName(QStringLiteral("sbStatusBar"));
     setSizeGripEnabled(true);
@@ -26,6 +29,7 @@ StatusBar::StatusBar(const Clock &clock, QWidget *parent)
     progress_->hide();
     addWidget(statusPanel, 1);
     addWidget(progress_);
+    addPermanentWidget(info_);
     addPermanentWidget(datePanel);
     addPermanentWidget(timePanel);
 }
@@ -46,8 +50,23 @@ void StatusBar::showProgress(int percent)
 
 void StatusBar::showNote(const QString &text)
 {
-    constexpr int NoteMilliseconds = 10000;
-    showMessage(text, NoteMilliseconds);
+    info_->notes().showBriefly(text);
     // The eye reads the note in the status bar, a screen reader hears it.
     announcement_->say(text);
+}
+
+void StatusBar::showLastingNote(const QString &text)
+{
+    info_->notes().showUntilReplaced(text);
+    announcement_->say(text);
+}
+
+void StatusBar::withdrawNote(const QString &text)
+{
+    info_->notes().withdraw(text);
+}
+
+QString StatusBar::note() const
+{
+    return info_->notes().text();
 }

@@ -1,5 +1,6 @@
 #include "documentcommands.h"
 
+#include "diskfile.h"
 #include "documenthost.h"
 #include "documentload.h"
 #include "editcommands.h"
@@ -66,14 +67,15 @@ const DocumentCommands::Entry DocumentCommands::Table[] = {
 };
 
 DocumentCommands::DocumentCommands(DocumentHost &host, Platform &platform, MessageBox &failures,
-                                   QStatusBar &statusBar, QWidget &owner)
+                                   QWidget &owner)
     : host_(host), failures_(failures), memory_(std::make_unique<LoadMemory>(*platform.memory)),
       file_(std::make_unique<FileCommands>(host, *platform.fileDialog, failures)),
       edit_(std::make_unique<EditCommands>(host, *platform.clock)),
       print_(std::make_unique<PrintCommand>(host, *platform.printer, failures)),
-      find_(std::make_unique<FindReplace>(host, statusBar, owner))
+      find_(std::make_unique<FindReplace>(host, owner))
 {
     file_->loadSettings().memory = memory_.get();
+    file_->loadSettings().watcher = platform.fileWatcher.get();
 }
 
 DocumentCommands::~DocumentCommands() = default;
@@ -114,6 +116,10 @@ void DocumentCommands::watch(frmDocument &document)
 {
     document.guardMemory(*memory_, failures_);
     find_->watch(document);
+    connect(&document.diskFile(), &DiskFile::changed, this,
+            [this](const QString &note) { host_.showLastingNote(note); });
+    connect(&document.diskFile(), &DiskFile::outdated, this,
+            [this](const QString &note) { host_.withdrawNote(note); });
     auto *view = qobject_cast<TextView *>(document.txtText);
     if (!view)
         return;

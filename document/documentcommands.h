@@ -14,7 +14,6 @@ class FindReplace;
 class LoadMemory;
 class MessageBox;
 class PrintCommand;
-class QStatusBar;
 class QWidget;
 class frmDocument;
 struct LoadSettings;
@@ -63,10 +62,9 @@ class DocumentCommands : public QObject
     Q_OBJECT
 
 public:
-    /// Messages of the file and print commands go to failures; notes go
-    /// to the status bar; owner is the window the dialogs belong to.
-    DocumentCommands(DocumentHost &host, Platform &platform, MessageBox &failures,
-                     QStatusBar &statusBar, QWidget &owner);
+    /// Messages of the file and print commands go to failures, notes to
+    /// the host; owner is the window the dialogs belong to.
+    DocumentCommands(DocumentHost &host, Platform &platform, MessageBox &failures, QWidget &owner);
     ~DocumentCommands() override;
 
     /// Runs command on the active document, as far as the table allows.
@@ -77,7 +75,8 @@ public:
     static frmDocument *documentFor(DocumentCommand command, DocumentHost &host);
 
     /// Readies a new document: its large edits are held against the memory
-    /// left, and its text box's find keys run the find commands.
+    /// left, its text box's find keys run the find commands, and what other
+    /// programs do to its file is noted.
     void watch(frmDocument &document);
 
     /// Opens each file as Open does.

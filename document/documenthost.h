@@ -18,6 +18,12 @@ public:
     /// no more documents can be numbered.
     virtual frmDocument *CreateDocumentWindow() = 0;
     /// Shows a short note where the window keeps its notes (its status
-    /// bar), for a command that could not be carried out now.
+    /// bar) for a while, and says it to a screen reader: the outcome of a
+    /// command, or why it could not be carried out now.
     virtual void showNote(const QString &text) = 0;
+    /// Shows a note as showNote does, until another note takes its place:
+    /// what happened to a document's file, which must not go unread.
+    virtual void showLastingNote(const QString &text) = 0;
+    /// Takes the note away, when it is still the one shown.
+    virtual void withdrawNote(const QString &text) = 0;
 };

@@ -1,9 +1,11 @@
 #include "filecommands.h"
 
+#include "diskfile.h"
 #include "documentcommands.h"
 #include "documenthost.h"
 #include "frmdocument.h"
 #include "textfile/filesaver.h"
+#include "textfile/filestamp.h"
 #include "textfile/textfileformat.h"
 
 #include "platform/filedialog.h"
@@ -58,6 +60,34 @@ QString cannotEncode(const frmDocument &document)
     return QStringLiteral("Il documento contiene caratteri che non possono essere salvati "
                           "nella codifica %1.")
         .arg(where);
+}
+
+// Where a Save keeps the version of the file that another program wrote
+// since the document read or wrote it: beside the file, under its whole
+// name and this, so that it is found next to it and is not taken for one
+// of its kind ("nota.txt.esterno" is no ".txt" to a program that reads them
+// all).
+const QString KeptSuffix = QStringLiteral(".esterno");
+
+// What a Save says when the file it wrote over had been changed by
+// another program, whose version it kept aside, or tried to.
+QString keptNote(DiskFile::Change change, const QString &path, const FileSaver &saver)
+{
+    const QString what = change == DiskFile::Change::Replaced ? QStringLiteral("sostituito")
+                                                              : QStringLiteral("modificato");
+    const QString changed = QStringLiteral("Il file \"%1\" era stato %2 da un altro programma")
+                                .arg(shownPath(path), what);
+    if (saver.keptFailure().isEmpty())
+        return changed + QStringLiteral(": quella versione è conservata in \"%1\".")
+                             .arg(shownPath(saver.keptPath()));
+    return changed + QStringLiteral(", ma quella versione non è stata conservata in \"%1\": %2")
+                         .arg(shownPath(saver.keptPath()), sentence(saver.keptFailure()));
+}
+
+// Save writes the document's own file; so does Save As given its path.
+bool isFileOf(const frmDocument &document, const QString &path)
+{
+    return QFileInfo(path).absoluteFilePath() == QFileInfo(document.Caption()).absoluteFilePath();
 }
 
 // At most this many files are named in one message.
@@ -202,9 +232,29 @@ void FileCommands::write(frmDocument &document, const QString &path)
         messages_.show(cannotEncode(document));
         return;
     }
+    const bool ownFile = isFileOf(document, path);
+    // Looked at now, whatever was told: a file system may tell nothing.
+    const DiskFile::Change change = ownFile ? document.diskFile().change() : DiskFile::Change::None;
     FileSaver saver;
+    if (change == DiskFile::Change::Written || change == DiskFile::Change::Replaced)
+        saver.keepPreviousAs(KeptSuffix);
     if (!saver.save(path, [&text, &encoding](const FileSaver::Write &write) {
             return TextFileFormat::encode(text, write, encoding);
-        }))
+        })) {
         messages_.show(cannotSave(path, saver.errorString()));
+        return;
+    }
+    if (ownFile)
+        followSaved(document, path, change, saver);
+}
+
+// The document now holds the file as it wrote it, so that its own Save is
+// never taken for another program's change; the other program's version,
+// kept aside, is told.
+void FileCommands::followSaved(frmDocument &document, const QString &path, DiskFile::Change change,
+                               const FileSaver &saver)
+{
+    document.diskFile().follow(path, FileStamp::ofPath(path), loadSettings_.watcher);
+    if (!saver.keptPath().isEmpty())
+        host_.showLastingNote(keptNote(change, path, saver));
 }

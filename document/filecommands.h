@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diskfile.h"
 #include "loadsettings.h"
 
 #include <QStringList>
@@ -8,6 +9,7 @@
 
 class DocumentHost;
 class FileDialog;
+class FileSaver;
 class MessageBox;
 class frmDocument;
 
@@ -17,8 +19,12 @@ class frmDocument;
 /// into a new window; Save writes the active document to the path in its
 /// title, Save As to a path chosen in the dialog, leaving the title alone.
 /// Saving keeps the file the same file (FileSaver): when anything fails, the
-/// file is as it was and a message says why. With no document open, the
-/// commands do nothing.
+/// file is as it was and a message says why. A Save over a file that
+/// another program has changed since the document read or wrote it keeps
+/// that program's version beside it, under the name with ".esterno" added
+/// (a second name of the old file, or the copy made before a rewrite in
+/// place), and a note says where. With no document open, the commands do
+/// nothing.
 ///
 /// A file loads in its window while the program goes on (frmDocument::load):
 /// each command acts on the documents as they are when it runs and keeps
@@ -47,6 +53,8 @@ private:
     /// once (the window is gone again then).
     std::optional<QString> open(const QString &path);
     void write(frmDocument &document, const QString &path);
+    void followSaved(frmDocument &document, const QString &path, DiskFile::Change change,
+                     const FileSaver &saver);
 
     DocumentHost &host_;
     FileDialog &dialog_;

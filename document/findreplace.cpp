@@ -7,8 +7,6 @@
 #include "text/textmodel.h"
 #include "textview/textview.h"
 
-#include <QStatusBar>
-
 namespace {
 
 // The longest stretch of the searched text a note quotes.
@@ -46,10 +44,7 @@ QRect selectionOnScreen(TextView &view)
 
 } // namespace
 
-FindReplace::FindReplace(DocumentHost &host, QStatusBar &statusBar, QWidget &owner)
-    : host_(host), statusBar_(statusBar), owner_(owner)
-{
-}
+FindReplace::FindReplace(DocumentHost &host, QWidget &owner) : host_(host), owner_(owner) {}
 
 FindReplace::~FindReplace() = default;
 
@@ -114,7 +109,7 @@ void FindReplace::report(FindCommands::Outcome outcome, TextView &view, bool for
 {
     switch (outcome) {
     case FindCommands::Outcome::Found:
-        statusBar_.clearMessage();
+        clearNote();
         break;
     case FindCommands::Outcome::FoundAfterWrap:
         note(forward ? QStringLiteral("Ricerca ripresa dall'inizio")
@@ -160,8 +155,8 @@ void FindReplace::note(const QString &text)
 
 void FindReplace::clearNote()
 {
-    if (!noted_.isEmpty() && statusBar_.currentMessage() == noted_)
-        statusBar_.clearMessage();
+    if (!noted_.isEmpty())
+        host_.withdrawNote(noted_);
     noted_.clear();
     notedView_ = nullptr;
 }

@@ -12,7 +12,6 @@
 
 class DocumentHost;
 class FindForm;
-class QStatusBar;
 class QWidget;
 class TextView;
 class frmDocument;
@@ -31,7 +30,7 @@ public:
     /// Gives the dialog, made the first time it is asked for.
     using FormMaker = std::function<FindForm &()>;
 
-    FindReplace(DocumentHost &host, QStatusBar &statusBar, QWidget &owner);
+    FindReplace(DocumentHost &host, QWidget &owner);
     ~FindReplace() override;
 
     void setForm(FormMaker make) { makeForm_ = std::move(make); }
@@ -67,7 +66,6 @@ private:
     void noteMissing();
 
     DocumentHost &host_;
-    QStatusBar &statusBar_;
     QWidget &owner_;
     FormMaker makeForm_;
     std::optional<SearchQuery> last_;

@@ -1,5 +1,6 @@
 #include "frmdocument.h"
 
+#include "diskfile.h"
 #include "documentload.h"
 #include "loadmemory.h"
 #include "textboxlayout.h"
@@ -16,7 +17,8 @@
 frmDocument::frmDocument(QWidget *parent)
     : QWidget(parent), text_(new TextModel(this)), txtText(new TextView(*text_, this)),
       textBox_(*static_cast<TextView *>(txtText)),
-      encoding_(std::make_unique<TextFileFormat::Encoding>(TextFileFormat::Encoding::system()))
+      encoding_(std::make_unique<TextFileFormat::Encoding>(TextFileFormat::Encoding::system())),
+      diskFile_(std::make_unique<DiskFile>())
 {
     setWindowTitle(QStringLiteral("frmDocument"));
     resize(sizeHint());
@@ -99,12 +101,28 @@ std::optional<QString> frmDocument::load(const QString &path, const LoadSettings
 {
     load_ = std::make_unique<DocumentLoad>(*text_, settings);
     connect(load_.get(), &DocumentLoad::progressed, this, &frmDocument::loadProgressChanged);
+    connect(load_.get(), &DocumentLoad::loaded, this,
+            [this, path, watcher = settings.watcher] { followLoadedFile(path, watcher); });
     connect(load_.get(), &DocumentLoad::loaded, this, &frmDocument::loaded);
     connect(load_.get(), &DocumentLoad::failed, this, &frmDocument::loadFailed);
     const std::optional<QString> failure = load_->start(path);
     *encoding_ = load_->format().encoding;
     txtText->setAccessibleDescription(encodingNote().value_or(QString()));
+    if (!failure && !isLoading()) // a short file, all in already
+        followLoadedFile(path, settings.watcher);
     return failure;
+}
+
+// The file as the text came from it: its stamp is taken once the load has
+// ended, and any change after it is another program's.
+void frmDocument::followLoadedFile(const QString &path, FileWatcher *watcher)
+{
+    diskFile_->follow(path, FileStamp::ofPath(path), watcher);
+}
+
+void frmDocument::checkFileOnDisk()
+{
+    diskFile_->check();
 }
 
 std::optional<QString> frmDocument::encodingNote() const

@@ -5,7 +5,9 @@
 #include <memory>
 #include <optional>
 
+class DiskFile;
 class DocumentLoad;
+class FileWatcher;
 class LoadMemory;
 class MessageBox;
 class TextBox;
@@ -42,6 +44,12 @@ public:
     /// when it returns. Gives the reason when the file cannot be read at
     /// once, and then signals nothing.
     std::optional<QString> load(const QString &path, const LoadSettings &settings);
+    /// The file the text was read from or last saved to, and what other
+    /// programs have done to it since.
+    DiskFile &diskFile() { return *diskFile_; }
+    /// Looks whether another program has changed the file, as when the
+    /// document comes to the front; a change not told yet is told.
+    void checkFileOnDisk();
     /// Whether a file is still coming into the text.
     bool isLoading() const;
     /// How far the file has come, 0 to 100; -1 when no progress is shown.
@@ -82,8 +90,11 @@ protected:
 
 private:
     void Form_Load();
+    /// The document now holds the file it has read.
+    void followLoadedFile(const QString &path, FileWatcher *watcher);
 
     TextBox &textBox_;
     std::unique_ptr<DocumentLoad> load_;
     std::unique_ptr<TextFileFormat::Encoding> encoding_;
+    std::unique_ptr<DiskFile> diskFile_;
 };

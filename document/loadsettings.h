@@ -4,6 +4,7 @@
 
 #include <limits>
 
+class FileWatcher;
 class LoadMemory;
 
 /// How files are read into the documents.
@@ -18,4 +19,8 @@ struct LoadSettings
     qint64 maximumLength = std::numeric_limits<qint64>::max();
     /// What the text may take; with none, nothing is checked.
     LoadMemory *memory = nullptr;
+    /// What tells of other programs' changes to a document's file once it
+    /// is read or saved; with none, the file is looked at only when its
+    /// document comes to the front and before it is saved.
+    FileWatcher *watcher = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "platform.h"
 
+#include "inotifywatcher.h"
 #include "qtfiledialog.h"
 #include "qtmessagebox.h"
 #include "systemmemorygauge.h"
@@ -17,5 +18,8 @@ Platform makeSystemPlatform()
     platform.fileLookup = std::make_unique<QtFileLookup>();
     platform.registry = makeSystemRegistry();
     platform.memory = std::make_unique<SystemMemoryGauge>();
+#ifdef Q_OS_LINUX
+    platform.fileWatcher = std::make_unique<InotifyWatcher>();
+#endif
     return platform;
 }

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "filedialog.h"
 #include "filelookup.h"
+#include "filewatcher.h"
 #include "memorygauge.h"
 #include "messagebox.h"
 #include "printerprovider.h"
@@ -24,6 +25,8 @@ struct Platform
     std::unique_ptr<FileLookup> fileLookup;
     std::unique_ptr<Registry> registry;
     std::unique_ptr<MemoryGauge> memory;
+    /// None where the system tells nothing of changes to files.
+    std::unique_ptr<FileWatcher> fileWatcher;
 };
 
 /// The real services.

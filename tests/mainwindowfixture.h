@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/frmmain.h"
+#include "app/statusbar.h"
 #include "tests/support/fakeclock.h"
 #include "tests/support/fakefiledialog.h"
 #include "tests/support/fakefilelookup.h"
+#include "tests/support/fakefilewatcher.h"
 #include "tests/support/fakememorygauge.h"
 #include "tests/support/fakemessagebox.h"
 #include "tests/support/fakeprinterprovider.h"
@@ -13,9 +15,12 @@
 #include <memory>
 
 /// A main window built on test doubles, with the doubles kept at hand.
+/// Files are watched by watcher when one is given, else by a double that
+/// tells nothing.
 struct MainWindowFixture
 {
-    explicit MainWindowFixture(const QString &printFolder = {})
+    explicit MainWindowFixture(const QString &printFolder = {},
+                               std::unique_ptr<FileWatcher> watcher = {})
     {
         Platform platform;
         auto dialogDouble = std::make_unique<FakeFileDialog>();
@@ -42,6 +47,7 @@ struct MainWindowFixture
         platform.fileLookup = std::move(filesDouble);
         platform.registry = std::move(registryDouble);
         platform.memory = std::move(memoryDouble);
+        platform.fileWatcher = watcher ? std::move(watcher) : std::make_unique<FakeFileWatcher>();
         window = std::make_unique<frmMain>(std::move(platform));
     }
 
@@ -55,6 +61,9 @@ struct MainWindowFixture
             qFatal("the main window has no %s", name);
         return found;
     }
+
+    /// The note the status bar shows; empty when there is none.
+    QString note() const { return find<StatusBar>("sbStatusBar")->note(); }
 
     FakeFileDialog *dialog;
     FakeMessageBox *messages;

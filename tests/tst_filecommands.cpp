@@ -5,10 +5,12 @@
 #include "tests/support/fakedocumenthost.h"
 #include "tests/support/testfiles.h"
 
+#include "document/diskfile.h"
 #include "document/documenthost.h"
 #include "document/documentload.h"
 #include "document/filecommands.h"
 #include "document/frmdocument.h"
+#include "platform/inotifywatcher.h"
 #include "platform/textbox.h"
 #include "text/textmodel.h"
 #include "textfile/detection.h"
@@ -45,6 +47,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #endif
+#include <sys/stat.h>
 
 namespace {
 
@@ -69,7 +72,11 @@ QString textOf(frmDocument *document)
 // A shown main window on test doubles, with helpers for the file commands.
 struct Editor : MainWindowFixture
 {
-    Editor() { window->Show(); }
+    explicit Editor(std::unique_ptr<FileWatcher> watcher = {})
+        : MainWindowFixture({}, std::move(watcher))
+    {
+        window->Show();
+    }
 
     frmDocument *active() const { return window->activeDocument(); }
     QStringList titles() const
@@ -205,6 +212,10 @@ private slots:
     void failuresAreReportedAsWarnings();
     void failedSaveInChildKeepsTheOldFile_data();
     void failedSaveInChildKeepsTheOldFile();
+    void otherProgramChangesTheFile_data();
+    void otherProgramChangesTheFile();
+    void fileWatchFollowsTheName();
+
     void closeDuringALoad_data();
     void closeDuringALoad();
     void commandsDuringALoad_data();
@@ -767,6 +778,154 @@ static QAction *closeKey(frmDocument &document)
     qFatal("the document window has no Ctrl+F4");
 }
 
+void TestFileCommands::otherProgramChangesTheFile_data()
+{
+    QTest::addColumn<bool>("told");         // the file system tells of changes
+    QTest::addColumn<QStringList>("steps"); // each followed by "=" and the note it brings
+    QTest::addColumn<QByteArray>("kept");   // what Save keeps beside the file
+    QTest::addColumn<QString>("saveNote");  // what Save says the file went through
+
+    const QByteArray none = "<missing>";
+    QTest::newRow("appended") << true << QStringList{"append=modificato"}
+                              << QByteArray("uno\naltro\n") << "modificato";
+    QTest::newRow("cut") << true << QStringList{"truncate=modificato"} << QByteArray()
+                         << "modificato";
+    QTest::newRow("rewritten in place")
+        << true << QStringList{"rewrite=modificato"} << QByteArray("riscritto\n") << "modificato";
+    QTest::newRow("a new file renamed over it")
+        << true << QStringList{"rename over=sostituito"} << QByteArray("nuovo\n") << "sostituito";
+    QTest::newRow("removed") << true << QStringList{"remove=eliminato"} << none << "";
+    QTest::newRow("removed, then made anew")
+        << true << QStringList{"remove=eliminato", "create=sostituito"} << QByteArray("nuovo\n")
+        << "sostituito";
+    // A change of the same kind is told once, whoever looks.
+    QTest::newRow("told once until a save")
+        << true << QStringList{"append=modificato", "append", "look", "remove=eliminato"} << none
+        << "";
+    // The program's own Save is not another program's, and the watch
+    // follows the file it wrote.
+    QTest::newRow("own save, then appended") << true << QStringList{"save", "append=modificato"}
+                                             << QByteArray("miauno\naltro\n") << "modificato";
+    QTest::newRow("told again after a save")
+        << true << QStringList{"append=modificato", "save", "append=modificato"}
+        << QByteArray("miauno\naltro\n") << "modificato";
+    // A file of two names is rewritten in place: what is kept is a copy.
+    // Another name given to the file is a change of its own.
+    QTest::newRow("a second name, then saved in place")
+        << true << QStringList{"link=modificato"} << QByteArray("uno\n") << "modificato";
+    QTest::newRow("nothing told, seen on coming to the front")
+        << false << QStringList{"append", "look=modificato"} << QByteArray("uno\naltro\n")
+        << "modificato";
+    QTest::newRow("nothing told, seen by Save")
+        << false << QStringList{"append"} << QByteArray("uno\naltro\n") << "modificato";
+}
+
+// Another program changes the file of an open document: the change is told
+// in a note naming the file, once, and the document's text stays. Save then
+// writes the document, and keeps the other program's version beside the
+// file, as a second name of it where the file is replaced.
+void TestFileCommands::otherProgramChangesTheFile()
+{
+    QFETCH(bool, told);
+    QFETCH(QStringList, steps);
+    QFETCH(QByteArray, kept);
+    QFETCH(QString, saveNote);
+    const QString name = path(QStringLiteral("nota.txt"));
+    const QString keptName = name + QStringLiteral(".esterno");
+    put(name, "uno\n");
+    Editor editor(told ? std::make_unique<InotifyWatcher>() : std::unique_ptr<InotifyWatcher>());
+    // Each note comes from its own step: none from the window's activation.
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    frmDocument *document = editor.open(name);
+    document->ActiveControl().setSelText(QStringLiteral("mia"));
+    QSignalSpy notes(&document->diskFile(), &DiskFile::changed);
+    // Another program reading the file keeps its number from going to a new
+    // file made once it is removed, which would then pass for it.
+    QFile reader(name);
+    QVERIFY(reader.open(QIODevice::ReadOnly));
+    // A program that appends, as a log's, keeps the file open.
+    std::vector<std::unique_ptr<QFile>> writers;
+
+    for (const QString &step : steps) {
+        const QString action = step.section(u'=', 0, 0);
+        const QString note = step.section(u'=', 1);
+        const qsizetype before = notes.size();
+        if (action == u"append") {
+            writers.push_back(std::make_unique<QFile>(name));
+            QFile &file = *writers.back();
+            QVERIFY(file.open(QIODevice::Append) && file.write("altro\n") == 6 && file.flush());
+        } else if (action == u"truncate" || action == u"rewrite") { // the same file
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(0));
+            if (action == u"rewrite")
+                QVERIFY(file.write("riscritto\n") == 10);
+        } else if (action == u"rename over") {
+            put(name + QStringLiteral(".tmp"), "nuovo\n");
+            QVERIFY(::rename(qPrintable(name + QStringLiteral(".tmp")), qPrintable(name)) == 0);
+        } else if (action == u"remove") {
+            QVERIFY(QFile::remove(name));
+        } else if (action == u"create") {
+            put(name, "nuovo\n");
+        } else if (action == u"link") {
+            QVERIFY(::link(qPrintable(name), qPrintable(path(QStringLiteral("altro nome")))) == 0);
+        } else if (action == u"save") {
+            editor.window->mnuFileSave_Click();
+        } else { // the document comes to the front again
+            editor.window->mnuFileNew_Click();
+            editor.activate(document);
+        }
+        if (note.isEmpty()) {
+            QCOMPARE(notes.size(), before);
+            continue;
+        }
+        QTRY_COMPARE(notes.size(), before + 1);
+        QCOMPARE(
+            notes.last().first().toString(),
+            QStringLiteral("Il file \"%1\" è stato %2 da un altro programma.")
+                .arg(name, note == u"eliminato" ? QStringLiteral("eliminato o spostato") : note));
+        QCOMPARE(editor.note(), notes.last().first().toString());
+    }
+    QCOMPARE(textOf(document), QStringLiteral("miauno\n"));
+
+    struct stat other = {};
+    const bool existed = ::stat(qPrintable(name), &other) == 0;
+    editor.activate(document);
+    editor.window->mnuFileSave_Click();
+    QCOMPARE(contents(name), QByteArray("miauno\n"));
+    QCOMPARE(contents(keptName), kept);
+    if (steps.contains(QStringLiteral("link=modificato")))
+        QCOMPARE(contents(path(QStringLiteral("altro nome"))), QByteArray("miauno\n"));
+    struct stat keptFile = {};
+    if (existed && ::stat(qPrintable(keptName), &keptFile) == 0) // a second name costs nothing
+        QCOMPARE(keptFile.st_ino == other.st_ino,
+                 !steps.contains(QStringLiteral("link=modificato")));
+    // With nothing kept, the note about the file goes: it is out of date.
+    const QString keptNote =
+        QStringLiteral("Il file \"%1\" era stato %2 da un altro programma: quella versione è "
+                       "conservata in \"%3\".");
+    QCOMPARE(editor.note(),
+             saveNote.isEmpty() ? QString() : keptNote.arg(name, saveNote, keptName));
+    QCOMPARE(editor.messages->messages, QStringList());
+}
+
+// Once a new file has taken the name, the watch is on that file: a write
+// to it is told, which its folder says nothing of.
+void TestFileCommands::fileWatchFollowsTheName()
+{
+    const QString name = path(QStringLiteral("nota.txt"));
+    put(name, "uno\n");
+    InotifyWatcher watcher;
+    const std::unique_ptr<FileWatch> watch = watcher.watch(name);
+    QSignalSpy touched(watch.get(), &FileWatch::touched);
+    put(name + QStringLiteral(".tmp"), "nuovo\n");
+    QVERIFY(::rename(qPrintable(name + QStringLiteral(".tmp")), qPrintable(name)) == 0);
+    QVERIFY(touched.wait());
+    touched.clear();
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::Append) && file.write("altro\n") == 6 && file.flush());
+    QVERIFY(touched.wait());
+}
+
 void TestFileCommands::closeDuringALoad_data()
 {
     QTest::addColumn<QString>("start");
@@ -873,7 +1032,7 @@ void TestFileCommands::commandsDuringALoad()
     frmDocument *loading = startLoad(editor, QStringLiteral("Open"), name);
     QVERIFY(loading->isLoading());
     run();
-    QCOMPARE(editor.window->statusBar()->currentMessage(), DocumentLoad::stillLoadingNote());
+    QCOMPARE(editor.note(), DocumentLoad::stillLoadingNote());
     QVERIFY(loading->isLoading());
     QVERIFY(waitForLoad(*loading));
     QCOMPARE(textOf(loading), QString::fromLatin1(file));
@@ -881,9 +1040,9 @@ void TestFileCommands::commandsDuringALoad()
     QVERIFY(!QFile::exists(other));
     QCOMPARE(editor.printer->requests, 0);
 
-    editor.window->statusBar()->clearMessage();
+    editor.window->withdrawNote(editor.note());
     run();
-    QVERIFY(editor.window->statusBar()->currentMessage() != DocumentLoad::stillLoadingNote());
+    QVERIFY(editor.note() != DocumentLoad::stillLoadingNote());
     if (command == u"Salva")
         QCOMPARE(contents(name), file);
     else if (command == u"Salva con nome")
@@ -934,7 +1093,7 @@ void TestFileCommands::otherCommandsRunDuringALoad()
     else
         window.mnuFileNew_Click();
     QVERIFY(loading->isLoading());
-    QVERIFY(window.statusBar()->currentMessage() != DocumentLoad::stillLoadingNote());
+    QVERIFY(editor.note() != DocumentLoad::stillLoadingNote());
     const QString text = textOf(loading);
     const QString clipboard = QApplication::clipboard()->text();
     if (command == u"Taglia" || command == u"Copia")

@@ -47,7 +47,6 @@ struct Frame : MainWindowFixture
         return *qobject_cast<TextView *>(document->txtText);
     }
     FindDialog &dialog() const { return window->findDialog(); }
-    QString note() const { return window->statusBar()->currentMessage(); }
     // Keys go where the application sends them: to the focus widget.
     void press(QKeyCombination key) const
     {

@@ -4,6 +4,7 @@
 #include "app/windowarrangement.h"
 #include "document/frmdocument.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
@@ -30,6 +31,7 @@ private slots:
     void viewCommandsToggleFromTheirMark();
     void barsStayAtTheirEdges();
     void statusBarPanels();
+    void notesStayBesideThePanels();
     void windowListFollowsWindows();
     void windowListPastNine_data();
     void windowListPastNine();
@@ -222,6 +224,46 @@ void TestRouting::statusBarPanels()
     QCOMPARE(hoursAndMinutesFormat(QLocale::c()), QStringLiteral("HH:mm"));
     QCOMPARE(hoursAndMinutesFormat(QLocale(QLocale::English, QLocale::UnitedStates)),
              QStringLiteral("h:mm AP"));
+}
+
+// A note shows in a panel of its own between "Stato" and the date, which
+// keep their texts and room: a menu's status tip neither hides "Stato" nor
+// takes the note away. A note too long for the room left is cut short,
+// whole in its tooltip and its accessible name.
+void TestRouting::notesStayBesideThePanels()
+{
+    MainWindowFixture f;
+    frmMain &w = *f.window;
+    w.resize(1600, 400);
+    w.Show();
+    auto *notes = f.find<QLabel>("notesPanel");
+    const auto *status = f.find<QLabel>("statusPanel");
+    QVERIFY(!notes->isVisible());
+    const QString note =
+        QStringLiteral("Il file \"/home/utente/documenti/una cartella dal nome "
+                       "lungo/nota.txt\" è stato modificato da un altro programma.");
+    w.showLastingNote(note);
+    QAction *item = f.find("mnuFileNew");
+    item->showStatusText(w.menuBar()); // a menu item without a tip, hovered
+    item->setStatusTip(QStringLiteral("Crea un documento"));
+    item->showStatusText(w.menuBar());
+    QCOMPARE(f.note(), note);
+    QVERIFY(notes->isVisible() && status->isVisible());
+    QCOMPARE(status->text(), QStringLiteral("Stato"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(notes)->text(QAccessible::Name), note);
+
+    const int minimum = qRound(w.logicalDpiX() * 1.0) - 1; // 1440 twips
+    const auto *date = f.find<QLabel>("datePanel");
+    const auto left = [&w](const QWidget *panel) { return panel->mapTo(&w, QPoint()).x(); };
+    const auto right = [&w](const QWidget *panel) {
+        return panel->mapTo(&w, QPoint(panel->width(), 0)).x();
+    };
+    for (const int width : {1600, 640}) {
+        w.resize(width, 400);
+        QTRY_COMPARE(notes->toolTip(), width == 640 ? note : QString());
+        QVERIFY(status->width() >= minimum);
+        QVERIFY(right(status) <= left(notes) && right(notes) <= left(date));
+    }
 }
 
 // The entries below the Window menu's fixed items, as the menu shows them

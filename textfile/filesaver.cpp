@@ -40,6 +40,8 @@ QString reasonOf(const QFileDevice &file)
 bool FileSaver::save(const QString &path, const Content &content)
 {
     error_.clear();
+    kept_.clear();
+    keptFailure_.clear();
 #ifdef Q_OS_UNIX
     struct stat original;
     if (::stat(QFile::encodeName(path).constData(), &original) == 0 && S_ISREG(original.st_mode)) {
@@ -102,6 +104,8 @@ FileSaver::Outcome FileSaver::finishReplacement(QSaveFile &file, const struct st
         file.cancelWriting();
         return Outcome::Failed;
     }
+    if (original && !keepSuffix_.isEmpty())
+        keepAsSecondName(file.fileName());
 #else
     Q_UNUSED(original)
 #endif
@@ -115,13 +119,33 @@ bool FileSaver::saveInPlace(const QString &path, const Content &content)
 {
 #ifdef Q_OS_UNIX
     InPlaceWriter writer(path);
-    if (writer.write(content))
+    if (!keepSuffix_.isEmpty())
+        writer.keepCopyAs(path + keepSuffix_);
+    if (writer.write(content)) {
+        kept_ = writer.keptPath();
         return true;
+    }
     error_ = writer.errorString();
     return false;
 #else
     Q_UNUSED(path)
     Q_UNUSED(content)
     return false;
+#endif
+}
+
+// The old file, which the new one is about to replace, goes on under the
+// kept name; the one kept there before makes room.
+void FileSaver::keepAsSecondName(const QString &target)
+{
+#ifdef Q_OS_UNIX
+    kept_ = target + keepSuffix_;
+    const QByteArray name = QFile::encodeName(kept_);
+    if ((::unlink(name.constData()) == 0 || errno == ENOENT) &&
+        ::link(QFile::encodeName(target).constData(), name.constData()) == 0)
+        return;
+    keptFailure_ = qt_error_string(errno);
+#else
+    Q_UNUSED(target)
 #endif
 }

@@ -38,6 +38,19 @@ public:
     bool save(const QString &path, const Content &content);
     QString errorString() const { return error_; }
 
+    /// Asks save to keep the bytes the file has before it, at the
+    /// file's own path (links followed) with suffix added: when a new file
+    /// takes its place, the old file stays there as a second name, which
+    /// costs nothing; when the file is rewritten through itself, the copy
+    /// made before is what stays. A file already there makes room.
+    /// Nothing is kept when there was no file. Keeping never stops the save.
+    void keepPreviousAs(const QString &suffix) { keepSuffix_ = suffix; }
+    /// Where the save kept the old bytes, or meant to; empty when there
+    /// were none to keep or none was asked.
+    QString keptPath() const { return kept_; }
+    /// Why the old bytes could not be kept there; empty when they were.
+    QString keptFailure() const { return keptFailure_; }
+
 private:
     enum class Outcome { Saved, Failed, NotTheSame };
 
@@ -46,6 +59,11 @@ private:
     Outcome replace(const QString &path, const Content &content, const struct stat *original);
     Outcome finishReplacement(QSaveFile &file, const struct stat *original);
     bool saveInPlace(const QString &path, const Content &content);
+    /// Gives the file at target a second name, the kept one.
+    void keepAsSecondName(const QString &target);
 
     QString error_;
+    QString keepSuffix_;
+    QString kept_;
+    QString keptFailure_;
 };

@@ -40,7 +40,10 @@ bool InPlaceWriter::write(const FileSaver::Content &content)
     if (!makeCopy())
         return false;
     if (rewrite(content)) {
-        removeCopy();
+        if (keepAs_.isEmpty())
+            removeCopy();
+        else
+            keepCopy();
         return true;
     }
     const QString reason = error_;
@@ -120,6 +123,15 @@ void InPlaceWriter::removeCopy()
     ::close(copy_);
     copy_ = -1;
     ::unlink(QFile::encodeName(copyPath_).constData());
+}
+
+void InPlaceWriter::keepCopy()
+{
+    ::close(copy_);
+    copy_ = -1;
+    const bool moved = ::rename(QFile::encodeName(copyPath_).constData(),
+                                QFile::encodeName(keepAs_).constData()) == 0;
+    kept_ = moved ? keepAs_ : copyPath_;
 }
 
 bool InPlaceWriter::copyBytes(int from, int to, qint64 &copied)

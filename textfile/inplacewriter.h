@@ -29,12 +29,20 @@ public:
     bool write(const FileSaver::Content &content);
     QString errorString() const { return error_; }
 
+    /// Asks write to keep the copy of the old bytes once the file is
+    /// rewritten, under path; where it cannot be moved there, it stays
+    /// where it was made.
+    void keepCopyAs(const QString &path) { keepAs_ = path; }
+    /// Where the copy was kept; empty when none was asked or made.
+    QString keptPath() const { return kept_; }
+
 private:
     bool makeCopy();
     bool copyTo(int source, const QString &prefix);
     bool rewrite(const FileSaver::Content &content);
     bool putBack();
     void removeCopy();
+    void keepCopy();
     /// Copies from's bytes over the start of to; counts them in copied.
     bool copyBytes(int from, int to, qint64 &copied);
     bool writeAt(int fd, QByteArrayView bytes, qint64 offset);
@@ -46,6 +54,8 @@ private:
     QString copyPath_;
     qint64 size_ = 0; ///< how many bytes the file had
     QString error_;
+    QString keepAs_;
+    QString kept_;
 };
 
 #endif

@@ -3,12 +3,13 @@ accessibility bus, heard by screenreader.py as a screen reader hears it.
 
 Every change of the text must reach it with the text that came or went, a
 field must be told as focused before its selection, an outcome of find and
-replace must be said, and no question a screen reader asks may hang the
-program: the find field and the file dialog's name field are asked every
-item at every offset, as Orca does when the user moves by words there.
+replace must be said, as must a change another program makes to an open
+file, and no question a screen reader asks may hang the program: the find
+field and the file dialog's name field are asked every item at every
+offset, as Orca does when the user moves by words there.
 """
 
-from e2elib import AccessibilityBus, Failure, case, poll
+from e2elib import AccessibilityBus, Failure, case, poll, read_file, wait_for_file
 
 # What a person does in the text box, and what a screen reader must hear for
 # it, in order (other events may come between). The text box holds
@@ -125,5 +126,32 @@ def screen_reader(t):
         app.key("Escape")
         app.wait_main_active()
         t.check(app.running(), "the program ended")
+    finally:
+        bus.stop()
+
+
+@case("file_changed_on_disk",
+      "a line another program appends to an open file is said to a screen reader; Ctrl+S then "
+      "writes the document and keeps the other program's version beside the file")
+def file_changed_on_disk(t):
+    source = t.write("nota.txt", b"uno\n")
+    bus = AccessibilityBus(t.session.processes, t.desktop)
+    bus.start()
+    try:
+        bus.listen()
+        app = t.start_app(args=[source], env_extra=bus.app_env())
+        poll(lambda: "focus text nota.txt" in bus.heard(), 10, "the file's document in front")
+        mark = bus.mark()
+        with open(source, "ab") as file:
+            file.write(b"altro\n")
+        heard_in_order(bus, mark, [f'shown notification Il file "{source}" è stato modificato da '
+                                   "un altro programma."])
+        t.shot("told")
+        app.type("mia")
+        app.key("ctrl+s")
+        wait_for_file(source, b"miauno\n")
+        kept = read_file(source + ".esterno")
+        t.check(kept == b"uno\naltro\n", f"the other program's version was not kept: {kept!r}")
+        t.shot("saved")
     finally:
         bus.stop()

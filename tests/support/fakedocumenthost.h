@@ -27,6 +27,8 @@ public:
         return documents_.back().get();
     }
     void showNote(const QString &text) override { notes << text; }
+    void showLastingNote(const QString &text) override { notes << text; }
+    void withdrawNote(const QString &text) override { withdrawn << text; }
 
     /// Every window made and not yet discarded, the active one last.
     QList<frmDocument *> documents() const
@@ -41,6 +43,7 @@ public:
 
     int created = 0;
     QStringList notes;
+    QStringList withdrawn;
 
 private:
     std::vector<std::unique_ptr<frmDocument>> documents_;
