@@ -12,9 +12,12 @@ namespace {
 // be told at once.
 constexpr int SettleMilliseconds = 200;
 
+// The note names the file by its name: its window's title holds the whole
+// path, and a note cut short in a narrow status bar, or read aloud, still
+// says which file it is about.
 QString noteFor(DiskFile::Change change, const QString &path)
 {
-    const QString shown = QDir::toNativeSeparators(path);
+    const QString shown = QFileInfo(path).fileName();
     switch (change) {
     case DiskFile::Change::None:
         break;

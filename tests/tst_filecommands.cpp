@@ -881,8 +881,8 @@ void TestFileCommands::otherProgramChangesTheFile()
         QTRY_COMPARE(notes.size(), before + 1);
         QCOMPARE(
             notes.last().first().toString(),
-            QStringLiteral("Il file \"%1\" è stato %2 da un altro programma.")
-                .arg(name, note == u"eliminato" ? QStringLiteral("eliminato o spostato") : note));
+            QStringLiteral("Il file \"nota.txt\" è stato %1 da un altro programma.")
+                .arg(note == u"eliminato" ? QStringLiteral("eliminato o spostato") : note));
         QCOMPARE(editor.note(), notes.last().first().toString());
     }
     QCOMPARE(textOf(document), QStringLiteral("miauno\n"));

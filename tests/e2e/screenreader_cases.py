@@ -144,7 +144,7 @@ def file_changed_on_disk(t):
         mark = bus.mark()
         with open(source, "ab") as file:
             file.write(b"altro\n")
-        heard_in_order(bus, mark, [f'shown notification Il file "{source}" è stato modificato da '
+        heard_in_order(bus, mark, ['shown notification Il file "nota.txt" è stato modificato da '
                                    "un altro programma."])
         t.shot("told")
         app.type("mia")
