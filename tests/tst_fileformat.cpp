@@ -389,8 +389,10 @@ void TestFileFormat::filesKeepTheirEncoding_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("encoding");
-    QTest::addColumn<QByteArray>("saved");    // saved unchanged
-    QTest::addColumn<QByteArray>("typedEnd"); // the bytes "è" typed at the end adds
+    QTest::addColumn<QByteArray>("saved"); // saved unchanged
+    // The bytes "è" typed at the end adds: after bytes left over from a
+    // last unit, first the zero bytes that make that unit whole.
+    QTest::addColumn<QByteArray>("typedEnd");
 
     const QString letter = QStringLiteral("Perché la città è più bella.\r\n");
     QTest::newRow("Windows-1252")
@@ -428,13 +430,20 @@ void TestFileFormat::filesKeepTheirEncoding_data()
             << mark + lone + utf16(u"a\r\n", bigEndian) + "z"
             << chars({char16_t(0xDC00 + uchar(lone[0])), char16_t(0xDC00 + uchar(lone[1])), u'a',
                       u'\r', u'\n', char16_t(0xDC00 + 'z')})
-            << "UTF-16 " + order << mark + lone + utf16(u"a\r\n", bigEndian) + "z" << e;
+            << "UTF-16 " + order << mark + lone + utf16(u"a\r\n", bigEndian) + "z"
+            << QByteArray(1, '\0') + e;
         const QByteArray mark32 =
             bigEndian ? QByteArray("\0\0\xFE\xFF", 4) : QByteArray("\xFF\xFE\0\0", 4);
         const QString wide = QStringLiteral("più 😀\r\n");
         QTest::addRow("UTF-32 %s with a mark", qPrintable(order))
             << mark32 + utf32(wide, bigEndian) << wide << "UTF-32 " + order
             << mark32 + utf32(wide, bigEndian) << utf32(u"è", bigEndian);
+        QTest::addRow("UTF-32 %s, three bytes of a last unit", qPrintable(order))
+            << mark32 + utf32(wide, bigEndian) + "xyz"
+            << wide +
+                   chars({char16_t(0xDC00 + 'x'), char16_t(0xDC00 + 'y'), char16_t(0xDC00 + 'z')})
+            << "UTF-32 " + order << mark32 + utf32(wide, bigEndian) + "xyz"
+            << QByteArray(1, '\0') + utf32(u"è", bigEndian);
     }
     QTest::newRow("empty file") << QByteArray() << QString() << "UTF-8" << QByteArray()
                                 << QByteArray("\xC3\xA8");
