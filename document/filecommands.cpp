@@ -4,6 +4,7 @@
 #include "documenthost.h"
 #include "frmdocument.h"
 #include "textfile/filesaver.h"
+#include "textfile/loadedfile.h"
 #include "textfile/textfileformat.h"
 
 #include "platform/filedialog.h"
@@ -39,6 +40,13 @@ QString cannotOpen(const QString &path, const QString &reason)
 {
     return QStringLiteral("Impossibile aprire il file \"%1\".\n%2")
         .arg(shownPath(path), sentence(reason));
+}
+
+QString grewWhileLoading(const QString &path)
+{
+    return QStringLiteral("Il file \"%1\" è cresciuto durante il caricamento: la parte aggiunta "
+                          "non è stata letta.")
+        .arg(shownPath(path));
 }
 
 QString cannotSave(const QString &path, const QString &reason)
@@ -149,20 +157,35 @@ std::optional<QString> FileCommands::open(const QString &path)
         return std::nullopt; // the host has said why
     document->setCaption(path);
     document->ActiveControl().setText(QString());
-    QObject::connect(document, &frmDocument::loadFailed, document,
-                     [this, document, path](const QString &reason) {
-                         document->Unload();
-                         messages_.show(cannotOpen(path, reason));
-                     });
+    watchLoad(*document, path);
     const std::optional<QString> reason = document->load(path, loadSettings_);
     if (reason) {
         document->Unload();
         if (before) // the document that was in front stays there
             showAgain(*before);
-    } else if (const std::optional<QString> note = document->encodingNote()) {
-        host_.showNote(*note);
     }
     return reason;
+}
+
+void FileCommands::watchLoad(frmDocument &document, const QString &path)
+{
+    QObject::connect(&document, &frmDocument::formatFound, &document, [this, &document] {
+        if (const std::optional<QString> note = document.encodingNote())
+            host_.showNote(*note);
+    });
+    QObject::connect(&document, &frmDocument::loaded, &document, [this, &document, path] {
+        if (document.loadedFile() && document.loadedFile()->grew)
+            host_.showNote(grewWhileLoading(path));
+    });
+    QObject::connect(
+        &document, &frmDocument::loadFailed, &document,
+        [this, &document, path](const QString &reason) { loadFailed(document, path, reason); });
+}
+
+void FileCommands::loadFailed(frmDocument &document, const QString &path, const QString &reason)
+{
+    document.Unload();
+    messages_.show(cannotOpen(path, reason));
 }
 
 // Closing the window of a file that is loading stops the load.

@@ -8,6 +8,7 @@
 
 #include "platform/twips.h"
 #include "text/textmodel.h"
+#include "textfile/loadedfile.h"
 #include "textview/textview.h"
 
 #include <QFileInfo>
@@ -97,14 +98,27 @@ int frmDocument::loadProgress() const
 
 std::optional<QString> frmDocument::load(const QString &path, const LoadSettings &settings)
 {
+    loadedFile_.reset();
     load_ = std::make_unique<DocumentLoad>(*text_, settings);
+    connect(load_.get(), &DocumentLoad::formatFound, this, [this] {
+        *encoding_ = load_->format().encoding;
+        txtText->setAccessibleDescription(encodingNote().value_or(QString()));
+        emit formatFound();
+    });
     connect(load_.get(), &DocumentLoad::progressed, this, &frmDocument::loadProgressChanged);
-    connect(load_.get(), &DocumentLoad::loaded, this, &frmDocument::loaded);
+    connect(load_.get(), &DocumentLoad::loaded, this, [this] {
+        if (load_->loadedFile())
+            loadedFile_ = std::make_unique<LoadedFile>(*load_->loadedFile());
+        emit loaded();
+    });
     connect(load_.get(), &DocumentLoad::failed, this, &frmDocument::loadFailed);
-    const std::optional<QString> failure = load_->start(path);
-    *encoding_ = load_->format().encoding;
-    txtText->setAccessibleDescription(encodingNote().value_or(QString()));
-    return failure;
+    return load_->start(path);
+}
+
+bool frmDocument::fileIsAtItsPath() const
+{
+    const std::optional<FileStamp> atPath = FileStamp::ofPath(Caption());
+    return loadedFile_ && atPath && atPath->sameFileAs(loadedFile_->stamp);
 }
 
 std::optional<QString> frmDocument::encodingNote() const
