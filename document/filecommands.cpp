@@ -42,6 +42,11 @@ QString cannotOpen(const QString &path, const QString &reason)
         .arg(shownPath(path), sentence(reason));
 }
 
+QString keptAs(const QString &title)
+{
+    return QStringLiteral("Il testo digitato è stato conservato in %1.").arg(title);
+}
+
 QString grewWhileLoading(const QString &path)
 {
     return QStringLiteral("Il file \"%1\" è cresciuto durante il caricamento: la parte aggiunta "
@@ -182,10 +187,22 @@ void FileCommands::watchLoad(frmDocument &document, const QString &path)
         [this, &document, path](const QString &reason) { loadFailed(document, path, reason); });
 }
 
+// What the person typed while the file loaded is not thrown away with the
+// part of the file that came: the window stays, under the title of a new
+// document, so that no Save can write that part over the file. Typed means
+// any edit of the text during the load, one undone since included: its
+// history has a step, which the load itself never makes.
 void FileCommands::loadFailed(frmDocument &document, const QString &path, const QString &reason)
 {
-    document.Unload();
-    messages_.show(cannotOpen(path, reason));
+    const TextHistory &history = document.text().history();
+    if (!history.canUndo() && !history.canRedo()) {
+        document.Unload();
+        messages_.show(cannotOpen(path, reason));
+        return;
+    }
+    const QString title = host_.nextDocumentTitle().value_or(QStringLiteral("Documento"));
+    document.setCaption(title);
+    messages_.show(cannotOpen(path, reason) + u'\n' + keptAs(title));
 }
 
 // Closing the window of a file that is loading stops the load.

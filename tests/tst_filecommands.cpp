@@ -41,6 +41,7 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -270,6 +271,8 @@ private slots:
     void typingAtTheEndDuringALoad();
     void fileChangedWhileLoading_data();
     void fileChangedWhileLoading();
+    void failedLoadKeepsWhatWasTyped_data();
+    void failedLoadKeepsWhatWasTyped();
 
     void commandLine_data();
     void commandLine();
@@ -1136,6 +1139,54 @@ void TestFileCommands::fileChangedWhileLoading()
     }
     QCOMPARE(editor.titles(), QStringList({QStringLiteral("Documento1")}));
     QCOMPARE(editor.messages->messages, QStringList({cannotOpen(name) + u'\n' + said}));
+}
+
+void TestFileCommands::failedLoadKeepsWhatWasTyped_data()
+{
+    QTest::addColumn<bool>("undone");
+    QTest::newRow("typed") << false;
+    QTest::newRow("typed, then undone") << true;
+}
+
+// A word typed while a file loads, then the file cut by another program:
+// the window stays with the text under a new document's name, which the
+// message gives, and Save writes there, never over the file.
+void TestFileCommands::failedLoadKeepsWhatWasTyped()
+{
+    QFETCH(bool, undone);
+    const QString name = path(QStringLiteral("grande.txt"));
+    const QByteArray file = slowFile();
+    put(name, file);
+    Editor editor;
+    auto typed = std::make_shared<std::promise<void>>();
+    readInParts(editor, [name, done = typed->get_future().share()](qsizetype part) {
+        if (part == 0 && done.wait_for(std::chrono::seconds(20)) == std::future_status::ready)
+            QFile::resize(name, 0);
+    });
+    editor.dialog->answer(name);
+    editor.window->mnuFileOpen_Click();
+    QPointer<frmDocument> loading = editor.active();
+    QTRY_VERIFY(loading && loading->text().length() > 0);
+    QTest::keyClicks(loading->txtText, QStringLiteral("PREZIOSO "));
+    if (undone)
+        QTest::keyClick(loading->txtText, Qt::Key_Z, Qt::ControlModifier);
+    typed->set_value();
+    QVERIFY(waitForLoad(*loading));
+    QVERIFY(loading);
+    QCOMPARE(editor.titles(),
+             QStringList({QStringLiteral("Documento1"), QStringLiteral("Documento3")}));
+    QCOMPARE(editor.messages->messages,
+             QStringList({cannotOpen(name) + u'\n' + SnapshotCheck::cutReason() +
+                          QStringLiteral("\nIl testo digitato è stato conservato in "
+                                         "Documento3.")}));
+    const QString start = undone ? QStringLiteral("riga 0\r\n") : QStringLiteral("PREZIOSO riga 0");
+    QVERIFY(textOf(loading).startsWith(start));
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir_->path()));
+    editor.window->mnuFileSave_Click();
+    QDir::setCurrent(previous);
+    QCOMPARE(contents(name), QByteArray());
+    QVERIFY(contents(path(QStringLiteral("Documento3"))).startsWith(start.toLatin1()));
 }
 
 // Names in the rows stand for paths in the test's folder: "@uno.txt" for

@@ -26,6 +26,10 @@ public:
         documents_.push_back(std::move(document));
         return documents_.back().get();
     }
+    std::optional<QString> nextDocumentTitle() override
+    {
+        return QStringLiteral("Documento%1").arg(++created);
+    }
     void showNote(const QString &text) override { notes << text; }
 
     /// Every window made and not yet discarded, the active one last.
