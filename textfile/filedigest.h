@@ -17,8 +17,9 @@
 /// word, a word moved elsewhere or a block cut short changes it; changes
 /// that happen to cancel out are about as rare as a 64-bit collision. It is
 /// a check against accidents, not against someone making two files agree.
-/// Summing a gigabyte takes about one hundredth of a second on one core, so
-/// a load computes it as it reads.
+/// Summing a gigabyte whose bytes are still in the processor's cache from
+/// their read takes about 15 ms on one core (32 bytes a step with AVX2, 16
+/// with SSE2), so a load computes it as it reads.
 class FileDigest
 {
 public:
