@@ -18,8 +18,9 @@
 /// that happen to cancel out are about as rare as a 64-bit collision. It is
 /// a check against accidents, not against someone making two files agree.
 /// Summing a gigabyte whose bytes are still in the processor's cache from
-/// their read takes about 15 ms on one core (32 bytes a step with AVX2, 16
-/// with SSE2), so a load computes it as it reads.
+/// their read takes about 7 ms on one core with AVX-512 (64 bytes a step),
+/// 15 ms with AVX2 and 40 ms with SSE2, so a load computes it as it reads;
+/// every width gives the same sums.
 class FileDigest
 {
 public:
