@@ -144,8 +144,14 @@ __attribute__((target("avx512f"))) quint64 sumAvx512(const char *bytes, qint64 w
         even = _mm512_add_epi64(even, _mm512_mul_epu32(first8, _mm512_srli_epi64(first8, 32)));
         odd = _mm512_add_epi64(odd, _mm512_mul_epu32(next8, _mm512_srli_epi64(next8, 32)));
     }
-    return quint64(_mm512_reduce_add_epi64(_mm512_add_epi64(even, odd))) +
-           sumWords(bytes + 8 * i, words - i, first + quint64(i));
+    // The lanes are added here as unsigned: the toolkit's own sum of them
+    // adds them as signed numbers, whose overflow is undefined.
+    alignas(64) quint64 lanes[8];
+    _mm512_store_si512(lanes, _mm512_add_epi64(even, odd));
+    quint64 sum = sumWords(bytes + 8 * i, words - i, first + quint64(i));
+    for (const quint64 lane : lanes)
+        sum += lane;
+    return sum;
 }
 
 bool hasAvx512()
