@@ -787,7 +787,7 @@ static QByteArray slowFile()
 
 // Starts loading a file the way a person does: through Open, the command
 // line or a drop on the toolbar. The document loading, once it has shown
-// some progress (a FIFO shows none). The file is read in many parts, kept
+// some progress and some text (a FIFO shows neither). The file is read in many parts, kept
 // in place where it was read: the window takes one part a turn, so the load
 // is still going when the first part shows.
 static frmDocument *startLoad(Editor &editor, const QString &how, const QString &path)
@@ -820,8 +820,11 @@ static frmDocument *startLoad(Editor &editor, const QString &how, const QString 
     frmDocument *loading = editor.active();
     if (!loading || loading->Caption() != path)
         return nullptr;
+    // The first progress may come before the first chunk of text does.
     QSignalSpy progress(loading, &frmDocument::loadProgressChanged);
-    return progress.wait() ? loading : nullptr;
+    if (!progress.wait() || !QTest::qWaitFor([loading] { return loading->text().length() > 0; }))
+        return nullptr;
+    return loading;
 }
 
 // The document window's own Ctrl+F4 entry.
