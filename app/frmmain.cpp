@@ -207,10 +207,18 @@ bool frmMain::event(QEvent *event)
     return handled;
 }
 
-frmDocument *frmMain::CreateDocumentWindow()
+std::optional<QString> frmMain::nextDocumentTitle()
 {
     const std::optional<qint32> number = DocumentCounter_.next();
-    if (!number) {
+    if (!number)
+        return std::nullopt;
+    return QStringLiteral("Documento%1").arg(*number);
+}
+
+frmDocument *frmMain::CreateDocumentWindow()
+{
+    const std::optional<QString> title = nextDocumentTitle();
+    if (!title) {
         platform_.messageBox->warn(QStringLiteral(
             "Impossibile creare un nuovo documento: è stato raggiunto il numero massimo di "
             "documenti."));
@@ -218,7 +226,7 @@ frmDocument *frmMain::CreateDocumentWindow()
     }
     auto *document = new frmDocument;
     LatestDocumentWindow = document;
-    document->setCaption(QStringLiteral("Documento%1").arg(*number));
+    document->setCaption(*title);
     QMdiSubWindow *subWindow = mdiArea_->addSubWindow(document);
     subWindow->setAttribute(Qt::WA_DeleteOnClose);
     subWindow->setWindowIcon(windowIcon());

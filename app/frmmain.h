@@ -43,6 +43,7 @@ public:
 
     frmDocument *activeDocument() const override;
     frmDocument *CreateDocumentWindow() override;
+    std::optional<QString> nextDocumentTitle() override;
     void showNote(const QString &text) override;
     void showLastingNote(const QString &text) override;
     void withdrawNote(const QString &text) override;

@@ -6,6 +6,7 @@
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 #include "textfile/fileload.h"
+#include "textfile/filesnapshot.h"
 
 #include <QFile>
 
@@ -22,13 +23,15 @@ inline bool loadModel(TextModel &model, const QString &path)
     std::mutex mutex;
     std::condition_variable woken;
     bool wake = false;
-    FileLoad load(path, appender.chunkBuilder(), FileLoad::Options());
-    if (load.start([&] {
-            const std::lock_guard lock(mutex);
-            wake = true;
-            woken.notify_one();
-        }))
+    std::shared_ptr<FileSnapshot> snapshot = FileSnapshot::open(path);
+    if (!snapshot)
         return false;
+    FileLoad load(std::move(snapshot), appender.chunkBuilder(), FileLoad::Options());
+    load.start([&] {
+        const std::lock_guard lock(mutex);
+        wake = true;
+        woken.notify_one();
+    });
     for (;;) {
         for (FileLoad::Ready ready = load.take(); !ready.isEmpty(); ready = load.take())
             appender.append(std::move(ready.chunks));

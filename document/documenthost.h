@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class frmDocument;
 
 /// What the document commands need from the window that hosts the
@@ -17,6 +19,9 @@ public:
     /// Creates, numbers and shows a new empty document window; nullptr when
     /// no more documents can be numbered.
     virtual frmDocument *CreateDocumentWindow() = 0;
+    /// Takes the number of the next new document and gives its title
+    /// ("Documento7"); nothing when no more documents can be numbered.
+    virtual std::optional<QString> nextDocumentTitle() = 0;
     /// Shows a short note where the window keeps its notes (its status
     /// bar) for a while, and says it to a screen reader: the outcome of a
     /// command, or why it could not be carried out now.

@@ -1,13 +1,13 @@
 #include "documentload.h"
 
 #include "textfile/fileload.h"
+#include "textfile/filesnapshot.h"
 
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QFileInfo>
 #include <QPointer>
 
 #include <algorithm>
@@ -20,14 +20,6 @@ namespace {
 const QEvent::Type ChunksReady = QEvent::Type(QEvent::registerEventType());
 
 const QString TooLong = QStringLiteral("Il file è troppo grande per essere aperto nel documento.");
-
-// A pipe would block the program until someone writes to it, and a device
-// such as /dev/zero never ends: only files are read.
-bool isOrdinaryOrMissing(const QString &path)
-{
-    const QFileInfo info(path);
-    return !info.exists() || info.isFile() || info.isDir();
-}
 
 } // namespace
 
@@ -42,11 +34,15 @@ DocumentLoad::~DocumentLoad()
     load_.reset();
 }
 
+// Opening does not wait (FileSnapshot::open): a FIFO with no writer or a
+// hung network file system keeps only the reading thread waiting.
 std::optional<QString> DocumentLoad::start(const QString &path)
 {
-    if (!isOrdinaryOrMissing(path))
-        return stopAt(QStringLiteral("Non è un file ordinario."));
-    const qint64 size = QFileInfo(path).size();
+    QString reason;
+    std::shared_ptr<FileSnapshot> snapshot = FileSnapshot::open(path, &reason);
+    if (!snapshot)
+        return stopAt(reason);
+    const qint64 size = snapshot->readsAtOffsets() ? snapshot->stamp().size : 0;
     appender_ = std::make_unique<TextModelAppender>(text_);
     ChunkBuilder builder = appender_->chunkBuilder();
     if (settings_.memory) {
@@ -59,22 +55,12 @@ std::optional<QString> DocumentLoad::start(const QString &path)
     FileLoad::Options options = settings_.reading;
     options.blockSize = std::max<qsizetype>(options.blockSize, 1);
     options.format.reset();
-    load_ = std::make_unique<FileLoad>(path, builder, options);
-    if (size <= options.blockSize) {
-        std::optional<QString> failure = load_->run();
-        format_ = load_->format();
-        text_.setLineBreak(format_.lineBreak);
-        while (!failure && !load_->isFinished())
-            failure = putInPlace(load_->take());
-        return stopAt(failure);
-    }
-    if (std::optional<QString> reason = load_->start([this] { wakeUp(); }))
-        return stopAt(reason);
-    format_ = load_->format();
-    text_.setLineBreak(format_.lineBreak);
-    // Nothing is signalled from here: the caller is still setting up.
+    load_ = std::make_unique<FileLoad>(std::move(snapshot), builder, options);
+    load_->start([this] { wakeUp(); });
+    // Nothing is signalled from here: the caller is still setting up. A
+    // file of no more than a block shows no progress.
     text_.setLoading(true);
-    percent_ = 0;
+    percent_ = size > options.blockSize ? 0 : -1;
     return std::nullopt;
 }
 
@@ -92,12 +78,27 @@ void DocumentLoad::wakeUp()
     QCoreApplication::postEvent(this, new QEvent(ChunksReady));
 }
 
+bool DocumentLoad::takeFormat()
+{
+    if (formatKnown_)
+        return true;
+    const std::optional<TextFileFormat::FileFormat> format = load_->format();
+    if (!format)
+        return true;
+    formatKnown_ = true;
+    format_ = *format;
+    text_.setLineBreak(format_.lineBreak);
+    const QPointer<DocumentLoad> alive(this);
+    emit formatFound();
+    return !alive.isNull();
+}
+
 // Signals go last: whoever hears them may close the window, and this with it.
 bool DocumentLoad::event(QEvent *event)
 {
     if (event->type() != ChunksReady)
         return QObject::event(event);
-    if (finished_)
+    if (finished_ || !takeFormat())
         return true;
     // One part's chunks a turn, so that the window has its turn between.
     FileLoad::Ready ready = load_->take();
@@ -109,7 +110,7 @@ bool DocumentLoad::event(QEvent *event)
     const bool ended = failure || load_->isFinished();
     if (!ended && tookSome)
         wakeUp(); // more may be ready already, with no thread left to say so
-    if (percent_ != percentBefore || (tookSome && !progressShown_)) {
+    if (percent_ >= 0 && (percent_ != percentBefore || (tookSome && !progressShown_))) {
         progressShown_ = true;
         const QPointer<DocumentLoad> alive(this);
         emit progressed(percent_);
@@ -142,6 +143,8 @@ std::optional<QString> DocumentLoad::putInPlace(FileLoad::Ready ready)
 void DocumentLoad::finish(const std::optional<QString> &failure)
 {
     finished_ = true;
+    if (!failure)
+        loadedFile_ = load_->loadedFile();
     load_.reset();
     appender_.reset();
     memory_.reset();

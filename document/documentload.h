@@ -25,6 +25,10 @@ class TextModelAppender;
 /// the window meanwhile. It says how far it has come (progressed), and ends
 /// with loaded or failed; destroying it stops the reading at once.
 ///
+/// Nothing of the file is read on the window's thread, not even its first
+/// bytes: the file is only opened there, without waiting, and its format is
+/// told (formatFound) once a reading thread has found it.
+///
 /// While it runs the text model is loading (TextModel::isLoading): the end of
 /// the text is not yet the end of the file.
 class DocumentLoad : public QObject
@@ -38,13 +42,17 @@ public:
     ~DocumentLoad() override;
 
     /// Starts reading the file at path into the text, which should be
-    /// empty. A short file is all in when it returns. Gives the reason when
-    /// the file cannot be read at once; nothing is signalled then.
+    /// empty. Gives the reason when the file cannot be opened (missing, a
+    /// folder, a device) or its text will not fit; nothing is signalled
+    /// then.
     std::optional<QString> start(const QString &path);
 
     bool isFinished() const { return finished_; }
-    /// The format the file is read in, once start() has opened it.
+    /// The format the file is read in, once formatFound was signalled.
     const TextFileFormat::FileFormat &format() const { return format_; }
+    /// How the file was found at the end of the load, once loaded was
+    /// signalled.
+    const std::optional<LoadedFile> &loadedFile() const { return loadedFile_; }
 
     /// The note given for a command that waits for the whole text (save,
     /// print, find) when it is asked for during a load.
@@ -58,6 +66,8 @@ public:
     int percent() const { return finished_ ? -1 : percent_; }
 
 signals:
+    /// The file's format is known: its text is read in it from now on.
+    void formatFound();
     void progressed(int percent);
     void loaded();
     void failed(const QString &reason);
@@ -70,6 +80,9 @@ private:
     std::optional<QString> putInPlace(FileLoad::Ready ready);
     /// Ends a load that never got going; gives back failure.
     std::optional<QString> stopAt(std::optional<QString> failure);
+    /// Takes the format once a reading thread has found it; false when the
+    /// load went with a signal's hearer.
+    bool takeFormat();
     void finish(const std::optional<QString> &failure);
     void wakeUp();
 
@@ -79,6 +92,8 @@ private:
     std::unique_ptr<FileLoad> load_;
     std::shared_ptr<MemoryReservation> memory_;
     TextFileFormat::FileFormat format_;
+    bool formatKnown_ = false;
+    std::optional<LoadedFile> loadedFile_;
     bool finished_ = false;
     int percent_ = -1;
     bool progressShown_ = false;

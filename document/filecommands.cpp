@@ -6,6 +6,7 @@
 #include "frmdocument.h"
 #include "textfile/filesaver.h"
 #include "textfile/filestamp.h"
+#include "textfile/loadedfile.h"
 #include "textfile/textfileformat.h"
 
 #include "platform/filedialog.h"
@@ -41,6 +42,18 @@ QString cannotOpen(const QString &path, const QString &reason)
 {
     return QStringLiteral("Impossibile aprire il file \"%1\".\n%2")
         .arg(shownPath(path), sentence(reason));
+}
+
+QString keptAs(const QString &title)
+{
+    return QStringLiteral("Il testo digitato è stato conservato in %1.").arg(title);
+}
+
+QString grewWhileLoading(const QString &path)
+{
+    return QStringLiteral("Il file \"%1\" è cresciuto durante il caricamento: la parte aggiunta "
+                          "non è stata letta.")
+        .arg(shownPath(path));
 }
 
 QString cannotSave(const QString &path, const QString &reason)
@@ -179,20 +192,47 @@ std::optional<QString> FileCommands::open(const QString &path)
         return std::nullopt; // the host has said why
     document->setCaption(path);
     document->ActiveControl().setText(QString());
-    QObject::connect(document, &frmDocument::loadFailed, document,
-                     [this, document, path](const QString &reason) {
-                         document->Unload();
-                         messages_.show(cannotOpen(path, reason));
-                     });
+    watchLoad(*document, path);
     const std::optional<QString> reason = document->load(path, loadSettings_);
     if (reason) {
         document->Unload();
         if (before) // the document that was in front stays there
             showAgain(*before);
-    } else if (const std::optional<QString> note = document->encodingNote()) {
-        host_.showNote(*note);
     }
     return reason;
+}
+
+void FileCommands::watchLoad(frmDocument &document, const QString &path)
+{
+    QObject::connect(&document, &frmDocument::formatFound, &document, [this, &document] {
+        if (const std::optional<QString> note = document.encodingNote())
+            host_.showNote(*note);
+    });
+    QObject::connect(&document, &frmDocument::loaded, &document, [this, &document, path] {
+        if (document.loadedFile() && document.loadedFile()->grew)
+            host_.showNote(grewWhileLoading(path));
+    });
+    QObject::connect(
+        &document, &frmDocument::loadFailed, &document,
+        [this, &document, path](const QString &reason) { loadFailed(document, path, reason); });
+}
+
+// What the person typed while the file loaded is not thrown away with the
+// part of the file that came: the window stays, under the title of a new
+// document, so that no Save can write that part over the file. Typed means
+// any edit of the text during the load, one undone since included: its
+// history has a step, which the load itself never makes.
+void FileCommands::loadFailed(frmDocument &document, const QString &path, const QString &reason)
+{
+    const TextHistory &history = document.text().history();
+    if (!history.canUndo() && !history.canRedo()) {
+        document.Unload();
+        messages_.show(cannotOpen(path, reason));
+        return;
+    }
+    const QString title = host_.nextDocumentTitle().value_or(QStringLiteral("Documento"));
+    document.setCaption(title);
+    messages_.show(cannotOpen(path, reason) + u'\n' + keptAs(title));
 }
 
 // Closing the window of a file that is loading stops the load.

@@ -52,6 +52,9 @@ private:
     /// Opens a file in a new window; the reason when it cannot be opened at
     /// once (the window is gone again then).
     std::optional<QString> open(const QString &path);
+    /// Tells what the load of path into document finds.
+    void watchLoad(frmDocument &document, const QString &path);
+    void loadFailed(frmDocument &document, const QString &path, const QString &reason);
     void write(frmDocument &document, const QString &path);
     void followSaved(frmDocument &document, const QString &path, DiskFile::Change change,
                      const FileSaver &saver);

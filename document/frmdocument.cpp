@@ -9,6 +9,7 @@
 
 #include "platform/twips.h"
 #include "text/textmodel.h"
+#include "textfile/loadedfile.h"
 #include "textview/textview.h"
 
 #include <QFileInfo>
@@ -99,25 +100,45 @@ int frmDocument::loadProgress() const
 
 std::optional<QString> frmDocument::load(const QString &path, const LoadSettings &settings)
 {
+    loadedFile_.reset();
     load_ = std::make_unique<DocumentLoad>(*text_, settings);
+    connect(load_.get(), &DocumentLoad::formatFound, this, [this] {
+        *encoding_ = load_->format().encoding;
+        txtText->setAccessibleDescription(encodingNote().value_or(QString()));
+        emit formatFound();
+    });
     connect(load_.get(), &DocumentLoad::progressed, this, &frmDocument::loadProgressChanged);
-    connect(load_.get(), &DocumentLoad::loaded, this,
-            [this, path, watcher = settings.watcher] { followLoadedFile(path, watcher); });
-    connect(load_.get(), &DocumentLoad::loaded, this, &frmDocument::loaded);
+    connect(load_.get(), &DocumentLoad::loaded, this, [this, path, watcher = settings.watcher] {
+        if (load_->loadedFile())
+            loadedFile_ = std::make_unique<LoadedFile>(*load_->loadedFile());
+        followLoadedFile(path, watcher);
+        emit loaded();
+    });
     connect(load_.get(), &DocumentLoad::failed, this, &frmDocument::loadFailed);
-    const std::optional<QString> failure = load_->start(path);
-    *encoding_ = load_->format().encoding;
-    txtText->setAccessibleDescription(encodingNote().value_or(QString()));
-    if (!failure && !isLoading()) // a short file, all in already
-        followLoadedFile(path, settings.watcher);
-    return failure;
+    return load_->start(path);
 }
 
-// The file as the text came from it: its stamp is taken once the load has
-// ended, and any change after it is another program's.
+bool frmDocument::fileIsAtItsPath() const
+{
+    const std::optional<FileStamp> atPath = FileStamp::ofPath(Caption());
+    return loadedFile_ && atPath && atPath->sameFileAs(loadedFile_->stamp);
+}
+
+// The file as the text came from it: the stamp of the snapshot the load
+// read, so that a file renamed over or changed while it loaded is told as
+// soon as the load ends, and any change after it is another program's.
+// A file that grew while it loaded holds bytes the text does not: it is
+// known at the size read, so that the growth counts as another program's
+// change and Save keeps that version aside before writing over it.
 void frmDocument::followLoadedFile(const QString &path, FileWatcher *watcher)
 {
-    diskFile_->follow(path, FileStamp::ofPath(path), watcher);
+    std::optional<FileStamp> known = FileStamp::ofPath(path);
+    if (loadedFile_) {
+        known = loadedFile_->stamp;
+        if (loadedFile_->grew)
+            known->size = loadedFile_->size;
+    }
+    diskFile_->follow(path, known, watcher);
 }
 
 void frmDocument::checkFileOnDisk()

@@ -13,6 +13,7 @@ class MessageBox;
 class TextBox;
 class TextModel;
 struct LoadSettings;
+struct LoadedFile;
 namespace TextFileFormat {
 class Encoding;
 }
@@ -40,9 +41,9 @@ public:
     void Unload();
 
     /// Starts reading the file at path into the text, which should be
-    /// empty; loaded or loadFailed says how it ended. A short file is all in
-    /// when it returns. Gives the reason when the file cannot be read at
-    /// once, and then signals nothing.
+    /// empty; formatFound says when its encoding is known, loaded or
+    /// loadFailed how it ended. Gives the reason when the file cannot be
+    /// opened, and then signals nothing.
     std::optional<QString> load(const QString &path, const LoadSettings &settings);
     /// The file the text was read from or last saved to, and what other
     /// programs have done to it since.
@@ -54,6 +55,14 @@ public:
     bool isLoading() const;
     /// How far the file has come, 0 to 100; -1 when no progress is shown.
     int loadProgress() const;
+    /// How the document's file was found once its text was read: its stamp
+    /// then, whether it grew meanwhile, the checksum of the bytes read.
+    /// Nothing for a new document, while the file loads, and once the text
+    /// is no longer the file's.
+    const LoadedFile *loadedFile() const { return loadedFile_.get(); }
+    /// Whether the path in the title still names the file the text was
+    /// read from, rather than another file renamed over it, or nothing.
+    bool fileIsAtItsPath() const;
     /// The encoding the text is saved in: its file's, or the system's for a
     /// new document.
     const TextFileFormat::Encoding &encoding() const { return *encoding_; }
@@ -73,6 +82,7 @@ public:
     QSize sizeHint() const override;
 
 signals:
+    void formatFound();
     void loadProgressChanged(int percent);
     void loaded();
     void loadFailed(const QString &reason);
@@ -97,4 +107,5 @@ private:
     std::unique_ptr<DocumentLoad> load_;
     std::unique_ptr<TextFileFormat::Encoding> encoding_;
     std::unique_ptr<DiskFile> diskFile_;
+    std::unique_ptr<LoadedFile> loadedFile_;
 };

@@ -12,6 +12,7 @@
 #include "text/textmodelappender.h"
 #include "text/textsink.h"
 #include "textfile/fileload.h"
+#include "textfile/filesnapshot.h"
 #include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
 
@@ -103,8 +104,10 @@ void checkFileLoad(QByteArrayView file, Encoding encoding, qsizetype chunkSize, 
     options.partSize = 1 + seed % 11;
     options.readInPlace = seed % 2 == 0;
     options.format = TextFileFormat::FileFormat{encoding, LineBreak::CrLf};
-    FileLoad load(saved.fileName(), appender.chunkBuilder(), options);
-    FUZZ_CHECK(!load.start({}));
+    std::shared_ptr<FileSnapshot> snapshot = FileSnapshot::open(saved.fileName());
+    FUZZ_CHECK(snapshot);
+    FileLoad load(std::move(snapshot), appender.chunkBuilder(), options);
+    load.start({});
     while (!load.isFinished())
         appender.append(load.take().chunks);
     FUZZ_CHECK(!load.failure());

@@ -14,6 +14,8 @@
 #include "platform/textbox.h"
 #include "text/textmodel.h"
 #include "textfile/detection.h"
+#include "textfile/loadedfile.h"
+#include "textfile/snapshotcheck.h"
 
 #include "textfilesamples.h"
 
@@ -38,10 +40,19 @@
 #include <QToolBar>
 #include <QTranslator>
 
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <future>
 #include <memory>
+#include <mutex>
+#include <thread>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 #ifdef Q_OS_LINUX
 #include <sched.h>
 #include <sys/mount.h>
@@ -177,6 +188,52 @@ int saveInChild(int argc, char **argv)
     return 0;
 }
 
+#ifdef Q_OS_UNIX
+// A FIFO whose writer never writes: a read of it waits for as long as the
+// writer is there. The writer goes with this object, or after twenty
+// seconds, so that a program that waits for the read fails the test
+// rather than hanging it.
+class StuckFifo
+{
+public:
+    explicit StuckFifo(const QString &path)
+    {
+        const QByteArray name = QFile::encodeName(path);
+        if (::mkfifo(name.constData(), 0600) != 0 ||
+            (writer_ = ::open(name.constData(), O_RDWR)) < 0)
+            qFatal("cannot make the FIFO %s", name.constData());
+        watchdog_ = std::thread([this] {
+            std::unique_lock lock(mutex_);
+            waitedOn_ = !ended_.wait_for(lock, std::chrono::seconds(20), [this] { return done_; });
+            ::close(writer_);
+        });
+    }
+    ~StuckFifo()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        ended_.notify_one();
+        watchdog_.join();
+    }
+    /// Whether the writer had to go before the program went on.
+    bool waitedOn()
+    {
+        const std::lock_guard lock(mutex_);
+        return waitedOn_;
+    }
+
+private:
+    int writer_ = -1;
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool done_ = false;
+    bool waitedOn_ = false;
+    std::thread watchdog_;
+};
+#endif
+
 } // namespace
 
 class TestFileCommands : public QObject
@@ -223,6 +280,10 @@ private slots:
     void otherCommandsRunDuringALoad_data();
     void otherCommandsRunDuringALoad();
     void typingAtTheEndDuringALoad();
+    void fileChangedWhileLoading_data();
+    void fileChangedWhileLoading();
+    void failedLoadKeepsWhatWasTyped_data();
+    void failedLoadKeepsWhatWasTyped();
 
     void commandLine_data();
     void commandLine();
@@ -402,6 +463,7 @@ void TestFileCommands::toolbarRunsOpenAndSave()
     editor.dialog->answer(name);
     open->trigger();
     QCOMPARE(editor.active()->Caption(), name);
+    QVERIFY(waitForLoad(*editor.active()));
     editor.active()->ActiveControl().setText(QStringLiteral("salvato"));
     save->trigger();
     QCOMPARE(contents(name), QByteArray("salvato"));
@@ -736,11 +798,16 @@ static QByteArray slowFile()
 
 // Starts loading a file the way a person does: through Open, the command
 // line or a drop on the toolbar. The document loading, once it has shown
-// some progress. The file is read in many parts, kept in place where it was
-// read: the window takes one part a turn, so the load is still going when
-// the first part shows.
+// some progress and some text (a FIFO shows neither). The file is read in many parts, kept
+// in place where it was read: the window takes one part a turn, so the load
+// is still going when the first part shows.
 static frmDocument *startLoad(Editor &editor, const QString &how, const QString &path)
 {
+    if (how == u"FIFO") {
+        editor.dialog->answer(path);
+        editor.window->mnuFileOpen_Click();
+        return editor.active() && editor.active()->Caption() == path ? editor.active() : nullptr;
+    }
     FileLoad::Options &reading = editor.window->loadSettings().reading;
     reading.blockSize = 256;
     reading.partSize = 64 << 10;
@@ -764,8 +831,11 @@ static frmDocument *startLoad(Editor &editor, const QString &how, const QString 
     frmDocument *loading = editor.active();
     if (!loading || loading->Caption() != path)
         return nullptr;
+    // The first progress may come before the first chunk of text does.
     QSignalSpy progress(loading, &frmDocument::loadProgressChanged);
-    return progress.wait() ? loading : nullptr;
+    if (!progress.wait() || !QTest::qWaitFor([loading] { return loading->text().length() > 0; }))
+        return nullptr;
+    return loading;
 }
 
 // The document window's own Ctrl+F4 entry.
@@ -938,6 +1008,11 @@ void TestFileCommands::closeDuringALoad_data()
                     << start << close << typed;
         }
     }
+    // Its read waits for ever: nothing of the window waits with it.
+    QTest::newRow("FIFO nobody writes to, Chiudi") << "FIFO"
+                                                   << "Chiudi" << true;
+    QTest::newRow("FIFO nobody writes to, Esci") << "FIFO"
+                                                 << "Esci" << false;
 }
 
 // However a load starts and whatever closes during it, what the person did
@@ -949,7 +1024,16 @@ void TestFileCommands::closeDuringALoad()
     QFETCH(QString, close);
     QFETCH(bool, typedDocument);
     const QString name = path(QStringLiteral("slow.txt"));
-    put(name, slowFile());
+#ifdef Q_OS_UNIX
+    std::optional<StuckFifo> fifo;
+    if (start == u"FIFO")
+        fifo.emplace(name);
+    else
+#else
+    if (start == u"FIFO")
+        QSKIP("FIFOs are a Unix thing");
+#endif
+        put(name, slowFile());
     put(path(QStringLiteral("dopo.txt")), "dopo\r\n");
     Editor editor;
     QPointer<frmDocument> typed = editor.active();
@@ -978,6 +1062,9 @@ void TestFileCommands::closeDuringALoad()
         editor.window.reset(); // as the program's main window deletes itself on closing
     QTRY_VERIFY(loading.isNull());
     QTest::qWait(20); // a load that had not stopped would go on here
+#ifdef Q_OS_UNIX
+    QVERIFY(!fifo || !fifo->waitedOn());
+#endif
     if (programEnds)
         return;
     if (typedDocument)
@@ -1137,6 +1224,133 @@ void TestFileCommands::typingAtTheEndDuringALoad()
     QCOMPARE(contents(name), "INIZIO " + file + "FIN");
 }
 
+// A file of a few parts of 64 KB each, read by one thread, part after
+// part, with act called on the reading thread after each part.
+static void readInParts(Editor &editor, std::function<void(qsizetype)> act)
+{
+    FileLoad::Options &reading = editor.window->loadSettings().reading;
+    reading.threads = 1;
+    reading.blockSize = 4096;
+    reading.partSize = 64 << 10;
+    reading.afterPart = std::move(act);
+}
+
+void TestFileCommands::fileChangedWhileLoading_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("kept");    // the document holds the file as it was opened
+    QTest::addColumn<bool>("atPath");  // the path still names the file read
+    QTest::addColumn<QString>("said"); // the message's reason, or the note, or nothing
+    const QString grew = QStringLiteral("è cresciuto durante il caricamento: la parte aggiunta "
+                                        "non è stata letta.");
+    QTest::newRow("renamed over") << "renamed over" << true << false << QString();
+    QTest::newRow("removed") << "removed" << true << false << QString();
+    QTest::newRow("appended to") << "appended to" << true << true << grew;
+    QTest::newRow("truncated") << "truncated" << false << false << SnapshotCheck::cutReason();
+    QTest::newRow("cut in half") << "cut in half" << false << false << SnapshotCheck::cutReason();
+    QTest::newRow("rewritten in place")
+        << "rewritten in place" << false << false << SnapshotCheck::rewrittenReason();
+}
+
+// Another program acts on the file after the first part has been read. The
+// document is the file as it was opened, whole, or there is none and the
+// message says what happened: never a mix of two versions that looks whole,
+// which Save would write over the file.
+void TestFileCommands::fileChangedWhileLoading()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, kept);
+    QFETCH(bool, atPath);
+    QFETCH(QString, said);
+    const QString name = path(QStringLiteral("cambia.txt"));
+    QByteArray file;
+    for (int i = 0; file.size() < (300 << 10); ++i)
+        file += "riga " + QByteArray::number(i) + "\r\n";
+    put(name, file);
+    Editor editor;
+    readInParts(editor, [change, name, file](qsizetype part) {
+        if (part != 0)
+            return;
+        if (change == u"renamed over") {
+            put(name + QStringLiteral(".nuovo"), "nuovo\r\n");
+            ::rename(QFile::encodeName(name + QStringLiteral(".nuovo")).constData(),
+                     QFile::encodeName(name).constData());
+        } else if (change == u"removed") {
+            QFile::remove(name);
+        } else if (change == u"truncated" || change == u"cut in half") {
+            QFile::resize(name, change == u"truncated" ? 0 : file.size() / 2);
+        } else {
+            QFile other(name);
+            const bool append = change == u"appended to";
+            if (!other.open(append ? QIODevice::Append : QIODevice::ReadWrite) ||
+                other.write(append ? "aggiunta\r\n" : "RIGA") < 0)
+                qFatal("cannot change %s", qPrintable(name));
+        }
+    });
+    frmDocument *document = editor.open(name);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (kept) {
+        QCOMPARE(document->Caption(), name);
+        QCOMPARE(textOf(document), QString::fromLatin1(file));
+        QVERIFY(editor.messages->messages.isEmpty());
+        QVERIFY(editor.window->statusBar()->currentMessage().endsWith(said));
+        QCOMPARE(document->fileIsAtItsPath(), atPath);
+        QVERIFY(document->loadedFile());
+        QCOMPARE(document->loadedFile()->grew, !said.isEmpty());
+        return;
+    }
+    QCOMPARE(editor.titles(), QStringList({QStringLiteral("Documento1")}));
+    QCOMPARE(editor.messages->messages, QStringList({cannotOpen(name) + u'\n' + said}));
+}
+
+void TestFileCommands::failedLoadKeepsWhatWasTyped_data()
+{
+    QTest::addColumn<bool>("undone");
+    QTest::newRow("typed") << false;
+    QTest::newRow("typed, then undone") << true;
+}
+
+// A word typed while a file loads, then the file cut by another program:
+// the window stays with the text under a new document's name, which the
+// message gives, and Save writes there, never over the file.
+void TestFileCommands::failedLoadKeepsWhatWasTyped()
+{
+    QFETCH(bool, undone);
+    const QString name = path(QStringLiteral("grande.txt"));
+    const QByteArray file = slowFile();
+    put(name, file);
+    Editor editor;
+    auto typed = std::make_shared<std::promise<void>>();
+    readInParts(editor, [name, done = typed->get_future().share()](qsizetype part) {
+        if (part == 0 && done.wait_for(std::chrono::seconds(20)) == std::future_status::ready)
+            QFile::resize(name, 0);
+    });
+    editor.dialog->answer(name);
+    editor.window->mnuFileOpen_Click();
+    QPointer<frmDocument> loading = editor.active();
+    QTRY_VERIFY(loading && loading->text().length() > 0);
+    QTest::keyClicks(loading->txtText, QStringLiteral("PREZIOSO "));
+    if (undone)
+        QTest::keyClick(loading->txtText, Qt::Key_Z, Qt::ControlModifier);
+    typed->set_value();
+    QVERIFY(waitForLoad(*loading));
+    QVERIFY(loading);
+    QCOMPARE(editor.titles(),
+             QStringList({QStringLiteral("Documento1"), QStringLiteral("Documento3")}));
+    QCOMPARE(editor.messages->messages,
+             QStringList({cannotOpen(name) + u'\n' + SnapshotCheck::cutReason() +
+                          QStringLiteral("\nIl testo digitato è stato conservato in "
+                                         "Documento3.")}));
+    const QString start = undone ? QStringLiteral("riga 0\r\n") : QStringLiteral("PREZIOSO riga 0");
+    QVERIFY(textOf(loading).startsWith(start));
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir_->path()));
+    editor.window->mnuFileSave_Click();
+    QDir::setCurrent(previous);
+    QCOMPARE(contents(name), QByteArray());
+    QVERIFY(contents(path(QStringLiteral("Documento3"))).startsWith(start.toLatin1()));
+}
+
 // Names in the rows stand for paths in the test's folder: "@uno.txt" for
 // its full path, "file:@uno.txt" for its file:// address.
 static QStringList inFolder(const QStringList &names, const QString &folder)
@@ -1246,6 +1460,8 @@ void TestFileCommands::commandLine()
     Editor editor;
     editor.window->OpenFiles(request.files);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (frmDocument *document : editor.window->documents())
+        QVERIFY(waitForLoad(*document));
     QCOMPARE(editor.titles(), inFolder(titles, folder));
     QCOMPARE(editor.active()->Caption(), inFolder(titles, folder).last());
     const QString last = titles.last();

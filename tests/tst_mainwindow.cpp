@@ -305,7 +305,7 @@ void TestMainWindow::startUpKeepsTheWindowUntilItIsGone()
     QVERIFY(QTest::qWaitForWindowExposed(w));
     if (withFile) {
         QTRY_COMPARE(captions(*w), (QStringList{"Documento1", file}));
-        QCOMPARE(w->activeDocument()->ActiveControl().Text(), QStringLiteral("nota\r\n"));
+        QTRY_COMPARE(w->activeDocument()->ActiveControl().Text(), QStringLiteral("nota\r\n"));
     }
     QCOMPARE(captions(*w).size(), withFile ? 2 : 1);
     QPointer<frmDocument> document = w->activeDocument();

@@ -186,24 +186,32 @@ bool writeSingleBytes(const SingleByteTable &table, const TextSpan &span, ByteSt
     return true;
 }
 
-// UTF-16 and UTF-32: an escape stands for any byte there.
-bool writeUnits(Encoding::Form form, const TextSpan &span, ByteStream &out)
+// UTF-16 and UTF-32: an escape stands for any byte there. The escapes of a
+// unit that is no character come whole, but the bytes left over at the end
+// of a file whose length is not a whole number of units do not: when text
+// follows them, zero bytes after them make them a whole unit, so that what
+// follows starts on a unit as it must. Left at the end, they are written
+// as they came. loose counts the bytes of a unit begun by escapes.
+bool writeUnits(Encoding::Form form, const TextSpan &span, ByteStream &out, int &loose)
 {
     const bool wide = form == Encoding::Form::Utf32LE || form == Encoding::Form::Utf32BE;
     const bool bigEndian = form == Encoding::Form::Utf16BE || form == Encoding::Form::Utf32BE;
+    const int unitSize = wide ? 4 : 2;
     const auto put = [&](uchar *d, char32_t unit) {
+        for (; loose > 0; loose = (loose + 1) % unitSize)
+            *d++ = 0;
         if (wide)
             bigEndian ? qToBigEndian<quint32>(unit, d) : qToLittleEndian<quint32>(unit, d);
         else
             bigEndian ? qToBigEndian<quint16>(quint16(unit), d)
                       : qToLittleEndian<quint16>(quint16(unit), d);
-        return d + (wide ? 4 : 2);
+        return d + unitSize;
     };
     for (qsizetype i = 0; i < span.size;) {
         qsizetype end = std::min(span.size, i + EncodeSlice);
         if (span.isWide() && end < span.size && QChar::isHighSurrogate(span.utf16[end - 1]))
             --end; // never cut a pair in two
-        uchar *d = out.room(4 * (end - i));
+        uchar *d = out.room(4 * (end - i) + unitSize);
         if (!d)
             return false;
         for (; i < end; ++i) {
@@ -221,6 +229,7 @@ bool writeUnits(Encoding::Form form, const TextSpan &span, ByteStream &out)
                 ++i;
             } else if (isByteEscape(c)) {
                 *d++ = uchar(c - 0xDC00);
+                loose = (loose + 1) % unitSize;
             } else {
                 return false;
             }
@@ -240,7 +249,7 @@ public:
             table_ = SingleByteTable::of(encoding.codePageName());
     }
 
-    bool write(const TextSpan &span, ByteStream &out) const
+    bool write(const TextSpan &span, ByteStream &out)
     {
         switch (encoding_.form()) {
         case Encoding::Form::Utf8:
@@ -249,13 +258,14 @@ public:
             return table_ ? writeSingleBytes(*table_, span, out)
                           : writeCodePage(encoding_.codePageName(), span, out);
         default:
-            return writeUnits(encoding_.form(), span, out);
+            return writeUnits(encoding_.form(), span, out, looseBytes_);
         }
     }
 
 private:
     Encoding encoding_;
     std::optional<SingleByteTable> table_;
+    int looseBytes_ = 0; ///< bytes of a unit begun by escapes, from one span to the next
 };
 
 bool writeMark(const Encoding &encoding, ByteStream &out)
@@ -309,7 +319,7 @@ bool encode(const TextModel &text, const std::function<bool(QByteArrayView)> &wr
             const Encoding &encoding)
 {
     ByteStream stream(write);
-    const SpanWriter writer(encoding);
+    SpanWriter writer(encoding);
     bool written = writeMark(encoding, stream);
     text.forEachSpan(0, text.length(), [&](const TextSpan &span) {
         written = written && writer.write(span, stream);

@@ -26,6 +26,10 @@ public:
         documents_.push_back(std::move(document));
         return documents_.back().get();
     }
+    std::optional<QString> nextDocumentTitle() override
+    {
+        return QStringLiteral("Documento%1").arg(++created);
+    }
     void showNote(const QString &text) override { notes << text; }
     void showLastingNote(const QString &text) override { notes << text; }
     void withdrawNote(const QString &text) override { withdrawn << text; }
