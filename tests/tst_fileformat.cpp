@@ -503,6 +503,45 @@ void TestFileFormat::detectsTheFormatFromTheFileStart_data()
                       QStringLiteral("Москва — столица России, город на реке Москве.\r\n")
                           .repeated(20))
         << "ru" << "Windows-1251" << false;
+    // Short files stay in the user's page unless they plainly say otherwise;
+    // a page that lacks the user's letters needs more than a detector's
+    // word, and a page that writes them takes the bytes that tell it.
+    QTest::newRow("a price in Windows-1252") << QByteArray("Costo: 5 \x80\r\n") << "it"
+                                             << "Windows-1252" << false;
+    QTest::newRow("an Italian line a detector takes for a DOS page")
+        << inCodePage("windows-1252",
+                      QStringLiteral("È richiesto specificare un tipo di ricerca, es. «name»\r\n"))
+        << "it" << "Windows-1252" << false;
+    QTest::newRow("a Polish line that says so")
+        << inCodePage("windows-1250", QStringLiteral("Zażółć gęślą jaźń, powiedział.\r\n"))
+        << "it" << "Windows-1250" << false;
+    QTest::newRow("a Polish line that reads as well in the user's page")
+        << inCodePage("windows-1250", QStringLiteral("Polska ma 38 mln mieszkańców.\r\n")) << "it"
+        << "Windows-1252" << false;
+    const QString ukrainian = QStringLiteral(
+        "Київ — столиця України, місто на річці Дніпро. Це одне з найстаріших міст Європи, "
+        "його засновано понад тисячу років тому; тут є багато церков і музеїв.\r\n");
+    QTest::newRow("2 KB of Ukrainian in Windows-1251")
+        << inCodePage("windows-1251", ukrainian.repeated(13)) << "it" << "Windows-1251" << false;
+    QTest::newRow("2 KB of Ukrainian in KOI8-U")
+        << inCodePage("KOI8-U", ukrainian.repeated(13)) << "it" << "KOI8-U" << false;
+    QTest::newRow("2 KB of Turkish in Windows-1254")
+        << inCodePage("windows-1254",
+                      QStringLiteral("Türkiye'nin başkenti Ankara'dır; en büyük şehri ise "
+                                     "İstanbul'dur. Ağaçlı sokaklarda yürümek çok hoş.\r\n")
+                          .repeated(20))
+        << "it" << "Windows-1254" << false;
+    QTest::newRow("Greek in Windows-1253, where it differs from ISO-8859-7")
+        << inCodePage("windows-1253",
+                      QStringLiteral("Άλλη μια μέρα στην Αθήνα. Άνοιξη στους δρόμους της "
+                                     "πόλης, με ήλιο και θάλασσα.\r\n")
+                          .repeated(20))
+        << "it" << "Windows-1253" << false;
+    QTest::newRow("Italian in ISO-8859-15, with the euro")
+        << inCodePage("ISO-8859-15",
+                      QStringLiteral("Il caffè costa 1,20 € al banco, però al tavolo 2 €.\r\n")
+                          .repeated(6))
+        << "it" << "ISO-8859-15" << false;
     QTest::newRow("Japanese in Shift_JIS")
         << inCodePage("Shift_JIS", QStringLiteral("日本語の文章です。東京は大きな都市です。\n")
                                        .repeated(20))
