@@ -70,7 +70,7 @@ QByteArrayView guessSample(QByteArrayView bytes)
 }
 
 // The rule, measured on the translations a Debian system carries (one-line
-// messages and texts of 150 bytes to 60 KB, in 21 pages of 20 languages):
+// messages and texts of 150 bytes to 60 KB, in 21 pages of 19 languages):
 //
 // - uchardet names the page (ICU's surest page where it names none); the
 //   page of its family that fits the bytes is taken (codepagevariants.h),
