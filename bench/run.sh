@@ -14,7 +14,7 @@ for bench in "$build"/bench/bench_*; do
   echo "== $(basename "$bench")"
   if [ "$(basename "$bench")" = bench_detect_corpus ]; then
     # It reads the files the scorer makes and names.
-    python3 "$(dirname "$0")/score_detection.py" "$bench" --lines 100
+    python3 "$(dirname "$0")/score_detection.py" "$bench" --lines 100 --texts 20
   else
     "$bench"
   fi

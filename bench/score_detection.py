@@ -11,10 +11,13 @@ when the text it decodes is the text that was written (so ISO-8859-1 and
 Windows-1252 are both right for most Western text).
 
 With --lines N, it also reads N one-line messages of each language and
-encoding (spread over all its messages that hold a letter outside ASCII)
-and prints how many each detector reads right, by encoding.
+encoding (spread over all its messages that hold a letter outside ASCII),
+and with --texts N, N texts of 2, 8 and 32 KB of each, cut from every part
+of its messages; it prints how many each detector reads right, by encoding
+and size.
 
-Usage: score_detection.py BENCH_DETECT_CORPUS [--corpus DIR] [--locale it] [--lines N]
+Usage: score_detection.py BENCH_DETECT_CORPUS [--corpus DIR] [--locale it]
+                          [--lines N] [--texts N]
 """
 
 import argparse
@@ -156,6 +159,29 @@ def build_lines(folder, count):
     return entries
 
 
+def build_texts(folder, count):
+    """Up to count texts of each size of each language and encoding."""
+    os.makedirs(folder, exist_ok=True)
+    entries = []
+    for language, codec, name in CASES:
+        line_end = b"\r\n" if name.startswith("windows-") else b"\n"
+        lines = [raw for _, raw in encodable_lines(language, codec)]
+        for size in (2 << 10, 8 << 10, 32 << 10):
+            texts = [bytearray()]
+            for raw in lines:
+                texts[-1] += raw + line_end
+                if len(texts[-1]) >= size:
+                    texts.append(bytearray())
+            texts.pop()
+            step = max(1, len(texts) // count)
+            for i, text in enumerate(texts[::step][:count]):
+                path = os.path.join(folder, "%s-%s-%d-%03d.txt" % (language, name, size, i))
+                with open(path, "wb") as f:
+                    f.write(text)
+                entries.append((path, language, name, "%d KB" % (size >> 10)))
+    return entries
+
+
 def detect(binary, locale, entries):
     """The answers of bench_detect_corpus by path: ours, right, uchardet's, right."""
     request = "".join("%s\t%s\n" % (path, name) for path, _, name, _ in entries)
@@ -164,23 +190,25 @@ def detect(binary, locale, entries):
     return dict((row.split("\t")[0], row.split("\t")[1:]) for row in answer)
 
 
-def print_lines(binary, locale, folder, count):
-    entries = build_lines(folder, count)
+def print_counts(title, binary, locale, entries):
+    """How many of the files of each language, encoding and size each
+    detector reads right."""
     results = detect(binary, locale, entries)
     counts = collections.defaultdict(collections.Counter)
-    for path, language, name, _ in entries:
+    for path, language, name, size_name in entries:
         ours, ours_right, theirs, theirs_right = results[path]
-        counts[(language, name)]["files"] += 1
-        counts[(language, name)]["ours"] += ours_right == "1"
-        counts[(language, name)]["uchardet"] += theirs_right == "1"
+        for key in ((language, name, size_name), ("all", "", "")):
+            counts[key]["files"] += 1
+            counts[key]["ours"] += ours_right == "1"
+            counts[key]["uchardet"] += theirs_right == "1"
     print()
-    print("| one-line messages | lines | ours right | uchardet right |")
+    print("| %s | files | ours right | uchardet right |" % title)
     print("|---|---:|---:|---:|")
-    totals = collections.Counter()
-    for (language, name), c in counts.items():
-        print("| %s %s | %d | %d | %d |" % (language, name, c["files"], c["ours"], c["uchardet"]))
-        totals.update(c)
-    print("| all | %d | %d | %d |" % (totals["files"], totals["ours"], totals["uchardet"]))
+    keys = [key for key in counts if key[0] != "all"] + [("all", "", "")]
+    for key in keys:
+        c = counts[key]
+        print("| %s | %d | %d | %d |" % (" ".join(k for k in key if k), c["files"], c["ours"],
+                                        c["uchardet"]))
 
 
 def build_corpus(folder):
@@ -226,6 +254,7 @@ def main():
     parser.add_argument("--corpus", default="/tmp/vidizizor-detection-corpus")
     parser.add_argument("--locale", default="it", help="the user's language (default: it)")
     parser.add_argument("--lines", type=int, default=0, help="one-line messages to read of each")
+    parser.add_argument("--texts", type=int, default=0, help="texts of each size to read of each")
     args = parser.parse_args()
 
     entries = build_corpus(args.corpus)
@@ -233,7 +262,11 @@ def main():
         sys.exit("No translations under /usr/share/locale to make a corpus of.")
     print_files(entries, detect(args.binary, args.locale, entries))
     if args.lines > 0:
-        print_lines(args.binary, args.locale, os.path.join(args.corpus, "lines"), args.lines)
+        entries = build_lines(os.path.join(args.corpus, "lines"), args.lines)
+        print_counts("one-line messages", args.binary, args.locale, entries)
+    if args.texts > 0:
+        entries = build_texts(os.path.join(args.corpus, "texts"), args.texts)
+        print_counts("texts", args.binary, args.locale, entries)
 
 
 if __name__ == "__main__":
