@@ -561,6 +561,11 @@ void TestFileCommands::unrepresentableTextIsNotSaved_data()
         << refused + QStringLiteral("del file (Windows-1252). Il primo è \"ω\" (U+03C9), alla "
                                     "riga 1.") +
                wayOut;
+    QTest::newRow("a control character, named by its code")
+        << QByteArray("citt\xe0\r\n") << QStringLiteral("a\u0085b\r\n")
+        << refused + QStringLiteral("del file (Windows-1252). Il primo è il carattere U+0085, "
+                                    "alla riga 1.") +
+               wayOut;
     // The first of several, after thousands of lines: a pair, named whole.
     QTest::newRow("an emoji, then an arrow, on later lines")
         << QByteArray("citt\xe0\r\n")

@@ -519,7 +519,7 @@ void TestFileFormat::detectsTheFormatFromTheFileStart_data()
         << inCodePage("windows-1250", QStringLiteral("Polska ma 38 mln mieszkańców.\r\n")) << "it"
         << "Windows-1252" << false;
     const QString ukrainian = QStringLiteral(
-        "Київ — столиця України, місто на річці Дніпро. Це одне з найстаріших міст Європи, "
+        "Київ, столиця України, місто на річці Дніпро. Це одне з найстаріших міст Європи, "
         "його засновано понад тисячу років тому; тут є багато церков і музеїв.\r\n");
     QTest::newRow("2 KB of Ukrainian in Windows-1251")
         << inCodePage("windows-1251", ukrainian.repeated(13)) << "it" << "Windows-1251" << false;
@@ -539,6 +539,47 @@ void TestFileFormat::detectsTheFormatFromTheFileStart_data()
                               .repeated(80) +
                           QStringLiteral("Άλλη μια μέρα.\r\n"))
         << "it" << "Windows-1253" << false;
+    // Short lines that plainly say otherwise.
+    QTest::newRow("a Russian line")
+        << inCodePage("windows-1251", QStringLiteral("Приложение должно повторно вызвать libpam\r\n"))
+        << "it" << "Windows-1251" << false;
+    QTest::newRow("a Czech line")
+        << inCodePage("windows-1250",
+                      QStringLiteral("Autentizační služba nemůže získat informace\r\n"))
+        << "it" << "Windows-1250" << false;
+    QTest::newRow("a Chinese line")
+        << inCodePage("GB18030", QStringLiteral("如果您真的要这样做，请使用 deluser 命令\r\n"))
+        << "it" << "GB18030" << false;
+    QTest::newRow("a Japanese line that is mostly ASCII")
+        << inCodePage("Shift_JIS", QStringLiteral("-H, --heading     ヘッダ行を表示\r\n")) << "it"
+        << "Shift_JIS" << false;
+    // Bytes past the detectors' sample that only the Windows page has
+    // characters for: its quotes, where the ISO page has controls.
+    const QString quoted = QStringLiteral("“fine”\r\n");
+    QTest::newRow("Turkish with Windows quotes after 2 KB")
+        << inCodePage("windows-1254",
+                      QStringLiteral("Dosya açılamadı; lütfen ayarları değiştirin.\r\n").repeated(60) +
+                          quoted)
+        << "it" << "Windows-1254" << false;
+    QTest::newRow("Hungarian with Windows quotes after 2 KB")
+        << inCodePage("windows-1250",
+                      QStringLiteral("A fájl nem nyitható meg, kérjük ellenőrizze a beállításokat.\r\n")
+                              .repeated(40) +
+                          quoted)
+        << "it" << "Windows-1250" << false;
+    QTest::newRow("2 KB of Lithuanian in Windows-1257")
+        << inCodePage("windows-1257",
+                      QStringLiteral("Reikia nurodyti paskirties katalogą ir atsiųstinų paketų "
+                                     "pavadinimus; įrašykite juos čia.\r\n")
+                          .repeated(20))
+        << "it" << "Windows-1257" << false;
+    // Another user's page gives way as plainly.
+    QTest::newRow("2 KB of German in Windows-1252, for a Russian")
+        << inCodePage("windows-1252",
+                      QStringLiteral("Die Größe der Datei lässt sich nicht ändern; bitte "
+                                     "überprüfen Sie die Einstellungen.\r\n")
+                          .repeated(20))
+        << "ru" << "Windows-1252" << false;
     QTest::newRow("Italian in ISO-8859-15, with the euro")
         << inCodePage("ISO-8859-15",
                       QStringLiteral("Il caffè costa 1,20 € al banco, però al tavolo 2 €.\r\n")
