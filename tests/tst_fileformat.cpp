@@ -580,6 +580,12 @@ void TestFileFormat::detectsTheFormatFromTheFileStart_data()
                                      "überprüfen Sie die Einstellungen.\r\n")
                           .repeated(20))
         << "ru" << "Windows-1252" << false;
+    QTest::newRow("Japanese in EUC-JP, for a Japanese user")
+        << inCodePage("EUC-JP", QStringLiteral("日本語の文章です。東京は大きな都市です。\n"))
+        << "ja" << "EUC-JP" << true;
+    QTest::newRow("Chinese that GB18030 and GBK read alike, for a Chinese user")
+        << inCodePage("GB18030", QStringLiteral("如果您真的要这样做，请使用 deluser 命令\r\n"))
+        << "zh_CN" << "GBK" << false;
     QTest::newRow("Italian in ISO-8859-15, with the euro")
         << inCodePage("ISO-8859-15",
                       QStringLiteral("Il caffè costa 1,20 € al banco, però al tavolo 2 €.\r\n")
