@@ -56,6 +56,13 @@ QList<Sample> samples()
          "\xFF\xFE" + repeatedTo(encoded("UTF-16LE", italian), DetectionSample - 2)},
         {"Italian, UTF-16 BE without a mark",
          repeatedTo(encoded("UTF-16BE", italian), DetectionSample)},
+        {"Russian, Windows-1251",
+         repeatedTo(encoded("windows-1251",
+                            QStringLiteral("Москва — столица России, город на реке Москве.\r\n")),
+                    DetectionSample)},
+        {"Polish, ISO-8859-2",
+         repeatedTo(encoded("ISO-8859-2", QStringLiteral("Zażółć gęślą jaźń, powiedział.\r\n")),
+                    DetectionSample)},
         {"Japanese, Shift_JIS",
          repeatedTo(encoded("Shift_JIS", QStringLiteral("日本語のテキストです。\n")),
                     DetectionSample)},
@@ -71,7 +78,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 200;
     QTextStream out(stdout);
-    out << "| sample of " << (DetectionSample >> 10) << " KiB | detected as | median ms | worst ms |\n"
+    out << "| sample of " << (DetectionSample >> 10)
+        << " KiB | detected as | median ms | worst ms |\n"
         << "|---|---|---:|---:|\n";
     for (const Sample &sample : samples()) {
         QList<double> times;

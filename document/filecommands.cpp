@@ -62,17 +62,53 @@ QString cannotSave(const QString &path, const QString &reason)
         .arg(shownPath(path), sentence(reason));
 }
 
-// A new document is in the system's encoding, which has no name of its own
-// to a person.
-QString cannotEncode(const frmDocument &document)
+// The character at position: one unit, or the two of a surrogate pair.
+QString characterAt(const TextModel &text, qint64 position)
+{
+    const QString two = text.text(position, position + 2);
+    const bool pair = two.size() == 2 && two[0].isHighSurrogate() && two[1].isLowSurrogate();
+    return two.left(pair ? 2 : 1);
+}
+
+char32_t codeOf(const QString &character)
+{
+    return character.size() == 2 ? QChar::surrogateToUcs4(character[0], character[1])
+                                 : char32_t(character[0].unicode());
+}
+
+// A character as a person can find it: itself where it can be seen, and
+// its code ("U+1F600") always.
+QString shownCharacter(const QString &character)
+{
+    const char32_t code = codeOf(character);
+    const QString hex = QStringLiteral("U+%1").arg(uint(code), 4, 16, QChar(u'0')).toUpper();
+    // Controls and halves of a pair show nothing, or a box.
+    if (!QChar::isPrint(code))
+        return QStringLiteral("il carattere %1").arg(hex);
+    return QStringLiteral("\"%1\" (%2)").arg(character, hex);
+}
+
+// Names the first character the document's encoding cannot write and its
+// line, and the way to keep them all: UTF-8 writes every character, all but
+// half a surrogate pair, which no encoding writes. A new document is in the
+// system's encoding, which has no name of its own to a person.
+QString cannotEncode(frmDocument &document, qint64 position)
 {
     const QString where =
         document.encodingNote()
             ? QStringLiteral("del file (%1)").arg(document.encoding().displayName())
             : QStringLiteral("del sistema");
-    return QStringLiteral("Il documento contiene caratteri che non possono essere salvati "
-                          "nella codifica %1.")
-        .arg(where);
+    const TextModel &text = document.text();
+    const QString character = characterAt(text, position);
+    QString message = QStringLiteral("Il documento contiene caratteri che non possono essere "
+                                     "salvati nella codifica %1. Il primo è %2, alla riga %3.")
+                          .arg(where, shownCharacter(character))
+                          .arg(text.lineAt(position) + 1);
+    if (!QChar::isSurrogate(codeOf(character)))
+        message += QStringLiteral("\nPer salvarli tutti, convertire il documento in UTF-8 con "
+                                  "\"Codifica e fine riga\", nella barra di stato o nel menu "
+                                  "del testo.");
+    return message;
 }
 
 // Where a Save keeps the version of the file that another program wrote
@@ -268,8 +304,8 @@ void FileCommands::write(frmDocument &document, const QString &path)
 {
     const TextModel &text = document.text();
     const TextFileFormat::Encoding encoding = document.encoding();
-    if (!TextFileFormat::canEncode(text, encoding)) {
-        messages_.show(cannotEncode(document));
+    if (const std::optional<qint64> unwritable = TextFileFormat::firstUnwritable(text, encoding)) {
+        messages_.show(cannotEncode(document, *unwritable));
         return;
     }
     const bool ownFile = isFileOf(document, path);

@@ -139,7 +139,16 @@ void checkArbitraryText(QByteArrayView data, Encoding encoding, qsizetype chunkS
     TextModel model(chunkSize);
     model.setText(text);
     const std::optional<QByteArray> whole = TextFileFormat::encode(text, encoding);
-    FUZZ_CHECK(TextFileFormat::canEncode(model, encoding) == whole.has_value());
+    // The first character that cannot be written: all before it can, and
+    // it cannot, on its own.
+    const std::optional<qint64> at = TextFileFormat::firstUnwritable(model, encoding);
+    FUZZ_CHECK(at.has_value() != whole.has_value());
+    if (at) {
+        const QStringView rest = QStringView(text).sliced(*at);
+        const bool pair = rest.size() > 1 && rest[0].isHighSurrogate() && rest[1].isLowSurrogate();
+        FUZZ_CHECK(TextFileFormat::encode(QStringView(text).first(*at), encoding).has_value());
+        FUZZ_CHECK(!TextFileFormat::encode(rest.first(pair ? 2 : 1), encoding).has_value());
+    }
     if (whole)
         FUZZ_CHECK(streamed(model, encoding) == whole);
 }

@@ -7,8 +7,9 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
-  # ICU's charset detector, for the code page of a file that is not UTF-8
-  libicu-dev
+  # uchardet and ICU's charset detector, for the code page of a file that is
+  # not UTF-8
+  libicu-dev libuchardet-dev
   # Qt's platform accessibility, which the text view's tests switch on
   qt6-base-private-dev
   # Qt's own Italian translations (file dialog, context menus, window menus)

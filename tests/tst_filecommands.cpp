@@ -62,9 +62,6 @@
 
 namespace {
 
-const QString Unrepresentable = QStringLiteral(
-    "Il documento contiene caratteri che non possono essere salvati nella codifica del sistema.");
-
 QString cannotOpen(const QString &path)
 {
     return QStringLiteral("Impossibile aprire il file \"%1\".").arg(path);
@@ -623,13 +620,32 @@ void TestFileCommands::unrepresentableTextIsNotSaved_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
+    const QString refused = QStringLiteral(
+        "Il documento contiene caratteri che non possono essere salvati nella codifica ");
+    const QString wayOut = QStringLiteral("\nPer salvarli tutti, convertire il documento in UTF-8 "
+                                          "con \"Codifica e fine riga\", nella barra di stato o "
+                                          "nel menu del testo.");
+    // Half a surrogate pair: no encoding writes it, and UTF-8 is no way out.
     QTest::newRow("lone surrogate, system encoding")
-        << QByteArray("kept") << QStringLiteral("a") + QChar(0xd800) + QStringLiteral("b")
-        << Unrepresentable;
+        << QByteArray("kept") << QStringLiteral("a\r\nb") + QChar(0xd800) + QStringLiteral("b")
+        << refused + QStringLiteral("del sistema. Il primo è il carattere U+D800, alla riga 2.");
     QTest::newRow("euro sign is, Greek is not in Windows-1252")
         << QByteArray("citt\xe0 \x80\r\n") << QStringLiteral("città € ω\r\n")
-        << QStringLiteral("Il documento contiene caratteri che non possono essere salvati "
-                          "nella codifica del file (Windows-1252).");
+        << refused + QStringLiteral("del file (Windows-1252). Il primo è \"ω\" (U+03C9), alla "
+                                    "riga 1.") +
+               wayOut;
+    QTest::newRow("a control character, named by its code")
+        << QByteArray("citt\xe0\r\n") << QStringLiteral("a\u0085b\r\n")
+        << refused + QStringLiteral("del file (Windows-1252). Il primo è il carattere U+0085, "
+                                    "alla riga 1.") +
+               wayOut;
+    // The first of several, after thousands of lines: a pair, named whole.
+    QTest::newRow("an emoji, then an arrow, on later lines")
+        << QByteArray("citt\xe0\r\n")
+        << QStringLiteral("Perché è così\r\n").repeated(5000) + QStringLiteral("ok 😀\r\n→")
+        << refused + QStringLiteral("del file (Windows-1252). Il primo è \"😀\" (U+1F600), "
+                                    "alla riga 5001.") +
+               wayOut;
 }
 
 void TestFileCommands::unrepresentableTextIsNotSaved()

@@ -518,6 +518,94 @@ void TestFileFormat::detectsTheFormatFromTheFileStart_data()
                       QStringLiteral("Москва — столица России, город на реке Москве.\r\n")
                           .repeated(20))
         << "ru" << "Windows-1251" << false;
+    // Short files stay in the user's page unless they plainly say otherwise;
+    // a page that lacks the user's letters needs more than a detector's
+    // word, and a page that writes them takes the bytes that tell it.
+    QTest::newRow("a price in Windows-1252") << QByteArray("Costo: 5 \x80\r\n") << "it"
+                                             << "Windows-1252" << false;
+    QTest::newRow("an Italian line a detector takes for a DOS page")
+        << inCodePage("windows-1252",
+                      QStringLiteral("È richiesto specificare un tipo di ricerca, es. «name»\r\n"))
+        << "it" << "Windows-1252" << false;
+    QTest::newRow("a Polish line that says so")
+        << inCodePage("windows-1250", QStringLiteral("Zażółć gęślą jaźń, powiedział.\r\n"))
+        << "it" << "Windows-1250" << false;
+    QTest::newRow("a Polish line that reads as well in the user's page")
+        << inCodePage("windows-1250", QStringLiteral("Polska ma 38 mln mieszkańców.\r\n")) << "it"
+        << "Windows-1252" << false;
+    const QString ukrainian = QStringLiteral(
+        "Київ, столиця України, місто на річці Дніпро. Це одне з найстаріших міст Європи, "
+        "його засновано понад тисячу років тому; тут є багато церков і музеїв.\r\n");
+    QTest::newRow("2 KB of Ukrainian in Windows-1251")
+        << inCodePage("windows-1251", ukrainian.repeated(13)) << "it" << "Windows-1251" << false;
+    QTest::newRow("2 KB of Ukrainian in KOI8-U")
+        << inCodePage("KOI8-U", ukrainian.repeated(13)) << "it" << "KOI8-U" << false;
+    QTest::newRow("2 KB of Turkish in Windows-1254")
+        << inCodePage("windows-1254",
+                      QStringLiteral("Türkiye'nin başkenti Ankara'dır; en büyük şehri ise "
+                                     "İstanbul'dur. Ağaçlı sokaklarda yürümek çok hoş.\r\n")
+                          .repeated(20))
+        << "it" << "Windows-1254" << false;
+    // Until its first capital alpha with accent, the text reads alike in
+    // ISO-8859-7, which has a quote there.
+    QTest::newRow("Greek in Windows-1253, its first \"Ά\" after 4 KB")
+        << inCodePage("windows-1253",
+                      QStringLiteral("Η πόλη έχει πολλά μουσεία και πάρκα για τους επισκέπτες.\r\n")
+                              .repeated(80) +
+                          QStringLiteral("Άλλη μια μέρα.\r\n"))
+        << "it" << "Windows-1253" << false;
+    // Short lines that plainly say otherwise.
+    QTest::newRow("a Russian line")
+        << inCodePage("windows-1251", QStringLiteral("Приложение должно повторно вызвать libpam\r\n"))
+        << "it" << "Windows-1251" << false;
+    QTest::newRow("a Czech line")
+        << inCodePage("windows-1250",
+                      QStringLiteral("Autentizační služba nemůže získat informace\r\n"))
+        << "it" << "Windows-1250" << false;
+    QTest::newRow("a Chinese line")
+        << inCodePage("GB18030", QStringLiteral("如果您真的要这样做，请使用 deluser 命令\r\n"))
+        << "it" << "GB18030" << false;
+    QTest::newRow("a Japanese line that is mostly ASCII")
+        << inCodePage("Shift_JIS", QStringLiteral("-H, --heading     ヘッダ行を表示\r\n")) << "it"
+        << "Shift_JIS" << false;
+    // Bytes past the detectors' sample that only the Windows page has
+    // characters for: its quotes, where the ISO page has controls.
+    const QString quoted = QStringLiteral("“fine”\r\n");
+    QTest::newRow("Turkish with Windows quotes after 2 KB")
+        << inCodePage("windows-1254",
+                      QStringLiteral("Dosya açılamadı; lütfen ayarları değiştirin.\r\n").repeated(60) +
+                          quoted)
+        << "it" << "Windows-1254" << false;
+    QTest::newRow("Hungarian with Windows quotes after 2 KB")
+        << inCodePage("windows-1250",
+                      QStringLiteral("A fájl nem nyitható meg, kérjük ellenőrizze a beállításokat.\r\n")
+                              .repeated(40) +
+                          quoted)
+        << "it" << "Windows-1250" << false;
+    QTest::newRow("2 KB of Lithuanian in Windows-1257")
+        << inCodePage("windows-1257",
+                      QStringLiteral("Reikia nurodyti paskirties katalogą ir atsiųstinų paketų "
+                                     "pavadinimus; įrašykite juos čia.\r\n")
+                          .repeated(20))
+        << "it" << "Windows-1257" << false;
+    // Another user's page gives way as plainly.
+    QTest::newRow("2 KB of German in Windows-1252, for a Russian")
+        << inCodePage("windows-1252",
+                      QStringLiteral("Die Größe der Datei lässt sich nicht ändern; bitte "
+                                     "überprüfen Sie die Einstellungen.\r\n")
+                          .repeated(20))
+        << "ru" << "Windows-1252" << false;
+    QTest::newRow("Japanese in EUC-JP, for a Japanese user")
+        << inCodePage("EUC-JP", QStringLiteral("日本語の文章です。東京は大きな都市です。\n"))
+        << "ja" << "EUC-JP" << true;
+    QTest::newRow("Chinese that GB18030 and GBK read alike, for a Chinese user")
+        << inCodePage("GB18030", QStringLiteral("如果您真的要这样做，请使用 deluser 命令\r\n"))
+        << "zh_CN" << "GBK" << false;
+    QTest::newRow("Italian in ISO-8859-15, with the euro")
+        << inCodePage("ISO-8859-15",
+                      QStringLiteral("Il caffè costa 1,20 € al banco, però al tavolo 2 €.\r\n")
+                          .repeated(6))
+        << "it" << "ISO-8859-15" << false;
     QTest::newRow("Japanese in Shift_JIS")
         << inCodePage("Shift_JIS", QStringLiteral("日本語の文章です。東京は大きな都市です。\n")
                                        .repeated(20))

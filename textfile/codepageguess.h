@@ -6,12 +6,14 @@
 
 namespace TextFileFormat {
 
-/// The code page of bytes that are not UTF-8, as Qt's converters name it.
+/// The code page of bytes that are not UTF-8 (at most the sample detection
+/// reads), as Qt's converters name it.
 ///
-/// ICU's charset detector gives its candidates; the traditional code page
-/// of the locale's language wins whenever the detector is not clearly
-/// surer of another, since a short text says little about itself.
-QByteArray guessCodePage(QByteArrayView bytes, const QLocale &locale);
+/// uchardet and ICU's detector give their readings; the traditional code
+/// page of the locale's language stays unless they make a case against it,
+/// and a far stronger one for a page that cannot write the language's own
+/// letters (codepageguess.cpp gives the rule and its measures).
+QByteArray guessCodePage(QByteArrayView head, const QLocale &locale);
 
 /// The code page that older programs of the locale's language wrote text
 /// in: Windows-1252 for Italian and the other Western European languages.

@@ -32,8 +32,9 @@ constexpr qsizetype DetectionSample = 64 << 10;
 /// - bytes that hold a zero byte elsewhere, or that are UTF-8 (with fewer
 ///   bad bytes than characters of more than one byte) are UTF-8, which
 ///   keeps whatever does not decode;
-/// - anything else is in a code page, which a detector guesses, with the
-///   traditional code page of the language of locale as the fallback.
+/// - anything else is in a code page, which uchardet and ICU's detector
+///   guess; the traditional code page of the locale's language stays
+///   unless the bytes plainly say otherwise (codepageguess.h).
 /// A file with an LF and no CR in the sample has LF line ends.
 FileFormat detectFormat(QByteArrayView head, qint64 fileSize, const QLocale &locale = QLocale());
 

@@ -268,6 +268,59 @@ private:
     int looseBytes_ = 0; ///< bytes of a unit begun by escapes, from one span to the next
 };
 
+// The characters [from, to) of a span, as a span of their own.
+TextSpan part(const TextSpan &span, qsizetype from, qsizetype to)
+{
+    TextSpan out;
+    out.size = to - from;
+    if (span.isWide())
+        out.utf16 = span.utf16 + from;
+    else
+        out.latin1 = span.latin1 + from;
+    return out;
+}
+
+// Where in a span that cannot be written its first such character is,
+// halving the part where it must be: [0, good) writes, [good, bad) does not.
+// A surrogate pair is never cut in two.
+qsizetype firstUnwritableIn(const SpanWriter &writer, const TextSpan &span, ByteStream &out)
+{
+    qsizetype good = 0;
+    qsizetype bad = span.size;
+    while (bad - good > 1) {
+        qsizetype middle = good + (bad - good) / 2;
+        if (QChar::isLowSurrogate(span.at(middle)) && QChar::isHighSurrogate(span.at(middle - 1)))
+            middle = middle + 1 < bad ? middle + 1 : middle - 1;
+        if (middle <= good)
+            break; // [good, bad) is one pair
+        if (writer.write(part(span, good, middle), out))
+            good = middle;
+        else
+            bad = middle;
+    }
+    return good;
+}
+
+// UTF-8 writes every character but a lone surrogate that is not an escape.
+std::optional<qint64> firstUnwritableInUtf8(const TextModel &text)
+{
+    std::optional<qint64> found;
+    qint64 spanStart = 0;
+    text.forEachSpan(0, text.length(), [&](const TextSpan &span) {
+        const QStringView units =
+            span.isWide() ? QStringView(span.utf16, span.size) : QStringView();
+        for (qsizetype i = nextLoneSurrogate(units); i >= 0; i = nextLoneSurrogate(units, i + 1)) {
+            if (!isEscape(units[i].unicode())) {
+                found = spanStart + i;
+                return false;
+            }
+        }
+        spanStart += span.size;
+        return true;
+    });
+    return found;
+}
+
 bool writeMark(const Encoding &encoding, ByteStream &out)
 {
     const QByteArrayView mark = encoding.mark();
@@ -300,19 +353,29 @@ std::optional<QByteArray> encode(QStringView text, const Encoding &encoding)
     return bytes;
 }
 
+std::optional<qint64> firstUnwritable(const TextModel &text, const Encoding &encoding)
+{
+    if (encoding.form() == Encoding::Form::Utf8)
+        return firstUnwritableInUtf8(text);
+    const std::function<bool(QByteArrayView)> discard = [](QByteArrayView) { return true; };
+    ByteStream stream(discard);
+    const SpanWriter writer(encoding);
+    std::optional<qint64> found;
+    qint64 spanStart = 0;
+    text.forEachSpan(0, text.length(), [&](const TextSpan &span) {
+        if (!writer.write(span, stream)) {
+            found = spanStart + firstUnwritableIn(writer, span, stream);
+            return false;
+        }
+        spanStart += span.size;
+        return true;
+    });
+    return found;
+}
+
 bool canEncode(const TextModel &text, const Encoding &encoding)
 {
-    if (encoding.form() == Encoding::Form::Utf8) {
-        bool representable = true;
-        text.forEachSpan(0, text.length(), [&](const TextSpan &span) {
-            representable =
-                !span.isWide() || onlyEscapesAreLone(QStringView(span.utf16, span.size));
-            return representable;
-        });
-        return representable;
-    }
-    const std::function<bool(QByteArrayView)> discard = [](QByteArrayView) { return true; };
-    return encode(text, discard, encoding);
+    return !firstUnwritable(text, encoding);
 }
 
 bool encode(const TextModel &text, const std::function<bool(QByteArrayView)> &write,

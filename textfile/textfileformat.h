@@ -48,6 +48,12 @@ QString decode(QByteArrayView bytes, const Encoding &encoding = Encoding::system
 /// an escape, or a character outside the code page).
 std::optional<QByteArray> encode(QStringView text, const Encoding &encoding = Encoding::system());
 
+/// The position of the first character of the text that the encoding
+/// cannot write (the first unit of a surrogate pair), or nothing when it
+/// can write them all. It costs what writing the text costs.
+std::optional<qint64> firstUnwritable(const TextModel &text,
+                                      const Encoding &encoding = Encoding::system());
+
 /// Whether every character of the text can be written in the encoding.
 bool canEncode(const TextModel &text, const Encoding &encoding = Encoding::system());
 

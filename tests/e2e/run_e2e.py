@@ -179,6 +179,7 @@ FORMAT_ROWS = [
 
 ENCODED_ROWS = [
     ("windows_1252", b"Perch\xe9 la citt\xe0\r\n", b"Perch\xe9 la citt\xe0\r\n\xe8"),
+    ("twelve_bytes_of_windows_1252", b"Costo: 5 \x80\r\n", b"Costo: 5 \x80\r\n\xe8"),
     ("utf16_be_with_mark", b"\xfe\xff" + "più\r\n".encode("utf-16-be"),
      b"\xfe\xff" + "più\r\nè".encode("utf-16-be")),
     ("large_windows_1252", LARGE_1252, LARGE_1252 + b"\xe8"),
