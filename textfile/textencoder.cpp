@@ -283,7 +283,9 @@ TextSpan part(const TextSpan &span, qsizetype from, qsizetype to)
 // Where in a span that cannot be written its first such character is,
 // halving the part where it must be: [0, good) writes, [good, bad) does not.
 // A surrogate pair is never cut in two.
-qsizetype firstUnwritableIn(const SpanWriter &writer, const TextSpan &span, ByteStream &out)
+// The writer carries what it was given before the span (a unit begun by
+// escapes), so each trial starts from a copy of it as it stood at good.
+qsizetype firstUnwritableIn(SpanWriter atGood, const TextSpan &span, ByteStream &out)
 {
     qsizetype good = 0;
     qsizetype bad = span.size;
@@ -293,10 +295,13 @@ qsizetype firstUnwritableIn(const SpanWriter &writer, const TextSpan &span, Byte
             middle = middle + 1 < bad ? middle + 1 : middle - 1;
         if (middle <= good)
             break; // [good, bad) is one pair
-        if (writer.write(part(span, good, middle), out))
+        SpanWriter trial = atGood;
+        if (trial.write(part(span, good, middle), out)) {
             good = middle;
-        else
+            atGood = trial;
+        } else {
             bad = middle;
+        }
     }
     return good;
 }
@@ -359,12 +364,13 @@ std::optional<qint64> firstUnwritable(const TextModel &text, const Encoding &enc
         return firstUnwritableInUtf8(text);
     const std::function<bool(QByteArrayView)> discard = [](QByteArrayView) { return true; };
     ByteStream stream(discard);
-    const SpanWriter writer(encoding);
+    SpanWriter writer(encoding);
     std::optional<qint64> found;
     qint64 spanStart = 0;
     text.forEachSpan(0, text.length(), [&](const TextSpan &span) {
+        const SpanWriter before = writer;
         if (!writer.write(span, stream)) {
-            found = spanStart + firstUnwritableIn(writer, span, stream);
+            found = spanStart + firstUnwritableIn(before, span, stream);
             return false;
         }
         spanStart += span.size;
