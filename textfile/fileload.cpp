@@ -58,6 +58,8 @@ std::optional<QString> FileLoad::open()
         // A mark the file does not begin with is not skipped.
         format_.encoding = format_.encoding.withMark(format_.encoding.hasMark() &&
                                                      head.startsWith(format_.encoding.mark()));
+    } else if (options_.encoding) {
+        format_ = TextFileFormat::formatIn(head, *options_.encoding);
     } else {
         format_ = TextFileFormat::detectFormat(head, size_);
     }

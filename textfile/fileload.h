@@ -44,6 +44,9 @@ public:
         bool readInPlace = true;
         /// The file's format; found from the file itself when not given.
         std::optional<TextFileFormat::FileFormat> format;
+        /// The file's encoding, when a person has chosen it; its line ends
+        /// are still found from the file. Unused when format is given.
+        std::optional<TextFileFormat::Encoding> encoding;
     };
 
     /// Chunks ready to go at the end of the text, and how many bytes of the
