@@ -9,6 +9,7 @@
 
 #include "platform/twips.h"
 #include "text/textmodel.h"
+#include "textfile/encodingchoices.h"
 #include "textview/textview.h"
 
 #include <QFileInfo>
@@ -23,6 +24,9 @@ frmDocument::frmDocument(QWidget *parent)
     setWindowTitle(QStringLiteral("frmDocument"));
     resize(sizeHint());
     setFocusProxy(txtText);
+    connect(text_, &TextModel::lineBreakChanged, this, &frmDocument::fileFormatChanged);
+    connect(this, &frmDocument::fileFormatChanged, this, &frmDocument::showFileFormat);
+    showFileFormat();
     Form_Load();
 }
 
@@ -105,9 +109,9 @@ std::optional<QString> frmDocument::load(const QString &path, const LoadSettings
             [this, path, watcher = settings.watcher] { followLoadedFile(path, watcher); });
     connect(load_.get(), &DocumentLoad::loaded, this, &frmDocument::loaded);
     connect(load_.get(), &DocumentLoad::failed, this, &frmDocument::loadFailed);
+    readPath_ = path;
     const std::optional<QString> failure = load_->start(path);
-    *encoding_ = load_->format().encoding;
-    txtText->setAccessibleDescription(encodingNote().value_or(QString()));
+    setEncoding(load_->format().encoding);
     if (!failure && !isLoading()) // a short file, all in already
         followLoadedFile(path, settings.watcher);
     return failure;
@@ -118,6 +122,59 @@ std::optional<QString> frmDocument::load(const QString &path, const LoadSettings
 void frmDocument::followLoadedFile(const QString &path, FileWatcher *watcher)
 {
     diskFile_->follow(path, FileStamp::ofPath(path), watcher);
+    markSaved();
+}
+
+QString frmDocument::filePath() const
+{
+    return diskFile_->path().isEmpty() ? readPath_ : diskFile_->path();
+}
+
+// While the file loads, every edit is one: none of the text is saved yet,
+// and an edit at its end waits for the rest.
+bool frmDocument::hasUnsavedEdits() const
+{
+    if (isLoading())
+        return text_->history().canUndo() || text_->history().canRedo() ||
+               static_cast<const TextView *>(txtText)->hasWaitingEdits();
+    return text_->revision() != savedRevision_;
+}
+
+void frmDocument::markSaved()
+{
+    savedRevision_ = text_->revision();
+}
+
+// A load still running stops first, so that nothing more comes in.
+void frmDocument::discardText()
+{
+    load_.reset();
+    text_->setLoading(false);
+    text_->setText(QStringView());
+    text_->history().clear();
+}
+
+void frmDocument::setEncoding(const TextFileFormat::Encoding &encoding)
+{
+    if (encoding == *encoding_)
+        return;
+    *encoding_ = encoding;
+    emit fileFormatChanged();
+}
+
+TextFileFormat::FileFormat frmDocument::fileFormat() const
+{
+    return {*encoding_, text_->lineBreak()};
+}
+
+QString frmDocument::formatName() const
+{
+    return TextFileFormat::shownFormat(fileFormat());
+}
+
+void frmDocument::showFileFormat()
+{
+    txtText->setAccessibleDescription(formatName());
 }
 
 void frmDocument::checkFileOnDisk()
