@@ -291,10 +291,10 @@ def script_converted_to_lf(t):
       "take an e grave and save it as E8")
 def italian_bytes_read_again(t):
     source, app = open_from_command_line(t, "costo.txt", b"Costo: 5 \x80\r\n")
-    # The status bar's part of the program's own comes after "Stato", a
-    # panel of 1440 twips (96 pixels here), at the window's foot.
+    # The encoding's part of the status bar ends left of the date and the
+    # time, two panels of 1440 twips (96 pixels here), and of the size grip.
     x, y, w, h = app.desktop.frame_geometry(app.main_window)
-    t.desktop.xdotool("mousemove", str(x + 125), str(y + h - 14), "click", "1")
+    t.desktop.xdotool("mousemove", str(x + w - 240), str(y + h - 14), "click", "1")
     poll(lambda: app.desktop.popups(app.pid), 10, "the encoding menu to open")
     t.shot("status-bar-menu")
     # Riapri con codifica > Windows-1252
