@@ -1226,7 +1226,8 @@ void TestFileCommands::otherCommandsRunDuringALoad_data()
 {
     QTest::addColumn<QString>("command");
     for (const char *command : {"Taglia", "Copia", "Incolla", "Seleziona tutto", "Ora/Data",
-                                "Ctrl+F", "F3 before any search", "Nuovo", "Riapri con codifica"})
+                                "Ctrl+F", "F3 before any search", "Nuovo", "Riapri con codifica",
+                                "Riapri con codifica after typing"})
         QTest::newRow(command) << command;
 }
 
@@ -1256,9 +1257,14 @@ void TestFileCommands::otherCommandsRunDuringALoad()
         QTest::keyClick(loading->txtText, Qt::Key_F, Qt::ControlModifier);
     else if (command == u"F3 before any search")
         QTest::keyClick(loading->txtText, Qt::Key_F3);
-    else if (command == u"Riapri con codifica")
+    else if (command.startsWith(u"Riapri")) {
+        // Typed at the end, the letters wait for the rest of the file.
+        if (command.endsWith(u"typing")) {
+            QTest::keyClick(loading->txtText, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClicks(loading->txtText, QStringLiteral("FINE"));
+        }
         QVERIFY(editor.chooseFormat(QStringLiteral("Riapri con codifica>UTF-16 BE")));
-    else
+    } else
         window.mnuFileNew_Click();
     QVERIFY(loading->isLoading());
     QVERIFY(editor.note() != DocumentLoad::stillLoadingNote());
@@ -1278,6 +1284,13 @@ void TestFileCommands::otherCommandsRunDuringALoad()
         QVERIFY(window.findDialog().isVisible());
     else if (command == u"Nuovo")
         QCOMPARE(window.documents().size(), 3);
+    // What was typed keeps its window, where the load goes on; the file is
+    // read again in a new one.
+    if (command.endsWith(u"typing")) {
+        QCOMPARE(window.documents().size(), 3);
+        QVERIFY(waitForLoad(*loading));
+        QVERIFY(textOf(loading).endsWith(QStringLiteral("\r\nFINE")));
+    }
     // The load under way stops, and the file is read again from its start.
     if (command == u"Riapri con codifica") {
         QCOMPARE(window.documents().size(), 2);
