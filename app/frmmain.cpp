@@ -4,6 +4,8 @@
 #include "documentactivation.h"
 #include "filedrops.h"
 #include "finddialog.h"
+#include "formatmenu.h"
+#include "formatpanel.h"
 #include "frontwindow.h"
 #include "loadprogress.h"
 #include "menutable.h"
@@ -50,6 +52,10 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     commands_ = std::make_unique<DocumentCommands>(*this, platform_, *warnings_, *this);
     commands_->setFindForm([this]() -> FindForm & { return findDialog(); });
     loadProgress_ = new LoadProgress(*mdiArea_, *sbStatusBar);
+    formatPanel_ = new FormatPanel(*mdiArea_, *new FormatMenu(*commands_, this), sbStatusBar);
+    sbStatusBar->addInfoPart(formatPanel_);
+    commands_->setFormatMenu(
+        [this](QWidget &parent) -> QMenu * { return new FormatMenu(*commands_, &parent); });
     // A document that comes to the front looks at its file.
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow *subWindow) {
         if (auto *document = subWindow ? qobject_cast<frmDocument *>(subWindow->widget()) : nullptr)
@@ -234,6 +240,7 @@ frmDocument *frmMain::CreateDocumentWindow()
     activation_->watch(subWindow);
     commands_->watch(*document);
     loadProgress_->watch(*document);
+    formatPanel_->watch(*document);
     subWindow->show();
     mdiArea_->setActiveSubWindow(subWindow);
     document->setFocus();

@@ -15,6 +15,7 @@
 class DocumentActivation;
 class DocumentCommands;
 class FindDialog;
+class FormatPanel;
 class LoadProgress;
 class StatusBar;
 class QAction;
@@ -116,4 +117,5 @@ private:
     std::unique_ptr<DocumentCommands> commands_;
     QPointer<FindDialog> findDialog_;
     LoadProgress *loadProgress_ = nullptr;
+    FormatPanel *formatPanel_ = nullptr;
 };

@@ -70,3 +70,8 @@ QString StatusBar::note() const
 {
     return info_->notes().text();
 }
+
+void StatusBar::addInfoPart(QWidget *part)
+{
+    info_->addPart(part);
+}

@@ -31,6 +31,8 @@ public:
     void withdrawNote(const QString &text);
     /// The note shown; empty when there is none.
     QString note() const;
+    /// Adds a part to the program's own panel, after the notes.
+    void addInfoPart(QWidget *part);
 
 private:
     QProgressBar *progress_;

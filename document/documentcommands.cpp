@@ -6,14 +6,17 @@
 #include "editcommands.h"
 #include "filecommands.h"
 #include "findreplace.h"
+#include "formatcommands.h"
 #include "frmdocument.h"
 #include "loadmemory.h"
 #include "printcommand.h"
 
 #include "platform/platform.h"
+#include "textfile/detection.h"
 #include "textview/textview.h"
 
 #include <QMdiSubWindow>
+#include <QMenu>
 
 #include <algorithm>
 #include <iterator>
@@ -64,6 +67,14 @@ const DocumentCommands::Entry DocumentCommands::Table[] = {
     {C::FindPrevious, W::NeedsWholeText, false, [](DocumentCommands &c) { c.find_->find(false); }},
     {C::ReplaceOne, W::NeedsWholeText, false, [](DocumentCommands &c) { c.find_->replace(); }},
     {C::ReplaceAll, W::NeedsWholeText, false, [](DocumentCommands &c) { c.find_->replaceAll(); }},
+    // Reading again stops a load that is under way.
+    {C::ReopenWithEncoding, W::Runs, false,
+     [](DocumentCommands &c) { c.format_->ReopenWith(c.chosen_->encoding); }},
+    // Whether the text can be written so is known from the whole of it.
+    {C::ConvertEncoding, W::NeedsWholeText, false,
+     [](DocumentCommands &c) { c.format_->ConvertTo(c.chosen_->encoding); }},
+    {C::ConvertLineEnds, W::NeedsWholeText, true,
+     [](DocumentCommands &c) { c.format_->ConvertLineEnds(c.chosen_->lineBreak); }},
 };
 
 DocumentCommands::DocumentCommands(DocumentHost &host, Platform &platform, MessageBox &failures,
@@ -72,7 +83,9 @@ DocumentCommands::DocumentCommands(DocumentHost &host, Platform &platform, Messa
       file_(std::make_unique<FileCommands>(host, *platform.fileDialog, failures)),
       edit_(std::make_unique<EditCommands>(host, *platform.clock)),
       print_(std::make_unique<PrintCommand>(host, *platform.printer, failures)),
-      find_(std::make_unique<FindReplace>(host, owner))
+      find_(std::make_unique<FindReplace>(host, owner)),
+      format_(std::make_unique<FormatCommands>(host, *file_, failures)),
+      chosen_(std::make_unique<TextFileFormat::FileFormat>())
 {
     file_->loadSettings().memory = memory_.get();
     file_->loadSettings().watcher = platform.fileWatcher.get();
@@ -123,6 +136,10 @@ void DocumentCommands::watch(frmDocument &document)
     auto *view = qobject_cast<TextView *>(document.txtText);
     if (!view)
         return;
+    view->setMenuAddition([this](QMenu &menu) {
+        if (formatMenu_)
+            menu.addMenu(formatMenu_(menu));
+    });
     // F3 and Shift+F3 before any search open the dialog, to ask for one.
     connect(view, &TextView::findRequested, this, [this](FindRequest request) {
         const bool again = request == FindRequest::Next || request == FindRequest::Previous;
@@ -159,4 +176,20 @@ void DocumentCommands::setFindForm(std::function<FindForm &()> make)
 void DocumentCommands::findFormClosed()
 {
     find_->formClosed();
+}
+
+void DocumentCommands::setFormatMenu(std::function<QMenu *(QWidget &parent)> make)
+{
+    formatMenu_ = std::move(make);
+}
+
+void DocumentCommands::runFormat(DocumentCommand command, const TextFileFormat::FileFormat &chosen)
+{
+    *chosen_ = chosen;
+    run(command);
+}
+
+FormatChoices DocumentCommands::formatChoices()
+{
+    return formatChoicesFor(host_.activeDocument(), *this);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formatchoices.h"
+
 #include <QObject>
 #include <QStringList>
 
@@ -11,13 +13,18 @@ class EditCommands;
 class FileCommands;
 class FindForm;
 class FindReplace;
+class FormatCommands;
 class LoadMemory;
 class MessageBox;
 class PrintCommand;
+class QMenu;
 class QWidget;
 class frmDocument;
 struct LoadSettings;
 struct Platform;
+namespace TextFileFormat {
+struct FileFormat;
+}
 
 /// The commands a person gives the documents, whichever way they are asked
 /// for: the menus, the toolbar, the text box's keys or the find dialog.
@@ -41,6 +48,12 @@ enum class DocumentCommand {
     /// Replaces the selection when it is a match, then finds the next.
     ReplaceOne,
     ReplaceAll,
+    /// The file read again in the encoding chosen.
+    ReopenWithEncoding,
+    /// The encoding chosen, for the next Save.
+    ConvertEncoding,
+    /// Every line break made the one chosen.
+    ConvertLineEnds,
 };
 
 /// What a command does while the active document's file is still loading.
@@ -90,6 +103,16 @@ public:
     /// The find dialog was closed.
     void findFormClosed();
 
+    /// What can be chosen for the encoding and the line ends of the
+    /// document in front, each entry with what choosing it does.
+    FormatChoices formatChoices();
+    /// Gives the menu of those choices (FormatChoices), which the window
+    /// makes; each text box shows it last in its context menu.
+    void setFormatMenu(std::function<QMenu *(QWidget &parent)> make);
+    /// Runs a command of the encoding or line ends with the format chosen
+    /// (the encoding, or the line break, as the command takes it).
+    void runFormat(DocumentCommand command, const TextFileFormat::FileFormat &chosen);
+
 private:
     struct Entry;
     static const Entry Table[];
@@ -103,4 +126,8 @@ private:
     std::unique_ptr<EditCommands> edit_;
     std::unique_ptr<PrintCommand> print_;
     std::unique_ptr<FindReplace> find_;
+    std::unique_ptr<FormatCommands> format_;
+    std::function<QMenu *(QWidget &parent)> formatMenu_;
+    /// What the format command being run was given (runFormat).
+    std::unique_ptr<TextFileFormat::FileFormat> chosen_;
 };

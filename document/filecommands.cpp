@@ -15,6 +15,7 @@
 #include "text/textmodel.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -139,6 +140,22 @@ bool isFileOf(const frmDocument &document, const QString &path)
     return QFileInfo(path).absoluteFilePath() == QFileInfo(document.Caption()).absoluteFilePath();
 }
 
+// Whether path names a file that opens for reading now; a pipe or a device
+// is not opened, as it could keep the program waiting.
+std::optional<QString> cannotRead(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("Non è un file ordinario.");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    return std::nullopt;
+}
+
+// The child of a document that hears how its load ends.
+const QString LoadWatch = QStringLiteral("loadWatch");
+
 // At most this many files are named in one message.
 constexpr qsizetype ListedFailures = 10;
 // At most this many files open from one request: thousands of them would
@@ -205,7 +222,7 @@ void FileCommands::OpenFiles(const QStringList &paths)
 {
     QList<std::pair<QString, QString>> failures;
     for (const QString &path : paths.mid(0, OpenedAtOnce)) {
-        if (std::optional<QString> reason = open(path))
+        if (std::optional<QString> reason = open(path, loadSettings_))
             failures.append({path, *reason});
     }
     QStringList message;
@@ -220,7 +237,7 @@ void FileCommands::OpenFiles(const QStringList &paths)
 // A window left half-filled or empty under the file's name could be saved
 // over the file, so a window whose file cannot be read goes; its number
 // stays used.
-std::optional<QString> FileCommands::open(const QString &path)
+std::optional<QString> FileCommands::open(const QString &path, const LoadSettings &settings)
 {
     const QPointer<frmDocument> before = host_.activeDocument();
     frmDocument *document = host_.CreateDocumentWindow();
@@ -228,8 +245,7 @@ std::optional<QString> FileCommands::open(const QString &path)
         return std::nullopt; // the host has said why
     document->setCaption(path);
     document->ActiveControl().setText(QString());
-    watchLoad(*document, path);
-    const std::optional<QString> reason = document->load(path, loadSettings_);
+    const std::optional<QString> reason = load(*document, path, settings);
     if (reason) {
         document->Unload();
         if (before) // the document that was in front stays there
@@ -238,19 +254,57 @@ std::optional<QString> FileCommands::open(const QString &path)
     return reason;
 }
 
-void FileCommands::watchLoad(frmDocument &document, const QString &path)
+// The watch hears the end of one load only: a load started after it, as
+// when the file is read again, has a watch of its own.
+std::optional<QString> FileCommands::load(frmDocument &document, const QString &path,
+                                          const LoadSettings &settings)
 {
-    QObject::connect(&document, &frmDocument::formatFound, &document, [this, &document] {
-        if (const std::optional<QString> note = document.encodingNote())
-            host_.showNote(*note);
-    });
-    QObject::connect(&document, &frmDocument::loaded, &document, [this, &document, path] {
+    delete document.findChild<QObject *>(LoadWatch, Qt::FindDirectChildrenOnly);
+    auto *watch = new QObject(&document);
+    watch->setObjectName(LoadWatch);
+    QObject::connect(&document, &frmDocument::loadFailed, watch,
+                     [this, &document, path](const QString &reason) {
+                         loadFailed(document, path, reason);
+                     });
+    QObject::connect(&document, &frmDocument::loaded, watch, [this, &document, path, watch] {
         if (document.loadedFile() && document.loadedFile()->grew)
             host_.showNote(grewWhileLoading(path));
+        watch->deleteLater();
     });
-    QObject::connect(
-        &document, &frmDocument::loadFailed, &document,
-        [this, &document, path](const QString &reason) { loadFailed(document, path, reason); });
+    const std::optional<QString> reason = document.load(path, settings);
+    if (reason || !document.isLoading())
+        delete watch;
+    return reason;
+}
+
+LoadSettings FileCommands::settingsIn(const TextFileFormat::Encoding &encoding) const
+{
+    LoadSettings settings = loadSettings_;
+    settings.reading.encoding = encoding;
+    return settings;
+}
+
+void FileCommands::OpenIn(const QString &path, const TextFileFormat::Encoding &encoding)
+{
+    if (const std::optional<QString> reason = open(path, settingsIn(encoding)))
+        messages_.show(cannotOpen(path, *reason));
+}
+
+// The text goes only once the file is known to open: a file removed or
+// made unreadable since would leave the window empty, and the text it had
+// may be the only copy there is.
+void FileCommands::Reload(frmDocument &document, const TextFileFormat::Encoding &encoding)
+{
+    const QString path = document.filePath();
+    if (const std::optional<QString> reason = cannotRead(path)) {
+        messages_.show(cannotOpen(path, *reason));
+        return;
+    }
+    document.discardText();
+    if (const std::optional<QString> reason = load(document, path, settingsIn(encoding))) {
+        document.Unload(); // nothing is left to save over the file
+        messages_.show(cannotOpen(path, *reason));
+    }
 }
 
 // What the person typed while the file loaded is not thrown away with the
@@ -331,6 +385,7 @@ void FileCommands::followSaved(frmDocument &document, const QString &path, DiskF
                                const FileSaver &saver)
 {
     document.diskFile().follow(path, FileStamp::ofPath(path), loadSettings_.watcher);
+    document.markSaved();
     if (!saver.keptPath().isEmpty())
         host_.showLastingNote(keptNote(change, path, saver));
 }

@@ -12,6 +12,9 @@ class FileDialog;
 class FileSaver;
 class MessageBox;
 class frmDocument;
+namespace TextFileFormat {
+class Encoding;
+}
 
 /// Open, Close, Save and Save As on the active document.
 ///
@@ -45,15 +48,26 @@ public:
     void Save();
     void SaveAs();
 
+    /// Opens the file at path in a new window as Open does, read in the
+    /// given encoding.
+    void OpenIn(const QString &path, const TextFileFormat::Encoding &encoding);
+    /// Reads the document's file again, in the given encoding, in place of
+    /// its text, which goes with its history. When the file cannot be
+    /// opened, the text stays as it was and a message says why.
+    void Reload(frmDocument &document, const TextFileFormat::Encoding &encoding);
+
     /// How files are read into the documents.
     LoadSettings &loadSettings() { return loadSettings_; }
 
 private:
     /// Opens a file in a new window; the reason when it cannot be opened at
     /// once (the window is gone again then).
-    std::optional<QString> open(const QString &path);
-    /// Tells what the load of path into document finds.
-    void watchLoad(frmDocument &document, const QString &path);
+    std::optional<QString> open(const QString &path, const LoadSettings &settings);
+    /// Starts reading path into the document's empty text; the reason when
+    /// it cannot be read at once. A load that fails later closes the window.
+    std::optional<QString> load(frmDocument &document, const QString &path,
+                                const LoadSettings &settings);
+    LoadSettings settingsIn(const TextFileFormat::Encoding &encoding) const;
     void loadFailed(frmDocument &document, const QString &path, const QString &reason);
     void write(frmDocument &document, const QString &path);
     void followSaved(frmDocument &document, const QString &path, DiskFile::Change change,

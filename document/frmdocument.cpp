@@ -10,6 +10,7 @@
 #include "platform/twips.h"
 #include "text/textmodel.h"
 #include "textfile/loadedfile.h"
+#include "textfile/encodingchoices.h"
 #include "textview/textview.h"
 
 #include <QFileInfo>
@@ -24,6 +25,9 @@ frmDocument::frmDocument(QWidget *parent)
     setWindowTitle(QStringLiteral("frmDocument"));
     resize(sizeHint());
     setFocusProxy(txtText);
+    connect(text_, &TextModel::lineBreakChanged, this, &frmDocument::fileFormatChanged);
+    connect(this, &frmDocument::fileFormatChanged, this, &frmDocument::showFileFormat);
+    showFileFormat();
     Form_Load();
 }
 
@@ -103,8 +107,7 @@ std::optional<QString> frmDocument::load(const QString &path, const LoadSettings
     loadedFile_.reset();
     load_ = std::make_unique<DocumentLoad>(*text_, settings);
     connect(load_.get(), &DocumentLoad::formatFound, this, [this] {
-        *encoding_ = load_->format().encoding;
-        txtText->setAccessibleDescription(encodingNote().value_or(QString()));
+        setEncoding(load_->format().encoding);
         emit formatFound();
     });
     connect(load_.get(), &DocumentLoad::progressed, this, &frmDocument::loadProgressChanged);
@@ -115,6 +118,7 @@ std::optional<QString> frmDocument::load(const QString &path, const LoadSettings
         emit loaded();
     });
     connect(load_.get(), &DocumentLoad::failed, this, &frmDocument::loadFailed);
+    readPath_ = path;
     return load_->start(path);
 }
 
@@ -139,6 +143,61 @@ void frmDocument::followLoadedFile(const QString &path, FileWatcher *watcher)
             known->size = loadedFile_->size;
     }
     diskFile_->follow(path, known, watcher);
+    // Text typed while the file loaded is not the file's.
+    if (!text_->history().canUndo() && !text_->history().canRedo())
+        markSaved();
+}
+
+QString frmDocument::filePath() const
+{
+    return diskFile_->path().isEmpty() ? readPath_ : diskFile_->path();
+}
+
+// While the file loads, every edit is one: none of the text is saved yet,
+// and an edit at its end waits for the rest.
+bool frmDocument::hasUnsavedEdits() const
+{
+    if (isLoading())
+        return text_->history().canUndo() || text_->history().canRedo() ||
+               static_cast<const TextView *>(txtText)->hasWaitingEdits();
+    return text_->revision() != savedRevision_;
+}
+
+void frmDocument::markSaved()
+{
+    savedRevision_ = text_->revision();
+}
+
+// A load still running stops first, so that nothing more comes in.
+void frmDocument::discardText()
+{
+    load_.reset();
+    text_->setLoading(false);
+    text_->setText(QStringView());
+    text_->history().clear();
+}
+
+void frmDocument::setEncoding(const TextFileFormat::Encoding &encoding)
+{
+    if (encoding == *encoding_)
+        return;
+    *encoding_ = encoding;
+    emit fileFormatChanged();
+}
+
+TextFileFormat::FileFormat frmDocument::fileFormat() const
+{
+    return {*encoding_, text_->lineBreak()};
+}
+
+QString frmDocument::formatName() const
+{
+    return TextFileFormat::shownFormat(fileFormat());
+}
+
+void frmDocument::showFileFormat()
+{
+    txtText->setAccessibleDescription(formatName());
 }
 
 void frmDocument::checkFileOnDisk()

@@ -16,7 +16,8 @@ struct LoadSettings;
 struct LoadedFile;
 namespace TextFileFormat {
 class Encoding;
-}
+struct FileFormat;
+} // namespace TextFileFormat
 
 /// A document window: one text box that fills the window less a margin.
 /// It keeps nothing of its own but its text; its caption is the document's
@@ -64,11 +65,29 @@ public:
     /// read from, rather than another file renamed over it, or nothing.
     bool fileIsAtItsPath() const;
     /// The encoding the text is saved in: its file's, or the system's for a
-    /// new document.
+    /// new document, or the one it was converted to.
     const TextFileFormat::Encoding &encoding() const { return *encoding_; }
+    /// The next Save writes the text in this encoding.
+    void setEncoding(const TextFileFormat::Encoding &encoding);
+    /// What the next Save writes: the encoding, and the line ends that
+    /// Enter makes (those of the text, once they are converted).
+    TextFileFormat::FileFormat fileFormat() const;
+    /// "Windows-1252 · CR LF": the format as the status bar shows it and
+    /// the text box's accessible description says it.
+    QString formatName() const;
     /// "Codifica: Windows-1252" for a file in an encoding other than the
-    /// system's; also the text box's accessible description.
+    /// system's.
     std::optional<QString> encodingNote() const;
+    /// The file the text was read from or is being read from, or last
+    /// saved to; empty for a new document never saved.
+    QString filePath() const;
+    /// Whether the text was edited since it was read from its file or last
+    /// saved to it (an edit undone since counts too).
+    bool hasUnsavedEdits() const;
+    /// The text is now what its file holds, as after a Save.
+    void markSaved();
+    /// Empties the text and forgets its history, before it is read anew.
+    void discardText();
 
     /// Large edits of the text (a paste, a drop, a replacement of
     /// everything) are held against the memory left; one that will not fit
@@ -83,6 +102,9 @@ public:
 
 signals:
     void formatFound();
+    /// What the next Save writes has changed: the encoding (the file read,
+    /// or a conversion), or the line ends (a conversion, or its undo).
+    void fileFormatChanged();
     void loadProgressChanged(int percent);
     void loaded();
     void loadFailed(const QString &reason);
@@ -102,10 +124,14 @@ private:
     void Form_Load();
     /// The document now holds the file it has read.
     void followLoadedFile(const QString &path, FileWatcher *watcher);
+    void showFileFormat();
 
     TextBox &textBox_;
     std::unique_ptr<DocumentLoad> load_;
     std::unique_ptr<TextFileFormat::Encoding> encoding_;
     std::unique_ptr<DiskFile> diskFile_;
     std::unique_ptr<LoadedFile> loadedFile_;
+    QString readPath_;
+    /// The text's revision when it was last the file's.
+    quint64 savedRevision_ = 0;
 };

@@ -12,7 +12,8 @@ struct LoadSettings
 {
     /// How the file is read: how many bytes at a time (a file of no more
     /// than one block shows no progress), in parts of what size, on how
-    /// many threads. Its format is always found from the file.
+    /// many threads. Its format is found from the file,
+    /// but for the encoding a person has chosen (reading.encoding).
     FileLoad::Options reading;
     /// The longest text a document may be given; a longer file fails.
     qint64 maximumLength = std::numeric_limits<qint64>::max();

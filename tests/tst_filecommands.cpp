@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/finddialog.h"
+#include "app/formatmenu.h"
 #include "mainwindowfixture.h"
 #include "tests/support/documentloading.h"
 #include "tests/support/fakedocumenthost.h"
@@ -16,6 +17,7 @@
 #include "textfile/detection.h"
 #include "textfile/loadedfile.h"
 #include "textfile/snapshotcheck.h"
+#include "textview/textview.h"
 
 #include "textfilesamples.h"
 
@@ -77,6 +79,22 @@ QString textOf(frmDocument *document)
     return document->ActiveControl().Text();
 }
 
+// Types text as keys: Return for a line break, each character (a pair of
+// surrogates together) as the text of a key.
+void typeKeys(QWidget &box, const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n') {
+            QTest::keyClick(&box, Qt::Key_Return);
+            continue;
+        }
+        const qsizetype length = text[i].isHighSurrogate() ? 2 : 1;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, length));
+        QApplication::sendEvent(&box, &press);
+        i += length - 1;
+    }
+}
+
 // A shown main window on test doubles, with helpers for the file commands.
 struct Editor : MainWindowFixture
 {
@@ -117,6 +135,39 @@ struct Editor : MainWindowFixture
     {
         dialog->answer(path);
         window->mnuFileSaveAs_Click();
+    }
+    /// The entry of the status bar's encoding menu at the end of a path of
+    /// captions, "&" left out ("Fine riga>LF (Unix)"); an encoding is
+    /// looked for among the others too. nullptr when there is none.
+    QAction *formatEntry(const QString &path) const
+    {
+        auto *menu = window->findChild<FormatMenu *>(QStringLiteral("formatMenu"));
+        menu->rebuild();
+        QList<QAction *> entries = menu->actions();
+        QAction *found = nullptr;
+        for (const QString &step : path.split(u'>')) {
+            found = nullptr;
+            for (qsizetype i = 0; i < entries.size() && !found; ++i) {
+                if (entries[i]->text().remove(u'&') == step)
+                    found = entries[i];
+                else if (entries[i]->menu() && entries[i]->text() == u"&Altre codifiche")
+                    entries += entries[i]->menu()->actions();
+            }
+            if (!found)
+                return nullptr;
+            entries = found->menu() ? found->menu()->actions() : QList<QAction *>();
+        }
+        return found;
+    }
+    /// Chooses that entry, as a click does; false when it is missing or
+    /// cannot be chosen.
+    bool chooseFormat(const QString &path)
+    {
+        QAction *entry = formatEntry(path);
+        if (!entry || !entry->isEnabled() || !entry->parentWidget()->isEnabled())
+            return false;
+        entry->trigger();
+        return true;
     }
     QAction *toolbarButton(const QString &key) const
     {
@@ -260,6 +311,8 @@ private slots:
     void failedSaveKeepsTheOldFile();
     void unrepresentableTextIsNotSaved_data();
     void unrepresentableTextIsNotSaved();
+    void chosenFormatIsSaved_data();
+    void chosenFormatIsSaved();
     void textsAreHeldAgainstTheMemoryLeft_data();
     void textsAreHeldAgainstTheMemoryLeft();
     void failuresAreReportedAsWarnings_data();
@@ -665,12 +718,113 @@ void TestFileCommands::unrepresentableTextIsNotSaved()
     QVERIFY(!QFile::exists(path(QStringLiteral("other.txt"))));
 }
 
+void TestFileCommands::chosenFormatIsSaved_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    // Entries of the encoding menu ("Fine riga>LF (Unix)"), text typed at
+    // the end ("type:..."), Ctrl+Z ("undo"), the file removed ("remove").
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::addColumn<int>("windows");
+    QTest::addColumn<int>("messages");
+
+    const QByteArray cyrillic = "\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0\n"; // Привет, мир
+    const QString cyrillicPage = QStringLiteral("Riapri con codifica>Windows-1251 (cirillico)");
+    const QByteArray italian = "Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella\r\n";
+    QTest::newRow("Cyrillic read again in Windows-1251, its LF kept")
+        << cyrillic << QStringList{cyrillicPage, "type:\xd0\xb6\n\xd1\x8f"}
+        << cyrillic + "\xe6\n\xff" << 2 << 0;
+    QTest::newRow("Polish read again in Windows-1250")
+        << QByteArray("Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 ja\x9f\xf1.\r\n")
+        << QStringList{"Riapri con codifica>Windows-1250 (europeo centrale)", "type:\xc5\x82"}
+        << QByteArray("Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 ja\x9f\xf1.\r\n\xb3") << 2 << 0;
+    QTest::newRow("twelve Italian bytes read again in Windows-1252 take an e grave")
+        << QByteArray("Costo: 5 \x80\r\n")
+        << QStringList{"Riapri con codifica>Windows-1252 (europeo occidentale)", "type:\xc3\xa8"}
+        << QByteArray("Costo: 5 \x80\r\n\xe8") << 2 << 0;
+    QTest::newRow("with unsaved edits, read again in a new window")
+        << cyrillic << QStringList{"type:!", cyrillicPage, "type:\xd0\xb6"} << cyrillic + "\xe6"
+        << 3 << 0;
+    QTest::newRow("a file removed since is not read again: the text stays")
+        << cyrillic << QStringList{"remove", cyrillicPage, "type:x"} << cyrillic + "x" << 2 << 1;
+    QTest::newRow("an emoji in Windows-1252 converted to UTF-8")
+        << italian << QStringList{"type:\xf0\x9f\x98\x80", "Converti in>UTF-8"}
+        << QByteArray("Perch\xc3\xa9 la citt\xc3\xa0 \xc3\xa8 pi\xc3\xb9 bella\r\n\xf0\x9f\x98\x80")
+        << 2 << 0;
+    QTest::newRow("UTF-8 given a mark")
+        << QByteArray("pi\xc3\xb9\n") << QStringList{"Converti in>UTF-8 con BOM"}
+        << QByteArray("\xef\xbb\xbfpi\xc3\xb9\n") << 2 << 0;
+    QTest::newRow("UTF-8 without its mark")
+        << QByteArray("\xef\xbb\xbfpi\xc3\xb9\n") << QStringList{"Converti in>UTF-8"}
+        << QByteArray("pi\xc3\xb9\n") << 2 << 0;
+    QTest::newRow("UTF-8 converted to UTF-16 LE, with its mark")
+        << QByteArray("ab\r\n") << QStringList{"Converti in>UTF-16 LE"}
+        << QByteArray("\xff\xfe"
+                      "a\0b\0\r\0\n\0",
+                      10)
+        << 2 << 0;
+    QTest::newRow("an arrow the code page lacks: refused, still UTF-8")
+        << QByteArray("ok\r\n")
+        << QStringList{"type:\xe2\x86\x92", "Converti in>Windows-1252 (europeo occidentale)"}
+        << QByteArray("ok\r\n\xe2\x86\x92") << 2 << 1;
+    QTest::newRow("bytes UTF-8 could not read: refused in UTF-16")
+        << QByteArray("pi\xc3\xb9 citt\xc3\xa0 \xff\r\n") << QStringList{"Converti in>UTF-16 LE"}
+        << QByteArray("pi\xc3\xb9 citt\xc3\xa0 \xff\r\n") << 2 << 1;
+    QTest::newRow("Unix line ends made CR LF: Enter follows")
+        << QByteArray("a\nb\n") << QStringList{"Fine riga>CR LF (Windows)", "type:c\nd"}
+        << QByteArray("a\r\nb\r\nc\r\nd") << 2 << 0;
+    QTest::newRow("CR LF and a lone CR made LF: Enter follows")
+        << QByteArray("a\r\nb\rc\r\n") << QStringList{"Fine riga>LF (Unix)", "type:\nz"}
+        << QByteArray("a\nb\nc\n\nz") << 2 << 0;
+    QTest::newRow("a conversion undone: Enter makes CR LF again")
+        << QByteArray("a\r\nb\r\n") << QStringList{"Fine riga>LF (Unix)", "undo", "type:c\nd"}
+        << QByteArray("a\r\nb\r\nc\r\nd") << 2 << 0;
+}
+
+// What a person chooses in the encoding menu is what Save writes; typing
+// after it is written in the new encoding and Enter makes the new line end.
+void TestFileCommands::chosenFormatIsSaved()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, steps);
+    QFETCH(QByteArray, saved);
+    QFETCH(int, windows);
+    QFETCH(int, messages);
+    const QString name = path(QStringLiteral("scelta.txt"));
+    put(name, file);
+    Editor editor;
+    editor.open(name);
+    for (const QString &step : steps) {
+        auto *view = qobject_cast<TextView *>(editor.active()->txtText);
+        if (step.startsWith(u"type:")) {
+            view->moveCaret(view->textLength());
+            typeKeys(*view, step.mid(5));
+        } else if (step == u"undo") {
+            QVERIFY(view->undo());
+        } else if (step == u"remove") {
+            QVERIFY(QFile::remove(name));
+        } else {
+            const qsizetype before = editor.messages->messages.size();
+            QVERIFY2(editor.chooseFormat(step), qPrintable(step));
+            QVERIFY(waitForLoad(*editor.active()));
+            // The menu shows the choice as the document's own from then on.
+            if (!step.startsWith(u"Fine") && editor.messages->messages.size() == before)
+                QVERIFY2(editor.formatEntry(step)->isChecked(), qPrintable(step));
+        }
+    }
+    editor.window->mnuFileSave_Click();
+    QCOMPARE(contents(name), saved);
+    QCOMPARE(editor.titles().size(), windows);
+    QCOMPARE(editor.messages->messages.size(), messages);
+}
+
 void TestFileCommands::textsAreHeldAgainstTheMemoryLeft_data()
 {
     QTest::addColumn<QString>("command");
     QTest::newRow("Open") << "Open";
     QTest::newRow("Incolla") << "Incolla";
     QTest::newRow("Sostituisci tutto") << "Sostituisci tutto";
+    QTest::newRow("Fine riga") << "Fine riga";
 }
 
 // With little memory left, a file, a paste or a replacement whose text will
@@ -685,7 +839,8 @@ void TestFileCommands::textsAreHeldAgainstTheMemoryLeft()
     Editor editor;
     frmDocument *typed = editor.active();
     typed->ActiveControl().setText(QStringLiteral("testo scritto"));
-    frmDocument *target = command == u"Sostituisci tutto" ? editor.open(name) : typed;
+    const bool onTheFile = command == u"Sostituisci tutto" || command == u"Fine riga";
+    frmDocument *target = onTheFile ? editor.open(name) : typed;
     QGuiApplication::clipboard()->setText(large);
     FindDialog &find = editor.window->findDialog();
     find.present(QStringLiteral("a"), true);
@@ -697,6 +852,8 @@ void TestFileCommands::textsAreHeldAgainstTheMemoryLeft()
             editor.open(name);
         else if (command == u"Incolla")
             editor.window->mnuEditPaste_Click();
+        else if (command == u"Fine riga")
+            editor.chooseFormat(QStringLiteral("Fine riga>LF (Unix)"));
         else
             emit find.replaceAll();
     };
@@ -709,8 +866,7 @@ void TestFileCommands::textsAreHeldAgainstTheMemoryLeft()
              qPrintable(editor.messages->messages.front()));
     QCOMPARE(editor.titles().size(), windows);
     QCOMPARE(textOf(target), before);
-    QCOMPARE(textOf(typed),
-             command == u"Sostituisci tutto" ? QStringLiteral("testo scritto") : before);
+    QCOMPARE(textOf(typed), onTheFile ? QStringLiteral("testo scritto") : before);
 
     editor.memory->bytes = qint64(1) << 30;
     run();
@@ -1099,6 +1255,8 @@ void TestFileCommands::commandsDuringALoad_data()
     QTest::newRow("Trova precedente") << "Trova precedente";
     QTest::newRow("Sostituisci") << "Sostituisci";
     QTest::newRow("Sostituisci tutto") << "Sostituisci tutto";
+    QTest::newRow("Converti in") << "Converti in";
+    QTest::newRow("Fine riga") << "Fine riga";
 }
 
 // A command that needs the whole text (save, print, find) never acts on
@@ -1128,6 +1286,10 @@ void TestFileCommands::commandsDuringALoad()
             emit find.findPrevious();
         else if (command == u"Sostituisci")
             emit find.replace();
+        else if (command == u"Converti in")
+            QVERIFY(editor.chooseFormat(QStringLiteral("Converti in>UTF-16 LE")));
+        else if (command == u"Fine riga")
+            QVERIFY(editor.chooseFormat(QStringLiteral("Fine riga>LF (Unix)")));
         else
             emit find.replaceAll();
     };
@@ -1154,6 +1316,10 @@ void TestFileCommands::commandsDuringALoad()
         QCOMPARE(editor.printer->requests, 1); // the fixture has no printer
     else if (command == u"Sostituisci tutto")
         QVERIFY(!textOf(loading).contains(QStringLiteral("riga")));
+    else if (command == u"Converti in")
+        QCOMPARE(loading->formatName(), QStringLiteral("UTF-16 LE \u00B7 CR LF"));
+    else if (command == u"Fine riga")
+        QCOMPARE(textOf(loading), QString::fromLatin1(file).remove(u'\r'));
     else
         QCOMPARE(loading->ActiveControl().SelText().toLower(), QStringLiteral("riga"));
     QCOMPARE(editor.messages->messages.size(), command == u"Stampa" ? 1 : 0);
@@ -1163,7 +1329,8 @@ void TestFileCommands::otherCommandsRunDuringALoad_data()
 {
     QTest::addColumn<QString>("command");
     for (const char *command : {"Taglia", "Copia", "Incolla", "Seleziona tutto", "Ora/Data",
-                                "Ctrl+F", "F3 before any search", "Nuovo"})
+                                "Ctrl+F", "F3 before any search", "Nuovo", "Riapri con codifica",
+                                "Riapri con codifica after typing"})
         QTest::newRow(command) << command;
 }
 
@@ -1193,7 +1360,14 @@ void TestFileCommands::otherCommandsRunDuringALoad()
         QTest::keyClick(loading->txtText, Qt::Key_F, Qt::ControlModifier);
     else if (command == u"F3 before any search")
         QTest::keyClick(loading->txtText, Qt::Key_F3);
-    else
+    else if (command.startsWith(u"Riapri")) {
+        // Typed at the end, the letters wait for the rest of the file.
+        if (command.endsWith(u"typing")) {
+            QTest::keyClick(loading->txtText, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClicks(loading->txtText, QStringLiteral("FINE"));
+        }
+        QVERIFY(editor.chooseFormat(QStringLiteral("Riapri con codifica>UTF-16 BE")));
+    } else
         window.mnuFileNew_Click();
     QVERIFY(loading->isLoading());
     QVERIFY(editor.note() != DocumentLoad::stillLoadingNote());
@@ -1213,6 +1387,21 @@ void TestFileCommands::otherCommandsRunDuringALoad()
         QVERIFY(window.findDialog().isVisible());
     else if (command == u"Nuovo")
         QCOMPARE(window.documents().size(), 3);
+    // What was typed keeps its window, where the load goes on; the file is
+    // read again in a new one.
+    if (command.endsWith(u"typing")) {
+        QCOMPARE(window.documents().size(), 3);
+        QVERIFY(waitForLoad(*loading));
+        QVERIFY(textOf(loading).endsWith(QStringLiteral("\r\nFINE")));
+    }
+    // The load under way stops, and the file is read again from its start.
+    if (command == u"Riapri con codifica") {
+        QCOMPARE(window.documents().size(), 2);
+        QVERIFY(waitForLoad(*loading));
+        QCOMPARE(loading->formatName(), QStringLiteral("UTF-16 BE senza BOM \u00B7 CR LF"));
+        // Two bytes a character, and the line end added after the last line.
+        QCOMPARE(loading->text().length(), contents(name).size() / 2 + 2);
+    }
 }
 
 // Typing during a load goes where the caret is among the text loaded so

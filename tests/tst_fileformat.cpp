@@ -11,6 +11,7 @@
 #include "textfile/detection.h"
 #include "textfile/digestfeed.h"
 #include "textfile/filedigest.h"
+#include "textfile/encodingchoices.h"
 #include "textfile/fileload.h"
 #include "textfile/filesnapshot.h"
 #include "textfile/inplacereading.h"
@@ -24,7 +25,9 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QSignalSpy>
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -131,6 +134,7 @@ private slots:
     void refusesWhatCannotBeWritten();
     void everyPieceSplitGivesTheSameText();
     void codePageBranchIsLossless();
+    void everyOfferedEncodingWorks();
     void randomFilesSurviveLoadAndSave();
     void filesKeepTheirEncoding_data();
     void filesKeepTheirEncoding();
@@ -325,6 +329,27 @@ void TestFileFormat::codePageBranchIsLossless()
     }
     const QByteArray valid("perch\xc3\xa9\r\n\xf0\x9f\x98\x80\na\xe2\x80\xa8");
     QCOMPARE(decode(valid, Encoding::codePage()), decode(valid, Encoding::utf8()));
+}
+
+// Every encoding a person may choose is one Qt's converters know, writes and
+// reads back a line, and has a label of its own in its list.
+void TestFileFormat::everyOfferedEncodingWorks()
+{
+    const EncodingChoices choices(QLocale(QLocale::Russian));
+    for (const QList<EncodingChoice> &list :
+         {choices.commonToRead() + choices.othersToRead(),
+          choices.commonToWrite() + choices.othersToWrite()}) {
+        QSet<QString> labels;
+        for (const EncodingChoice &choice : list) {
+            QVERIFY2(!labels.contains(choice.label), qPrintable(choice.label));
+            labels.insert(choice.label);
+            const Encoding &encoding = choice.encoding;
+            QVERIFY2(encoding.isUnicode() || QStringDecoder(encoding.codePageName()).isValid(),
+                     qPrintable(choice.label));
+            const std::optional<QByteArray> bytes = encode(u"Riga 1\r\n", encoding);
+            QVERIFY2(bytes && decode(*bytes, encoding) == u"Riga 1\r\n", qPrintable(choice.label));
+        }
+    }
 }
 
 // Random files through the loader (cut in random pieces) into a document's

@@ -1,8 +1,14 @@
 #include "mainwindowfixture.h"
 
 #include "app/clockpanel.h"
+#include "app/formatmenu.h"
+#include "app/notespanel.h"
 #include "app/windowarrangement.h"
 #include "document/frmdocument.h"
+#include "text/textmodel.h"
+#include "textfile/encoding.h"
+#include "textview/textview.h"
+#include "textview/textviewmenu.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -32,6 +38,7 @@ private slots:
     void barsStayAtTheirEdges();
     void statusBarPanels();
     void notesStayBesideThePanels();
+    void formatFollowsTheDocumentInFront();
     void windowListFollowsWindows();
     void windowListPastNine_data();
     void windowListPastNine();
@@ -264,6 +271,65 @@ void TestRouting::notesStayBesideThePanels()
         QVERIFY(status->width() >= minimum);
         QVERIFY(right(status) <= left(notes) && right(notes) <= left(date));
     }
+}
+
+// The encoding and line ends of the document in front show beside the notes
+// for as long as it is in front, in the words of its text box's accessible
+// description, and its menu checks them. At the designed size the longest
+// usual form shows whole; a long note beside it gives up its room first; in
+// a narrower window it is cut short, never the designed panels.
+void TestRouting::formatFollowsTheDocumentInFront()
+{
+    MainWindowFixture f;
+    frmMain &w = *f.window;
+    w.Show();
+    const auto *panel = f.find<QToolButton>("formatPanel");
+    frmDocument *first = w.activeDocument();
+    QCOMPARE(panel->text(), QStringLiteral("UTF-8 \u00B7 CR LF"));
+    w.mnuFileNew_Click();
+    frmDocument *second = w.activeDocument();
+    second->setEncoding(TextFileFormat::Encoding::utf8(true));
+    second->text().setLineBreak(LineBreak::Lf);
+    QCOMPARE(panel->text(), QStringLiteral("UTF-8 con BOM \u00B7 LF"));
+    QCOMPARE(second->txtText->accessibleDescription(), panel->text());
+    auto *menu = w.findChild<FormatMenu *>(QStringLiteral("formatMenu"));
+    menu->rebuild();
+    const QList<QAction *> parts = menu->actions();
+    QCOMPARE(describe(menu), (QStringList{"&Riapri con codifica", "DISABLED OR HIDDEN",
+                                          "Converti &in", "&Fine riga"}));
+    QCOMPARE(describe(parts[1]->menu()).mid(0, 4),
+             (QStringList{"UTF-8", "UTF-8 con BOM [x]", "UTF-16 LE", "UTF-16 BE"}));
+    QCOMPARE(describe(parts[2]->menu()), (QStringList{"CR LF (Windows)", "LF (Unix) [x]"}));
+    const std::unique_ptr<QMenu> context(
+        TextViewMenu::create(*qobject_cast<TextView *>(second->txtText)));
+    QCOMPARE(context->actions().last()->text(), QStringLiteral("C&odifica e fine riga"));
+
+    w.documentArea()->setActiveSubWindow(w.documentArea()->subWindowList().first());
+    QCOMPARE(panel->text(), QStringLiteral("UTF-8 \u00B7 CR LF"));
+    QCOMPARE(first->txtText->accessibleDescription(), panel->text());
+    first->setEncoding(TextFileFormat::Encoding::utf8(true));
+    QTRY_COMPARE(panel->width(), panel->sizeHint().width());
+    w.showLastingNote(QStringLiteral("Il file \"/home/utente/documenti/nota.txt\" è stato "
+                                     "modificato da un altro programma."));
+    w.resize(w.width() + 90, w.height()); // room for the panel and a few words of the note
+    const int minimum = qRound(w.logicalDpiX() * 1.0) - 1; // 1440 twips
+    const auto *date = f.find<QLabel>("datePanel");
+    const auto *notes = f.find<QLabel>("notesPanel");
+    const auto left = [&w](const QWidget *part) { return part->mapTo(&w, QPoint()).x(); };
+    const auto right = [&w](const QWidget *part) {
+        return part->mapTo(&w, QPoint(part->width(), 0)).x();
+    };
+    QTRY_VERIFY(notes->isVisible() && panel->isVisible());
+    QTRY_COMPARE(panel->width(), panel->sizeHint().width());
+    QVERIFY(right(notes) <= left(panel) && right(panel) <= left(date));
+    QVERIFY(date->width() >= minimum);
+    w.resize(400, 300);
+    QTRY_VERIFY(panel->width() < panel->sizeHint().width());
+    QVERIFY(right(panel) <= left(date) && date->width() >= minimum);
+    QVERIFY(panel->toolTip().contains(panel->text()));
+
+    w.documentArea()->closeAllSubWindows();
+    QTRY_VERIFY(!panel->isVisible());
 }
 
 // The entries below the Window menu's fixed items, as the menu shows them

@@ -37,6 +37,8 @@ std::optional<TextHistory::Selection> TextHistory::undo()
     Step &step = steps_[index];
     for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit)
         exchange(*edit);
+    if (step.breakBefore != step.breakAfter)
+        model_.setLineBreak(step.breakBefore);
     runOpen_ = false;
     const Selection before = step.before;
     trim(index);
@@ -51,6 +53,8 @@ std::optional<TextHistory::Selection> TextHistory::redo()
     Step &step = steps_[index];
     for (Edit &edit : step.edits)
         exchange(edit);
+    if (step.breakBefore != step.breakAfter)
+        model_.setLineBreak(step.breakAfter);
     runOpen_ = false;
     const Selection after = step.after;
     trim(index);
@@ -85,6 +89,7 @@ void TextHistory::beginStep(Kind kind, Selection before, QStringView typed)
     started_ = false;
     openKind_ = kind;
     openBefore_ = before;
+    openBreak_ = model_.lineBreak();
     typedBoundary_ = !typed.isEmpty() && endsWord(typed);
 }
 
@@ -108,6 +113,7 @@ void TextHistory::endStep(Selection after)
     if (joining_ || started_) {
         Step &step = steps_.back();
         step.after = after;
+        step.breakAfter = model_.lineBreak();
         lastEditTime_ = now();
         runOpen_ = step.kind != Kind::Other && step.before.anchor == step.before.position;
         if (step.kind == Kind::Typing)
@@ -131,6 +137,7 @@ void TextHistory::record(qint64 position, DetachedText removed, qint64 added)
         Step step;
         step.before = {position, position + removed.length()};
         step.after = {position + added, position + added};
+        step.breakBefore = step.breakAfter = model_.lineBreak();
         step.edits.push_back({position, added, std::move(removed)});
         steps_.push_back(std::move(step));
         current_ = steps_.size();
@@ -143,6 +150,7 @@ void TextHistory::record(qint64 position, DetachedText removed, qint64 added)
         Step step;
         step.kind = openKind_;
         step.before = step.after = openBefore_;
+        step.breakBefore = step.breakAfter = openBreak_;
         steps_.push_back(std::move(step));
         current_ = steps_.size();
         started_ = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "detachedtext.h"
+#include "linebreak.h"
 
 #include <QElapsedTimer>
 #include <QStringView>
@@ -30,7 +31,9 @@ class TextModel;
 /// breakRun), no selection, no pause of a second, and, for typing, no new
 /// word started after a word boundary (see WordCharacters). An edit made
 /// outside any step is a step of its own; an editor opens one for every
-/// edit, so that undo knows the selection from before it.
+/// edit, so that undo knows the selection from before it. A step that
+/// changed what Enter inserts (a conversion of the line ends) gives back
+/// the line break from before it on undo, and the one after it on redo.
 ///
 /// The removed text kept is bounded in bytes (setLimit, or four times the
 /// bytes the text takes if that is more, whatever its width); beyond it the
@@ -93,6 +96,8 @@ private:
         Selection before;
         Selection after;
         Kind kind = Kind::Other;
+        LineBreak breakBefore = LineBreak::CrLf;
+        LineBreak breakAfter = LineBreak::CrLf;
     };
 
     /// Called by the model for every edit it makes.
@@ -119,6 +124,7 @@ private:
     bool started_ = false; ///< it has its first edit, on top of the steps
     Kind openKind_ = Kind::Other;
     Selection openBefore_;
+    LineBreak openBreak_ = LineBreak::CrLf;
     bool typedBoundary_ = false;
 
     // What the next step may join.

@@ -309,6 +309,14 @@ void TextModel::setLoading(bool loading)
     emit loadingChanged(loading);
 }
 
+void TextModel::setLineBreak(LineBreak lineBreak)
+{
+    if (lineBreak == lineBreak_)
+        return;
+    lineBreak_ = lineBreak;
+    emit lineBreakChanged();
+}
+
 void TextModel::appendChunks(std::vector<Chunk> chunks)
 {
     const qint64 position = length();

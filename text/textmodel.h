@@ -99,9 +99,11 @@ public:
     bool isLoading() const { return loading_; }
     void setLoading(bool loading);
 
-    /// What Enter inserts: the line break of the file the text came from.
+    /// What Enter inserts: the line break of the file the text came from,
+    /// or the one its line ends were converted to. An undo step that
+    /// changed it gives it back.
     LineBreak lineBreak() const { return lineBreak_; }
-    void setLineBreak(LineBreak lineBreak) { lineBreak_ = lineBreak; }
+    void setLineBreak(LineBreak lineBreak);
 
 signals:
     /// The characters of [from, to) are about to be replaced: the last
@@ -114,6 +116,8 @@ signals:
     void aboutToBeDestroyed();
     /// More text stopped (or started) coming at the end.
     void loadingChanged(bool loading);
+    /// What Enter inserts has changed.
+    void lineBreakChanged();
 
 private:
     friend class TextModelAppender;

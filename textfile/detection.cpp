@@ -136,4 +136,13 @@ FileFormat detectFormat(QByteArrayView head, qint64 fileSize, const QLocale &loc
     return format;
 }
 
+FileFormat formatIn(QByteArrayView head, const Encoding &encoding)
+{
+    head = head.first(std::min(head.size(), DetectionSample));
+    FileFormat format;
+    format.encoding = encoding.withMark(startsWith(head, encoding.withMark(true).mark()));
+    format.lineBreak = lineBreakOf(head, format.encoding);
+    return format;
+}
+
 } // namespace TextFileFormat

@@ -38,4 +38,9 @@ constexpr qsizetype DetectionSample = 64 << 10;
 /// A file with an LF and no CR in the sample has LF line ends.
 FileFormat detectFormat(QByteArrayView head, qint64 fileSize, const QLocale &locale = QLocale());
 
+/// The format of a file read in a given encoding, from its first bytes: its
+/// line ends found in that encoding's units, as detectFormat finds them, and
+/// a Unicode encoding's mark taken when the file begins with it.
+FileFormat formatIn(QByteArrayView head, const Encoding &encoding);
+
 } // namespace TextFileFormat

@@ -89,6 +89,8 @@ void FileReading::begin()
 
 TextFileFormat::FileFormat FileReading::formatOf(const QByteArray &head, qint64 size) const
 {
+    if (!options_.format && options_.encoding)
+        return TextFileFormat::formatIn(head, *options_.encoding);
     if (!options_.format)
         return TextFileFormat::detectFormat(head, size);
     TextFileFormat::FileFormat format = *options_.format;

@@ -24,6 +24,9 @@ struct LoadOptions
     bool readInPlace = true;
     /// The file's format; found from the file itself when not given.
     std::optional<TextFileFormat::FileFormat> format;
+    /// The file's encoding, when a person has chosen it; its line ends
+    /// are still found from the file. Unused when format is given.
+    std::optional<TextFileFormat::Encoding> encoding;
     /// For tests: called on the reading thread after each part of a file
     /// read at offsets has been read, with the part's number, so that a test
     /// can act on the file between parts.

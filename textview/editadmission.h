@@ -35,6 +35,8 @@ public:
     /// Keeps an edit at the end of a text still loading, to make at the end
     /// once the text has all come; false when the edit may go now.
     bool waits(std::function<void()> edit);
+    /// Whether an edit waits for the rest of the text.
+    bool hasWaitingEdits() const { return !waiting_.empty(); }
     /// Makes the waiting edits at the end, in the order they were asked for;
     /// a caret the user has moved elsewhere meanwhile is put back there.
     void makeWaitingEdits();

@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 
+class QMenu;
 class SelectionBoard;
 class TextModel;
 class TextViewAccessibleEvents;
@@ -118,6 +119,13 @@ public:
     void setEditCheck(EditCheck check) { admission_.setCheck(std::move(check)); }
     /// Whether that many characters may go in now; editRefused says why not.
     bool mayAdd(qint64 characters);
+    /// Whether an edit made at the end of a text still loading waits for
+    /// the rest of it.
+    bool hasWaitingEdits() const { return admission_.hasWaitingEdits(); }
+    /// Adds entries of the document's own at the end of the context menu.
+    using MenuAddition = std::function<void(QMenu &menu)>;
+    void setMenuAddition(MenuAddition addition) { menuAddition_ = std::move(addition); }
+    const MenuAddition &menuAddition() const { return menuAddition_; }
 
     /// The text's size, which Ctrl+wheel, Ctrl+Plus, Ctrl+Minus and Ctrl+0
     /// change.
@@ -166,6 +174,7 @@ private:
     std::unique_ptr<TextViewAccessibleEvents> accessibleEvents_;
     std::unique_ptr<SelectionBoard> systemBoard_;
     SelectionBoard *board_;
+    MenuAddition menuAddition_;
     qint64 lineCount_ = 1;
     CaretBlink blink_;
     /// Where the caret was last shown, and whether a selection was.

@@ -65,6 +65,10 @@ QMenu *create(TextView &view)
     QObject::connect(addItem(*menu, QStringLiteral("&Vai alla riga..."), "go-to-line", true,
                              QKeySequence(Qt::CTRL | Qt::Key_G)),
                      &QAction::triggered, &view, [&view] { GoToLineDialog::ask(view); });
+    if (view.menuAddition()) {
+        menu->addSeparator();
+        view.menuAddition()(*menu);
+    }
     return menu;
 }
 

@@ -7,8 +7,8 @@ class TextView;
 /// The text box's context menu: Annulla and Ripeti, which undo and redo the
 /// text box's edits, then Taglia, Copia, Incolla, Elimina and Seleziona
 /// tutto, carried out by the same commands as the Edit menu's, Trova e
-/// sostituisci, which the view asks of the document commands, and Vai alla
-/// riga.
+/// sostituisci, which the view asks of the document commands, Vai alla
+/// riga, and last what the view's owner adds (TextView::setMenuAddition).
 namespace TextViewMenu {
 
 /// A new menu for the view; the caller owns it.

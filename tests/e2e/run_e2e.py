@@ -217,6 +217,98 @@ def shell_script_runs(t):
     t.check(output == b"uno\ndue\ntre\n", f"the script printed {output!r}")
 
 
+# The encoding menu, reached from the text box's context menu (the Menu
+# key, then "Codifica e fine riga") or from the status bar. Opened from the
+# keyboard, a submenu starts on its first entry; the encodings have no
+# access keys, so they are reached with Down. The lists are those of a user
+# whose language writes in Windows-1252 (the cases run in the C locale):
+# Riapri con codifica: UTF-8, UTF-16 LE, UTF-16 BE, Windows-1252, ...;
+# its Altre codifiche: IBM850, macintosh, Windows-1250, ISO-8859-2,
+# Windows-1251, ...; Converti in: UTF-8, UTF-8 con BOM, ...
+def choose_format(app, *keys):
+    """Opens the encoding menu from the text box's context menu and presses
+    keys in it; waits until it has closed."""
+    app.key("Menu")
+    poll(lambda: app.desktop.popups(app.pid), 10, "the context menu to open")
+    app.desktop.xdotool("key", "--clearmodifiers", "--delay", "150", "o", *keys)
+    poll(lambda: not app.desktop.popups(app.pid), 10, "the menus to close")
+
+
+def open_from_command_line(t, name, content):
+    source = t.write(name, content)
+    app = t.start_app(args=[source])
+    return source, app
+
+
+@case("emoji_converted_to_utf8",
+      "an emoji pasted into a Windows-1252 file is refused by Save; converted to UTF-8 from "
+      "the text box's menu, the file is saved in UTF-8")
+def emoji_converted_to_utf8(t):
+    source, app = open_from_command_line(t, "lettera.txt", ITALIAN_1252)
+    t.clipboard.write("😀".encode())
+    app.key("ctrl+End", "ctrl+v")
+    app.key("ctrl+s")
+    app.wait_active(re.escape(MESSAGE_TITLE))  # the refusal
+    t.shot("refused")
+    app.key("Return")
+    app.wait_main_active()
+    t.check(read_file(source) == ITALIAN_1252, "the refused Save changed the file")
+    choose_format(app, "i", "Return")  # Converti in > UTF-8
+    t.shot("converted")
+    app.key("ctrl+s")
+    wait_for_file(source, ITALIAN_1252.decode("cp1252").encode() + "😀".encode())
+
+
+@case("cyrillic_read_again",
+      "a Windows-1251 file read again as Windows-1251 takes a Cyrillic letter and saves it "
+      "in that page")
+def cyrillic_read_again(t):
+    cyrillic = "Привет, мир!\r\nКак дела?\r\n".encode("cp1251")
+    source, app = open_from_command_line(t, "russo.txt", cyrillic)
+    # Riapri con codifica > Altre codifiche > Windows-1251
+    choose_format(app, "r", "a", "Down", "Down", "Down", "Down", "Return")
+    t.shot("read-again")
+    app.key("ctrl+End")
+    app.type("ж")
+    app.key("ctrl+s")
+    wait_for_file(source, cyrillic + "ж".encode("cp1251"))
+
+
+@case("script_converted_to_lf",
+      "a shell script with CR LF line ends converted to LF, a line added, runs")
+def script_converted_to_lf(t):
+    source, app = open_from_command_line(t, "script.sh", b"#!/bin/sh\r\necho uno\r\n")
+    choose_format(app, "f", "Down", "Return")  # Fine riga > LF (Unix)
+    app.key("ctrl+End")
+    app.type("echo due\n")
+    app.key("ctrl+s")
+    wait_for_file(source, b"#!/bin/sh\necho uno\necho due\n")
+    output = run(["sh", source]).stdout
+    t.check(output == b"uno\ndue\n", f"the script printed {output!r}")
+
+
+@case("italian_bytes_read_again",
+      "twelve Italian bytes in Windows-1252, read again as such from the status bar's menu, "
+      "take an e grave and save it as E8")
+def italian_bytes_read_again(t):
+    source, app = open_from_command_line(t, "costo.txt", b"Costo: 5 \x80\r\n")
+    # The encoding's part of the status bar ends left of the date and the
+    # time, two panels of 1440 twips (96 pixels here), and of the size grip.
+    x, y, w, h = app.desktop.frame_geometry(app.main_window)
+    t.desktop.xdotool("mousemove", str(x + w - 240), str(y + h - 14), "click", "1")
+    poll(lambda: app.desktop.popups(app.pid), 10, "the encoding menu to open")
+    t.shot("status-bar-menu")
+    # Riapri con codifica > Windows-1252
+    t.desktop.xdotool("key", "--delay", "150", "r", "Down", "Down", "Down", "Return")
+    poll(lambda: not app.desktop.popups(app.pid), 10, "the menus to close")
+    t.desktop.xdotool("mousemove", str(SCREEN_WIDTH - 1), str(SCREEN_HEIGHT - 1))
+    app.wait_main_active()
+    app.key("ctrl+End")
+    app.type("è")
+    app.key("ctrl+s")
+    wait_for_file(source, b"Costo: 5 \x80\r\n\xe8")
+
+
 @case("open_save_as", "Open then Save As writes the file back", rows=FORMAT_ROWS)
 def open_then_save_as(t, content, expected):
     source = t.write(os.path.join("cartella con spazi", "originale.txt"), content)
