@@ -1,5 +1,6 @@
 #include "frmmain.h"
 
+#include "activationafterdialogs.h"
 #include "centring.h"
 #include "documentactivation.h"
 #include "filedrops.h"
@@ -52,6 +53,7 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     commands_->setFindForm([this]() -> FindForm & { return findDialog(); });
     loadProgress_ = new LoadProgress(*mdiArea_, *sbStatusBar);
     new WindowKeys(*this, *mdiArea_, *activation_);
+    new ActivationAfterDialogs(*this);
     new FileDrops(*this, [this](const QStringList &paths) {
         bringToFront(*this);
         OpenFiles(paths);
