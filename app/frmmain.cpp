@@ -5,6 +5,7 @@
 #include "documentactivation.h"
 #include "filedrops.h"
 #include "finddialog.h"
+#include "frameaccessibility.h"
 #include "frontwindow.h"
 #include "loadprogress.h"
 #include "menutable.h"
@@ -34,6 +35,7 @@ frmMain::frmMain(Platform platform, QWidget *parent)
       activation_(new DocumentActivation(*mdiArea_)),
       warnings_(std::make_unique<WarningMessageBox>(*platform_.messageBox))
 {
+    FrameAccessibility::install();
     setWindowTitle(QStringLiteral("Vidizizor  V. 1.0"));
     setWindowIcon(Pictures::applicationIcon());
     mdiArea_->setBackground(palette().brush(QPalette::Dark));

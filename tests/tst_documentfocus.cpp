@@ -208,6 +208,14 @@ void TestDocumentFocus::switchingTellsWhichDocument()
     document->setCaption(QStringLiteral("/home/anna/lettera.txt"));
     QCOMPARE(QAccessible::queryAccessibleInterface(document->txtText)->text(QAccessible::Name),
              QStringLiteral("lettera.txt"));
+    // Around it, neither the window nor the area says anything of its own:
+    // no path, no second name, no "layered pane".
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(f.sub(1));
+    QCOMPARE(window->text(QAccessible::Name), QString());
+    QAccessibleInterface *area = window->parent();
+    QCOMPARE(area->object(), &f.area());
+    QVERIFY(area->role() != QAccessible::LayeredPane && window->role() != QAccessible::Window);
+    QCOMPARE(area->child(area->indexOfChild(window)), window);
 }
 
 // The desktop may give the focus back to the main window before a closing
