@@ -1,5 +1,6 @@
 #include "frameaccessibility.h"
 
+#include "accessibleeventgate.h"
 #include "documentareaaccessible.h"
 #include "documentwindowaccessible.h"
 #include "menuitemaccessible.h"
@@ -42,6 +43,7 @@ void install()
 {
     static const bool installed = (QAccessible::installFactory(createFor), true);
     Q_UNUSED(installed);
+    AccessibleEventGate::install();
 }
 
 } // namespace FrameAccessibility
