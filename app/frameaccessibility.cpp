@@ -3,6 +3,7 @@
 #include "accessibleeventgate.h"
 #include "documentareaaccessible.h"
 #include "documentwindowaccessible.h"
+#include "menuaccessible.h"
 #include "menuitemaccessible.h"
 
 #include <QAccessible>
@@ -32,6 +33,8 @@ QAccessibleInterface *createFor(const QString &className, QObject *object)
         return new DocumentAreaAccessible(static_cast<QMdiArea *>(object));
     if (className == QLatin1String("QMdiSubWindow"))
         return new DocumentWindowAccessible(static_cast<QMdiSubWindow *>(object));
+    if (className == QLatin1String("QMenu"))
+        return new MenuAccessible(static_cast<QMenu *>(object));
     if (className == QLatin1String("QAction") && inAMenu(static_cast<QAction *>(object)))
         return new MenuItemAccessible(static_cast<QAction *>(object));
     return nullptr;
