@@ -58,6 +58,13 @@ void AccessibleEventGate::pass(QAccessibleEvent *event)
     }
     if (!source || !source->isValid() || (isHeader(source->role()) && isSelection(event->type())))
         return;
+    // The focus told again where it already is says nothing new, and would
+    // make a screen reader drop the first telling as a duplicate.
+    if (event->type() == QAccessible::Focus) {
+        if (QAccessible::uniqueId(source) == gate->focus_)
+            return;
+        gate->focus_ = QAccessible::uniqueId(source);
+    }
     // The toolkit's own way to the screen reader, for this one event.
     QAccessible::installUpdateHandler(nullptr);
     QAccessible::updateAccessibility(event);

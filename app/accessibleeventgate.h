@@ -27,4 +27,5 @@ private:
     QSet<QAccessible::Id> known_;
     QAccessible::Id next_ = QAccessible::Id(INT_MAX) + 1;
     bool sweepDue_ = false;
+    QAccessible::Id focus_ = 0;
 };
