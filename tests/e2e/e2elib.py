@@ -97,12 +97,12 @@ class Processes:
         self.logs = {}  # pid -> log path
         self.started = 0
 
-    def start(self, name, argv, env=None, cwd=None, pass_fds=()):
+    def start(self, name, argv, env=None, cwd=None, pass_fds=(), stdin=subprocess.DEVNULL):
         self.started += 1
         path = os.path.join(self.log_dir, f"{self.started:03d}-{name}.log")
         log = open(path, "wb")
         try:
-            proc = subprocess.Popen(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
+            proc = subprocess.Popen(argv, env=env, cwd=cwd, stdin=stdin,
                                     stdout=log, stderr=subprocess.STDOUT, pass_fds=pass_fds)
         except OSError:
             log.close()
@@ -671,6 +671,13 @@ class App:
 
     def log(self):
         return self.processes.log_tail(self.proc, lines=40) if self.proc else ""
+
+    def full_log(self):
+        path = self.processes.logs.get(self.proc.pid) if self.proc else None
+        if not path:
+            return ""
+        with open(path, "rb") as f:
+            return f.read().decode(errors="replace")
 
     def stop(self):
         if self.proc is not None:

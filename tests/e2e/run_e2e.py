@@ -6,8 +6,10 @@ the keyboard with xdotool (and with its mouse where only the mouse does the
 thing: middle-click paste, drag and drop), and is checked from outside: files
 on disk byte for byte, the X clipboard and primary selection through xclip,
 the PDF that a private CUPS server's default printer writes, the pixels on
-the screen, and whether the process is still running. Each step leaves a
-screenshot in the artifacts folder.
+the screen, what the Orca screen reader says (orca_cases.py), and whether the
+process is still running. A case fails when a screen reader asked the program
+about an accessible object that had outlived what it stood for. Each step
+leaves a screenshot in the artifacts folder.
 
     run_e2e.py --binary build/debug/vidizizor --artifacts build/debug/e2e
 """
@@ -30,6 +32,9 @@ from e2elib import (  # noqa: E402
     runs, settle, snapshot_tree, wait_for_file)
 
 OPEN_DIALOG = "Apri"
+# What the toolkit prints when asked about an accessible object it keeps
+# after what it stood for is gone.
+INVALID_ACCESSIBLE = "Accessible invalid"
 SAVE_DIALOG = "Salva come"
 WHITE = b"\xff\xff\xff"
 
@@ -1150,6 +1155,7 @@ def print_without_printer(t):
 
 import frame_cases  # noqa: E402,F401  (registers the cases of the MDI frame)
 import screenreader_cases  # noqa: E402,F401  (registers the cases of a screen reader)
+import orca_cases  # noqa: E402,F401  (registers the case of Orca itself)
 
 
 # Runner
@@ -1235,6 +1241,14 @@ def main():
     return 1 if failed else 0
 
 
+def outlived(apps):
+    """A screen reader that asked about an object the program had already let
+    go of: the toolkit says so in the program's output."""
+    said = sum(app.full_log().count(INVALID_ACCESSIBLE) for app in apps)
+    return [f"the program was asked {said} times about accessible objects that had "
+            f"outlived what they stood for ({INVALID_ACCESSIBLE!r})"] if said else []
+
+
 def run_cases(args, session, passed, failed, skipped):
     session.desktop.start()
     print(f"display {session.desktop.display}, work folder {session.work_dir}", flush=True)
@@ -1272,6 +1286,7 @@ def run_cases(args, session, passed, failed, skipped):
             t.shot("failure")
         logs = "\n".join(app.log() for app in t.apps if app.log())
         t.finish()
+        problems += outlived(t.apps)
         took = time.monotonic() - t0
         if problems:
             failed.append(full)
