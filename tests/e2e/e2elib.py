@@ -805,6 +805,35 @@ class App:
         return (x + w / 2 - SCREEN_WIDTH / 2, y + h / 2 - SCREEN_HEIGHT / 2, (x, y, w, h))
 
 
+def drag_file_onto(t, app, path, where):
+    """Drags the file from the drag source program onto the main window at
+    `where`, fractions of its size (a negative height counts pixels up from
+    its bottom), over its middle first, as a file manager's drag goes; returns
+    what the drag source said of the drop."""
+    desktop, processes = t.desktop, t.session.processes
+    source = processes.start("dragsource", [t.session.drag_source, path], env=desktop.env)
+    try:
+        wid = poll(lambda: desktop.visible_windows(source.pid), 15, "the drag source's window")[0]
+        picture = desktop.grab(app.main_window)
+        x = int(picture.width * where[0])
+        y = int(picture.height * where[1]) if where[1] > 0 else picture.height + where[1]
+        desktop.xdotool("mousemove", "--window", wid, "80", "60", "mousedown", "1")
+        cx, cy = picture.width // 2, picture.height // 2
+        for step in range(11):
+            desktop.xdotool("mousemove", "--window", app.main_window,
+                            str(cx + (x - cx) * step // 10), str(cy + (y - cy) * step // 10))
+            time.sleep(0.05)
+        time.sleep(0.2)
+        t.shot("dragging")
+        desktop.xdotool("mouseup", "1")
+        log = poll(lambda: "dropped:" in processes.log_tail(source) and processes.log_tail(source),
+                   15, "the drag to end")
+        desktop.xdotool("mousemove", str(SCREEN_WIDTH - 1), str(SCREEN_HEIGHT - 1))
+        return log
+    finally:
+        processes.stop(source)
+
+
 def grab_when(app, predicate, what, timeout=10):
     """Grabs the main window until the picture satisfies `predicate`."""
     pictures = []

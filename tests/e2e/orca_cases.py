@@ -11,11 +11,9 @@ view (gtkpeer.py); orca_gtk_words.py does them there and prints what Orca
 says, to record them again.
 """
 
-import time
-
 from Xlib import X, display
 
-from e2elib import AccessibilityBus, Failure, case, poll, run
+from e2elib import AccessibilityBus, Failure, case, drag_file_onto, run
 from orcalib import ScreenReader
 
 GTK = "gtk"
@@ -26,11 +24,12 @@ MISSING = "manca.txt"
 
 # (row, steps, what Orca says or None where it is not checked, GTK when the
 # words are Orca's for Gtk).
-# A step is (kind, argument): "key" presses keys, "type" types text, "open"
-# opens a file of the case's folder through File > Apri, "drop" drags one
-# onto the main window from another program, "hand" gives one to a second
-# start of the program, "dialog" presses keys that open a dialog, "main"
-# presses keys that close one.
+# A step is (kind, argument): "key" presses keys, "type" types text, "drop"
+# drags a file of the case's folder onto the main window from another
+# program, "hand" gives one to a second start of the program, "dialog"
+# presses keys that open a dialog, "main" presses keys that close one. Each
+# key step presses one key or chord, so that what Orca says of it cannot mix
+# with what it says of the next.
 STEPS = [
     ("start", [], ["Vidizizor V. 1.0 cornice.", "Documento1 testo."], OURS),
     # Typing says nothing while key echo is off; the lines are typed one by
@@ -51,13 +50,14 @@ STEPS = [
      ["pagina selezionata dalla posizione del cursore"], GTK),
     ("Shift+Page_Up", [("key", "shift+Page_Up")],
      ["pagina deselezionata fino alla posizione del cursore"], GTK),
-    ("Ctrl+End, Ctrl+Shift+Home", [("key", "ctrl+End", "ctrl+shift+Home")],
-     ["sei sette", "documento selezionato fino alla posizione del cursore"], GTK),
+    ("Ctrl+End", [("key", "ctrl+End")], ["sei sette"], GTK),
+    ("Ctrl+Shift+Home", [("key", "ctrl+shift+Home")],
+     ["documento selezionato fino alla posizione del cursore"], GTK),
     # One undo or redo: heard once.
-    ("a word typed over a selected word", [("key", "ctrl+End", "ctrl+shift+Left"),
-                                           ("type", "otto")],
-     ["Testo non selezionato.", "sei sette", "sette", "selezionato", "Selezione eliminata."],
-     GTK),
+    ("Ctrl+End after a selection", [("key", "ctrl+End")],
+     ["Testo non selezionato.", "sei sette"], GTK),
+    ("Ctrl+Shift+Left", [("key", "ctrl+shift+Left")], ["sette", "selezionato"], GTK),
+    ("a word typed over it", [("type", "otto")], ["Selezione eliminata."], GTK),
     ("Ctrl+Z", [("key", "ctrl+z")], ["annulla"], GTK),
     ("Ctrl+Y", [("key", "ctrl+y")], ["tto"], GTK),
     ("Ctrl+Z again", [("key", "ctrl+z")], ["annulla"], GTK),
@@ -168,11 +168,6 @@ class Steps:
         self.app.key(key)
         self.app.wait_main_active()
 
-    def do_open(self, name):
-        self.app.key("ctrl+o")
-        self.app.file_dialog(self.t.path(name), "Apri")
-        self.app.wait_main_active()
-
     def do_hand(self, name):
         handed = run([self.t.session.binary, name], env=self.app.env, timeout=30, check=False,
                      cwd=self.t.dir)
@@ -182,31 +177,8 @@ class Steps:
             self.app.wait_dialog()
 
     def do_drop(self, name):
-        source = self.t.session.processes.start(
-            "dragsource", [self.t.session.drag_source, self.t.path(name)], env=self.t.desktop.env)
-        try:
-            drag_onto(self.t, self.app, source)
-        finally:
-            self.t.session.processes.stop(source)
+        drag_file_onto(self.t, self.app, self.t.path(name), (0.5, -6))  # onto the status bar
         self.app.wait_main_active()
-
-
-def drag_onto(t, app, source):
-    """Drags from the drag source's window onto the middle of the main
-    window's status bar, as a person drags a file from a file manager."""
-    desktop = t.desktop
-    wid = poll(lambda: desktop.visible_windows(source.pid), 15, "the drag source's window")[0]
-    picture = desktop.grab(app.main_window)
-    x, y = picture.width // 2, picture.height - 6
-    desktop.xdotool("mousemove", "--window", wid, "80", "60", "mousedown", "1")
-    # Over the middle of the window first, then down to the place of the drop.
-    for step in range(11):
-        desktop.xdotool("mousemove", "--window", app.main_window, str(x),
-                        str(picture.height // 2 + (y - picture.height // 2) * step // 10))
-        time.sleep(0.05)
-    desktop.xdotool("mouseup", "1")
-    poll(lambda: "dropped:" in t.session.processes.log_tail(source), 15, "the drag to end")
-    desktop.xdotool("mousemove", "9999", "9999")
 
 
 def expected(words, t):
