@@ -1,11 +1,13 @@
 #include "frmmain.h"
 
+#include "activationafterdialogs.h"
 #include "centring.h"
 #include "documentactivation.h"
 #include "filedrops.h"
 #include "finddialog.h"
 #include "formatmenu.h"
 #include "formatpanel.h"
+#include "frameaccessibility.h"
 #include "frontwindow.h"
 #include "loadprogress.h"
 #include "menutable.h"
@@ -35,6 +37,7 @@ frmMain::frmMain(Platform platform, QWidget *parent)
       activation_(new DocumentActivation(*mdiArea_)),
       warnings_(std::make_unique<WarningMessageBox>(*platform_.messageBox))
 {
+    FrameAccessibility::install();
     setWindowTitle(QStringLiteral("Vidizizor  V. 1.0"));
     setWindowIcon(Pictures::applicationIcon());
     mdiArea_->setBackground(palette().brush(QPalette::Dark));
@@ -62,6 +65,7 @@ frmMain::frmMain(Platform platform, QWidget *parent)
             document->checkFileOnDisk();
     });
     new WindowKeys(*this, *mdiArea_, *activation_);
+    new ActivationAfterDialogs(*this);
     new FileDrops(*this, [this](const QStringList &paths) {
         bringToFront(*this);
         OpenFiles(paths);

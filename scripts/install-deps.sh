@@ -30,6 +30,10 @@ packages=(
   # end-to-end tests of a screen reader's view: a session bus, the
   # accessibility bus on it, and a screen reader's library to listen and ask
   dbus-daemon dbus-bin at-spi2-core python3-pyatspi
+  # end-to-end tests that hear a real screen reader: Orca speaking through
+  # speech-dispatcher (into a module of the tests' own), in Italian, beside
+  # a Gtk text view and Gtk menus of the tests' own for its usual words
+  orca speech-dispatcher locales gir1.2-gtk-3.0 gir1.2-gtksource-4 python3-xlib
   # save tests: access control lists, extended attributes, immutable folders
   acl attr e2fsprogs
   # fuzzing: clang with libFuzzer and the sanitizers' run-time libraries
@@ -49,4 +53,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Orca's own words are Italian only where the Italian locale exists.
+if ! locale -a 2>/dev/null | grep -qix 'it_IT.utf8'; then
+  echo "Generating the it_IT.UTF-8 locale"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO localedef -i it_IT -c -f UTF-8 -A /usr/share/locale/locale.alias it_IT.UTF-8
 fi

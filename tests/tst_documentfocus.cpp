@@ -7,11 +7,13 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <qpa/qwindowsysteminterface.h>
 
 namespace {
 
@@ -73,6 +75,7 @@ private slots:
     void frameKeys_data();
     void frameKeys();
     void switchingTellsWhichDocument();
+    void activeAgainAfterADialog();
     void menuBarTakesTheFocus_data();
     void menuBarTakesTheFocus();
     void documentWindowMenu();
@@ -205,6 +208,40 @@ void TestDocumentFocus::switchingTellsWhichDocument()
     document->setCaption(QStringLiteral("/home/anna/lettera.txt"));
     QCOMPARE(QAccessible::queryAccessibleInterface(document->txtText)->text(QAccessible::Name),
              QStringLiteral("lettera.txt"));
+    // Around it, neither the window nor the area says anything of its own:
+    // no path, no second name, no "layered pane".
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(f.sub(1));
+    QCOMPARE(window->text(QAccessible::Name), QString());
+    QAccessibleInterface *area = window->parent();
+    QCOMPARE(area->object(), &f.area());
+    QVERIFY(area->role() != QAccessible::LayeredPane && window->role() != QAccessible::Window);
+    QCOMPARE(area->child(area->indexOfChild(window)), window);
+}
+
+// The desktop may give the focus back to the main window before a closing
+// dialog has gone; the main window is still made active, and a screen
+// reader hears the document's text box take the focus.
+void TestDocumentFocus::activeAgainAfterADialog()
+{
+    ScreenReader reader([](QAccessibleEvent *event, QStringList &heard) {
+        if (event->type() == QAccessible::Focus)
+            heard << event->accessibleInterface()->text(QAccessible::Name);
+    });
+    Frame f(1);
+    QTRY_COMPARE(QApplication::activeWindow(), f.window.get());
+    QDialog dialog(f.window.get());
+    dialog.setModal(true);
+    dialog.show();
+    QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+    reader.heard.clear();
+    // The dialog loses the desktop's focus, the main window takes it, and
+    // only then does the dialog go.
+    QWindowSystemInterface::handleWindowActivated(nullptr);
+    QWindowSystemInterface::handleWindowActivated(f.window->windowHandle());
+    QCoreApplication::processEvents();
+    dialog.hide();
+    QTRY_COMPARE(QApplication::activeWindow(), f.window.get());
+    QTRY_COMPARE(reader.heard, QStringList{"Documento1"});
 }
 
 void TestDocumentFocus::menuBarTakesTheFocus_data()

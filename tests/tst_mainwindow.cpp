@@ -10,6 +10,7 @@
 #include <QAccessible>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -37,6 +38,8 @@ private slots:
     void closingMainWindowClosesDocuments();
     void startUpKeepsTheWindowUntilItIsGone_data();
     void startUpKeepsTheWindowUntilItIsGone();
+    void menuEntriesTellTheirKeys_data();
+    void menuEntriesTellTheirKeys();
 };
 
 void TestMainWindow::cleanup()
@@ -313,6 +316,41 @@ void TestMainWindow::startUpKeepsTheWindowUntilItIsGone()
     QTRY_VERIFY(w.isNull());
     QVERIFY(document.isNull());
     QVERIFY(Modulo1::MainWindow.isNull());
+}
+
+void TestMainWindow::menuEntriesTellTheirKeys_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("entry"); // empty for the menu's own entry in the menu bar
+    QTest::addColumn<QStringList>("keys");
+    QTest::newRow("a menu") << "mnuFile" << QString() << QStringList{"f", "<Alt>f", ""};
+    QTest::newRow("an item with its shortcut")
+        << "mnuFile"
+        << "mnuFileNew" << QStringList{"o", "<Alt>f:o", "<Control>n"};
+    QTest::newRow("a function key") << "mnuEdit"
+                                    << "mnuDate" << QStringList{"d", "<Alt>m:d", "F5"};
+    QTest::newRow("a check mark with no shortcut")
+        << "mnuView"
+        << "mnuViewToolbar" << QStringList{"s", "<Alt>v:s", ""};
+}
+
+// Each entry of a menu tells a screen reader its access key, the keys that
+// reach it from the menu bar and its shortcut, in the bus's own words, so
+// that the screen reader says an item with its shortcut.
+void TestMainWindow::menuEntriesTellTheirKeys()
+{
+    QFETCH(QString, menu);
+    QFETCH(QString, entry);
+    QFETCH(QStringList, keys);
+    MainWindowFixture f;
+    auto *shown = f.window->findChild<QMenu *>(menu);
+    QAction *action = entry.isEmpty() ? shown->menuAction() : f.window->findChild<QAction *>(entry);
+    QAccessibleInterface *item = QAccessible::queryAccessibleInterface(action);
+    QVERIFY(item && item->actionInterface());
+    QCOMPARE(item->parent()->object(),
+             entry.isEmpty() ? static_cast<QObject *>(f.window->menuBar()) : shown);
+    const QString press = item->actionInterface()->actionNames().value(0);
+    QCOMPARE(item->actionInterface()->keyBindingsForAction(press), keys);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -54,7 +54,12 @@ void TextViewAccessibleEvents::contentsChanged(qint64 position, qint64 removed, 
     keptFrom_ = -1;
     kept_.clear();
     const TextModel &model = view_.model();
-    if (added > 0) {
+    // A new document's first text, put in while its text box does not have
+    // the focus (a file opened into it), is the document, not an edit: a
+    // screen reader reads it when the text box takes the focus, and must not
+    // echo it as if it had been typed.
+    const bool filled = removed == 0 && added == model.length() && !view_.hasFocus();
+    if (added > 0 && !filled) {
         QAccessibleTextInsertEvent event(
             view, clamped(position),
             AccessibleText::readable(model.text(position, position + std::min(added, Limit))));
@@ -73,11 +78,15 @@ void TextViewAccessibleEvents::caretMoved()
     caret_ = cursor.position();
     anchor_ = cursor.anchor();
     TextView *view = &view_;
+    // The caret first, then the selection, as a screen reader hears it from
+    // the text views it knows best: it tells the selection that the caret
+    // made with the caret's own move, and says nothing more of it; told the
+    // other way round, it also read the line the caret landed on.
+    QAccessibleTextCursorEvent moved(view, clamped(caret_));
+    QAccessible::updateAccessibility(&moved);
     if (hadSelection || cursor.hasSelection()) {
         QAccessibleTextSelectionEvent event(view, clamped(cursor.selectionStart()),
                                             clamped(cursor.selectionEnd()));
         QAccessible::updateAccessibility(&event);
     }
-    QAccessibleTextCursorEvent event(view, clamped(caret_));
-    QAccessible::updateAccessibility(&event);
 }

@@ -4,6 +4,7 @@
 #include "textboxcommands.h"
 #include "textview.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
@@ -92,6 +93,13 @@ void show(TextView &view, QPoint globalPosition, bool fromKeyboard)
 {
     const std::unique_ptr<QMenu> menu(create(view));
     exec(*menu, globalPosition, fromKeyboard);
+    // The keyboard never left the text box, so the toolkit does not always
+    // tell that it has it again once the menu has closed; a screen reader
+    // left on the menu's entry would hear nothing of what the entry did.
+    if (view.hasFocus() && QAccessible::isActive()) {
+        QAccessibleEvent back(&view, QAccessible::Focus);
+        QAccessible::updateAccessibility(&back);
+    }
 }
 
 void showAtCaret(TextView &view)

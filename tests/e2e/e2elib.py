@@ -97,12 +97,12 @@ class Processes:
         self.logs = {}  # pid -> log path
         self.started = 0
 
-    def start(self, name, argv, env=None, cwd=None, pass_fds=()):
+    def start(self, name, argv, env=None, cwd=None, pass_fds=(), stdin=subprocess.DEVNULL):
         self.started += 1
         path = os.path.join(self.log_dir, f"{self.started:03d}-{name}.log")
         log = open(path, "wb")
         try:
-            proc = subprocess.Popen(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
+            proc = subprocess.Popen(argv, env=env, cwd=cwd, stdin=stdin,
                                     stdout=log, stderr=subprocess.STDOUT, pass_fds=pass_fds)
         except OSError:
             log.close()
@@ -672,6 +672,13 @@ class App:
     def log(self):
         return self.processes.log_tail(self.proc, lines=40) if self.proc else ""
 
+    def full_log(self):
+        path = self.processes.logs.get(self.proc.pid) if self.proc else None
+        if not path:
+            return ""
+        with open(path, "rb") as f:
+            return f.read().decode(errors="replace")
+
     def stop(self):
         if self.proc is not None:
             self.processes.stop(self.proc)
@@ -796,6 +803,35 @@ class App:
     def screen_centre_offset(self):
         x, y, w, h = self.desktop.frame_geometry(self.main_window)
         return (x + w / 2 - SCREEN_WIDTH / 2, y + h / 2 - SCREEN_HEIGHT / 2, (x, y, w, h))
+
+
+def drag_file_onto(t, app, path, where):
+    """Drags the file from the drag source program onto the main window at
+    `where`, fractions of its size (a negative height counts pixels up from
+    its bottom), over its middle first, as a file manager's drag goes; returns
+    what the drag source said of the drop."""
+    desktop, processes = t.desktop, t.session.processes
+    source = processes.start("dragsource", [t.session.drag_source, path], env=desktop.env)
+    try:
+        wid = poll(lambda: desktop.visible_windows(source.pid), 15, "the drag source's window")[0]
+        picture = desktop.grab(app.main_window)
+        x = int(picture.width * where[0])
+        y = int(picture.height * where[1]) if where[1] > 0 else picture.height + where[1]
+        desktop.xdotool("mousemove", "--window", wid, "80", "60", "mousedown", "1")
+        cx, cy = picture.width // 2, picture.height // 2
+        for step in range(11):
+            desktop.xdotool("mousemove", "--window", app.main_window,
+                            str(cx + (x - cx) * step // 10), str(cy + (y - cy) * step // 10))
+            time.sleep(0.05)
+        time.sleep(0.2)
+        t.shot("dragging")
+        desktop.xdotool("mouseup", "1")
+        log = poll(lambda: "dropped:" in processes.log_tail(source) and processes.log_tail(source),
+                   15, "the drag to end")
+        desktop.xdotool("mousemove", str(SCREEN_WIDTH - 1), str(SCREEN_HEIGHT - 1))
+        return log
+    finally:
+        processes.stop(source)
 
 
 def grab_when(app, predicate, what, timeout=10):

@@ -6,8 +6,10 @@ the keyboard with xdotool (and with its mouse where only the mouse does the
 thing: middle-click paste, drag and drop), and is checked from outside: files
 on disk byte for byte, the X clipboard and primary selection through xclip,
 the PDF that a private CUPS server's default printer writes, the pixels on
-the screen, and whether the process is still running. Each step leaves a
-screenshot in the artifacts folder.
+the screen, what the Orca screen reader says (orca_cases.py), and whether the
+process is still running. A case fails when a screen reader asked the program
+about an accessible object that had outlived what it stood for. Each step
+leaves a screenshot in the artifacts folder.
 
     run_e2e.py --binary build/debug/vidizizor --artifacts build/debug/e2e
 """
@@ -26,10 +28,13 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from e2elib import (  # noqa: E402
     CASES, MESSAGE_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH, App, Clipboard, Desktop, Failure,
-    PrivateCups, Processes, Unavailable, case, grab_when, make_work_dir, poll, read_file, run,
-    runs, settle, snapshot_tree, wait_for_file)
+    PrivateCups, Processes, Unavailable, case, drag_file_onto, grab_when, make_work_dir, poll,
+    read_file, run, runs, settle, snapshot_tree, wait_for_file)
 
 OPEN_DIALOG = "Apri"
+# What the toolkit prints when asked about an accessible object it keeps
+# after what it stood for is gone.
+INVALID_ACCESSIBLE = "Accessible invalid"
 SAVE_DIALOG = "Salva come"
 WHITE = b"\xff\xff\xff"
 
@@ -1045,35 +1050,13 @@ def drop_files(t, where):
     text = b"trascinato\r\nqui\r\n"
     dropped = t.write("trascinato.txt", text)
     app = t.start_app()
-    source = t.session.processes.start("dragsource", [t.session.drag_source, dropped],
-                                       env=t.desktop.env)
-    try:
-        wid = poll(lambda: t.desktop.visible_windows(source.pid), 15,
-                   "the drag source's window")[0]
-        picture = t.desktop.grab(app.main_window)
-        x = int(picture.width * where[0])
-        y = int(picture.height * where[1]) if where[1] > 0 else picture.height + where[1]
-        t.desktop.xdotool("mousemove", "--window", wid, "80", "60", "mousedown", "1")
-        # Over the middle of the window first, then to the place of the drop.
-        cx, cy = picture.width // 2, picture.height // 2
-        for step in range(11):
-            t.desktop.xdotool("mousemove", "--window", app.main_window,
-                              str(cx + (x - cx) * step // 10), str(cy + (y - cy) * step // 10))
-            time.sleep(0.05)
-        time.sleep(0.2)
-        t.shot("dragging")
-        t.desktop.xdotool("mouseup", "1")
-        log = poll(lambda: "dropped:" in t.session.processes.log_tail(source)
-                   and t.session.processes.log_tail(source), 15, "the drag to end")
-        t.check("dropped: copy" in log, f"the drop did not take a copy: {log!r}")
-        t.desktop.xdotool("mousemove", str(SCREEN_WIDTH - 1), str(SCREEN_HEIGHT - 1))
-        app.wait_main_active()  # the drop brings the main window to the front
-        t.shot("dropped")
-        app.menu("m", "s")  # Seleziona Tutto, in the dropped file's window
-        app.key("ctrl+c")
-        t.clipboard.wait_for(text)
-    finally:
-        t.session.processes.stop(source)
+    log = drag_file_onto(t, app, dropped, where)
+    t.check("dropped: copy" in log, f"the drop did not take a copy: {log!r}")
+    app.wait_main_active()  # the drop brings the main window to the front
+    t.shot("dropped")
+    app.menu("m", "s")  # Seleziona Tutto, in the dropped file's window
+    app.key("ctrl+c")
+    t.clipboard.wait_for(text)
     app.menu("f", "c")  # Chiudi: Documento1 is left, as it was
     app.key("ctrl+s")
     wait_for_file(t.path("Documento1"), b"")
@@ -1337,6 +1320,7 @@ def print_without_printer(t):
 
 import frame_cases  # noqa: E402,F401  (registers the cases of the MDI frame)
 import screenreader_cases  # noqa: E402,F401  (registers the cases of a screen reader)
+import orca_cases  # noqa: E402,F401  (registers the case of Orca itself)
 
 
 # Runner
@@ -1422,6 +1406,14 @@ def main():
     return 1 if failed else 0
 
 
+def outlived(apps):
+    """A screen reader that asked about an object the program had already let
+    go of: the toolkit says so in the program's output."""
+    said = sum(app.full_log().count(INVALID_ACCESSIBLE) for app in apps)
+    return [f"the program was asked {said} times about accessible objects that had "
+            f"outlived what they stood for ({INVALID_ACCESSIBLE!r})"] if said else []
+
+
 def run_cases(args, session, passed, failed, skipped):
     session.desktop.start()
     print(f"display {session.desktop.display}, work folder {session.work_dir}", flush=True)
@@ -1464,6 +1456,7 @@ def run_cases(args, session, passed, failed, skipped):
             t.shot("failure")
         logs = "\n".join(app.log() for app in t.apps if app.log())
         t.finish()
+        problems += outlived(t.apps)
         took = time.monotonic() - t0
         if problems:
             failed.append(full)
