@@ -10,7 +10,7 @@ FUZZ    := build/fuzz
 # How long `make fuzz` runs each fuzz target, in seconds (they run side by side).
 FUZZ_TIME ?= 600
 
-.PHONY: run test deps build-release build-debug build-asan build-tsan build-fuzz fuzz package bench clean
+.PHONY: run test deps build-release build-release-e2e build-debug build-asan build-tsan build-fuzz fuzz package bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -21,6 +21,10 @@ build-release: deps
 
 run: build-release
 	$(RELEASE)/vidizizor
+
+# The program and what the end-to-end tests drag files from.
+build-release-e2e: build-release
+	cmake --build $(RELEASE) --target e2e_dragsource -j $(JOBS)
 
 build-debug: deps
 	cmake -S . -B $(DEBUG) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -50,15 +54,15 @@ package: build-release
 	cd $(RELEASE) && cpack -G DEB
 	cp $(RELEASE)/vidizizor_*.deb .
 
-# Unit and integration tests, the end-to-end tests of the real binary, the
-# checks of the Debian package made from the Release build, then the unit and
-# integration tests once more under the sanitizers, and those that load files
-# under ThreadSanitizer. The fuzz targets run first, for a minute each from
-# their seed corpus.
-test: build-debug build-asan build-tsan build-release build-fuzz
+# Every test runs once, each in the build it needs, and nothing is built
+# twice for it: the end-to-end tests of the real binary and the checks of
+# the Debian package in the Release build that people run, the unit and
+# integration tests under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and those that load files once more under ThreadSanitizer. The fuzz targets
+# run first, for a minute each from their seed corpus.
+test: build-asan build-tsan build-release-e2e build-fuzz
 	bash fuzz/run.sh $(FUZZ) 60
-	cd $(DEBUG) && ctest --output-on-failure -LE package
-	cd $(RELEASE) && ctest --output-on-failure -L package
+	cd $(RELEASE) && ctest --output-on-failure -L 'e2e|package'
 	cd $(ASAN) && ctest --output-on-failure -LE 'e2e|package'
 	cd $(TSAN) && ctest --output-on-failure -L load
 

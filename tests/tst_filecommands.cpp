@@ -1214,7 +1214,10 @@ void TestFileCommands::closeDuringALoad()
     else
         editor.closeAll();
 
+    const ReadingMark reading;
+    reading.putIn(editor.window->loadSettings().reading);
     QPointer<frmDocument> loading = startLoad(editor, start, name);
+    editor.window->loadSettings().reading.afterPart = nullptr; // only the load's copies hold it
     QVERIFY(loading);
     QVERIFY(loading->isLoading());
     if (close == u"close box")
@@ -1233,10 +1236,12 @@ void TestFileCommands::closeDuringALoad()
     if (programEnds)
         editor.window.reset(); // as the program's main window deletes itself on closing
     QTRY_VERIFY(loading.isNull());
-    QTest::qWait(20); // a load that had not stopped would go on here
 #ifdef Q_OS_UNIX
     QVERIFY(!fifo || !fifo->waitedOn());
+    fifo.reset(); // its writer goes, and the read the load left waiting returns
 #endif
+    QTRY_VERIFY(reading.isLastHeld());
+    QCoreApplication::sendPostedEvents(); // what the load posted before its threads ended
     if (programEnds)
         return;
     if (typedDocument)

@@ -1023,12 +1023,16 @@ void TestFileFormat::windowClosedWhileLoading()
                      [&] { delete document.data(); });
     DocumentLoad::Settings settings;
     settings.reading.blockSize = 4;
+    const ReadingMark reading;
+    reading.putIn(settings.reading);
     QByteArray file;
     for (int i = 0; i < 2000; ++i)
         file += "riga\r\n";
     QCOMPARE(document->load(writeFile(file), settings), std::nullopt);
+    settings = {};
     QTRY_VERIFY(document.isNull());
-    QTest::qWait(20); // the threads would post here if they had not stopped
+    QTRY_VERIFY(reading.isLastHeld());
+    QCoreApplication::sendPostedEvents(); // what the threads posted before they ended
 }
 
 void TestFileFormat::gaugeReadsTheSystemsLimits_data()

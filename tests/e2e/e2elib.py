@@ -877,5 +877,30 @@ def wait_for_file(path, expected, timeout=10):
         raise Failure(f"{os.path.basename(path)} {state}; expected {described(expected)}")
 
 
+# What a screen reader hears when a command that needs the whole text is
+# asked for while the file still loads.
+STILL_LOADING = "shown notification Il documento è ancora in caricamento"
+
+
+def save_when_loaded(app, bus, saved, timeout=120):
+    """Presses Ctrl+S until it saves, as a person does who is told that the
+    file still loads: each press waits for its answer, either that note as
+    the screen reader on `bus` hears it or saved() true, before the next."""
+    deadline = time.monotonic() + timeout
+    while True:
+        mark = bus.mark()
+        app.key("ctrl+s")
+
+        def answered():
+            if saved():
+                return "saved"
+            if any(line.startswith(STILL_LOADING) for line in bus.heard_since(mark)):
+                return "refused"
+            return None
+        left = max(deadline - time.monotonic(), 1)
+        if poll(answered, left, "Ctrl+S to save or to be refused") == "saved":
+            return
+
+
 def make_work_dir():
     return tempfile.mkdtemp(prefix="vidizizor-e2e-")

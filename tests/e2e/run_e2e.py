@@ -27,9 +27,9 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from e2elib import (  # noqa: E402
-    CASES, MESSAGE_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH, App, Clipboard, Desktop, Failure,
-    PrivateCups, Processes, Unavailable, case, drag_file_onto, grab_when, make_work_dir, poll,
-    read_file, run, runs, settle, snapshot_tree, wait_for_file)
+    CASES, MESSAGE_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH, AccessibilityBus, App, Clipboard, Desktop,
+    Failure, PrivateCups, Processes, Unavailable, case, drag_file_onto, grab_when, make_work_dir,
+    poll, read_file, run, runs, save_when_loaded, snapshot_tree, wait_for_file)
 
 OPEN_DIALOG = "Apri"
 # What the toolkit prints when asked about an accessible object it keeps
@@ -337,24 +337,40 @@ def long_line(t):
     words = [b"lorem ", b"ipsum ", b"perch\xc3\xa9 ", b"citt\xc3\xa0 ", b"dolor ", b"sit "]
     line = b"".join(words[(i * 7) % len(words)] for i in range(1_700_000))[:10_000_000]
     source = t.write("riga lunga.txt", line)
-    app = t.start_app()
-    app.key("ctrl+o")
-    app.file_dialog(source, OPEN_DIALOG)
-    app.wait_main_active()
-    t.shot("opened")
-    # The end of the first line, then words typed there; the file gets its
-    # line end on loading.
-    app.key("ctrl+Home", "End")
-    app.type(" FINE")
-    app.key("Home")
-    app.type("INIZIO ")
-    t.shot("typed")
-    app.key("ctrl+s")
-    expected = b"INIZIO " + line + b" FINE\r\n"
-    poll(lambda: os.path.getsize(source) == len(expected), 30, "the long line to be saved")
+    bus = AccessibilityBus(t.session.processes, t.desktop)
+    bus.start()
+    try:
+        bus.listen()
+        app = t.start_app(env_extra=bus.app_env())
+        app.key("ctrl+o")
+        app.file_dialog(source, OPEN_DIALOG)
+        app.wait_main_active()
+        t.shot("opened")
+        # The line's end is where it is once the whole line is in: Ctrl+S
+        # is refused until then, and saves then.
+        before = stamp(source)
+        save_when_loaded(app, bus, lambda: stamp(source) != before, 30)
+        # The end of the first line, then words typed there; the file gets
+        # its line end on loading.
+        app.key("ctrl+Home", "End")
+        app.type(" FINE")
+        app.key("Home")
+        app.type("INIZIO ")
+        t.shot("typed")
+        app.key("ctrl+s")
+        expected = b"INIZIO " + line + b" FINE\r\n"
+        poll(lambda: os.path.getsize(source) == len(expected), 30, "the long line to be saved")
+    finally:
+        bus.stop()
     saved = read_file(source)
     t.check(saved == expected,
             f"the saved line differs: starts {saved[:20]!r}, ends {saved[-20:]!r}")
+
+
+def stamp(path):
+    """What changes whenever a file is written or replaced."""
+    status = os.stat(path)
+    return status.st_ino, status.st_mtime_ns, status.st_size
 
 
 def large_file(lines):
@@ -371,29 +387,31 @@ def large_file(lines):
 def type_and_close_while_loading(t):
     content = large_file(3_400_000)
     source = t.write("grande.txt", content)
-    app = t.start_app()
-    app.key("ctrl+o")
-    app.file_dialog(source, OPEN_DIALOG)
-    # The caret stays at the start while the text comes in after it.
-    app.type("INIZIO ")
-    t.shot("typed-while-loading")
-    # Ctrl+End is the end of the file, not of what has come so far.
-    app.key("ctrl+End")
-    app.type("FINE")
-    expected = b"INIZIO " + content + b"FINE"
+    bus = AccessibilityBus(t.session.processes, t.desktop)
+    bus.start()
+    try:
+        bus.listen()
+        app = t.start_app(env_extra=bus.app_env())
+        app.key("ctrl+o")
+        app.file_dialog(source, OPEN_DIALOG)
+        # The caret stays at the start while the text comes in after it.
+        app.type("INIZIO ")
+        t.shot("typed-while-loading")
+        # Ctrl+End is the end of the file, not of what has come so far.
+        app.key("ctrl+End")
+        app.type("FINE")
+        expected = b"INIZIO " + content + b"FINE"
+        # The file is replaced whole, so its size is that of the whole save.
+        save_when_loaded(app, bus, lambda: os.path.getsize(source) == len(expected))
+        t.check(read_file(source) == expected,
+                "the saved text is not the typed words then the file")
 
-    def save_once_loaded():
-        app.key("ctrl+s")  # refused while the file still loads
-        time.sleep(2)
-        return os.path.getsize(source) == len(expected)
-    poll(save_once_loaded, 120, "the loaded file to be saved")
-    settle(lambda: os.path.getsize(source) == len(expected), 60, "the last save", period=3)
-    t.check(read_file(source) == expected, "the saved text is not the typed words then the file")
-
-    app.key("ctrl+o")
-    app.file_dialog(source, OPEN_DIALOG)
-    app.key("alt+F4")
-    status = app.wait_exit()
+        app.key("ctrl+o")
+        app.file_dialog(source, OPEN_DIALOG)
+        app.key("alt+F4")
+        status = app.wait_exit()
+    finally:
+        bus.stop()
     t.check(status == 0, f"the program ended with status {status}")
     t.check(os.path.getsize(source) == len(expected), "closing during a load changed the file")
 
@@ -546,7 +564,17 @@ def file_within_memory(t):
     wrapper = t.write("limited.sh",
                       f"#!/bin/sh\nulimit -v {limit}\nexec '{t.session.binary}'\n".encode())
     os.chmod(wrapper, 0o755)
-    app = t.start_app(binary=wrapper)
+    bus = AccessibilityBus(t.session.processes, t.desktop)
+    bus.start()
+    try:
+        bus.listen()
+        within_memory(t, bus, t.start_app(binary=wrapper, env_extra=bus.app_env()), limit)
+    finally:
+        bus.stop()
+
+
+def within_memory(t, bus, app, limit):
+    """The case in the program started under the limit, a screen reader listening."""
     # A small file first, so that the file dialog has taken its memory.
     app.key("ctrl+o")
     app.file_dialog(t.write("piccolo.txt", b"piccolo\r\n"), OPEN_DIALOG)
@@ -567,12 +595,7 @@ def file_within_memory(t):
     app.wait_main_active()
     app.key("ctrl+End")
     app.type("fine")
-
-    def save_once_loaded():
-        app.key("ctrl+s")  # refused while the file still loads
-        time.sleep(2)
-        return os.path.getsize(source) == size + 4
-    poll(save_once_loaded, 120, "the loaded file to be saved")
+    save_when_loaded(app, bus, lambda: os.path.getsize(source) == size + 4)
     with open(source, "rb") as f:
         f.seek(size - len(block))
         tail = f.read()

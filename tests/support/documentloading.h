@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
 /// Loads a file into a document and waits until the load has ended, the
@@ -45,3 +46,20 @@ inline bool waitForLoad(frmDocument &document)
     wait.exec();
     return true;
 }
+
+/// A mark put in a load's reading options. Every copy of the options holds
+/// it, the reading threads' own included, so once the test's is the last
+/// the load and all its threads are gone: nothing of it can post to a
+/// window any more, and whatever it posted is already waiting in the queue.
+class ReadingMark
+{
+public:
+    void putIn(LoadOptions &options) const
+    {
+        options.afterPart = [mark = mark_](qsizetype) { Q_UNUSED(mark); };
+    }
+    bool isLastHeld() const { return mark_.use_count() == 1; }
+
+private:
+    std::shared_ptr<int> mark_ = std::make_shared<int>();
+};
