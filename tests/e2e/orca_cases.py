@@ -153,8 +153,8 @@ class Keys:
 class Steps:
     """Does the steps on the program as a person does them."""
 
-    def __init__(self, t, app, keys):
-        self.t, self.app, self.keys = t, app, keys
+    def __init__(self, t, app, keys, reader):
+        self.t, self.app, self.keys, self.reader = t, app, keys, reader
 
     def do(self, kind, *args, last=True):
         if kind == "key":
@@ -181,6 +181,8 @@ class Steps:
             raise Failure(f"the second start ended with {handed.returncode}")
         if name == MISSING:
             self.app.wait_dialog()
+        else:
+            self.reader.wait_for_speech()
 
     def do_drop(self, name):
         drag_file_onto(self.t, self.app, self.t.path(name), (0.5, -6))  # onto the status bar
@@ -207,7 +209,7 @@ def orca_hears(t):
         reader.start()
         app = t.start_app(env_extra=bus.app_env())
         program = ("Vidizizor", app.main_window)
-        steps = Steps(t, app, keys)
+        steps = Steps(t, app, keys, reader)
         for name, actions, words, _ in STEPS:
             for n, action in enumerate(actions, 1):
                 steps.do(*action, last=n == len(actions))

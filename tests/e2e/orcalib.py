@@ -184,6 +184,16 @@ class ScreenReader:
                 raise Failure("Orca ended:\n" + self.processes.log_tail(self.orca))
         raise Failure(f"Orca did not say the markers {words} in {timeout:g} s")
 
+    def wait_for_speech(self, timeout=15):
+        """Waits until Orca has said something since the previous step: a
+        step whose effect comes later than its action (a hand-over, whose
+        document opens after the second start has ended) is marked only
+        once its first words have come."""
+        def spoken():
+            lines = self.speech.said()[self.heard_up_to:]
+            return any(not MARKER.search(line) for line in lines)
+        poll(spoken, timeout, "Orca to say something")
+
     def _mark(self, program, timeout):
         self.marks += 1
         word = f"segnaposto{self.marks:04d}"
