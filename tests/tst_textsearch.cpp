@@ -124,12 +124,18 @@ void TestTextSearch::agreesWithIndexOf_data()
     QTest::addColumn<int>("chunkSize");
     QTest::addColumn<bool>("matchCase");
     QTest::addColumn<bool>("wholeWord");
+    QTest::addColumn<int>("window");
+    const int whole = int(TextSearch::DefaultWindow);
     // Tiny chunks put a chunk edge inside almost every match.
-    QTest::newRow("chunks of 4, any case") << 4 << false << false;
-    QTest::newRow("chunks of 4, match case") << 4 << true << false;
-    QTest::newRow("chunks of 5, whole words") << 5 << false << true;
-    QTest::newRow("chunks of 9, match case, whole words") << 9 << true << true;
-    QTest::newRow("chunks of the program") << int(TextModel::DefaultChunkSize) << false << false;
+    QTest::newRow("chunks of 4, any case") << 4 << false << false << whole;
+    QTest::newRow("chunks of 4, match case") << 4 << true << false << whole;
+    QTest::newRow("chunks of 5, whole words") << 5 << false << true << whole;
+    QTest::newRow("chunks of 9, match case, whole words") << 9 << true << true << whole;
+    QTest::newRow("chunks of the program")
+        << int(TextModel::DefaultChunkSize) << false << false << whole;
+    // The text scanned a few places at a time: matches across each window's end.
+    QTest::newRow("windows of 1") << 5 << false << false << 1;
+    QTest::newRow("windows of 3, whole words") << 7 << false << true << 3;
 }
 
 void TestTextSearch::agreesWithIndexOf()
@@ -137,13 +143,14 @@ void TestTextSearch::agreesWithIndexOf()
     QFETCH(int, chunkSize);
     QFETCH(bool, matchCase);
     QFETCH(bool, wholeWord);
-    QRandomGenerator random(chunkSize * 31 + matchCase * 2 + wholeWord);
+    QFETCH(int, window);
+    QRandomGenerator random(chunkSize * 31 + matchCase * 2 + wholeWord + window);
     for (int round = 0; round < 300; ++round) {
         TextModel model(chunkSize);
         const QString text = randomText(random, 120);
         model.setText(text);
         const SearchQuery query{randomNeedle(random, text), matchCase, wholeWord};
-        const TextSearch search(model, query);
+        const TextSearch search(model, query, window);
         const QList<qint64> starts = referenceStarts(text, query);
         const qsizetype m = query.text.size();
 

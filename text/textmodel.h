@@ -50,6 +50,9 @@ public:
     /// characters are all below U+0100, two in any other.
     qint64 bytes() const;
     bool isEmpty() const { return length() == 0; }
+    /// How many of the characters are left in the file they were read
+    /// from, in pieces (Chunk::piece), rather than in memory.
+    qint64 storedLength() const;
     qint64 lineCount() const;
     /// The position where a line starts (line clamped to the lines there are).
     qint64 lineStart(qint64 line) const;
@@ -73,6 +76,11 @@ public:
     /// visit returns false. Nothing is copied.
     void forEachSpan(qint64 from, qint64 to,
                      const std::function<bool(const TextSpan &)> &visit) const;
+    /// The same, with each span's chunk held: a span stays valid for as
+    /// long as its holder is kept, after the visit too.
+    void
+    forEachHeldSpan(qint64 from, qint64 to,
+                    const std::function<bool(const TextSpan &, const HeldChunk &)> &visit) const;
 
     /// Replaces [from, to) (clamped to the text) with text.
     void replace(qint64 from, qint64 to, QStringView text);
@@ -144,6 +152,13 @@ private:
     /// chunks, no empty chunk, no two small neighbours.
     void repair(qsizetype first, qsizetype count);
     bool joinIfNeeded(qsizetype left);
+    /// Opens the piece on either side of the edge after chunk left when the
+    /// edge cuts a pair of characters; gives the chunk now left of the edge,
+    /// or -1 when nothing is cut.
+    qsizetype openPieceEdge(qsizetype left);
+    /// Makes position an edge between chunks or a place in an ordinary
+    /// chunk, cutting the piece that holds it, if any.
+    void openPieceAt(qint64 position);
     ChunkBuilder evenChunks(qint64 total) const;
     /// The room a chunk is made with for characters to come.
     qsizetype roomToGrow() const { return chunkSize_ / 32; }
