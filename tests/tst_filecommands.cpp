@@ -696,10 +696,25 @@ void TestFileCommands::textsAreHeldAgainstTheMemoryLeft()
     QCOMPARE(textOf(typed),
              command == u"Sostituisci tutto" ? QStringLiteral("testo scritto") : before);
 
+    // A file whose text will not fit, but whose pieces do, is left in the
+    // file and read from there.
+    if (command == u"Open") {
+        editor.window->loadSettings().pieceBudget = 1 << 20;
+        editor.window->loadSettings().reading.pieceSize = 64 << 10;
+        editor.memory->bytes = qint64(67) << 20;
+        run();
+        QCOMPARE(editor.messages->messages.size(), 1);
+        QCOMPARE(editor.titles().size(), windows + 1);
+        QCOMPARE(editor.active()->text().storedLength(), large.size() + 2);
+        QVERIFY(textOf(editor.active()) == large + QStringLiteral("\r\n"));
+        editor.active()->Unload();
+    }
+
     editor.memory->bytes = qint64(1) << 30;
     run();
     QCOMPARE(editor.messages->messages.size(), 1);
     QVERIFY(textOf(editor.active()) != before);
+    QCOMPARE(editor.active()->text().storedLength(), 0);
 }
 
 void TestFileCommands::failuresAreReportedAsWarnings_data()
@@ -949,10 +964,9 @@ void TestFileCommands::otherProgramChangesTheFile()
             continue;
         }
         QTRY_COMPARE(notes.size(), before + 1);
-        QCOMPARE(
-            notes.last().first().toString(),
-            QStringLiteral("Il file \"nota.txt\" è stato %1 da un altro programma.")
-                .arg(note == u"eliminato" ? QStringLiteral("eliminato o spostato") : note));
+        QCOMPARE(notes.last().first().toString(),
+                 QStringLiteral("Il file \"nota.txt\" è stato %1 da un altro programma.")
+                     .arg(note == u"eliminato" ? QStringLiteral("eliminato o spostato") : note));
         QCOMPARE(editor.note(), notes.last().first().toString());
     }
     QCOMPARE(textOf(document), QStringLiteral("miauno\n"));

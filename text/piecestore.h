@@ -36,6 +36,14 @@ public:
     /// memory taken for it, held for as long as the store lives.
     PieceStore(std::shared_ptr<const PieceSource> source, qint64 cacheBytes,
                MemoryCharge charge = {});
+    /// A store whose source is given later, before any piece is read.
+    explicit PieceStore(qint64 cacheBytes, MemoryCharge charge = {})
+        : PieceStore(nullptr, cacheBytes, std::move(charge))
+    {
+    }
+    /// Gives a store made without one its source, before any piece of it
+    /// is made.
+    void setSource(std::shared_ptr<const PieceSource> source) { source_ = std::move(source); }
     PieceStore(const PieceStore &) = delete;
     PieceStore &operator=(const PieceStore &) = delete;
 
@@ -72,7 +80,7 @@ private:
     bool isLostLocked(const PieceBytes &piece) const;
     void evictLocked(qint64 room);
 
-    const std::shared_ptr<const PieceSource> source_;
+    std::shared_ptr<const PieceSource> source_;
     const qint64 cacheBytes_;
     const MemoryCharge charge_;
     mutable std::mutex mutex_;
