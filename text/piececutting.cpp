@@ -26,6 +26,8 @@ namespace PieceCutting {
 
 Chunk part(const Chunk &piece, const PieceText &text, const PieceCut &from, const PieceCut &to)
 {
+    if (from == text.cuts.front() && to == text.cuts.back())
+        return piece;
     const PieceBytes &whole = piece.pieceBytes();
     PieceBytes bytes;
     bytes.begin = whole.begin + from.bytes;

@@ -411,7 +411,10 @@ qsizetype TextModel::openPieceEdge(qsizetype left)
         !(QChar::isHighSurrogate(last) && QChar::isLowSurrogate(first)))
         return -1;
     const qint64 edge = chunks_.startOf(left + 1);
-    openPieceAt(a.isPiece() ? edge - 1 : edge + 1);
+    if (a.isPiece())
+        openPiece(left, a.size() - 1, a.size());
+    else
+        openPiece(left + 1, 0, 1);
     return chunks_.locate(edge).index - 1;
 }
 
@@ -424,13 +427,16 @@ void TextModel::openPieceAt(qint64 position)
     if (position <= 0 || position >= length())
         return;
     const ChunkTree::Location at = chunks_.locate(position);
-    if (!at.chunk->isPiece() || position == at.start)
-        return;
-    const Chunk piece = *at.chunk;
+    if (at.chunk->isPiece() && position > at.start)
+        openPiece(at.index, position - at.start, position - at.start);
+}
+
+void TextModel::openPiece(qsizetype index, qint64 from, qint64 to)
+{
+    const Chunk piece = chunks_.chunk(index);
     const HeldChunk text = piece.held();
-    const qint64 offset = position - at.start;
     std::vector<Chunk> made =
-        PieceCutting::openAround(piece, *text.piece(), offset, offset, chunkBuilder());
-    chunks_.remove(at.index, 1);
-    chunks_.insert(at.index, std::move(made));
+        PieceCutting::openAround(piece, *text.piece(), from, to, chunkBuilder());
+    chunks_.remove(index, 1);
+    chunks_.insert(index, std::move(made));
 }

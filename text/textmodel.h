@@ -126,6 +126,7 @@ signals:
 private:
     friend class TextModelAppender;
     friend class LineIterator;
+    friend class RangeCopier;
     friend class TextHistory;
 
     qsizetype chunkSize() const { return chunkSize_; }
@@ -159,6 +160,9 @@ private:
     /// Makes position an edge between chunks or a place in an ordinary
     /// chunk, cutting the piece that holds it, if any.
     void openPieceAt(qint64 position);
+    /// Cuts the piece at index so that [from, to) of it lies in ordinary
+    /// chunks (PieceCutting::openAround).
+    void openPiece(qsizetype index, qint64 from, qint64 to);
     ChunkBuilder evenChunks(qint64 total) const;
     /// The room a chunk is made with for characters to come.
     qsizetype roomToGrow() const { return chunkSize_ / 32; }
