@@ -4,14 +4,18 @@
 #include "documentcommands.h"
 #include "documenthost.h"
 #include "frmdocument.h"
+#include "textfile/filepieces.h"
 #include "textfile/filesaver.h"
+#include "textfile/filesnapshot.h"
 #include "textfile/filestamp.h"
 #include "textfile/loadedfile.h"
+#include "textfile/streamedsave.h"
 #include "textfile/textfileformat.h"
 
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
 #include "platform/textbox.h"
+#include "text/piecestore.h"
 #include "text/textmodel.h"
 
 #include <QDir>
@@ -145,6 +149,15 @@ void showAgain(frmDocument &document)
         area->setActiveSubWindow(subWindow);
 }
 
+// While a save rewrites a document's file through itself, its pieces read
+// the copy of the old bytes that the save made first.
+void readFromCopy(PieceStore &store, const QString &copy)
+{
+    const auto source = std::dynamic_pointer_cast<const FilePieces>(store.source());
+    if (std::shared_ptr<FileSnapshot> snapshot = source ? FileSnapshot::open(copy) : nullptr)
+        store.setSource(source->readFrom(std::move(snapshot)));
+}
+
 } // namespace
 
 FileCommands::FileCommands(DocumentHost &host, FileDialog &dialog, MessageBox &messages)
@@ -263,10 +276,12 @@ void FileCommands::SaveAs()
 }
 
 // The text is written a piece at a time; the saver keeps the file the same
-// file and leaves it as it was when anything fails.
+// file and leaves it as it was when anything fails. The pieces of a
+// document held in pieces are copied from its file, and name the file
+// written once it has taken its place.
 void FileCommands::write(frmDocument &document, const QString &path)
 {
-    const TextModel &text = document.text();
+    TextModel &text = document.text();
     const TextFileFormat::Encoding encoding = document.encoding();
     if (!TextFileFormat::canEncode(text, encoding)) {
         messages_.show(cannotEncode(document));
@@ -278,12 +293,19 @@ void FileCommands::write(frmDocument &document, const QString &path)
     FileSaver saver;
     if (change == DiskFile::Change::Written || change == DiskFile::Change::Replaced)
         saver.keepPreviousAs(KeptSuffix);
-    if (!saver.save(path, [&text, &encoding](const FileSaver::Write &write) {
-            return TextFileFormat::encode(text, write, encoding);
-        })) {
+    const std::shared_ptr<PieceStore> store = document.pieceStore();
+    if (store) {
+        saver.keepWrittenFile();
+        saver.setBeforeRewrite([&store](const QString &copy) { readFromCopy(*store, copy); });
+    }
+    TextFileFormat::StreamedSave streamed(text, encoding, store != nullptr);
+    if (!saver.save(path,
+                    [&streamed](const FileSaver::Write &write) { return streamed.write(write); })) {
         messages_.show(cannotSave(path, saver.errorString()));
         return;
     }
+    if (store && saver.writtenFile())
+        document.setPieceStore(streamed.moveInto(text, store, saver.writtenFile()));
     if (ownFile)
         followSaved(document, path, change, saver);
 }

@@ -8,6 +8,7 @@
 #include "platform/messagebox.h"
 
 #include "platform/twips.h"
+#include "text/piecestore.h"
 #include "text/textmodel.h"
 #include "textfile/loadedfile.h"
 #include "textview/textview.h"
@@ -115,7 +116,9 @@ std::optional<QString> frmDocument::load(const QString &path, const LoadSettings
         emit loaded();
     });
     connect(load_.get(), &DocumentLoad::failed, this, &frmDocument::loadFailed);
-    return load_->start(path);
+    std::optional<QString> refusal = load_->start(path);
+    pieceStore_ = load_->pieceStore();
+    return refusal;
 }
 
 bool frmDocument::fileIsAtItsPath() const

@@ -10,6 +10,7 @@ class DocumentLoad;
 class FileWatcher;
 class LoadMemory;
 class MessageBox;
+class PieceStore;
 class TextBox;
 class TextModel;
 struct LoadSettings;
@@ -63,6 +64,12 @@ public:
     /// Whether the path in the title still names the file the text was
     /// read from, rather than another file renamed over it, or nothing.
     bool fileIsAtItsPath() const;
+    /// Where the pieces of a document held in pieces are read (a file too
+    /// large for memory, Chunk::piece); null for any other document.
+    const std::shared_ptr<PieceStore> &pieceStore() const { return pieceStore_; }
+    /// The pieces are read through another store from now on (once a save
+    /// has written them to another file).
+    void setPieceStore(std::shared_ptr<PieceStore> store) { pieceStore_ = std::move(store); }
     /// The encoding the text is saved in: its file's, or the system's for a
     /// new document.
     const TextFileFormat::Encoding &encoding() const { return *encoding_; }
@@ -108,4 +115,5 @@ private:
     std::unique_ptr<TextFileFormat::Encoding> encoding_;
     std::unique_ptr<DiskFile> diskFile_;
     std::unique_ptr<LoadedFile> loadedFile_;
+    std::shared_ptr<PieceStore> pieceStore_;
 };

@@ -187,8 +187,10 @@ void startInPieces(Session &session, const QString &text, unsigned pieceSize)
             end += 2;
         if (end + 2 > all.size())
             end = all.size(); // a stray last byte stays with its line
-        const PieceBytes piece{begin, end, end == all.size()};
-        const LineSummary summary = source->read(piece)->characters.summary();
+        PieceBytes piece{begin, end, end == all.size()};
+        const std::optional<PieceText> text = source->read(piece);
+        const LineSummary summary = text->characters.summary();
+        piece.bytesAreText = text->bytesAreText;
         pieces.push_back(Chunk::piece(store, piece, summary));
         begin = end;
     }

@@ -34,5 +34,6 @@ PieceText lostPieceText(const LineSummary &shape, qint64 bytes)
     lost.characters.append(text);
     lost.characters.refresh();
     lost.cuts = {PieceCut{0, 0}, PieceCut{bytes, lost.characters.size()}};
+    lost.lost = true;
     return lost;
 }

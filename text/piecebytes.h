@@ -13,8 +13,14 @@ struct PieceBytes
     /// It holds the file's last bytes: how the text ends is decided in it
     /// (an unterminated last line gets its line break there).
     bool endsText = false;
+    /// Its bytes are exactly what its text is written as in its file's
+    /// encoding: a save may copy them as they are.
+    bool bytesAreText = false;
 
     qint64 size() const { return end - begin; }
     bool overlaps(const PieceBytes &other) const { return begin < other.end && other.begin < end; }
-    bool operator==(const PieceBytes &) const = default;
+    bool operator==(const PieceBytes &other) const
+    {
+        return begin == other.begin && end == other.end && endsText == other.endsText;
+    }
 };

@@ -33,8 +33,10 @@ Chunk part(const Chunk &piece, const PieceText &text, const PieceCut &from, cons
     bytes.begin = whole.begin + from.bytes;
     bytes.end = whole.begin + to.bytes;
     bytes.endsText = whole.endsText && to == text.cuts.back();
+    bytes.bytesAreText = whole.bytesAreText;
     PieceText partText;
     partText.characters = copyOf(text.characters, from.characters, to.characters);
+    partText.bytesAreText = text.bytesAreText;
     for (const PieceCut &cut : text.cuts) {
         if (cut.characters >= from.characters && cut.characters <= to.characters &&
             cut.bytes >= from.bytes && cut.bytes <= to.bytes)

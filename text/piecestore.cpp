@@ -25,7 +25,7 @@ std::shared_ptr<const PieceText> PieceStore::text(const PieceBytes &piece,
     }
     std::optional<PieceText> read;
     if (!lost)
-        read = source_->read(piece);
+        read = source()->read(piece);
     // Bytes that decode to another shape than the one counted are not the
     // bytes that were counted, whatever their checksum says.
     const LineSummary &got = read ? read->characters.summary() : expected;
@@ -110,6 +110,27 @@ std::vector<PieceBytes> PieceStore::lost() const
 {
     const std::lock_guard lock(mutex_);
     return lost_;
+}
+
+std::shared_ptr<PieceStore> PieceStore::successor(std::shared_ptr<const PieceSource> source)
+{
+    const std::lock_guard lock(mutex_);
+    auto next = std::make_shared<PieceStore>(std::move(source), cacheBytes_, std::move(charge_));
+    cacheBytes_ /= 8;
+    evictLocked(0);
+    return next;
+}
+
+void PieceStore::setSource(std::shared_ptr<const PieceSource> source)
+{
+    const std::lock_guard lock(mutex_);
+    source_ = std::move(source);
+}
+
+std::shared_ptr<const PieceSource> PieceStore::source() const
+{
+    const std::lock_guard lock(mutex_);
+    return source_;
 }
 
 void PieceStore::setLostHandler(LostHandler handler)

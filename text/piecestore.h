@@ -43,7 +43,14 @@ public:
     }
     /// Gives a store made without one its source, before any piece of it
     /// is made.
-    void setSource(std::shared_ptr<const PieceSource> source) { source_ = std::move(source); }
+    /// A store for the same text under another file (once a save has
+    /// written it there), which takes over this one's cache room and the
+    /// memory charged for it; this one keeps an eighth of its room, for the
+    /// pieces that still name the old file (the history's).
+    std::shared_ptr<PieceStore> successor(std::shared_ptr<const PieceSource> source);
+    /// Gives the store another source of the same bytes (a copy of its
+    /// file); any thread may be reading meanwhile.
+    void setSource(std::shared_ptr<const PieceSource> source);
     PieceStore(const PieceStore &) = delete;
     PieceStore &operator=(const PieceStore &) = delete;
 
@@ -52,13 +59,16 @@ public:
     /// Keeps text already decoded elsewhere (by the load that counted it).
     void keep(const PieceBytes &piece, PieceText text);
 
+    /// Marks a piece whose bytes were found gone elsewhere (a save that
+    /// copies them) lost, as a read would.
+    void reportLost(const PieceBytes &piece) { markLost(piece); }
     /// Whether any piece was found lost, and which.
     bool hasLost() const;
     std::vector<PieceBytes> lost() const;
     /// Called, on the thread that read it, for each piece found lost.
     void setLostHandler(LostHandler handler);
 
-    const std::shared_ptr<const PieceSource> &source() const { return source_; }
+    std::shared_ptr<const PieceSource> source() const;
     /// The decoded text the cache keeps now, in bytes.
     qint64 cachedBytes() const;
 
@@ -81,8 +91,8 @@ private:
     void evictLocked(qint64 room);
 
     std::shared_ptr<const PieceSource> source_;
-    const qint64 cacheBytes_;
-    const MemoryCharge charge_;
+    qint64 cacheBytes_;
+    MemoryCharge charge_;
     mutable std::mutex mutex_;
     std::map<Key, Entry> entries_;
     qint64 cachedBytes_ = 0;

@@ -23,6 +23,11 @@ struct PieceText
     /// In order, every few kilobytes of the piece where its lines allow;
     /// the piece's start and its end are the first and the last.
     std::vector<PieceCut> cuts;
+    /// The piece's bytes are exactly what its text is written as.
+    bool bytesAreText = false;
+    /// Its bytes were gone: the text only stands in for them
+    /// (lostPieceText).
+    bool lost = false;
     /// Memory kept alive with the characters besides their own (the file's
     /// bytes around them, read with them).
     qint64 heldBytes = 0;

@@ -338,6 +338,14 @@ ChunkBuilder TextModel::evenChunks(qint64 total) const
     return ChunkBuilder(size, size + roomToGrow());
 }
 
+void TextModel::renamePieces(std::vector<std::pair<qsizetype, Chunk>> pieces)
+{
+    for (auto &[index, chunk] : pieces) {
+        Q_ASSERT(chunk.summary() == chunks_.chunk(index).summary());
+        chunks_.chunk(index) = std::move(chunk);
+    }
+}
+
 void TextModel::setLoading(bool loading)
 {
     if (loading == loading_)

@@ -82,6 +82,17 @@ public:
     forEachHeldSpan(qint64 from, qint64 to,
                     const std::function<bool(const TextSpan &, const HeldChunk &)> &visit) const;
 
+    /// Calls visit for every chunk of the text in order, with its start;
+    /// stops when visit returns false.
+    void forEachChunk(const std::function<bool(const Chunk &, qint64 start)> &visit) const
+    {
+        chunks_.visit(0, length(), visit);
+    }
+    /// Puts chunks with the same characters in place of pieces: each at the
+    /// index given, and of the same summary, as when the file under a piece
+    /// changes name (a save). Nothing is told: the text stays as it was.
+    void renamePieces(std::vector<std::pair<qsizetype, Chunk>> pieces);
+
     /// Replaces [from, to) (clamped to the text) with text.
     void replace(qint64 from, qint64 to, QStringView text);
     /// Replaces [from, to) (clamped to the text) with ready-made chunks,

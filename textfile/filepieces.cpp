@@ -37,6 +37,13 @@ std::optional<PieceText> FilePieces::readPiece(const FileSnapshot &snapshot,
                                  cutSpacing);
 }
 
+std::shared_ptr<FilePieces> FilePieces::readFrom(std::shared_ptr<const FileSnapshot> snapshot) const
+{
+    auto other = std::make_shared<FilePieces>(std::move(snapshot), format_, digest_, cutSpacing_);
+    other->checked_ = checked_.load();
+    return other;
+}
+
 std::optional<PieceText> FilePieces::read(const PieceBytes &piece) const
 {
     if (checked_ && digest_)

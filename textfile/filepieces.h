@@ -28,6 +28,10 @@ public:
 
     std::optional<PieceText> read(const PieceBytes &piece) const override;
 
+    /// The same pieces read from another file of the same bytes (the copy
+    /// a save that rewrites the file through itself makes first).
+    std::shared_ptr<FilePieces> readFrom(std::shared_ptr<const FileSnapshot> snapshot) const;
+
     /// Every byte of the file is in the digest: reads are checked from now on.
     void setChecked() { checked_ = true; }
     const std::shared_ptr<const FileSnapshot> &snapshot() const { return snapshot_; }

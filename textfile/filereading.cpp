@@ -183,7 +183,7 @@ void FileReading::readPart(size_t index)
 void FileReading::readPiece(size_t index)
 {
     const qint64 size = snapshot_->stamp().size;
-    const PieceBytes piece =
+    PieceBytes piece =
         PiecePlan::piece(*snapshot_, size, format_, options_.pieceSize, qint64(index));
     if (piece.size() == 0) {
         queue_.deliver(index, {}, 0, true);
@@ -206,6 +206,7 @@ void FileReading::readPiece(size_t index)
         return;
     }
     const LineSummary summary = text->characters.summary();
+    piece.bytesAreText = text->bytesAreText;
     if (index == 0)
         options_.pieces->keep(piece, std::move(*text));
     queue_.deliver(index, {Chunk::piece(options_.pieces, piece, summary)}, piece.size(), true);

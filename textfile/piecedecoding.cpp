@@ -42,6 +42,23 @@ qint64 cutAfter(const char *bytes, qint64 size, qint64 from,
     return size;
 }
 
+// Whether a CR of the encoding stands without its LF: such a CR reads as
+// CR LF where lines end in CR LF, and the text is then not the bytes.
+bool hasLoneCarriageReturn(const char *bytes, qint64 size, const TextFileFormat::Encoding &encoding)
+{
+    const int unit = encoding.unitSize();
+    const QByteArrayView lineFeed = encoding.lineFeed();
+    QByteArray carriageReturn = lineFeed.toByteArray();
+    carriageReturn.replace('\n', '\r');
+    const QByteArrayView all(bytes, size);
+    for (qint64 at = all.indexOf(carriageReturn); at >= 0;
+         at = all.indexOf(carriageReturn, at + 1)) {
+        if (at % unit == 0 && all.sliced(at + unit).startsWith(lineFeed) == false)
+            return true;
+    }
+    return false;
+}
+
 std::vector<PieceCut> plainCuts(const char *bytes, qint64 size, qint64 spacing)
 {
     std::vector<PieceCut> cuts{{0, 0}};
@@ -75,6 +92,7 @@ PieceText decode(const TextFileFormat::FileFormat &format, const char *bytes, qi
                 PlainBytes::summary(reinterpret_cast<const uchar *>(bytes), size)) {
             text.characters = Chunk::inPlace(bytes, size, std::move(memory), *summary);
             text.cuts = plainCuts(bytes, size, spacing);
+            text.bytesAreText = true;
             return text;
         }
     }
@@ -97,6 +115,14 @@ PieceText decode(const TextFileFormat::FileFormat &format, const char *bytes, qi
     text.characters.shrink();
     text.characters.refresh();
     text.cuts.push_back({size, text.characters.size()});
+    // Escapes write back as the bytes they stand for, and every other
+    // character as the bytes it came from, in these encodings; a lone CR
+    // read as CR LF and a line end added to the text's last line are not
+    // in the bytes.
+    const bool lossless = format.encoding.isUnicode() || decoder.readsPlainBytesAsThemselves();
+    text.bytesAreText = lossless && !endsText &&
+                        !(format.lineBreak == LineBreak::CrLf &&
+                          hasLoneCarriageReturn(bytes, size, format.encoding));
     return text;
 }
 

@@ -41,7 +41,7 @@ inline std::optional<PiecedFile> putPieces(TextModel &model, const QString &path
     // The mark's bytes go into the checksum with the first piece's first word.
     TextModelAppender appender(model);
     for (qint64 k = 0; k < PiecePlan::count(size, pieceSize); ++k) {
-        const PieceBytes piece = PiecePlan::piece(*snapshot, size, format, pieceSize, k);
+        PieceBytes piece = PiecePlan::piece(*snapshot, size, format, pieceSize, k);
         if (piece.size() == 0)
             continue;
         const qint64 wordStart = piece.begin / FileDigest::WordSize * FileDigest::WordSize;
@@ -55,6 +55,7 @@ inline std::optional<PiecedFile> putPieces(TextModel &model, const QString &path
             });
         if (!text)
             return std::nullopt;
+        piece.bytesAreText = text->bytesAreText;
         appender.append({Chunk::piece(file.store, piece, text->characters.summary())});
     }
     file.source->setChecked();
