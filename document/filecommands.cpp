@@ -4,6 +4,7 @@
 #include "documentcommands.h"
 #include "documenthost.h"
 #include "frmdocument.h"
+#include "lostpieces.h"
 #include "textfile/filepieces.h"
 #include "textfile/filesaver.h"
 #include "textfile/filesnapshot.h"
@@ -149,6 +150,25 @@ void showAgain(frmDocument &document)
         area->setActiveSubWindow(subWindow);
 }
 
+// What a document says once bytes of its file that it still reads are gone.
+QString lostNote(const QString &path, const LostPieces &lost)
+{
+    const QString kept = lost.copiedTo().value_or(QString());
+    QString note = QStringLiteral("Il file \"%1\" è stato modificato da un altro programma: %2. "
+                                  "Il testo perso è mostrato vuoto e il documento non può più "
+                                  "essere salvato.")
+                       .arg(QFileInfo(path).fileName(), lost.unreadable());
+    if (!kept.isEmpty())
+        note += QStringLiteral(" Il testo modificato è stato copiato in %1.").arg(kept);
+    return note;
+}
+
+QString cannotSaveLost(const QString &path, const LostPieces &lost)
+{
+    return cannotSave(path, QStringLiteral("Il file è stato modificato da un altro programma: %1.")
+                                .arg(lost.unreadable()));
+}
+
 // While a save rewrites a document's file through itself, its pieces read
 // the copy of the old bytes that the save made first.
 void readFromCopy(PieceStore &store, const QString &copy)
@@ -228,6 +248,8 @@ void FileCommands::watchLoad(frmDocument &document, const QString &path)
     QObject::connect(
         &document, &frmDocument::loadFailed, &document,
         [this, &document, path](const QString &reason) { loadFailed(document, path, reason); });
+    QObject::connect(&document.lostPieces(), &LostPieces::found, &document,
+                     [this, &document, path] { piecesLost(document, path); });
 }
 
 // What the person typed while the file loaded is not thrown away with the
@@ -246,6 +268,22 @@ void FileCommands::loadFailed(frmDocument &document, const QString &path, const 
     const QString title = host_.nextDocumentTitle().value_or(QStringLiteral("Documento"));
     document.setCaption(title);
     messages_.show(cannotOpen(path, reason) + u'\n' + keptAs(title));
+}
+
+// The first time: what is in memory rather than in the file, which holds
+// everything typed, goes to a new document, so that nothing typed is lost
+// with a document that can no longer be saved.
+void FileCommands::piecesLost(frmDocument &document, const QString &path)
+{
+    LostPieces &lost = document.lostPieces();
+    if (!lost.copiedTo()) {
+        const QString typed = LostPieces::inMemory(document.text());
+        frmDocument *copy = typed.isEmpty() ? nullptr : host_.CreateDocumentWindow();
+        if (copy)
+            copy->ActiveControl().setText(typed);
+        lost.setCopiedTo(copy ? copy->Caption() : QString());
+    }
+    host_.showLastingNote(lostNote(path, lost));
 }
 
 // Closing the window of a file that is loading stops the load.
@@ -283,6 +321,10 @@ void FileCommands::write(frmDocument &document, const QString &path)
 {
     TextModel &text = document.text();
     const TextFileFormat::Encoding encoding = document.encoding();
+    if (document.lostPieces().any()) {
+        messages_.show(cannotSaveLost(path, document.lostPieces()));
+        return;
+    }
     if (!TextFileFormat::canEncode(text, encoding)) {
         messages_.show(cannotEncode(document));
         return;
@@ -301,7 +343,12 @@ void FileCommands::write(frmDocument &document, const QString &path)
     TextFileFormat::StreamedSave streamed(text, encoding, store != nullptr);
     if (!saver.save(path,
                     [&streamed](const FileSaver::Write &write) { return streamed.write(write); })) {
-        messages_.show(cannotSave(path, saver.errorString()));
+        if (const std::optional<TextFileFormat::StreamedSave::Lost> &lost = streamed.lost()) {
+            document.lostPieces().take(lost->store, lost->piece);
+            messages_.show(cannotSaveLost(path, document.lostPieces()));
+        } else {
+            messages_.show(cannotSave(path, saver.errorString()));
+        }
         return;
     }
     if (store && saver.writtenFile())

@@ -55,6 +55,8 @@ private:
     /// Tells what the load of path into document finds.
     void watchLoad(frmDocument &document, const QString &path);
     void loadFailed(frmDocument &document, const QString &path, const QString &reason);
+    /// Bytes of the file that the document still read are gone.
+    void piecesLost(frmDocument &document, const QString &path);
     void write(frmDocument &document, const QString &path);
     void followSaved(frmDocument &document, const QString &path, DiskFile::Change change,
                      const FileSaver &saver);

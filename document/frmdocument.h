@@ -7,6 +7,7 @@
 
 class DiskFile;
 class DocumentLoad;
+class LostPieces;
 class FileWatcher;
 class LoadMemory;
 class MessageBox;
@@ -69,7 +70,9 @@ public:
     const std::shared_ptr<PieceStore> &pieceStore() const { return pieceStore_; }
     /// The pieces are read through another store from now on (once a save
     /// has written them to another file).
-    void setPieceStore(std::shared_ptr<PieceStore> store) { pieceStore_ = std::move(store); }
+    void setPieceStore(std::shared_ptr<PieceStore> store);
+    /// The pieces of the document's file found gone.
+    LostPieces &lostPieces() { return *lostPieces_; }
     /// The encoding the text is saved in: its file's, or the system's for a
     /// new document.
     const TextFileFormat::Encoding &encoding() const { return *encoding_; }
@@ -116,4 +119,5 @@ private:
     std::unique_ptr<DiskFile> diskFile_;
     std::unique_ptr<LoadedFile> loadedFile_;
     std::shared_ptr<PieceStore> pieceStore_;
+    LostPieces *lostPieces_;
 };

@@ -256,6 +256,8 @@ private slots:
     void randomFilesSurviveOpenAndSave();
     void documentInPiecesIsSavedAsAStream_data();
     void documentInPiecesIsSavedAsAStream();
+    void documentInPiecesAfterAnotherProgram_data();
+    void documentInPiecesAfterAnotherProgram();
     void typedCharactersAreSavedAsTyped_data();
     void typedCharactersAreSavedAsTyped();
 
@@ -579,6 +581,105 @@ void TestFileCommands::documentInPiecesIsSavedAsAStream()
     save();
     QCOMPARE(contents(target), original);
     QVERIFY(editor.messages->messages.isEmpty());
+}
+
+void TestFileCommands::documentInPiecesAfterAnotherProgram_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("lost");
+    QTest::newRow("cut in half") << "cut" << true;
+    // Same length, same line breaks: only the checksum tells.
+    QTest::newRow("a word rewritten in place") << "rewrite" << true;
+    QTest::newRow("rewritten, then saved before anything read it") << "rewrite, save" << true;
+    QTest::newRow("appended") << "append" << false;
+    QTest::newRow("a new file renamed over it") << "rename" << false;
+}
+
+// Another program changes the file of a document held in pieces, whose
+// cache is too small to keep what was read. What it wrote is never read as
+// the document's text: the pieces of the blocks it changed read as blank
+// lines of their shape, the rest as it was; the typed text goes to a new
+// document, and Save and Save As are refused naming the lines lost, the
+// file left as the other program made it. A file that only grew, or was
+// replaced by rename, loses nothing.
+void TestFileCommands::documentInPiecesAfterAnotherProgram()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, lost);
+    QByteArray original;
+    for (int i = 0; original.size() < (3 << 20); ++i)
+        original += "riga " + QByteArray::number(i) + "\r\n";
+    const QString name = path(QStringLiteral("pezzi.txt"));
+    const QString copy = path(QStringLiteral("copia.txt"));
+    put(name, original);
+    Editor editor;
+    editor.window->loadSettings().piecesFrom = 0;
+    editor.window->loadSettings().pieceBudget = 0;
+    editor.window->loadSettings().reading.pieceSize = 64 << 10;
+    frmDocument *document = editor.open(name);
+    document->ActiveControl().setSelText(QStringLiteral("scritto qui\r\n"));
+    const QString expected = QStringLiteral("scritto qui\r\n") + QString::fromLatin1(original);
+
+    const qint64 middle = original.indexOf("riga 150000\r\n");
+    const qint64 changedLine = 150000 + 2;
+    QFile file(name);
+    if (change == u"rename") {
+        put(name + QStringLiteral(".tmp"), "nuovo\n");
+        QCOMPARE(::rename(qPrintable(name + QStringLiteral(".tmp")), qPrintable(name)), 0);
+    } else {
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        if (change == u"cut")
+            QVERIFY(file.resize(middle));
+        else if (change == u"append")
+            QVERIFY(file.seek(original.size()) && file.write("altro\r\n") == 7);
+        else
+            QVERIFY(file.seek(middle) && file.write("RIGA") == 4);
+        file.close();
+    }
+    const QByteArray onDisk = contents(name);
+    // Save finds the loss itself, and names it at once.
+    if (change.endsWith(u"save")) {
+        editor.window->mnuFileSave_Click();
+        QCOMPARE(editor.messages->messages.size(), 1);
+        QVERIFY(editor.messages->messages.first().contains(QStringLiteral("le righe da")));
+        editor.messages->messages.clear();
+    }
+
+    const QString text = textOf(document);
+    QCoreApplication::sendPostedEvents(); // what the reads found comes as events
+    const QStringList lines = text.split(u'\n');
+    QCOMPARE(document->text().lineCount(), expected.count(u'\n') + 1);
+    if (!lost) {
+        QCOMPARE(text, expected);
+        editor.window->mnuFileSave_Click();
+        QCOMPARE(contents(name), expected.toLatin1());
+        QVERIFY(editor.messages->messages.isEmpty());
+        return;
+    }
+    QTRY_COMPARE(editor.titles().size(), 3);
+    QCOMPARE(textOf(editor.active()), QStringLiteral("[riga 1]\nscritto qui\r\n"));
+    QVERIFY(editor.note().contains(QStringLiteral("copiato in %1").arg(editor.titles().last())));
+
+    editor.activate(document);
+    editor.window->mnuFileSave_Click();
+    editor.saveAs(copy);
+    QCOMPARE(editor.messages->messages.size(), 2);
+    QCOMPARE(contents(name), onDisk);
+    QVERIFY(!QFile::exists(copy));
+    // The lines named hold the line changed, and are the only ones blank.
+    const QRegularExpression named(QStringLiteral("le righe da ([\\d.,]+) a ([\\d.,]+) del"));
+    const QRegularExpressionMatch match = named.match(editor.messages->messages.last());
+    QVERIFY2(match.hasMatch(), qPrintable(editor.messages->messages.last()));
+    const auto number = [&](int k) {
+        return match.captured(k).remove(u'.').remove(u',').toLongLong();
+    };
+    QVERIFY(number(1) > 2 && number(1) <= changedLine && changedLine <= number(2));
+    QCOMPARE(number(2) == lines.size() - 1, change == u"cut");
+    const QStringList was = expected.split(u'\n');
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        const bool blank = k + 1 >= number(1) && k + 1 <= number(2);
+        QVERIFY2(blank ? lines[k].trimmed().isEmpty() : lines[k] == was[k], qPrintable(lines[k]));
+    }
 }
 
 // Separators and NUL typed through keys are characters like any other: none

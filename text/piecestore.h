@@ -27,7 +27,7 @@ class PieceSource;
 /// first read that finds it lost is told (setLostHandler).
 ///
 /// Any thread may read.
-class PieceStore
+class PieceStore : public std::enable_shared_from_this<PieceStore>
 {
 public:
     using LostHandler = std::function<void(const PieceBytes &piece)>;
