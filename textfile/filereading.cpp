@@ -1,5 +1,6 @@
 #include "filereading.h"
 
+#include "detachedthread.h"
 #include "digestfeed.h"
 #include "filedigest.h"
 #include "filepieces.h"
@@ -13,7 +14,14 @@
 #include <algorithm>
 #include <new>
 #include <system_error>
-#include <thread>
+
+namespace {
+
+// What the deepest call of a load's thread needs (the decoder's and the
+// detector's included), with room to spare.
+constexpr std::size_t ThreadStack = std::size_t(1) << 20;
+
+} // namespace
 
 FileReading::FileReading(std::shared_ptr<FileSnapshot> snapshot, const ChunkBuilder &builder,
                          const LoadOptions &options, std::function<void()> wake)
@@ -32,9 +40,9 @@ QString FileReading::outOfMemoryReason()
 void FileReading::start()
 {
     try {
-        std::thread([self = shared_from_this()] {
-            self->guarded([&self] { self->begin(); });
-        }).detach();
+        startDetachedThread(
+            [self = shared_from_this()] { self->guarded([&self] { self->begin(); }); },
+            ThreadStack);
     } catch (const std::system_error &error) {
         queue_.fail(FileSnapshot::reasonFor(error.code().value()));
     }
@@ -44,9 +52,9 @@ void FileReading::startThreads(int count)
 {
     for (int k = 0; k < count; ++k) {
         try {
-            std::thread([self = shared_from_this()] {
-                self->guarded([&self] { self->readParts(); });
-            }).detach();
+            startDetachedThread(
+                [self = shared_from_this()] { self->guarded([&self] { self->readParts(); }); },
+                ThreadStack);
         } catch (const std::system_error &) {
             return; // the threads there are read every part all the same
         }
