@@ -11,6 +11,9 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -25,6 +28,12 @@ int answer(const CommandLine &request)
 
 int main(int argc, char *argv[])
 {
+#ifdef __GLIBC__
+    // Every thread that allocates would get an arena of its own, each
+    // taking 64 MB of address space: under a limit on it (ulimit -v), that
+    // is room a large file's document needs. The threads share two.
+    mallopt(M_ARENA_MAX, 2);
+#endif
 #ifdef Q_OS_UNIX
     // A write past the file-size limit then fails with its reason, and a
     // save that was rewriting a file puts the old bytes back, instead of the

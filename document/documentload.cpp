@@ -3,6 +3,7 @@
 #include "textfile/fileload.h"
 #include "textfile/filesnapshot.h"
 
+#include "text/piecestore.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 
@@ -11,6 +12,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 
 namespace {
@@ -20,6 +22,10 @@ namespace {
 const QEvent::Type ChunksReady = QEvent::Type(QEvent::registerEventType());
 
 const QString TooLong = QStringLiteral("Il file è troppo grande per essere aperto nel documento.");
+
+// What a piece takes in the tree beside its summary: its node, its chunk,
+// and the places it may be cut, counted generously.
+constexpr qint64 TreeBytesPerPiece = 512;
 
 } // namespace
 
@@ -45,22 +51,52 @@ std::optional<QString> DocumentLoad::start(const QString &path)
     const qint64 size = snapshot->readsAtOffsets() ? snapshot->stamp().size : 0;
     appender_ = std::make_unique<TextModelAppender>(text_);
     ChunkBuilder builder = appender_->chunkBuilder();
-    if (settings_.memory) {
-        QString refusal;
-        memory_ = settings_.memory->reserve(size, refusal);
-        if (!memory_)
-            return stopAt(refusal);
-        builder.setBudget(memory_);
-    }
     FileLoad::Options options = settings_.reading;
     options.blockSize = std::max<qsizetype>(options.blockSize, 1);
     options.format.reset();
+    // A file that will not fit in memory, or is large enough that its text
+    // is better left in it whatever the memory, is held in pieces.
+    bool inPieces = snapshot->readsAtOffsets() && size >= settings_.piecesFrom;
+    if (settings_.memory && !inPieces) {
+        QString refusal;
+        memory_ = settings_.memory->reserve(size, refusal);
+        if (!memory_ && !snapshot->readsAtOffsets())
+            return stopAt(refusal);
+        inPieces = !memory_;
+        if (memory_)
+            builder.setBudget(memory_);
+    }
+    if (inPieces) {
+        if (std::optional<QString> refusal = prepareStore(size, options))
+            return stopAt(refusal);
+    }
     load_ = std::make_unique<FileLoad>(std::move(snapshot), builder, options);
     load_->start([this] { wakeUp(); });
     // Nothing is signalled from here: the caller is still setting up. A
     // file of no more than a block shows no progress.
     text_.setLoading(true);
     percent_ = size > options.blockSize ? 0 : -1;
+    return std::nullopt;
+}
+
+// The budget for pieces holds their tree, and the cache has what is left.
+std::optional<QString> DocumentLoad::prepareStore(qint64 size, FileLoad::Options &options)
+{
+    const qint64 pieces = size / std::max<qint64>(options.pieceSize, 1) + 1;
+    // The cache keeps two pieces at least: the one read and the one before.
+    const qint64 cache =
+        std::max(settings_.pieceBudget - pieces * TreeBytesPerPiece, 2 * options.pieceSize);
+    MemoryCharge charge;
+    if (settings_.memory) {
+        QString refusal;
+        std::optional<MemoryCharge> taken =
+            settings_.memory->chargePieces(cache + pieces * TreeBytesPerPiece, refusal);
+        if (!taken)
+            return refusal;
+        charge = std::move(*taken);
+    }
+    store_ = std::make_shared<PieceStore>(cache, std::move(charge));
+    options.pieces = store_;
     return std::nullopt;
 }
 
@@ -100,8 +136,14 @@ bool DocumentLoad::event(QEvent *event)
         return QObject::event(event);
     if (finished_ || !takeFormat())
         return true;
-    // One part's chunks a turn, so that the window has its turn between.
+    // One part's chunks a turn, so that the window has its turn between;
+    // pieces, which cost nothing to put in place, all that are ready.
     FileLoad::Ready ready = load_->take();
+    for (FileLoad::Ready more = store_ ? load_->take() : FileLoad::Ready(); !more.isEmpty();
+         more = load_->take()) {
+        std::move(more.chunks.begin(), more.chunks.end(), std::back_inserter(ready.chunks));
+        ready.bytes += more.bytes;
+    }
     const bool tookSome = !ready.isEmpty();
     const int percentBefore = percent_;
     std::optional<QString> failure = putInPlace(std::move(ready));

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class PieceStore;
 class TextModel;
 class TextModelAppender;
 
@@ -61,6 +62,10 @@ public:
         return QStringLiteral(
             "Il documento è ancora in caricamento: riprovare quando sarà caricato.");
     }
+    /// Where the pieces of a document held in pieces are read; null for a
+    /// document whose text is in memory.
+    const std::shared_ptr<PieceStore> &pieceStore() const { return store_; }
+
     /// How far a long file has come, 0 to 100; -1 for a short file, whose
     /// progress is not shown, and once the load has ended.
     int percent() const { return finished_ ? -1 : percent_; }
@@ -78,6 +83,9 @@ protected:
 private:
     /// Puts chunks at the end of the text; the reason when it may not grow so.
     std::optional<QString> putInPlace(FileLoad::Ready ready);
+    /// Makes the store of a document held in pieces, within its budget; the
+    /// reason when the budget will not fit.
+    std::optional<QString> prepareStore(qint64 size, FileLoad::Options &options);
     /// Ends a load that never got going; gives back failure.
     std::optional<QString> stopAt(std::optional<QString> failure);
     /// Takes the format once a reading thread has found it; false when the
@@ -91,6 +99,7 @@ private:
     std::unique_ptr<TextModelAppender> appender_;
     std::unique_ptr<FileLoad> load_;
     std::shared_ptr<MemoryReservation> memory_;
+    std::shared_ptr<PieceStore> store_;
     TextFileFormat::FileFormat format_;
     bool formatKnown_ = false;
     std::optional<LoadedFile> loadedFile_;

@@ -4,14 +4,19 @@
 #include "documentcommands.h"
 #include "documenthost.h"
 #include "frmdocument.h"
+#include "lostpieces.h"
+#include "textfile/filepieces.h"
 #include "textfile/filesaver.h"
+#include "textfile/filesnapshot.h"
 #include "textfile/filestamp.h"
 #include "textfile/loadedfile.h"
+#include "textfile/streamedsave.h"
 #include "textfile/textfileformat.h"
 
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
 #include "platform/textbox.h"
+#include "text/piecestore.h"
 #include "text/textmodel.h"
 
 #include <QDir>
@@ -198,6 +203,34 @@ void showAgain(frmDocument &document)
         area->setActiveSubWindow(subWindow);
 }
 
+// What a document says once bytes of its file that it still reads are gone.
+QString lostNote(const QString &path, const LostPieces &lost)
+{
+    const QString kept = lost.copiedTo().value_or(QString());
+    QString note = QStringLiteral("Il file \"%1\" è stato modificato da un altro programma: %2. "
+                                  "Il testo perso è mostrato vuoto e il documento non può più "
+                                  "essere salvato.")
+                       .arg(QFileInfo(path).fileName(), lost.unreadable());
+    if (!kept.isEmpty())
+        note += QStringLiteral(" Il testo modificato è stato copiato in %1.").arg(kept);
+    return note;
+}
+
+QString cannotSaveLost(const QString &path, const LostPieces &lost)
+{
+    return cannotSave(path, QStringLiteral("Il file è stato modificato da un altro programma: %1.")
+                                .arg(lost.unreadable()));
+}
+
+// While a save rewrites a document's file through itself, its pieces read
+// the copy of the old bytes that the save made first.
+void readFromCopy(PieceStore &store, const QString &copy)
+{
+    const auto source = std::dynamic_pointer_cast<const FilePieces>(store.source());
+    if (std::shared_ptr<FileSnapshot> snapshot = source ? FileSnapshot::open(copy) : nullptr)
+        store.setSource(source->readFrom(std::move(snapshot)));
+}
+
 } // namespace
 
 FileCommands::FileCommands(DocumentHost &host, FileDialog &dialog, MessageBox &messages)
@@ -265,15 +298,19 @@ std::optional<QString> FileCommands::load(frmDocument &document, const QString &
     delete document.findChild<QObject *>(LoadWatch, Qt::FindDirectChildrenOnly);
     auto *watch = new QObject(&document);
     watch->setObjectName(LoadWatch);
-    QObject::connect(&document, &frmDocument::loadFailed, watch,
-                     [this, &document, path](const QString &reason) {
-                         loadFailed(document, path, reason);
-                     });
+    QObject::connect(
+        &document, &frmDocument::loadFailed, watch,
+        [this, &document, path](const QString &reason) { loadFailed(document, path, reason); });
     QObject::connect(&document, &frmDocument::loaded, watch, [this, &document, path, watch] {
         if (document.loadedFile() && document.loadedFile()->grew)
             host_.showNote(grewWhileLoading(path));
         watch->deleteLater();
     });
+    // The pieces of a file are lost for the document's whole life, not one
+    // load's: one connection a document, whatever loads it had.
+    QObject::disconnect(&document.lostPieces(), nullptr, &document, nullptr);
+    QObject::connect(&document.lostPieces(), &LostPieces::found, &document,
+                     [this, &document, path] { piecesLost(document, path); });
     const std::optional<QString> reason = document.load(path, settings);
     if (reason || !document.isLoading())
         delete watch;
@@ -328,6 +365,22 @@ void FileCommands::loadFailed(frmDocument &document, const QString &path, const 
     messages_.show(cannotOpen(path, reason) + u'\n' + keptAs(title));
 }
 
+// The first time: what is in memory rather than in the file, which holds
+// everything typed, goes to a new document, so that nothing typed is lost
+// with a document that can no longer be saved.
+void FileCommands::piecesLost(frmDocument &document, const QString &path)
+{
+    LostPieces &lost = document.lostPieces();
+    if (!lost.copiedTo()) {
+        const QString typed = LostPieces::inMemory(document.text());
+        frmDocument *copy = typed.isEmpty() ? nullptr : host_.CreateDocumentWindow();
+        if (copy)
+            copy->ActiveControl().setText(typed);
+        lost.setCopiedTo(copy ? copy->Caption() : QString());
+    }
+    host_.showLastingNote(lostNote(path, lost));
+}
+
 // Closing the window of a file that is loading stops the load.
 void FileCommands::Close()
 {
@@ -356,11 +409,17 @@ void FileCommands::SaveAs()
 }
 
 // The text is written a piece at a time; the saver keeps the file the same
-// file and leaves it as it was when anything fails.
+// file and leaves it as it was when anything fails. The pieces of a
+// document held in pieces are copied from its file, and name the file
+// written once it has taken its place.
 void FileCommands::write(frmDocument &document, const QString &path)
 {
-    const TextModel &text = document.text();
+    TextModel &text = document.text();
     const TextFileFormat::Encoding encoding = document.encoding();
+    if (document.lostPieces().any()) {
+        messages_.show(cannotSaveLost(path, document.lostPieces()));
+        return;
+    }
     if (const std::optional<qint64> unwritable = TextFileFormat::firstUnwritable(text, encoding)) {
         messages_.show(cannotEncode(document, *unwritable));
         return;
@@ -371,12 +430,24 @@ void FileCommands::write(frmDocument &document, const QString &path)
     FileSaver saver;
     if (change == DiskFile::Change::Written || change == DiskFile::Change::Replaced)
         saver.keepPreviousAs(KeptSuffix);
-    if (!saver.save(path, [&text, &encoding](const FileSaver::Write &write) {
-            return TextFileFormat::encode(text, write, encoding);
-        })) {
-        messages_.show(cannotSave(path, saver.errorString()));
+    const std::shared_ptr<PieceStore> store = document.pieceStore();
+    if (store) {
+        saver.keepWrittenFile();
+        saver.setBeforeRewrite([&store](const QString &copy) { readFromCopy(*store, copy); });
+    }
+    TextFileFormat::StreamedSave streamed(text, encoding, store != nullptr);
+    if (!saver.save(path,
+                    [&streamed](const FileSaver::Write &write) { return streamed.write(write); })) {
+        if (const std::optional<TextFileFormat::StreamedSave::Lost> &lost = streamed.lost()) {
+            document.lostPieces().take(lost->store, lost->piece);
+            messages_.show(cannotSaveLost(path, document.lostPieces()));
+        } else {
+            messages_.show(cannotSave(path, saver.errorString()));
+        }
         return;
     }
+    if (store && saver.writtenFile())
+        document.setPieceStore(streamed.moveInto(text, store, saver.writtenFile()));
     if (ownFile)
         followSaved(document, path, change, saver);
 }

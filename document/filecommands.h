@@ -69,6 +69,8 @@ private:
                                 const LoadSettings &settings);
     LoadSettings settingsIn(const TextFileFormat::Encoding &encoding) const;
     void loadFailed(frmDocument &document, const QString &path, const QString &reason);
+    /// Bytes of the file that the document still read are gone.
+    void piecesLost(frmDocument &document, const QString &path);
     void write(frmDocument &document, const QString &path);
     void followSaved(frmDocument &document, const QString &path, DiskFile::Change change,
                      const FileSaver &saver);

@@ -50,15 +50,18 @@ Outcome replace(TextView &view, const SearchQuery &query, const QString &replace
 qint64 replaceAll(TextView &view, const SearchQuery &query, const QString &replacement)
 {
     TextModel &model = view.model();
-    // The new text is built beside the old, which undo keeps.
-    if (!view.mayAdd(model.length()))
+    // The new text is built beside the old, which undo keeps; what is left
+    // in the file, in pieces, stays there, and only what is built in memory
+    // is held against what is left, as it grows.
+    if (!view.mayAdd(model.length() - model.storedLength()))
         return -1;
     qint64 count = 0;
     {
         // A step of its own, so that undo gives back the selection from
         // before it rather than selecting all that it replaced.
         const HistoryStep step(model.history(), view.cursor());
-        count = ::replaceAll(model, query, replacement, 0, model.length());
+        count = ::replaceAll(model, query, replacement, 0, model.length(),
+                             [&view](qint64 built) { return view.mayAdd(built); });
     }
     view.ensureCaretVisible();
     return count;

@@ -3,14 +3,16 @@
 #include "diskfile.h"
 #include "documentload.h"
 #include "loadmemory.h"
+#include "lostpieces.h"
 #include "textboxlayout.h"
 
 #include "platform/messagebox.h"
 
 #include "platform/twips.h"
+#include "text/piecestore.h"
 #include "text/textmodel.h"
-#include "textfile/loadedfile.h"
 #include "textfile/encodingchoices.h"
+#include "textfile/loadedfile.h"
 #include "textview/textview.h"
 
 #include <QFileInfo>
@@ -20,7 +22,7 @@ frmDocument::frmDocument(QWidget *parent)
     : QWidget(parent), text_(new TextModel(this)), txtText(new TextView(*text_, this)),
       textBox_(*static_cast<TextView *>(txtText)),
       encoding_(std::make_unique<TextFileFormat::Encoding>(TextFileFormat::Encoding::system())),
-      diskFile_(std::make_unique<DiskFile>())
+      diskFile_(std::make_unique<DiskFile>()), lostPieces_(new LostPieces(*text_, this))
 {
     setWindowTitle(QStringLiteral("frmDocument"));
     resize(sizeHint());
@@ -119,7 +121,16 @@ std::optional<QString> frmDocument::load(const QString &path, const LoadSettings
     });
     connect(load_.get(), &DocumentLoad::failed, this, &frmDocument::loadFailed);
     readPath_ = path;
-    return load_->start(path);
+    std::optional<QString> refusal = load_->start(path);
+    setPieceStore(load_->pieceStore());
+    return refusal;
+}
+
+void frmDocument::setPieceStore(std::shared_ptr<PieceStore> store)
+{
+    pieceStore_ = std::move(store);
+    if (pieceStore_)
+        lostPieces_->watch(*pieceStore_);
 }
 
 bool frmDocument::fileIsAtItsPath() const

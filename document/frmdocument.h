@@ -7,9 +7,11 @@
 
 class DiskFile;
 class DocumentLoad;
+class LostPieces;
 class FileWatcher;
 class LoadMemory;
 class MessageBox;
+class PieceStore;
 class TextBox;
 class TextModel;
 struct LoadSettings;
@@ -64,6 +66,14 @@ public:
     /// Whether the path in the title still names the file the text was
     /// read from, rather than another file renamed over it, or nothing.
     bool fileIsAtItsPath() const;
+    /// Where the pieces of a document held in pieces are read (a file too
+    /// large for memory, Chunk::piece); null for any other document.
+    const std::shared_ptr<PieceStore> &pieceStore() const { return pieceStore_; }
+    /// The pieces are read through another store from now on (once a save
+    /// has written them to another file).
+    void setPieceStore(std::shared_ptr<PieceStore> store);
+    /// The pieces of the document's file found gone.
+    LostPieces &lostPieces() { return *lostPieces_; }
     /// The encoding the text is saved in: its file's, or the system's for a
     /// new document, or the one it was converted to.
     const TextFileFormat::Encoding &encoding() const { return *encoding_; }
@@ -135,4 +145,6 @@ private:
     QString readPath_;
     /// The text's revision when it was last the file's.
     quint64 savedRevision_ = 0;
+    std::shared_ptr<PieceStore> pieceStore_;
+    LostPieces *lostPieces_;
 };

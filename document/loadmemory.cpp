@@ -41,6 +41,18 @@ std::shared_ptr<MemoryReservation> LoadMemory::reserve(qint64 fileSize, QString 
     return account_.reserve(needed);
 }
 
+std::optional<MemoryCharge> LoadMemory::chargePieces(qint64 bytes, QString &refusal)
+{
+    std::optional<MemoryCharge> charge = account_.charge(bytes);
+    if (!charge) {
+        const std::optional<qint64> left = account_.left();
+        refusal = QStringLiteral("Il file richiede almeno %1 MB di memoria, ma il programma ne "
+                                 "ha a disposizione solo %2 MB.")
+                      .arg(megabytes(bytes), megabytes(std::max<qint64>(left.value_or(0), 0)));
+    }
+    return charge;
+}
+
 // Two bytes a character at most, and as much again while it is built.
 std::optional<QString> LoadMemory::refusalFor(qint64 characters) const
 {

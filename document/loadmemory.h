@@ -28,6 +28,9 @@ public:
     /// Reserves what the text of a file of fileSize bytes will take; nothing,
     /// with the reason in refusal, when it will not fit.
     std::shared_ptr<MemoryReservation> reserve(qint64 fileSize, QString &refusal);
+    /// Takes what a document held in pieces may take for them; nothing,
+    /// with the reason in refusal, when it will not fit.
+    std::optional<MemoryCharge> chargePieces(qint64 bytes, QString &refusal);
     /// Why a text of this many characters may not go in now, if it may not.
     std::optional<QString> refusalFor(qint64 characters) const;
 

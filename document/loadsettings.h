@@ -19,6 +19,13 @@ struct LoadSettings
     qint64 maximumLength = std::numeric_limits<qint64>::max();
     /// What the text may take; with none, nothing is checked.
     LoadMemory *memory = nullptr;
+    /// A file this large, or one whose text will not fit in memory, keeps
+    /// its text in the file: its document holds pieces of it, read when
+    /// they are needed (LoadOptions::pieces).
+    qint64 piecesFrom = qint64(2) << 30;
+    /// What a document held in pieces may take for them: its tree of
+    /// pieces, and the cache of the pieces read last in what is left.
+    qint64 pieceBudget = qint64(96) << 20;
     /// What tells of other programs' changes to a document's file once it
     /// is read or saved; with none, the file is looked at only when its
     /// document comes to the front and before it is saved.

@@ -1,12 +1,18 @@
 // Edits a text model with small chunks as the input says, undoes and redoes
 // its edits, and after each step compares it with a plain string edited the
-// same way, and with the strings it held before each step.
+// same way, and with the strings it held before each step. Every other input
+// starts with a text left in its file's bytes, in tiny pieces read through a
+// cache that keeps almost nothing.
 
 #include "modelcheck.h"
 
 #include "text/chunkbuilder.h"
+#include "text/piecesource.h"
+#include "text/piecestore.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
+#include "textfile/piecedecoding.h"
+#include "textfile/textfileformat.h"
 
 #include <algorithm>
 #include <tuple>
@@ -143,6 +149,57 @@ void edit(Session &session, qint64 from, qint64 to, const QString &text, bool as
     }
 }
 
+// The bytes of a file held in memory, read as a file's pieces are.
+class BytePieces : public PieceSource
+{
+public:
+    BytePieces(QByteArray bytes, const TextFileFormat::FileFormat &format)
+        : bytes_(std::make_shared<const QByteArray>(std::move(bytes))), format_(format)
+    {
+    }
+    std::optional<PieceText> read(const PieceBytes &piece) const override
+    {
+        return PieceDecoding::decode(format_, bytes_->constData() + piece.begin, piece.size(),
+                                     bytes_, piece.endsText, 1 + piece.size() % 5);
+    }
+    const QByteArray &bytes() const { return *bytes_; }
+
+private:
+    std::shared_ptr<const QByteArray> bytes_;
+    TextFileFormat::FileFormat format_;
+};
+
+// The text as UTF-16 in a file's bytes, put in the model as pieces cut after
+// a line feed every few bytes; what the bytes read as is the reference.
+void startInPieces(Session &session, const QString &text, unsigned pieceSize)
+{
+    const TextFileFormat::FileFormat format{
+        TextFileFormat::Encoding::unicode(TextFileFormat::Encoding::Form::Utf16LE, false),
+        LineBreak::Lf};
+    QByteArray bytes(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    auto source = std::make_shared<BytePieces>(std::move(bytes), format);
+    auto store = std::make_shared<PieceStore>(source, 64);
+    const QByteArray &all = source->bytes();
+    std::vector<Chunk> pieces;
+    for (qint64 begin = 0; begin < all.size();) {
+        qint64 end = std::min<qint64>(begin + 2 * pieceSize, all.size());
+        while (end < all.size() && !(all[end - 2] == '\n' && all[end - 1] == 0))
+            end += 2;
+        if (end + 2 > all.size())
+            end = all.size(); // a stray last byte stays with its line
+        PieceBytes piece{begin, end, end == all.size()};
+        const std::optional<PieceText> text = source->read(piece);
+        const LineSummary summary = text->characters.summary();
+        piece.bytesAreText = text->bytesAreText;
+        pieces.push_back(Chunk::piece(store, piece, summary));
+        begin = end;
+    }
+    TextModelAppender appender(session.model);
+    appender.append(std::move(pieces));
+    session.reference = TextFileFormat::decode(all, format.encoding, format.lineBreak);
+    session.states = {{session.reference}, 0};
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
@@ -152,6 +209,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     // a few blocks of their line break tables.
     const unsigned chunkSize = input.byte();
     Session session(chunkSize < 240 ? 4 + chunkSize % 13 : 130 + (chunkSize - 240) * 40);
+    if (chunkSize % 2 == 1) {
+        const QString text = textFrom(input);
+        startInPieces(session, text, 1 + input.byte() % 16);
+        FUZZ_CHECK(session.model.storedLength() == session.model.length());
+        checkModel(session.model, session.reference);
+    }
     for (int step = 0; step < 64 && !input.atEnd(); ++step) {
         const unsigned kind = input.byte() % 8;
         if (kind == 5 || kind == 6) {

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -127,19 +128,27 @@ void TestEditCommands::copyAndCut_data()
     QTest::addColumn<qsizetype>("start");
     QTest::addColumn<qsizetype>("length");
     QTest::addColumn<QString>("selected");
+    // The fewest characters the memory left refuses; -1 for none.
+    QTest::addColumn<qsizetype>("refusedFrom");
 
     const QString lines = QStringLiteral("uno\r\ndue\r\ntre");
-    QTest::newRow("nothing selected") << lines << qsizetype(5) << qsizetype(0) << QString();
-    QTest::newRow("empty document") << QString() << qsizetype(0) << qsizetype(0) << QString();
+    const qsizetype none = -1;
+    QTest::newRow("nothing selected") << lines << qsizetype(5) << qsizetype(0) << QString() << none;
+    QTest::newRow("empty document")
+        << QString() << qsizetype(0) << qsizetype(0) << QString() << none;
     QTest::newRow("across lines keeps CR LF")
-        << lines << qsizetype(2) << qsizetype(8) << QStringLiteral("o\r\ndue\r\n");
-    QTest::newRow("whole text") << lines << qsizetype(0) << qsizetype(13) << lines;
-    QTest::newRow("lone LF and lone CR")
-        << QStringLiteral("a\nb\rc") << qsizetype(0) << qsizetype(5) << QStringLiteral("a\nb\rc");
+        << lines << qsizetype(2) << qsizetype(8) << QStringLiteral("o\r\ndue\r\n") << none;
+    QTest::newRow("whole text") << lines << qsizetype(0) << qsizetype(13) << lines << none;
+    QTest::newRow("lone LF and lone CR") << QStringLiteral("a\nb\rc") << qsizetype(0)
+                                         << qsizetype(5) << QStringLiteral("a\nb\rc") << none;
     QTest::newRow("blank lines") << QStringLiteral("x\r\n\r\n\r\ny") << qsizetype(1) << qsizetype(6)
-                                 << QStringLiteral("\r\n\r\n\r\n");
+                                 << QStringLiteral("\r\n\r\n\r\n") << none;
     QTest::newRow("odd characters") << QStringLiteral("a\u00a0\u2028\ufdd0b") << qsizetype(1)
-                                    << qsizetype(3) << QStringLiteral("\u00a0\u2028\ufdd0");
+                                    << qsizetype(3) << QStringLiteral("\u00a0\u2028\ufdd0") << none;
+    // Small texts always fit: this one is a few characters too large.
+    const QString large = lines + QString(1 << 20, u'x');
+    QTest::newRow("more than the memory left")
+        << large << qsizetype(0) << large.size() << QStringLiteral("prima") << large.size() - 2;
 }
 
 void TestEditCommands::copyAndCut()
@@ -148,7 +157,16 @@ void TestEditCommands::copyAndCut()
     QFETCH(qsizetype, start);
     QFETCH(qsizetype, length);
     QFETCH(QString, selected);
+    QFETCH(qsizetype, refusedFrom);
     EditCommands commands(host_, clock_);
+    auto &view = static_cast<TextView &>(box());
+    view.setEditCheck([refusedFrom](qint64 characters) -> std::optional<QString> {
+        if (refusedFrom < 0 || characters < refusedFrom)
+            return std::nullopt;
+        return QStringLiteral("Memoria insufficiente.");
+    });
+    QSignalSpy refused(&view, &TextView::editRefused);
+    const bool refuses = refusedFrom >= 0;
 
     box().setText(text);
     select(start, length);
@@ -161,9 +179,10 @@ void TestEditCommands::copyAndCut()
     clipboard().setText(QStringLiteral("prima"));
     commands.Cut();
     QCOMPARE(clipboard().text(), selected);
-    QCOMPARE(box().Text(), QString(text).remove(start, length));
+    QCOMPARE(box().Text(), refuses ? text : QString(text).remove(start, length));
     QCOMPARE(box().SelStart(), start);
-    QCOMPARE(box().SelLength(), qsizetype(0));
+    QCOMPARE(box().SelLength(), refuses ? length : qsizetype(0));
+    QCOMPARE(refused.size(), refuses ? 2 : 0);
 }
 
 void TestEditCommands::repeatedCopyAndCutReplaceTheClipboard()

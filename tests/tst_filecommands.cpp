@@ -302,6 +302,10 @@ private slots:
     void toolbarRunsOpenAndSave();
     void sameFileInTwoWindows();
     void randomFilesSurviveOpenAndSave();
+    void documentInPiecesIsSavedAsAStream_data();
+    void documentInPiecesIsSavedAsAStream();
+    void documentInPiecesAfterAnotherProgram_data();
+    void documentInPiecesAfterAnotherProgram();
     void typedCharactersAreSavedAsTyped_data();
     void typedCharactersAreSavedAsTyped();
 
@@ -544,19 +548,188 @@ void TestFileCommands::randomFilesSurviveOpenAndSave()
     Editor editor;
     QRandomGenerator random(99);
     const QString name = path(QStringLiteral("random.txt"));
+    LoadSettings &settings = editor.window->loadSettings();
+    settings.reading.pieceSize = 7;
     for (int round = 0; round < 300; ++round) {
+        // Every other file is held in pieces of a few bytes, copied from the
+        // file by the save, then from the file the save wrote.
+        settings.piecesFrom = round % 2 ? 0 : LoadSettings().piecesFrom;
         const QByteArray file = randomFile(random);
         QFile::remove(name);
         put(name, file);
         editor.open(name);
         editor.window->mnuFileSave_Click();
         const TextFileFormat::FileFormat format = TextFileFormat::detectFormat(file, file.size());
+        const QByteArray saved = contents(name);
         if (format.encoding.unitSize() == 1) // the others are the file format's tests
-            QCOMPARE(contents(name),
-                     normalised(file, format.lineBreak, format.encoding.mark().size()));
+            QCOMPARE(saved, normalised(file, format.lineBreak, format.encoding.mark().size()));
+        editor.window->mnuFileSave_Click();
+        QCOMPARE(contents(name), saved);
         editor.window->mnuFileClose_Click();
     }
     QVERIFY(editor.messages->messages.isEmpty());
+}
+
+void TestFileCommands::documentInPiecesIsSavedAsAStream_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Save, a new file in its place") << "replaced";
+    QTest::newRow("Save of a file with two names, rewritten in place") << "in place";
+    QTest::newRow("Save As") << "save as";
+}
+
+// A document held in pieces, edited at both ends and in the middle, a
+// stretch of whole pieces deleted: each Save writes its text exactly, the
+// text left as it was still in pieces, read from the file written; a file
+// rewritten through itself is read from the copy of its bytes meanwhile,
+// and the pieces that only the history holds still read the old bytes.
+void TestFileCommands::documentInPiecesIsSavedAsAStream()
+{
+    QFETCH(QString, how);
+    QByteArray original;
+    for (int i = 0; original.size() < (300 << 10); ++i)
+        original += "riga " + QByteArray::number(i) + (i % 3 ? " citt\xc3\xa0\r\n" : "\r\n");
+    const QString name = path(QStringLiteral("grande.txt"));
+    const QString other = path(QStringLiteral("altro nome.txt"));
+    const QString target = how == u"save as" ? path(QStringLiteral("copia.txt")) : name;
+    put(name, original);
+    if (how == u"in place")
+        QCOMPARE(::link(qPrintable(name), qPrintable(other)), 0);
+    Editor editor;
+    editor.window->loadSettings().piecesFrom = 0;
+    editor.window->loadSettings().reading.pieceSize = 4 << 10;
+    frmDocument *document = editor.open(name);
+    TextBox &box = document->ActiveControl();
+    const auto save = [&] {
+        if (how == u"save as")
+            editor.saveAs(target);
+        else
+            editor.window->mnuFileSave_Click();
+    };
+    QString expected = QString::fromUtf8(original);
+    const auto edit = [&](qsizetype at, qsizetype removed, const QString &text) {
+        box.setSelStart(at);
+        box.setSelLength(removed);
+        box.setSelText(text);
+        expected.replace(at, removed, text);
+    };
+    edit(100'000, 60'000, QString());
+    edit(0, 0, QStringLiteral("inizio\r\n"));
+    edit(expected.size(), 0, QStringLiteral("fine"));
+    save();
+    QCOMPARE(contents(target), expected.toUtf8());
+    QVERIFY(document->text().storedLength() > expected.size() / 2);
+    if (how == u"in place")
+        QCOMPARE(contents(other), expected.toUtf8());
+
+    edit(expected.size() / 2, 0, QStringLiteral("met\u00e0"));
+    save();
+    QCOMPARE(contents(target), expected.toUtf8());
+    // Undone, the deleted pieces come back from the file as it was.
+    while (document->text().history().undo()) {
+    }
+    save();
+    QCOMPARE(contents(target), original);
+    QVERIFY(editor.messages->messages.isEmpty());
+}
+
+void TestFileCommands::documentInPiecesAfterAnotherProgram_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("lost");
+    QTest::newRow("cut in half") << "cut" << true;
+    // Same length, same line breaks: only the checksum tells.
+    QTest::newRow("a word rewritten in place") << "rewrite" << true;
+    QTest::newRow("rewritten, then saved before anything read it") << "rewrite, save" << true;
+    QTest::newRow("appended") << "append" << false;
+    QTest::newRow("a new file renamed over it") << "rename" << false;
+}
+
+// Another program changes the file of a document held in pieces, whose
+// cache is too small to keep what was read. What it wrote is never read as
+// the document's text: the pieces of the blocks it changed read as blank
+// lines of their shape, the rest as it was; the typed text goes to a new
+// document, and Save and Save As are refused naming the lines lost, the
+// file left as the other program made it. A file that only grew, or was
+// replaced by rename, loses nothing.
+void TestFileCommands::documentInPiecesAfterAnotherProgram()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, lost);
+    QByteArray original;
+    for (int i = 0; original.size() < (3 << 20); ++i)
+        original += "riga " + QByteArray::number(i) + "\r\n";
+    const QString name = path(QStringLiteral("pezzi.txt"));
+    const QString copy = path(QStringLiteral("copia.txt"));
+    put(name, original);
+    Editor editor;
+    editor.window->loadSettings().piecesFrom = 0;
+    editor.window->loadSettings().pieceBudget = 0;
+    editor.window->loadSettings().reading.pieceSize = 64 << 10;
+    frmDocument *document = editor.open(name);
+    document->ActiveControl().setSelText(QStringLiteral("scritto qui\r\n"));
+    const QString expected = QStringLiteral("scritto qui\r\n") + QString::fromLatin1(original);
+
+    const qint64 middle = original.indexOf("riga 150000\r\n");
+    const qint64 changedLine = 150000 + 2;
+    QFile file(name);
+    if (change == u"rename") {
+        put(name + QStringLiteral(".tmp"), "nuovo\n");
+        QCOMPARE(::rename(qPrintable(name + QStringLiteral(".tmp")), qPrintable(name)), 0);
+    } else {
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        if (change == u"cut")
+            QVERIFY(file.resize(middle));
+        else if (change == u"append")
+            QVERIFY(file.seek(original.size()) && file.write("altro\r\n") == 7);
+        else
+            QVERIFY(file.seek(middle) && file.write("RIGA") == 4);
+        file.close();
+    }
+    const QByteArray onDisk = contents(name);
+    // Save finds the loss itself, and names it at once.
+    if (change.endsWith(u"save")) {
+        editor.window->mnuFileSave_Click();
+        QCOMPARE(editor.messages->messages.size(), 1);
+        QVERIFY(editor.messages->messages.first().contains(QStringLiteral("le righe da")));
+        editor.messages->messages.clear();
+    }
+
+    const QString text = textOf(document);
+    QCoreApplication::sendPostedEvents(); // what the reads found comes as events
+    const QStringList lines = text.split(u'\n');
+    QCOMPARE(document->text().lineCount(), expected.count(u'\n') + 1);
+    if (!lost) {
+        QCOMPARE(text, expected);
+        editor.window->mnuFileSave_Click();
+        QCOMPARE(contents(name), expected.toLatin1());
+        QVERIFY(editor.messages->messages.isEmpty());
+        return;
+    }
+    QTRY_COMPARE(editor.titles().size(), 3);
+    QCOMPARE(textOf(editor.active()), QStringLiteral("[riga 1]\nscritto qui\r\n"));
+    QVERIFY(editor.note().contains(QStringLiteral("copiato in %1").arg(editor.titles().last())));
+
+    editor.activate(document);
+    editor.window->mnuFileSave_Click();
+    editor.saveAs(copy);
+    QCOMPARE(editor.messages->messages.size(), 2);
+    QCOMPARE(contents(name), onDisk);
+    QVERIFY(!QFile::exists(copy));
+    // The lines named hold the line changed, and are the only ones blank.
+    const QRegularExpression named(QStringLiteral("le righe da ([\\d.,]+) a ([\\d.,]+) del"));
+    const QRegularExpressionMatch match = named.match(editor.messages->messages.last());
+    QVERIFY2(match.hasMatch(), qPrintable(editor.messages->messages.last()));
+    const auto number = [&](int k) {
+        return match.captured(k).remove(u'.').remove(u',').toLongLong();
+    };
+    QVERIFY(number(1) > 2 && number(1) <= changedLine && changedLine <= number(2));
+    QCOMPARE(number(2) == lines.size() - 1, change == u"cut");
+    const QStringList was = expected.split(u'\n');
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        const bool blank = k + 1 >= number(1) && k + 1 <= number(2);
+        QVERIFY2(blank ? lines[k].trimmed().isEmpty() : lines[k] == was[k], qPrintable(lines[k]));
+    }
 }
 
 // Separators and NUL typed through keys are characters like any other: none
@@ -868,10 +1041,25 @@ void TestFileCommands::textsAreHeldAgainstTheMemoryLeft()
     QCOMPARE(textOf(target), before);
     QCOMPARE(textOf(typed), onTheFile ? QStringLiteral("testo scritto") : before);
 
+    // A file whose text will not fit, but whose pieces do, is left in the
+    // file and read from there.
+    if (command == u"Open") {
+        editor.window->loadSettings().pieceBudget = 1 << 20;
+        editor.window->loadSettings().reading.pieceSize = 64 << 10;
+        editor.memory->bytes = qint64(67) << 20;
+        run();
+        QCOMPARE(editor.messages->messages.size(), 1);
+        QCOMPARE(editor.titles().size(), windows + 1);
+        QCOMPARE(editor.active()->text().storedLength(), large.size() + 2);
+        QVERIFY(textOf(editor.active()) == large + QStringLiteral("\r\n"));
+        editor.active()->Unload();
+    }
+
     editor.memory->bytes = qint64(1) << 30;
     run();
     QCOMPARE(editor.messages->messages.size(), 1);
     QVERIFY(textOf(editor.active()) != before);
+    QCOMPARE(editor.active()->text().storedLength(), 0);
 }
 
 void TestFileCommands::failuresAreReportedAsWarnings_data()
@@ -1121,10 +1309,9 @@ void TestFileCommands::otherProgramChangesTheFile()
             continue;
         }
         QTRY_COMPARE(notes.size(), before + 1);
-        QCOMPARE(
-            notes.last().first().toString(),
-            QStringLiteral("Il file \"nota.txt\" è stato %1 da un altro programma.")
-                .arg(note == u"eliminato" ? QStringLiteral("eliminato o spostato") : note));
+        QCOMPARE(notes.last().first().toString(),
+                 QStringLiteral("Il file \"nota.txt\" è stato %1 da un altro programma.")
+                     .arg(note == u"eliminato" ? QStringLiteral("eliminato o spostato") : note));
         QCOMPARE(editor.note(), notes.last().first().toString());
     }
     QCOMPARE(textOf(document), QStringLiteral("miauno\n"));

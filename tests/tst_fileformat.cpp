@@ -5,6 +5,7 @@
 #include "tests/support/documentloading.h"
 #include "tests/support/fakememorygauge.h"
 #include "text/memoryaccount.h"
+#include "text/piecestore.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 #include "text/textsink.h"
@@ -426,18 +427,17 @@ void TestFileFormat::filesKeepTheirEncoding_data()
     QTest::addColumn<QByteArray>("typedEnd");
 
     const QString letter = QStringLiteral("Perché la città è più bella.\r\n");
-    QTest::newRow("Windows-1252")
-        << QByteArray("Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella.\r\n") << letter
-        << "Windows-1252" << QByteArray("Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella.\r\n")
-        << QByteArray("\xe8");
+    QTest::newRow("Windows-1252") << QByteArray("Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella.\r\n")
+                                  << letter << "Windows-1252"
+                                  << QByteArray("Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella.\r\n")
+                                  << QByteArray("\xe8");
     QTest::newRow("Windows-1252, undefined bytes and the euro")
         << QByteArray("citt\xe0 \x81\x8d\x8f\x90\x9d \x80\r\n")
         << QStringLiteral("città \u0081\u008d\u008f\u0090\u009d €\r\n") << "Windows-1252"
         << QByteArray("citt\xe0 \x81\x8d\x8f\x90\x9d \x80\r\n") << QByteArray("\xe8");
-    QTest::newRow("UTF-8 with a mark") << QByteArray("\xEF\xBB\xBFpi\xC3\xB9\r\n")
-                                       << QStringLiteral("più\r\n") << "UTF-8"
-                                       << QByteArray("\xEF\xBB\xBFpi\xC3\xB9\r\n")
-                                       << QByteArray("\xC3\xA8");
+    QTest::newRow("UTF-8 with a mark")
+        << QByteArray("\xEF\xBB\xBFpi\xC3\xB9\r\n") << QStringLiteral("più\r\n") << "UTF-8"
+        << QByteArray("\xEF\xBB\xBFpi\xC3\xB9\r\n") << QByteArray("\xC3\xA8");
     QTest::newRow("UTF-8 with a few bad bytes")
         << QByteArray("caff\xC3\xA8 \xFF gi\xC3\xA0 \xC3\xB9\r\n")
         << QStringLiteral("caffè ") + QChar(0xDCFF) + QStringLiteral(" già ù\r\n") << "UTF-8"
@@ -478,12 +478,16 @@ void TestFileFormat::filesKeepTheirEncoding_data()
     }
     QTest::newRow("empty file") << QByteArray() << QString() << "UTF-8" << QByteArray()
                                 << QByteArray("\xC3\xA8");
-    QTest::newRow("binary data") << QByteArray("\x7F" "ELF\x02\x01\0\0\xFF\xFE\r\n\x90", 13)
+    QTest::newRow("binary data") << QByteArray("\x7F"
+                                               "ELF\x02\x01\0\0\xFF\xFE\r\n\x90",
+                                               13)
                                  << chars({u'\x7f', u'E', u'L', u'F', u'\x02', u'\x01', u'\0',
                                            u'\0', 0xDCFF, 0xDCFE, u'\r', u'\n', 0xDC90, u'\r',
                                            u'\n'})
                                  << "UTF-8"
-                                 << QByteArray("\x7F" "ELF\x02\x01\0\0\xFF\xFE\r\n\x90\r\n", 15)
+                                 << QByteArray("\x7F"
+                                               "ELF\x02\x01\0\0\xFF\xFE\r\n\x90\r\n",
+                                               15)
                                  << QByteArray("\xC3\xA8");
     QTest::newRow("Unix script") << QByteArray("#!/bin/sh\necho ciao\n")
                                  << QStringLiteral("#!/bin/sh\necho ciao\n") << "UTF-8"
@@ -536,8 +540,9 @@ void TestFileFormat::detectsTheFormatFromTheFileStart_data()
     };
     const QByteArray ascii = QByteArray("Una riga come tante altre, in ASCII.\r\n").repeated(400);
     QTest::newRow("an Italian letter after 16 KB of ASCII")
-        << ascii + "Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella.\r\n" << "it" << "Windows-1252"
-        << false;
+        << ascii + "Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella.\r\n"
+        << "it"
+        << "Windows-1252" << false;
     QTest::newRow("Russian in Windows-1251 after 16 KB of ASCII")
         << ascii + inCodePage("windows-1251",
                       QStringLiteral("Москва — столица России, город на реке Москве.\r\n")
@@ -632,23 +637,28 @@ void TestFileFormat::detectsTheFormatFromTheFileStart_data()
                           .repeated(6))
         << "it" << "ISO-8859-15" << false;
     QTest::newRow("Japanese in Shift_JIS")
-        << inCodePage("Shift_JIS", QStringLiteral("日本語の文章です。東京は大きな都市です。\n")
-                                       .repeated(20))
-        << "ja" << "Shift_JIS" << true;
+        << inCodePage("Shift_JIS",
+                      QStringLiteral("日本語の文章です。東京は大きな都市です。\n").repeated(20))
+        << "ja"
+        << "Shift_JIS" << true;
     QTest::newRow("UTF-32 LE mark") << QByteArray("\xFF\xFE\0\0a\0\0\0", 8) << "it"
                                     << "UTF-32 LE" << false;
     QTest::newRow("UTF-16 LE without a mark, odd size")
-        << QByteArray("c\0i\0a\0o\0\r\0\n\0!", 13) << "it" << "UTF-8" << false;
-    QTest::newRow("PNG image") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0", 20)
-                               << "it" << "UTF-8" << false;
-    QTest::newRow("gzip archive") << QByteArray("\x1f\x8b\x08\0\0\0\0\0\0\x03\xcb\x48", 12)
-                                  << "it" << "UTF-8" << false;
-    QByteArray executable("\x7f" "ELF\x02\x01\x01\0", 8);
+        << QByteArray("c\0i\0a\0o\0\r\0\n\0!", 13) << "it"
+        << "UTF-8" << false;
+    QTest::newRow("PNG image") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0", 20) << "it"
+                               << "UTF-8" << false;
+    QTest::newRow("gzip archive") << QByteArray("\x1f\x8b\x08\0\0\0\0\0\0\x03\xcb\x48", 12) << "it"
+                                  << "UTF-8" << false;
+    QByteArray executable("\x7f"
+                          "ELF\x02\x01\x01\0",
+                          8);
     for (int i = 0; i < 512; ++i)
         executable += QByteArray("\x48\x89\xe5\0\0\0\0\x41", 8);
-    QTest::newRow("executable") << executable << "it" << "UTF-8" << false;
-    QTest::newRow("Unix script") << QByteArray("#!/bin/sh\necho ciao\n") << "it" << "UTF-8"
-                                 << true;
+    QTest::newRow("executable") << executable << "it"
+                                << "UTF-8" << false;
+    QTest::newRow("Unix script") << QByteArray("#!/bin/sh\necho ciao\n") << "it"
+                                 << "UTF-8" << true;
 }
 
 void TestFileFormat::detectsTheFormatFromTheFileStart()
@@ -689,6 +699,12 @@ void TestFileFormat::filesCutInPartsGiveTheSameText()
         options.partSize = 1 + random.bounded(inPlace ? 200 : 8);
         options.readInPlace = inPlace;
         options.format = TextFileFormat::FileFormat{encoding, LineBreak::CrLf};
+        // Every fourth file is left in the file, in pieces cut anywhere.
+        if (round % 4 == 1) {
+            options.pieces = std::make_shared<PieceStore>(random.bounded(200));
+            options.pieceSize = 1 + random.bounded(60);
+            options.cutSpacing = 1 + random.bounded(9);
+        }
         TextModel model(4 + random.bounded(12));
         TextModelAppender appender(model);
         FileLoad load(FileSnapshot::open(path), appender.chunkBuilder(), options);
@@ -697,6 +713,7 @@ void TestFileFormat::filesCutInPartsGiveTheSameText()
             appender.append(load.take().chunks);
         QVERIFY(!load.failure());
         QString whole = decode(file, encoding);
+        QCOMPARE(model.storedLength(), options.pieces ? model.length() : 0);
         QCOMPARE(model.text(), whole);
         QCOMPARE(model.lineCount(), lineBreaks(whole) + 1);
         QCOMPARE(model.longestLineLength(), longestLine(whole));
@@ -787,6 +804,24 @@ void TestFileFormat::largeFilesReadInPlaceGiveTheSameText()
     QCOMPARE(model.longestLineLength(), longestLine(whole));
     QVERIFY(streamed(model, format.encoding) == encode(whole, format.encoding));
     QVERIFY2(inPlace > chunks / 2, qPrintable(QStringLiteral("%1 of %2").arg(inPlace).arg(chunks)));
+
+    // Left in the file, in pieces of about a megabyte read again through a
+    // cache of three, each checked against the checksum's blocks around it.
+    options.pieces = std::make_shared<PieceStore>(3 << 20);
+    options.pieceSize = 1 << 20;
+    TextModel pieces;
+    TextModelAppender piecesAppender(pieces);
+    FileLoad piecesLoad(FileSnapshot::open(path), piecesAppender.chunkBuilder(), options);
+    piecesLoad.start({});
+    while (!piecesLoad.isFinished())
+        piecesAppender.append(piecesLoad.take().chunks);
+    QVERIFY(!piecesLoad.failure());
+    QCOMPARE(pieces.storedLength(), whole.size());
+    QVERIFY(pieces.text() == whole);
+    QCOMPARE(pieces.lineCount(), lineBreaks(whole) + 1);
+    QCOMPARE(pieces.longestLineLength(), longestLine(whole));
+    QVERIFY(streamed(pieces, format.encoding) == encode(whole, format.encoding));
+    QVERIFY(!options.pieces->hasLost());
 }
 
 // A stretch far longer than expected, as a file that grows while it is

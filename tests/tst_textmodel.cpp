@@ -1,12 +1,16 @@
+#include "tests/support/piecedfile.h"
+#include "tests/support/testfiles.h"
 #include "tests/support/textshapes.h"
 #include "text/chunkbuilder.h"
 #include "text/lineiterator.h"
 #include "text/plainbytes.h"
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
+#include "textfile/textfileformat.h"
 
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -112,6 +116,8 @@ private slots:
     void appendedPiecesAgree();
     void plainBytesEndAndCountAlikeOnEveryPath();
     void historyKeepsItsBound();
+    void piecesAgreeWithMemory_data();
+    void piecesAgreeWithMemory();
 };
 
 void TestTextModel::randomEditsAgreeWithString_data()
@@ -287,6 +293,132 @@ void TestTextModel::historyKeepsItsBound()
         model.replace(0, 1000, QString(1000, u'\u0436'));
     QCOMPARE(history.keptBytes(), 35000);
     QCOMPARE(history.undoCount(), 17);
+}
+
+using TextFileFormat::Encoding;
+
+void TestTextModel::piecesAgreeWithMemory_data()
+{
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QByteArray>("codePage");
+    QTest::addColumn<bool>("mark");
+    QTest::addColumn<bool>("lineFeeds");
+    // Bytes in the encoding: line break halves, characters of one to four
+    // bytes, a pair of surrogates, bytes that do not decode.
+    QTest::addColumn<QByteArrayList>("bytes");
+    const QByteArrayList utf8 = {"a",
+                                 "\r",
+                                 "\n",
+                                 "\r\n",
+                                 "\xc3\xa9",
+                                 "\xd0\x96",
+                                 "\xf0\x9f\x98\x80",
+                                 "\x80",
+                                 "xyz ",
+                                 QByteArray(1, 0)};
+    const auto utf16 = [](bool big) {
+        QByteArrayList units = {"a\0",      "\r\0",     "\n\0",
+                                "\r\0\n\0", "\x16\x04", "\x3d\xd8\x00\xde",
+                                "\x00\xde", "\x3d\xd8", "z"};
+        for (QByteArray &unit : units) {
+            for (qsizetype i = 0; big && i + 1 < unit.size(); i += 2)
+                std::swap(unit[i], unit[i + 1]);
+        }
+        return units;
+    };
+    const QByteArrayList utf32 = {"a\0\0\0",          "\r\0\0\0",         "\n\0\0\0",
+                                  "\x00\xf6\x01\x00", "\xff\xff\xff\xff", "\x16\x04\0\0"};
+    QTest::newRow("UTF-8, CR LF") << int(Encoding::Form::Utf8) << QByteArray() << false << false
+                                  << utf8;
+    QTest::newRow("UTF-8 with its mark, LF")
+        << int(Encoding::Form::Utf8) << QByteArray() << true << true << utf8;
+    QTest::newRow("UTF-16 LE") << int(Encoding::Form::Utf16LE) << QByteArray() << false << false
+                               << utf16(false);
+    QTest::newRow("UTF-16 BE with its mark, LF")
+        << int(Encoding::Form::Utf16BE) << QByteArray() << true << true << utf16(true);
+    QTest::newRow("UTF-32 LE") << int(Encoding::Form::Utf32LE) << QByteArray() << true << false
+                               << utf32;
+    QTest::newRow("Windows-1252") << int(Encoding::Form::CodePage) << QByteArray("windows-1252")
+                                  << false << false
+                                  << QByteArrayList{"a",    "\xe9", "\x80", "\x81",
+                                                    "\r\n", "\n",   "\r"};
+    QTest::newRow("Shift_JIS") << int(Encoding::Form::CodePage) << QByteArray("Shift_JIS") << false
+                               << true
+                               << QByteArrayList{"a", "\x82\xa0", "\x82", "\n", "\r\n", "\x93\xfa"};
+}
+
+// A file held in pieces, read again through a cache that keeps almost
+// nothing, gives the text, the lines and the bytes that the same file read
+// into memory gives; and so do the two after the same random edits, the
+// pieces cut around each edit. Undoing them all gives the file's text back.
+void TestTextModel::piecesAgreeWithMemory()
+{
+    QFETCH(int, form);
+    QFETCH(QByteArray, codePage);
+    QFETCH(bool, mark);
+    QFETCH(bool, lineFeeds);
+    QFETCH(QByteArrayList, bytes);
+    const Encoding encoding = form == int(Encoding::Form::CodePage)
+                                  ? Encoding::codePage(codePage)
+                                  : Encoding::unicode(Encoding::Form(form), mark);
+    const TextFileFormat::FileFormat format{encoding, lineFeeds ? LineBreak::Lf : LineBreak::CrLf};
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("pezzi.txt"));
+    QRandomGenerator random(form * 31 + mark);
+    for (int round = 0; round < 25; ++round) {
+        QByteArray file = encoding.mark().toByteArray();
+        for (int k = random.bounded(120); k > 0; --k)
+            file += bytes[random.bounded(int(bytes.size()))];
+        if (random.bounded(4) == 0)
+            file += 'q'; // a stray last byte of UTF-16 or UTF-32
+        put(path, file);
+        Reference reference;
+        reference.text = TextFileFormat::decode(QByteArrayView(file).sliced(encoding.mark().size()),
+                                                encoding, format.lineBreak);
+        TextModel model(random.bounded(4, 24));
+        const std::optional<PiecedFile> pieced =
+            putPieces(model, path, format, random.bounded(1, 40), random.bounded(1, 9), 64);
+        QVERIFY(pieced);
+        QCOMPARE(model.text(), reference.text);
+        compareLines(model, reference, random, true);
+        QCOMPARE(model.bytes(), 0);
+        QCOMPARE(model.storedLength(), model.length());
+        const QString original = reference.text;
+        for (int step = 0; step < 40; ++step) {
+            const qint64 length = reference.text.size();
+            const qint64 from = random.bounded(int(length + 1));
+            const qint64 to = std::min(length, from + random.bounded(random.bounded(6) ? 4 : 60));
+            const QString text = randomText(random, 3);
+            model.replace(from, to, text);
+            reference.text.replace(from, to - from, text);
+            QCOMPARE(model.text(), reference.text);
+            QCOMPARE(model.at(from),
+                     from < reference.text.size() ? reference.text[from].unicode() : u'\0');
+            if (step % 8 == 0)
+                compareLines(model, reference, random, true);
+            if (QTest::currentTestFailed())
+                return;
+        }
+        compareLines(model, reference, random, true);
+        TextModel inMemory;
+        inMemory.setText(reference.text);
+        QByteArray saved;
+        QByteArray expected;
+        QCOMPARE(TextFileFormat::encode(
+                     model, [&](QByteArrayView b) { return saved += b, true; }, encoding),
+                 TextFileFormat::encode(
+                     inMemory, [&](QByteArrayView b) { return expected += b, true; }, encoding));
+        QCOMPARE(saved, expected);
+        while (model.history().undo()) {
+        }
+        QCOMPARE(model.text(), original);
+        // Everything taken away and given back again stays in the file.
+        const qint64 storedBefore = model.storedLength();
+        model.replace(0, model.length(), QString());
+        QVERIFY(model.history().undo());
+        QCOMPARE(model.text(), original);
+        QCOMPARE(model.storedLength(), storedBefore);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTextModel)

@@ -1,3 +1,5 @@
+#include "tests/support/piecedfile.h"
+#include "tests/support/testfiles.h"
 #include "tests/support/textshapes.h"
 #include "text/replaceall.h"
 #include "text/textmodel.h"
@@ -7,6 +9,7 @@
 
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBoundaryFinder>
 
@@ -124,12 +127,18 @@ void TestTextSearch::agreesWithIndexOf_data()
     QTest::addColumn<int>("chunkSize");
     QTest::addColumn<bool>("matchCase");
     QTest::addColumn<bool>("wholeWord");
+    QTest::addColumn<int>("window");
+    const int whole = int(TextSearch::DefaultWindow);
     // Tiny chunks put a chunk edge inside almost every match.
-    QTest::newRow("chunks of 4, any case") << 4 << false << false;
-    QTest::newRow("chunks of 4, match case") << 4 << true << false;
-    QTest::newRow("chunks of 5, whole words") << 5 << false << true;
-    QTest::newRow("chunks of 9, match case, whole words") << 9 << true << true;
-    QTest::newRow("chunks of the program") << int(TextModel::DefaultChunkSize) << false << false;
+    QTest::newRow("chunks of 4, any case") << 4 << false << false << whole;
+    QTest::newRow("chunks of 4, match case") << 4 << true << false << whole;
+    QTest::newRow("chunks of 5, whole words") << 5 << false << true << whole;
+    QTest::newRow("chunks of 9, match case, whole words") << 9 << true << true << whole;
+    QTest::newRow("chunks of the program")
+        << int(TextModel::DefaultChunkSize) << false << false << whole;
+    // The text scanned a few places at a time: matches across each window's end.
+    QTest::newRow("windows of 1") << 5 << false << false << 1;
+    QTest::newRow("windows of 3, whole words") << 7 << false << true << 3;
 }
 
 void TestTextSearch::agreesWithIndexOf()
@@ -137,13 +146,14 @@ void TestTextSearch::agreesWithIndexOf()
     QFETCH(int, chunkSize);
     QFETCH(bool, matchCase);
     QFETCH(bool, wholeWord);
-    QRandomGenerator random(chunkSize * 31 + matchCase * 2 + wholeWord);
+    QFETCH(int, window);
+    QRandomGenerator random(chunkSize * 31 + matchCase * 2 + wholeWord + window);
     for (int round = 0; round < 300; ++round) {
         TextModel model(chunkSize);
         const QString text = randomText(random, 120);
         model.setText(text);
         const SearchQuery query{randomNeedle(random, text), matchCase, wholeWord};
-        const TextSearch search(model, query);
+        const TextSearch search(model, query, window);
         const QList<qint64> starts = referenceStarts(text, query);
         const qsizetype m = query.text.size();
 
@@ -254,34 +264,61 @@ void TestTextSearch::replaceAllAgreesWithString_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("needle");
     QTest::addColumn<QString>("replacement");
+    // Bytes a piece of the file the text is left in, when it is.
+    QTest::addColumn<int>("pieceSize");
     // With no text given, random texts, queries and replacements.
-    QTest::newRow("chunks of 4") << 4 << QString() << QString() << QString();
-    QTest::newRow("chunks of 7") << 7 << QString() << QString() << QString();
+    QTest::newRow("chunks of 4") << 4 << QString() << QString() << QString() << 0;
+    QTest::newRow("chunks of 7") << 7 << QString() << QString() << QString() << 0;
     QTest::newRow("chunks of the program")
-        << int(TextModel::DefaultChunkSize) << QString() << QString() << QString();
+        << int(TextModel::DefaultChunkSize) << QString() << QString() << QString() << 0;
     QTest::newRow("the last replacement's CR meets the LF after it") << 4 << "a a a a a a a a\nb"
                                                                      << "a"
-                                                                     << "x\r";
+                                                                     << "x\r" << 0;
     QTest::newRow("the first replacement's LF meets the CR before it") << 4 << "b\ra a a a a a a a"
                                                                        << "a"
-                                                                       << "\nx";
+                                                                       << "\nx" << 0;
+    QTest::newRow("pieces of 9 bytes") << 4 << QString() << QString() << QString() << 9;
+    QTest::newRow("pieces of 60 bytes") << 7 << QString() << QString() << QString() << 60;
+    QTest::newRow("a replacement's CR meets a piece's first LF")
+        << 4 << "ab\n\nab\n\nab\n\nab\n\nab\n\n"
+        << "b\n"
+        << "\r" << 4;
+    QTest::newRow("one match among pieces leaves the rest in the file")
+        << 16 << QString(1000, u'a').replace(500, 1, u'x').replace(u'a', QStringLiteral("riga\n"))
+        << "x"
+        << "y" << 64;
 }
 
 // A replacement may join a CR before it or an LF after it into a pair, and
-// replaces any stretch of the text: the line count must follow.
+// replaces any stretch of the text: the line count must follow. Text left
+// in a file keeps in pieces what the matches leave as it was.
 void TestTextSearch::replaceAllAgreesWithString()
 {
     QFETCH(int, chunkSize);
     QFETCH(QString, text);
     QFETCH(QString, needle);
     QFETCH(QString, replacement);
+    QFETCH(int, pieceSize);
     const bool given = !text.isEmpty();
-    QRandomGenerator random(chunkSize);
+    QRandomGenerator random(chunkSize + pieceSize);
+    QTemporaryDir folder;
     for (int round = 0; round < (given ? 1 : 300); ++round) {
         TextModel model(chunkSize);
         if (!given)
             text = randomText(random, round % 10 == 0 ? 3000 : 100);
-        model.setText(text);
+        if (pieceSize > 0) {
+            // The text as UTF-16 in a file, left there: what it reads as
+            // (lone surrogates as escapes) is the text.
+            const QString path = folder.filePath(QStringLiteral("testo.txt"));
+            put(path, QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
+            const TextFileFormat::FileFormat format{
+                TextFileFormat::Encoding::unicode(TextFileFormat::Encoding::Form::Utf16LE, false),
+                LineBreak::Lf};
+            QVERIFY(putPieces(model, path, format, pieceSize, 3, 64));
+            text = model.text();
+        } else {
+            model.setText(text);
+        }
         const SearchQuery query = given
                                       ? SearchQuery{needle, true, false}
                                       : SearchQuery{randomNeedle(random, text),
@@ -303,6 +340,9 @@ void TestTextSearch::replaceAllAgreesWithString()
         QCOMPARE(changes.size(), count > 0 ? 1 : 0);
         QCOMPARE(model.text(), text);
         QCOMPARE(model.lineCount(), breaksIn(text) + 1);
+        if (given && pieceSize > 0)
+            QVERIFY2(model.storedLength() > text.size() - 100,
+                     qPrintable(QString::number(model.storedLength())));
         if (QTest::currentTestFailed())
             return;
     }

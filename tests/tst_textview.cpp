@@ -508,23 +508,27 @@ void TestTextView::middleClickPastesPrimary_data()
     QTest::addColumn<QString>("result");
     QTest::addColumn<QString>("primary"); // after the paste
     QTest::addColumn<bool>("closed");     // selected in another document, closed since
+    QTest::addColumn<bool>("tooLarge");   // its text more than the memory left
     QTest::newRow("after the selection") << 4 << 7 << QKeySequence() << 11 << "uno due tredue"
-                                         << "due" << false;
+                                         << "due" << false << false;
     QTest::newRow("before the selection") << 4 << 7 << QKeySequence() << 0 << "dueuno due tre"
-                                          << "due" << false;
+                                          << "due" << false << false;
     QTest::newRow("inside the selection") << 4 << 7 << QKeySequence() << 5 << "uno ddueue tre"
-                                          << "due" << false;
+                                          << "due" << false << false;
     QTest::newRow("at its start") << 4 << 7 << QKeySequence() << 4 << "uno duedue tre"
-                                  << "due" << false;
+                                  << "due" << false << false;
     QTest::newRow("after deselecting") << 4 << 7 << QKeySequence("Right") << 0 << "dueuno due tre"
-                                       << "due" << false;
+                                       << "due" << false << false;
     QTest::newRow("after Seleziona tutto")
         << -1 << -1 << QKeySequence("Right") << 0 << "uno due treuno due tre"
-        << "uno due tre" << false;
+        << "uno due tre" << false << false;
+    QTest::newRow("more than the memory left")
+        << -1 << -1 << QKeySequence("Right") << 0 << "uno due tre"
+        << "" << false << true;
     QTest::newRow("after typing over it") << 4 << 7 << QKeySequence("X") << 0 << "dueuno x tre"
-                                          << "due" << false;
+                                          << "due" << false << false;
     QTest::newRow("after its document closed") << 4 << 7 << QKeySequence() << 0 << "dueuno due tre"
-                                               << "due" << true;
+                                               << "due" << true << false;
 }
 
 void TestTextView::middleClickPastesPrimary()
@@ -534,8 +538,11 @@ void TestTextView::middleClickPastesPrimary()
     QFETCH(QKeySequence, keys);
     QFETCH(int, clicked);
     QFETCH(bool, closed);
+    QFETCH(bool, tooLarge);
     Shown shown(QStringLiteral("uno due tre"));
     TextView &view = shown.view;
+    if (tooLarge)
+        view.setEditCheck([](qint64) { return QStringLiteral("Memoria insufficiente."); });
     FakeSelectionBoard board;
     view.setSelectionBoard(board);
     auto other = std::make_unique<Shown>(QStringLiteral("uno due tre"));

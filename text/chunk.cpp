@@ -1,6 +1,7 @@
 #include "chunk.h"
 
 #include "linebreak.h"
+#include "piecestore.h"
 #include "unitscan.h"
 
 #include <algorithm>
@@ -67,6 +68,38 @@ Chunk Chunk::inPlace(const char *latin1, qsizetype size, std::shared_ptr<const v
     return chunk;
 }
 
+Chunk Chunk::piece(std::shared_ptr<PieceStore> store, const PieceBytes &piece,
+                   const LineSummary &summary)
+{
+    Chunk chunk;
+    chunk.store_ = std::move(store);
+    chunk.piece_ = piece;
+    chunk.summary_ = summary;
+    // Its characters take no memory until they are read, and then the
+    // store's.
+    chunk.summary_.wide = 0;
+    chunk.summary_.stored = summary.length;
+    return chunk;
+}
+
+HeldChunk Chunk::held() const
+{
+    if (!store_)
+        return HeldChunk(*this);
+    std::shared_ptr<const PieceText> text = store_->text(piece_, summary_);
+    const Chunk &characters = text->characters;
+    return HeldChunk(std::move(text), characters);
+}
+
+LineSummary Chunk::summaryOf(const TextSpan &span)
+{
+    LineSummary summary =
+        span.isWide() ? summarize(span.utf16, span.size) : summarize(span.latin1, span.size);
+    if (span.isWide())
+        summary.wide = span.size;
+    return summary;
+}
+
 void Chunk::own()
 {
     if (!inPlace_)
@@ -82,6 +115,9 @@ TextSpan Chunk::span(qsizetype from, qsizetype to) const
 {
     TextSpan span;
     span.size = to - from;
+    Q_ASSERT(!store_ || span.size == 0);
+    if (store_)
+        return span;
     if (wide_)
         span.utf16 = utf16_.data() + from;
     else
@@ -108,7 +144,7 @@ void Chunk::grow(qsizetype count)
 
 void Chunk::shrink()
 {
-    if (inPlace_)
+    if (inPlace_ || store_)
         return;
     const size_t capacity = wide_ ? utf16_.capacity() : latin1_.capacity();
     if (capacity > size_t(size() + size() / 4 + 16)) {
@@ -160,6 +196,9 @@ void Chunk::insert(qsizetype at, QStringView text)
 // Characters kept in place lose their ends without a copy.
 void Chunk::remove(qsizetype from, qsizetype to)
 {
+    Q_ASSERT(!store_ || from == to);
+    if (from == to)
+        return;
     if (inPlace_ && (from == 0 || to == inPlaceSize_)) {
         if (from == 0)
             inPlace_ += to;
@@ -182,6 +221,8 @@ char16_t Chunk::takeBack()
 
 void Chunk::refresh()
 {
+    if (store_)
+        return;
     breakTable_.clear();
     if (!wide_) {
         summary_ = summarize(latin1(), size());
@@ -224,6 +265,8 @@ const std::vector<quint32> &Chunk::breakTable() const
 
 qsizetype Chunk::breakEnd(qsizetype n) const
 {
+    if (store_)
+        return held()->breakEnd(n);
     const std::vector<quint32> &table = breakTable();
     // The last block whose start comes after fewer than n breaks holds the
     // n-th break's end.
@@ -241,6 +284,8 @@ qsizetype Chunk::breakEnd(qsizetype n) const
 
 qsizetype Chunk::breaksBefore(qsizetype offset) const
 {
+    if (store_)
+        return held()->breaksBefore(offset);
     const std::vector<quint32> &table = breakTable();
     const qsizetype block =
         std::clamp<qsizetype>(offset / BlockSize, 0, qsizetype(table.size()) - 1);
@@ -256,6 +301,8 @@ qsizetype Chunk::breaksBefore(qsizetype offset) const
 
 Chunk::Break Chunk::nextBreak(qsizetype offset) const
 {
+    if (store_)
+        return held()->nextBreak(offset);
     Break found{size(), size()};
     forEachBreakFrom(offset, [&found](qsizetype start, qsizetype end) {
         found = {start, end};
@@ -266,5 +313,7 @@ Chunk::Break Chunk::nextBreak(qsizetype offset) const
 
 qsizetype Chunk::breakStart(qsizetype end) const
 {
+    if (store_)
+        return held()->breakStart(end);
     return end >= 2 && LineBreaks::splitsPair(at(end - 2), at(end - 1)) ? end - 2 : end - 1;
 }

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "heldchunk.h"
 #include "linesummary.h"
+#include "piecebytes.h"
 #include "textspan.h"
 
 #include <QStringView>
 
 #include <memory>
 #include <vector>
+
+class PieceStore;
 
 /// A run of the text, a few thousand characters long: the leaf of the tree.
 ///
@@ -24,6 +28,14 @@
 /// the other chunks read there and keeps alive. Such a chunk is read like any
 /// other; it copies its characters into memory of its own before its first
 /// change, so a load copies nothing that is never edited.
+///
+/// A chunk may also be a piece of a file (piece()): a range of the file's
+/// bytes, its characters left there and read through its store when they
+/// are asked for, with the summary counted when the file was read. Such a
+/// chunk is never changed: an edit cuts it into pieces and ordinary chunks
+/// around the edit (TextModel). Its characters are read through held(),
+/// which keeps them while they are used; at(), the line lookups and
+/// pieceBytes() work on it as on any chunk, span() does not.
 ///
 /// Finding a line inside the chunk uses a table of how many line breaks end
 /// before each block of BlockSize characters, made the first time a line is
@@ -43,27 +55,46 @@ public:
     /// Whether the characters are kept where they were read.
     bool isInPlace() const { return inPlace_ != nullptr; }
 
+    /// A chunk of the characters of the bytes of piece, read through store;
+    /// summary is what they were counted as.
+    static Chunk piece(std::shared_ptr<PieceStore> store, const PieceBytes &piece,
+                       const LineSummary &summary);
+    bool isPiece() const { return store_ != nullptr; }
+    /// The bytes of a piece, and where they are read.
+    const PieceBytes &pieceBytes() const { return piece_; }
+    const std::shared_ptr<PieceStore> &pieceStore() const { return store_; }
+    /// The characters to read, held while the handle lives: the chunk's
+    /// own, or the decoded text of a piece.
+    HeldChunk held() const;
+
     qsizetype size() const
     {
         return wide_      ? qsizetype(utf16_.size())
                : inPlace_ ? inPlaceSize_
+               : store_   ? qsizetype(summary_.length)
                           : qsizetype(latin1_.size());
     }
     bool isEmpty() const { return size() == 0; }
     bool isWide() const { return wide_; }
-    char16_t at(qsizetype i) const { return wide_ ? utf16_[i] : char16_t(uchar(latin1()[i])); }
+    char16_t at(qsizetype i) const
+    {
+        return wide_ ? utf16_[i] : store_ ? held()->at(i) : char16_t(uchar(latin1()[i]));
+    }
     char16_t front() const { return at(0); }
     char16_t back() const { return at(size() - 1); }
 
+    /// The stored characters, of any chunk but a piece (see held()).
     TextSpan span() const { return span(0, size()); }
     TextSpan span(qsizetype from, qsizetype to) const;
 
     void reserve(qsizetype size);
-    /// The memory the characters take, room to grow included.
+    /// The memory the characters take, room to grow included; none for a
+    /// piece, whose characters stay in its file.
     qsizetype memoryBytes() const
     {
         return wide_      ? qsizetype(utf16_.capacity() * sizeof(char16_t))
                : inPlace_ ? inPlaceSize_
+               : store_   ? 0
                           : qsizetype(latin1_.capacity());
     }
     /// Gives back room that the characters do not take.
@@ -76,8 +107,11 @@ public:
     char16_t takeBack();
 
     const LineSummary &summary() const { return summary_; }
-    /// Recounts the summary after the characters changed.
+    /// Recounts the summary after the characters changed (a piece keeps
+    /// the one it was counted with).
     void refresh();
+    /// The summary of a stretch of characters, as a chunk of them counts it.
+    static LineSummary summaryOf(const TextSpan &span);
 
     /// The offset right after the n-th line break of the chunk (1 <= n <= breaks).
     qsizetype breakEnd(qsizetype n) const;
@@ -116,6 +150,8 @@ private:
     qsizetype inPlaceSize_ = 0;
     std::shared_ptr<const void> inPlaceMemory_;
     bool wide_ = false;
+    std::shared_ptr<PieceStore> store_;
+    PieceBytes piece_;
     LineSummary summary_;
     mutable std::vector<quint32> breakTable_; ///< empty until a line is looked up
 };

@@ -47,6 +47,8 @@ public:
     bool isEmpty() const { return appended_ == 0; }
     /// How many characters wait to be taken.
     qint64 appended() const { return appended_; }
+    /// The last character appended; there must be one.
+    char16_t last() const { return open_.isEmpty() ? completed_.back().back() : open_.back(); }
     /// Every chunk so far, the unfinished last one included; the builder
     /// starts afresh.
     std::vector<Chunk> take();

@@ -154,6 +154,26 @@ void ChunkTree::refresh(qsizetype index)
     refreshPath(root_, index);
 }
 
+qint64 ChunkTree::startOf(qsizetype index) const
+{
+    qint64 start = 0;
+    const Node *node = root_;
+    while (node) {
+        const qsizetype leftCount = countOf(node->left);
+        if (index < leftCount) {
+            node = node->left;
+            continue;
+        }
+        start += totalOf(node->left).length;
+        if (index == leftCount)
+            return start;
+        start += node->chunk.size();
+        index -= leftCount + 1;
+        node = node->right;
+    }
+    return start;
+}
+
 // Walks down to the chunk in which key falls, counting in the amount that
 // amountOf reads from a summary (characters, or line breaks).
 template <typename AmountOf>

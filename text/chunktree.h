@@ -40,6 +40,8 @@ public:
     /// Recounts the chunk's summary and those of the nodes above it.
     void refresh(qsizetype index);
 
+    /// Where the chunk at index starts in the text.
+    qint64 startOf(qsizetype index) const;
     /// The chunk holding the character at position, or the last chunk when
     /// position is the end of the text. There must be a chunk.
     Location locate(qint64 position) const;

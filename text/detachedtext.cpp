@@ -15,7 +15,9 @@ std::vector<Chunk> DetachedText::takeChunks()
 qint64 DetachedText::bytes() const
 {
     qint64 total = string_.size() * qint64(sizeof(char16_t));
-    for (const Chunk &chunk : chunks_)
-        total += chunk.size() * (chunk.isWide() ? qint64(sizeof(char16_t)) : 1);
+    for (const Chunk &chunk : chunks_) {
+        if (!chunk.isPiece()) // a piece's characters stay in its file
+            total += chunk.size() * (chunk.isWide() ? qint64(sizeof(char16_t)) : 1);
+    }
     return total;
 }

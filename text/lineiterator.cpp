@@ -28,7 +28,7 @@ QString LineIterator::text() const
     if (!chunk || bounds_.start < chunk_.start || bounds_.end > chunk_.start + chunk->size())
         return model_.text(bounds_.start, bounds_.end);
     QString out;
-    chunk->span(bounds_.start - chunk_.start, bounds_.end - chunk_.start).appendTo(out);
+    chunk->held()->span(bounds_.start - chunk_.start, bounds_.end - chunk_.start).appendTo(out);
     return out;
 }
 

@@ -7,8 +7,8 @@
 /// What the tree needs to know about a stretch of text to find lines in it:
 /// its length, its line breaks, and the lengths of the lines at its two ends
 /// and of the longest line in it. Line lengths leave out the break itself.
-/// It also counts the characters kept two bytes each, for the memory the
-/// stretch takes.
+/// It also counts the characters kept two bytes each and those left in the
+/// file they were read from (pieces), for the memory the stretch takes.
 ///
 /// Summaries of neighbouring stretches combine in constant time, which is
 /// what lets every node of the tree carry the summary of its whole subtree.
@@ -19,7 +19,8 @@ struct LineSummary
     qint64 firstLine = 0; ///< characters before the first break (all, if none)
     qint64 lastLine = 0;  ///< characters after the last break (all, if none)
     qint64 longestLine = 0;
-    qint64 wide = 0; ///< characters in chunks kept as UTF-16
+    qint64 wide = 0;   ///< characters in chunks kept as UTF-16
+    qint64 stored = 0; ///< characters left in their file, read when asked for
 
     /// The summary of this stretch followed directly by next.
     LineSummary followedBy(const LineSummary &next) const
@@ -31,6 +32,7 @@ struct LineSummary
         joined.lastLine = next.breaks > 0 ? next.lastLine : lastLine + next.length;
         joined.longestLine = std::max({longestLine, next.longestLine, lastLine + next.firstLine});
         joined.wide = wide + next.wide;
+        joined.stored = stored + next.stored;
         return joined;
     }
 

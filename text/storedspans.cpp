@@ -10,7 +10,9 @@ StoredSpans::StoredSpans(const TextModel &model, qint64 from, qint64 to)
       to_(std::clamp<qint64>(to, from_, model.length()))
 {
     qint64 start = from_;
-    model.forEachSpan(from_, to_, [&](const TextSpan &span) {
+    model.forEachHeldSpan(from_, to_, [&](const TextSpan &span, const HeldChunk &held) {
+        if (held.piece())
+            held_.push_back(held);
         pieces_.push_back({start, span});
         start += span.size;
         return true;

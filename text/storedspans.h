@@ -1,5 +1,6 @@
 #pragma once
 
+#include "heldchunk.h"
 #include "textspan.h"
 
 #include <vector>
@@ -47,5 +48,6 @@ private:
     qint64 from_;
     qint64 to_;
     std::vector<Piece> pieces_;
+    std::vector<HeldChunk> held_;
     mutable qsizetype last_ = 0;
 };

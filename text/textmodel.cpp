@@ -1,6 +1,7 @@
 #include "textmodel.h"
 
 #include "chunkbuilder.h"
+#include "piececutting.h"
 
 #include <QChar>
 
@@ -25,7 +26,12 @@ qint64 TextModel::length() const
 qint64 TextModel::bytes() const
 {
     const LineSummary summary = chunks_.summary();
-    return summary.length + summary.wide;
+    return summary.length - summary.stored + summary.wide;
+}
+
+qint64 TextModel::storedLength() const
+{
+    return chunks_.summary().stored;
 }
 
 qint64 TextModel::lineCount() const
@@ -98,10 +104,19 @@ QString TextModel::text(qint64 from, qint64 to) const
 void TextModel::forEachSpan(qint64 from, qint64 to,
                             const std::function<bool(const TextSpan &)> &visit) const
 {
+    forEachHeldSpan(from, to,
+                    [&visit](const TextSpan &span, const HeldChunk &) { return visit(span); });
+}
+
+void TextModel::forEachHeldSpan(
+    qint64 from, qint64 to,
+    const std::function<bool(const TextSpan &, const HeldChunk &)> &visit) const
+{
     chunks_.visit(from, to, [&](const Chunk &chunk, qint64 start) {
         const qint64 first = std::max(from, start) - start;
         const qint64 last = std::min<qint64>(to - start, chunk.size());
-        return visit(chunk.span(first, last));
+        const HeldChunk held = chunk.held();
+        return visit(held->span(first, last), held);
     });
 }
 
@@ -170,7 +185,7 @@ bool TextModel::replaceInChunk(qint64 from, qint64 to, QStringView text, QString
     const ChunkTree::Location location = chunks_.locate(from);
     const qsizetype size = location.chunk->size();
     const qint64 end = to - location.start;
-    if (end > size || size - (to - from) + text.size() > chunkSize_)
+    if (location.chunk->isPiece() || end > size || size - (to - from) + text.size() > chunkSize_)
         return false;
     Chunk &chunk = chunks_.chunk(location.index);
     const qsizetype offset = from - location.start;
@@ -190,6 +205,8 @@ bool TextModel::replaceInChunk(qint64 from, qint64 to, QStringView text, QString
 DetachedText TextModel::replaceRange(qint64 from, qint64 to, std::vector<Chunk> chunks)
 {
     std::erase_if(chunks, [](const Chunk &chunk) { return chunk.isEmpty(); });
+    openPieceAt(from);
+    openPieceAt(to);
     qsizetype index = 0;
     qsizetype head = 0;
     qsizetype tail = 0;
@@ -200,8 +217,9 @@ DetachedText TextModel::replaceRange(qint64 from, qint64 to, std::vector<Chunk> 
     } else {
         Chunk &first = taken.front();
         Chunk &last = taken.back();
-        made = withEnds(first.span(0, head), std::move(chunks),
-                        last.span(last.size() - tail, last.size()));
+        // Only ordinary chunks are cut: a piece is taken whole or not at all.
+        made = withEnds(head > 0 ? first.span(0, head) : TextSpan(), std::move(chunks),
+                        tail > 0 ? last.span(last.size() - tail, last.size()) : TextSpan());
         // The end first: the first and the last may be one chunk.
         last.remove(last.size() - tail, last.size());
         last.refresh();
@@ -215,6 +233,8 @@ DetachedText TextModel::replaceRange(qint64 from, qint64 to, std::vector<Chunk> 
     return detached(std::move(taken));
 }
 
+// A piece among the new chunks goes in as it is; the text kept before or
+// after it is made into chunks of its own.
 std::vector<Chunk> TextModel::withEnds(TextSpan before, std::vector<Chunk> chunks,
                                        TextSpan after) const
 {
@@ -223,6 +243,8 @@ std::vector<Chunk> TextModel::withEnds(TextSpan before, std::vector<Chunk> chunk
         qint64 total = 0;
         for (const TextSpan &span : spans)
             total += span.size;
+        if (total == 0)
+            return;
         ChunkBuilder builder = evenChunks(total);
         for (const TextSpan &span : spans)
             builder.append(span);
@@ -230,20 +252,33 @@ std::vector<Chunk> TextModel::withEnds(TextSpan before, std::vector<Chunk> chunk
             made.push_back(std::move(chunk));
     };
     if (chunks.empty()) {
-        if (before.size + after.size > 0)
-            build({before, after});
-    } else if (chunks.size() == 1) {
-        build({before, chunks.front().span(), after});
-    } else {
-        if (before.size > 0)
-            build({before, chunks.front().span()});
-        else
+        build({before, after});
+        return made;
+    }
+    const bool firstJoins = !chunks.front().isPiece();
+    const bool lastJoins = !chunks.back().isPiece();
+    if (chunks.size() == 1) {
+        if (firstJoins) {
+            build({before, chunks.front().span(), after});
+        } else {
+            build({before});
             made.push_back(std::move(chunks.front()));
-        std::move(chunks.begin() + 1, chunks.end() - 1, std::back_inserter(made));
-        if (after.size > 0)
-            build({chunks.back().span(), after});
-        else
-            made.push_back(std::move(chunks.back()));
+            build({after});
+        }
+        return made;
+    }
+    if (firstJoins && before.size > 0)
+        build({before, chunks.front().span()});
+    else {
+        build({before});
+        made.push_back(std::move(chunks.front()));
+    }
+    std::move(chunks.begin() + 1, chunks.end() - 1, std::back_inserter(made));
+    if (lastJoins && after.size > 0)
+        build({chunks.back().span(), after});
+    else {
+        made.push_back(std::move(chunks.back()));
+        build({after});
     }
     return made;
 }
@@ -282,7 +317,9 @@ DetachedText TextModel::detached(std::vector<Chunk> chunks) const
     qint64 total = 0;
     for (const Chunk &chunk : chunks)
         total += chunk.size();
-    if (total > chunkSize_)
+    // Pieces stay pieces, so that undo puts them back as they were.
+    if (total > chunkSize_ ||
+        std::any_of(chunks.begin(), chunks.end(), [](const Chunk &c) { return c.isPiece(); }))
         return DetachedText(std::move(chunks));
     QString text;
     text.reserve(total);
@@ -299,6 +336,14 @@ ChunkBuilder TextModel::evenChunks(qint64 total) const
     const qint64 count = std::max<qint64>((total + chunkSize_ - 1) / chunkSize_, 1);
     const qsizetype size = qsizetype((total + count - 1) / count);
     return ChunkBuilder(size, size + roomToGrow());
+}
+
+void TextModel::renamePieces(std::vector<std::pair<qsizetype, Chunk>> pieces)
+{
+    for (auto &[index, chunk] : pieces) {
+        Q_ASSERT(chunk.summary() == chunks_.chunk(index).summary());
+        chunks_.chunk(index) = std::move(chunk);
+    }
 }
 
 void TextModel::setLoading(bool loading)
@@ -344,6 +389,8 @@ bool TextModel::joinIfNeeded(qsizetype left)
 {
     if (left < 0 || left + 1 >= chunks_.chunkCount())
         return false;
+    if (chunks_.chunk(left).isPiece() || chunks_.chunk(left + 1).isPiece())
+        return joinIfNeeded(openPieceEdge(left));
     const Chunk &a = chunks_.chunk(left);
     const Chunk &b = chunks_.chunk(left + 1);
     const bool pairCut = LineBreaks::splitsPair(a.back(), b.front()) ||
@@ -360,4 +407,52 @@ bool TextModel::joinIfNeeded(qsizetype left)
     chunks_.remove(left, 2);
     chunks_.insert(left, builder.take());
     return true;
+}
+
+// A piece never joins its neighbour, whatever its size. Only a pair of
+// characters cut at its edge opens it there, so that the pair's halves can
+// join in ordinary chunks. A piece that does not end the text ends right
+// after a line feed, which no pair begins with, so two pieces never cut one.
+qsizetype TextModel::openPieceEdge(qsizetype left)
+{
+    const Chunk &a = chunks_.chunk(left);
+    const Chunk &b = chunks_.chunk(left + 1);
+    if (a.isPiece() && (b.isPiece() || !a.pieceBytes().endsText))
+        return -1;
+    const char16_t last = a.back();
+    if (last != u'\r' && !QChar::isHighSurrogate(last))
+        return -1;
+    const char16_t first = b.front();
+    if (!LineBreaks::splitsPair(last, first) &&
+        !(QChar::isHighSurrogate(last) && QChar::isLowSurrogate(first)))
+        return -1;
+    const qint64 edge = chunks_.startOf(left + 1);
+    if (a.isPiece())
+        openPiece(left, a.size() - 1, a.size());
+    else
+        openPiece(left + 1, 0, 1);
+    return chunks_.locate(edge).index - 1;
+}
+
+// Cuts the piece that holds position, if one does, so that position is an
+// edge between chunks or lies in an ordinary chunk: the stretch between the
+// places around position where the piece's text may be cut becomes ordinary
+// chunks, the rest stays pieces. The text stays what it was.
+void TextModel::openPieceAt(qint64 position)
+{
+    if (position <= 0 || position >= length())
+        return;
+    const ChunkTree::Location at = chunks_.locate(position);
+    if (at.chunk->isPiece() && position > at.start)
+        openPiece(at.index, position - at.start, position - at.start);
+}
+
+void TextModel::openPiece(qsizetype index, qint64 from, qint64 to)
+{
+    const Chunk piece = chunks_.chunk(index);
+    const HeldChunk text = piece.held();
+    std::vector<Chunk> made =
+        PieceCutting::openAround(piece, *text.piece(), from, to, chunkBuilder());
+    chunks_.remove(index, 1);
+    chunks_.insert(index, std::move(made));
 }

@@ -50,6 +50,9 @@ public:
     /// characters are all below U+0100, two in any other.
     qint64 bytes() const;
     bool isEmpty() const { return length() == 0; }
+    /// How many of the characters are left in the file they were read
+    /// from, in pieces (Chunk::piece), rather than in memory.
+    qint64 storedLength() const;
     qint64 lineCount() const;
     /// The position where a line starts (line clamped to the lines there are).
     qint64 lineStart(qint64 line) const;
@@ -73,6 +76,22 @@ public:
     /// visit returns false. Nothing is copied.
     void forEachSpan(qint64 from, qint64 to,
                      const std::function<bool(const TextSpan &)> &visit) const;
+    /// The same, with each span's chunk held: a span stays valid for as
+    /// long as its holder is kept, after the visit too.
+    void
+    forEachHeldSpan(qint64 from, qint64 to,
+                    const std::function<bool(const TextSpan &, const HeldChunk &)> &visit) const;
+
+    /// Calls visit for every chunk of the text in order, with its start;
+    /// stops when visit returns false.
+    void forEachChunk(const std::function<bool(const Chunk &, qint64 start)> &visit) const
+    {
+        chunks_.visit(0, length(), visit);
+    }
+    /// Puts chunks with the same characters in place of pieces: each at the
+    /// index given, and of the same summary, as when the file under a piece
+    /// changes name (a save). Nothing is told: the text stays as it was.
+    void renamePieces(std::vector<std::pair<qsizetype, Chunk>> pieces);
 
     /// Replaces [from, to) (clamped to the text) with text.
     void replace(qint64 from, qint64 to, QStringView text);
@@ -122,6 +141,7 @@ signals:
 private:
     friend class TextModelAppender;
     friend class LineIterator;
+    friend class RangeCopier;
     friend class TextHistory;
 
     qsizetype chunkSize() const { return chunkSize_; }
@@ -148,6 +168,16 @@ private:
     /// chunks, no empty chunk, no two small neighbours.
     void repair(qsizetype first, qsizetype count);
     bool joinIfNeeded(qsizetype left);
+    /// Opens the piece on either side of the edge after chunk left when the
+    /// edge cuts a pair of characters; gives the chunk now left of the edge,
+    /// or -1 when nothing is cut.
+    qsizetype openPieceEdge(qsizetype left);
+    /// Makes position an edge between chunks or a place in an ordinary
+    /// chunk, cutting the piece that holds it, if any.
+    void openPieceAt(qint64 position);
+    /// Cuts the piece at index so that [from, to) of it lies in ordinary
+    /// chunks (PieceCutting::openAround).
+    void openPiece(qsizetype index, qint64 from, qint64 to);
     ChunkBuilder evenChunks(qint64 total) const;
     /// The room a chunk is made with for characters to come.
     qsizetype roomToGrow() const { return chunkSize_ / 32; }

@@ -307,8 +307,8 @@ private:
     uchar lastLatin1_[2] = {};
 };
 
-TextSearch::TextSearch(const TextModel &model, const SearchQuery &query)
-    : model_(model), query_(query)
+TextSearch::TextSearch(const TextModel &model, const SearchQuery &query, qint64 window)
+    : model_(model), query_(query), window_(std::max<qint64>(window, 1))
 {
     for (int c = 0; c < 0x100; ++c)
         foldLatin1_[c] = char16_t(QChar::toCaseFolded(char32_t(c)));
@@ -358,6 +358,9 @@ template <typename Work> void TextSearch::scan(qint64 from, qint64 to, Work work
         work(Scanner<Folded>(*this, spans, Folded{foldLatin1_}));
 }
 
+// The text is scanned a window at a time, so that no more of it is held
+// at once than a window's worth (a document kept in its file is read a piece
+// at a time); a match may run across a window's end.
 qint64 TextSearch::forEach(qint64 from, qint64 to,
                            const std::function<bool(const Match &)> &found) const
 {
@@ -366,12 +369,20 @@ qint64 TextSearch::forEach(qint64 from, qint64 to,
     if (!canMatch(from, to))
         return 0;
     qint64 count = 0;
-    scan(from, to, [&](const auto &scanner) {
-        scanner.forward(from, to - length(), [&](qint64 start) {
-            ++count;
-            return found(Match{start, start + length()});
+    bool going = true;
+    for (qint64 start = from; going && start <= to - length();) {
+        const qint64 lastStart = std::min(to - length(), start + window_);
+        qint64 next = lastStart + 1;
+        scan(start, lastStart + length(), [&](const auto &scanner) {
+            scanner.forward(start, lastStart, [&](qint64 at) {
+                ++count;
+                next = std::max(next, at + length());
+                going = found(Match{at, at + length()});
+                return going;
+            });
         });
-    });
+        start = next;
+    }
     return count;
 }
 
@@ -391,11 +402,16 @@ std::optional<TextSearch::Match> TextSearch::last(qint64 from, qint64 to) const
     to = std::min(to, model_.length());
     if (!canMatch(from, to))
         return std::nullopt;
-    std::optional<qint64> start;
-    scan(from, to, [&](const auto &scanner) { start = scanner.backward(from, to - length()); });
-    if (!start)
-        return std::nullopt;
-    return Match{*start, *start + length()};
+    for (qint64 lastStart = to - length(); lastStart >= from;) {
+        const qint64 firstStart = std::max(from, lastStart - window_);
+        std::optional<qint64> start;
+        scan(firstStart, lastStart + length(),
+             [&](const auto &scanner) { start = scanner.backward(firstStart, lastStart); });
+        if (start)
+            return Match{*start, *start + length()};
+        lastStart = firstStart - 1;
+    }
+    return std::nullopt;
 }
 
 bool TextSearch::isMatch(qint64 from, qint64 to) const

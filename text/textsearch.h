@@ -37,8 +37,11 @@ public:
         bool operator==(const Match &) const = default;
     };
 
+    /// How many places a match may start at are scanned at a time.
+    static constexpr qint64 DefaultWindow = qint64(1) << 22;
+
     /// The model must not change while the search is used.
-    TextSearch(const TextModel &model, const SearchQuery &query);
+    TextSearch(const TextModel &model, const SearchQuery &query, qint64 window = DefaultWindow);
 
     /// The first match that lies inside [from, to).
     std::optional<Match> first(qint64 from, qint64 to) const;
@@ -62,6 +65,7 @@ private:
 
     const TextModel &model_;
     SearchQuery query_;
+    const qint64 window_;
     /// The query's text, folded when case does not matter.
     std::u16string needle_;
     /// How far the window moves on, by the low byte of the character under

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 /// A checksum of a file's bytes: a 64-bit value for each block of
 /// BlockSize bytes that starts at a multiple of BlockSize, so that any
@@ -33,6 +34,9 @@ public:
 
     /// The digest of a file of size bytes, none of them added yet.
     explicit FileDigest(qint64 size);
+    /// The digest of a file of size bytes whose blocks have these values,
+    /// as blockOf() gives them, worked out as the file was written.
+    FileDigest(qint64 size, std::vector<quint64> blocks);
     FileDigest(const FileDigest &) = delete;
     FileDigest &operator=(const FileDigest &) = delete;
 
@@ -56,4 +60,5 @@ private:
 
     const qint64 size_;
     std::unique_ptr<std::atomic<quint64>[]> sums_;
+    std::vector<quint64> blocks_; ///< the values, when they were given whole
 };

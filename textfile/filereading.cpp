@@ -1,15 +1,27 @@
 #include "filereading.h"
 
+#include "detachedthread.h"
 #include "digestfeed.h"
 #include "filedigest.h"
+#include "filepieces.h"
 #include "filesnapshot.h"
 #include "partreader.h"
+#include "pieceplan.h"
 #include "snapshotcheck.h"
+
+#include "text/piecestore.h"
 
 #include <algorithm>
 #include <new>
 #include <system_error>
-#include <thread>
+
+namespace {
+
+// What the deepest call of a load's thread needs (the decoder's and the
+// detector's included), with room to spare.
+constexpr std::size_t ThreadStack = std::size_t(1) << 20;
+
+} // namespace
 
 FileReading::FileReading(std::shared_ptr<FileSnapshot> snapshot, const ChunkBuilder &builder,
                          const LoadOptions &options, std::function<void()> wake)
@@ -28,9 +40,9 @@ QString FileReading::outOfMemoryReason()
 void FileReading::start()
 {
     try {
-        std::thread([self = shared_from_this()] {
-            self->guarded([&self] { self->begin(); });
-        }).detach();
+        startDetachedThread(
+            [self = shared_from_this()] { self->guarded([&self] { self->begin(); }); },
+            ThreadStack);
     } catch (const std::system_error &error) {
         queue_.fail(FileSnapshot::reasonFor(error.code().value()));
     }
@@ -40,9 +52,9 @@ void FileReading::startThreads(int count)
 {
     for (int k = 0; k < count; ++k) {
         try {
-            std::thread([self = shared_from_this()] {
-                self->guarded([&self] { self->readParts(); });
-            }).detach();
+            startDetachedThread(
+                [self = shared_from_this()] { self->guarded([&self] { self->readParts(); }); },
+                ThreadStack);
         } catch (const std::system_error &) {
             return; // the threads there are read every part all the same
         }
@@ -106,18 +118,33 @@ void FileReading::beginAtOffsets(const QByteArray &head)
 {
     const qint64 size = snapshot_->stamp().size;
     format_ = formatOf(head, size);
-    parts_ = PartPlan::plan(*snapshot_, size, format_, options_);
     digest_ = std::make_shared<FileDigest>(size);
-    partsLeft_ = parts_.size();
-    queue_.plan(format_, parts_.size());
-    startThreads(std::clamp(options_.threads, 1, int(parts_.size())) - 1);
+    if (options_.pieces) {
+        beginPieces(size);
+    } else {
+        parts_ = PartPlan::plan(*snapshot_, size, format_, options_);
+        jobs_ = parts_.size();
+    }
+    partsLeft_ = jobs_;
+    queue_.plan(format_, jobs_);
+    startThreads(std::clamp(options_.threads, 1, int(std::min<size_t>(jobs_, 64))) - 1);
     readParts();
+}
+
+void FileReading::beginPieces(qint64 size)
+{
+    pieceSource_ = std::make_shared<FilePieces>(snapshot_, format_, digest_, options_.cutSpacing);
+    options_.pieces->setSource(pieceSource_);
+    jobs_ = size_t(PiecePlan::count(size, options_.pieceSize));
 }
 
 void FileReading::readParts()
 {
-    for (size_t k = nextPart_++; k < parts_.size() && !queue_.isStopping(); k = nextPart_++) {
-        readPart(k);
+    for (size_t k = nextPart_++; k < jobs_ && !queue_.isStopping(); k = nextPart_++) {
+        if (pieceSource_)
+            readPiece(k);
+        else
+            readPart(k);
         if (options_.afterPart)
             options_.afterPart(qsizetype(k));
         if (--partsLeft_ == 0)
@@ -161,15 +188,51 @@ void FileReading::readPart(size_t index)
         digest.finish();
 }
 
+// A piece is read whole, once; its bytes go into the checksum, and only
+// the first piece's text is kept.
+void FileReading::readPiece(size_t index)
+{
+    const qint64 size = snapshot_->stamp().size;
+    PieceBytes piece =
+        PiecePlan::piece(*snapshot_, size, format_, options_.pieceSize, qint64(index));
+    if (piece.size() == 0) {
+        queue_.deliver(index, {}, 0, true);
+        return;
+    }
+    const qint64 wordStart = piece.begin / FileDigest::WordSize * FileDigest::WordSize;
+    char before[FileDigest::WordSize];
+    const FileSnapshot::Read head = snapshot_->readAt(wordStart, before, piece.begin - wordStart);
+    DigestFeed digest(*digest_, piece.begin, QByteArrayView(before, head.bytes));
+    std::optional<PieceText> text =
+        head.bytes < piece.begin - wordStart
+            ? std::nullopt
+            : FilePieces::readPiece(*snapshot_, format_, piece, options_.cutSpacing,
+                                    [&](const char *bytes) {
+                                        digest.take(bytes, piece.size());
+                                        digest.finish();
+                                    });
+    if (!text) {
+        queue_.fail(SnapshotCheck::cutReason());
+        return;
+    }
+    const LineSummary summary = text->characters.summary();
+    piece.bytesAreText = text->bytesAreText;
+    if (index == 0)
+        options_.pieces->keep(piece, std::move(*text));
+    queue_.deliver(index, {Chunk::piece(options_.pieces, piece, summary)}, piece.size(), true);
+}
+
 void FileReading::finishParts()
 {
     if (queue_.isStopping())
         return;
     SnapshotCheck::Verdict verdict =
         SnapshotCheck::check(*snapshot_, digest_, [this] { return queue_.isStopping(); });
-    if (const LoadedFile *file = std::get_if<LoadedFile>(&verdict))
+    if (const LoadedFile *file = std::get_if<LoadedFile>(&verdict)) {
+        if (pieceSource_)
+            pieceSource_->setChecked();
         queue_.succeed(*file);
-    else
+    } else
         queue_.fail(std::get<QString>(verdict));
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 class FileDigest;
+class FilePieces;
 class FileSnapshot;
 
 /// The work of one load, done on threads of its own and shared with them,
@@ -26,6 +27,12 @@ class FileSnapshot;
 /// the last part checks that the file is still the one that was read
 /// (SnapshotCheck). A file that can only be read in order (a pipe, a file
 /// of /proc) is read by the first thread alone, to its end.
+///
+/// A file whose text is left in it (LoadOptions::pieces) is read the same
+/// way, a piece at a time instead of a part: each piece is read once,
+/// counted (its characters, lines and line lengths) and added to the
+/// checksum, and only its count goes on, as a piece (Chunk::piece). The
+/// first piece's text stays in the store's cache, to be shown at once.
 class FileReading : public std::enable_shared_from_this<FileReading>
 {
 public:
@@ -52,6 +59,9 @@ private:
     void startThreads(int count);
     void readParts();
     void readPart(size_t index);
+    /// Plans the pieces of the file's first size bytes.
+    void beginPieces(qint64 size);
+    void readPiece(size_t index);
     /// After the last part: the file is checked, and the load ends.
     void finishParts();
     /// Fails the load when it could not get the memory for its text.
@@ -66,6 +76,9 @@ private:
     TextFileFormat::FileFormat format_;
     std::vector<PartPlan::Range> parts_;
     std::shared_ptr<FileDigest> digest_;
+    std::shared_ptr<FilePieces> pieceSource_;
+    /// How many parts, or pieces, there are to read.
+    size_t jobs_ = 0;
 
     std::atomic<size_t> nextPart_ = 0;
     std::atomic<size_t> partsLeft_ = 0;

@@ -1,5 +1,7 @@
 #include "filesaver.h"
 
+#include "filesnapshot.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -42,6 +44,7 @@ bool FileSaver::save(const QString &path, const Content &content)
     error_.clear();
     kept_.clear();
     keptFailure_.clear();
+    written_.reset();
 #ifdef Q_OS_UNIX
     struct stat original;
     if (::stat(QFile::encodeName(path).constData(), &original) == 0 && S_ISREG(original.st_mode)) {
@@ -106,11 +109,19 @@ FileSaver::Outcome FileSaver::finishReplacement(QSaveFile &file, const struct st
     }
     if (original && !keepSuffix_.isEmpty())
         keepAsSecondName(file.fileName());
+    // The new file as it was written, by its descriptor: whatever takes its
+    // name later, this is the file that holds the text.
+    if (keepWritten_)
+        written_ = FileSnapshot::open(QStringLiteral("/proc/self/fd/%1").arg(file.handle()));
 #else
     Q_UNUSED(original)
 #endif
-    if (file.commit())
+    if (file.commit()) {
+        if (keepWritten_ && !written_)
+            written_ = FileSnapshot::open(file.fileName());
         return Outcome::Saved;
+    }
+    written_.reset();
     error_ = reasonOf(file);
     return Outcome::Failed;
 }
@@ -121,8 +132,12 @@ bool FileSaver::saveInPlace(const QString &path, const Content &content)
     InPlaceWriter writer(path);
     if (!keepSuffix_.isEmpty())
         writer.keepCopyAs(path + keepSuffix_);
+    writer.setBeforeRewrite(beforeRewrite_);
+    // The same file, its bytes rewritten: opened now, it holds them after.
+    std::shared_ptr<FileSnapshot> written = keepWritten_ ? FileSnapshot::open(path) : nullptr;
     if (writer.write(content)) {
         kept_ = writer.keptPath();
+        written_ = std::move(written);
         return true;
     }
     error_ = writer.errorString();

@@ -4,7 +4,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class FileSnapshot;
 class QSaveFile;
 struct stat;
 
@@ -51,6 +53,21 @@ public:
     /// Why the old bytes could not be kept there; empty when they were.
     QString keptFailure() const { return keptFailure_; }
 
+    /// Asks save to open the file it writes for reading, as it is once
+    /// written and before it takes the path's name, so that what it holds
+    /// can be read through that file whatever happens to the name after.
+    void keepWrittenFile() { keepWritten_ = true; }
+    /// The file written, once save has succeeded; null when none was asked
+    /// for or it could not be opened.
+    const std::shared_ptr<FileSnapshot> &writtenFile() const { return written_; }
+    /// Called when the file is about to be rewritten through itself, with
+    /// the path of the copy of its bytes made first: until the save ends,
+    /// the old bytes are to be read there.
+    void setBeforeRewrite(std::function<void(const QString &copyPath)> hook)
+    {
+        beforeRewrite_ = std::move(hook);
+    }
+
 private:
     enum class Outcome { Saved, Failed, NotTheSame };
 
@@ -66,4 +83,7 @@ private:
     QString keepSuffix_;
     QString kept_;
     QString keptFailure_;
+    bool keepWritten_ = false;
+    std::shared_ptr<FileSnapshot> written_;
+    std::function<void(const QString &)> beforeRewrite_;
 };

@@ -39,6 +39,8 @@ bool InPlaceWriter::write(const FileSaver::Content &content)
         return fail();
     if (!makeCopy())
         return false;
+    if (beforeRewrite_)
+        beforeRewrite_(copyPath_);
     if (rewrite(content)) {
         if (keepAs_.isEmpty())
             removeCopy();

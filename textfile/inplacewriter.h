@@ -33,6 +33,12 @@ public:
     /// rewritten, under path; where it cannot be moved there, it stays
     /// where it was made.
     void keepCopyAs(const QString &path) { keepAs_ = path; }
+    /// Called once the copy of the old bytes is made, with its path, before
+    /// anything is written.
+    void setBeforeRewrite(std::function<void(const QString &copyPath)> hook)
+    {
+        beforeRewrite_ = std::move(hook);
+    }
     /// Where the copy was kept; empty when none was asked or made.
     QString keptPath() const { return kept_; }
 
@@ -56,6 +62,7 @@ private:
     QString error_;
     QString keepAs_;
     QString kept_;
+    std::function<void(const QString &)> beforeRewrite_;
 };
 
 #endif

@@ -6,8 +6,11 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <thread>
+
+class PieceStore;
 
 /// How a file is read into chunks (FileLoad).
 struct LoadOptions
@@ -27,6 +30,14 @@ struct LoadOptions
     /// The file's encoding, when a person has chosen it; its line ends
     /// are still found from the file. Unused when format is given.
     std::optional<TextFileFormat::Encoding> encoding;
+    /// Where the text is left in the file as pieces (Chunk::piece), read
+    /// through this store; with none, it is read into memory. The load
+    /// gives the store its source once the file's format is known.
+    std::shared_ptr<PieceStore> pieces;
+    /// Pieces are cut near every multiple of this many bytes, and may be
+    /// cut again about every cutSpacing bytes.
+    qint64 pieceSize = 4 << 20;
+    qint64 cutSpacing = 8 << 10;
     /// For tests: called on the reading thread after each part of a file
     /// read at offsets has been read, with the part's number, so that a test
     /// can act on the file between parts.

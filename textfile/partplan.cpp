@@ -18,8 +18,10 @@ constexpr qint64 MinimumPart = 1 << 20;
 // At most this many parts, however the sizes are set.
 constexpr qint64 MaximumParts = 256;
 
-// Where a part may end near offset: right after the next LF of the
-// encoding, or -1.
+} // namespace
+
+namespace PartPlan {
+
 qint64 cutAfterLineFeed(const FileSnapshot &snapshot, qint64 offset,
                         const TextFileFormat::Encoding &encoding)
 {
@@ -34,10 +36,6 @@ qint64 cutAfterLineFeed(const FileSnapshot &snapshot, qint64 offset,
     }
     return -1;
 }
-
-} // namespace
-
-namespace PartPlan {
 
 // Eight parts a thread at least, so that at the end no thread waits long
 // for another to finish a large part; never smaller than a megabyte, which

@@ -25,6 +25,12 @@ struct Range
     qint64 end = 0; ///< past the part's last byte
 };
 
+/// Where a part may end near offset: right after the next LF of the
+/// encoding at or after offset, looked for in the next 64 KiB; -1 when
+/// there is none there.
+qint64 cutAfterLineFeed(const FileSnapshot &snapshot, qint64 offset,
+                        const TextFileFormat::Encoding &encoding);
+
 /// The parts of the first size bytes of the file; the last one ends at
 /// size. Reads a little of the file around each cut.
 std::vector<Range> plan(const FileSnapshot &snapshot, qint64 size,

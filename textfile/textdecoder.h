@@ -38,6 +38,9 @@ public:
 
     /// Hands the text of the next bytes of the file to out.
     void decode(QByteArrayView bytes, TextSink &out);
+    /// Hands out the text of the bytes so far, which end right after a line
+    /// feed: the decoder is at rest, and the next bytes start afresh.
+    void flush(TextSink &out) { flushStaged(out); }
     /// Hands out what is still pending at the end of the file: held-back
     /// bytes, and the line break that ends an unterminated last line.
     void finish(TextSink &out);

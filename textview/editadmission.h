@@ -29,6 +29,7 @@ public:
     EditAdmission(const TextModel &model, TextCursor &cursor);
 
     void setCheck(Check check) { check_ = std::move(check); }
+    const Check &check() const { return check_; }
     /// Why an edit that adds this many characters is refused, if it is.
     std::optional<QString> refusalFor(qint64 characters) const;
 

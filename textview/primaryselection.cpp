@@ -8,8 +8,8 @@ const QString PlainText = QStringLiteral("text/plain");
 
 } // namespace
 
-PrimarySelection::PrimarySelection(TextModel &model, qint64 from, qint64 to)
-    : model_(&model), from_(from), to_(to)
+PrimarySelection::PrimarySelection(TextModel &model, qint64 from, qint64 to, MayBuild mayBuild)
+    : model_(&model), from_(from), to_(to), mayBuild_(std::move(mayBuild))
 {
     connect(&model, &TextModel::aboutToReplace, this, &PrimarySelection::aboutToReplace);
     connect(&model, &TextModel::contentsChanged, this, &PrimarySelection::follow);
@@ -29,7 +29,11 @@ bool PrimarySelection::hasFormat(const QString &mimeType) const
 
 QString PrimarySelection::text() const
 {
-    return model_ ? model_->text(from_, to_) : kept_;
+    if (!model_)
+        return kept_;
+    if (mayBuild_ && !mayBuild_(to_ - from_))
+        return {};
+    return model_->text(from_, to_);
 }
 
 QVariant PrimarySelection::retrieveData(const QString &mimeType, QMetaType type) const

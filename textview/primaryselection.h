@@ -3,6 +3,8 @@
 #include <QMimeData>
 #include <QPointer>
 
+#include <functional>
+
 class TextModel;
 
 /// A selection made in a text view, as the X11 primary selection holds it:
@@ -14,7 +16,8 @@ class TextModel;
 /// follows edits made before it; an edit that touches it, or the model going
 /// away with its document, first keeps a copy of the text as it was (up to
 /// KeptLimit characters; a larger selection is then given up and the board
-/// gives nothing).
+/// gives nothing). Nor does it give a selection whose text would take more
+/// memory than is left (mayBuild).
 class PrimarySelection : public QMimeData
 {
     Q_OBJECT
@@ -22,7 +25,10 @@ class PrimarySelection : public QMimeData
 public:
     static constexpr qint64 KeptLimit = 1 << 24;
 
-    PrimarySelection(TextModel &model, qint64 from, qint64 to);
+    /// Whether a string of this many characters may be made now.
+    using MayBuild = std::function<bool(qint64 characters)>;
+
+    PrimarySelection(TextModel &model, qint64 from, qint64 to, MayBuild mayBuild = {});
 
     QStringList formats() const override;
     bool hasFormat(const QString &mimeType) const override;
@@ -41,4 +47,5 @@ private:
     qint64 from_;
     qint64 to_;
     QString kept_;
+    MayBuild mayBuild_;
 };

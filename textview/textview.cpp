@@ -209,8 +209,10 @@ void TextView::restoreSelection(TextHistory::Selection selection)
 void TextView::offerSelection()
 {
     if (cursor_.hasSelection() && board_->available())
-        board_->offer(
-            new PrimarySelection(model_, cursor_.selectionStart(), cursor_.selectionEnd()));
+        board_->offer(new PrimarySelection(model_, cursor_.selectionStart(), cursor_.selectionEnd(),
+                                           [check = admission_.check()](qint64 characters) {
+                                               return !check || !check(characters);
+                                           }));
 }
 
 void TextView::onContentsChanged(qint64 position, qint64 removed, qint64 added)

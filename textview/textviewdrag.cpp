@@ -50,6 +50,10 @@ bool TextViewDrag::grabsSelection(QPoint point)
 
 void TextViewDrag::start()
 {
+    // The dragged text is a string: one larger than the memory left is
+    // refused, as a copy is.
+    if (!view_.mayAdd(view_.SelLength()))
+        return;
     TextModel &model = view_.model();
     TextCursor source(model);
     source.select(view_.cursor().selectionStart(), view_.cursor().selectionEnd());

@@ -547,6 +547,62 @@ def file_larger_than_memory(t):
     app.require_running()
 
 
+@case("file_of_six_gigabytes",
+      "a 6 GB file opens under an address-space limit of 1.4 GB, shows at once, takes "
+      "typing at both ends and is saved whole")
+def file_of_six_gigabytes(t):
+    if shutil.disk_usage(t.dir).free < (12 << 30):
+        raise Unavailable("the disk has less than 12 GB free for the 6 GB file and its save")
+    source = t.path("enorme.txt")
+    block = large_file(100_000)
+    try:
+        with open(source, "wb") as f:
+            for _ in range(6_000_000_000 // len(block)):
+                f.write(block)
+        size = os.path.getsize(source)
+        wrapper = t.write("limited.sh", f"#!/bin/sh\nexec prlimit --as=1400000000 "
+                                        f"'{t.session.binary}'\n".encode())
+        os.chmod(wrapper, 0o755)
+        app = t.start_app(binary=wrapper)
+        app.key("ctrl+o")
+        app.file_dialog(source, OPEN_DIALOG)
+        app.wait_main_active()
+        app.type("INIZIO ")
+        t.shot("first-screen")
+        app.key("ctrl+End")
+        app.type("FINE")
+        expected_size = size + len("INIZIO FINE")
+
+        def saving():  # the file the save writes beside it, or the file saved
+            return (os.path.getsize(source) == expected_size
+                    or any(name not in ("enorme.txt", "limited.sh") for name in t.files()))
+
+        def save_started():
+            app.key("ctrl+s")  # refused while the file is still counted
+            deadline = time.monotonic() + 2
+            while not saving() and time.monotonic() < deadline:
+                time.sleep(0.05)
+            return saving()
+        poll(save_started, 60, "the counted file to be saved")
+        poll(lambda: os.path.getsize(source) == expected_size and t.files() == [
+            "enorme.txt", "limited.sh"], 60, "the save to end")
+        t.shot("saved")
+        with open(source, "rb") as f:
+            head = f.read(len(block) + 7)
+            f.seek(7 + len(block) * (size // len(block) // 2))
+            middle = f.read(len(block))
+            f.seek(expected_size - len(block) - 4)
+            tail = f.read()
+        t.check(head == b"INIZIO " + block, f"the saved file starts {head[:40]!r}")
+        t.check(middle == block, f"the middle of the saved file is {middle[:40]!r}")
+        t.check(tail == block + b"FINE", f"the saved file ends {tail[-40:]!r}")
+        app.require_running()
+    finally:
+        for name in t.files():
+            if os.path.getsize(t.path(name)) > (1 << 30):
+                os.remove(t.path(name))
+
+
 def mapped_bytes(pid):
     """The address space a process has mapped (VmSize)."""
     with open(f"/proc/{pid}/status") as status:

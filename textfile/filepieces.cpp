@@ -1,0 +1,79 @@
+#include "filepieces.h"
+
+#include "filedigest.h"
+#include "filesnapshot.h"
+
+#include <algorithm>
+
+namespace {
+
+std::shared_ptr<char[]> bufferOf(qint64 size)
+{
+    return std::shared_ptr<char[]>(new char[size_t(std::max<qint64>(size, 1))]);
+}
+
+} // namespace
+
+FilePieces::FilePieces(std::shared_ptr<const FileSnapshot> snapshot,
+                       const TextFileFormat::FileFormat &format,
+                       std::shared_ptr<const FileDigest> digest, qint64 cutSpacing)
+    : snapshot_(std::move(snapshot)), format_(format), digest_(std::move(digest)),
+      cutSpacing_(cutSpacing)
+{
+}
+
+std::optional<PieceText> FilePieces::readPiece(const FileSnapshot &snapshot,
+                                               const TextFileFormat::FileFormat &format,
+                                               const PieceBytes &piece, qint64 cutSpacing,
+                                               const std::function<void(const char *)> &feed)
+{
+    std::shared_ptr<char[]> buffer = bufferOf(piece.size());
+    if (snapshot.readAt(piece.begin, buffer.get(), piece.size()).bytes < piece.size())
+        return std::nullopt;
+    if (feed)
+        feed(buffer.get());
+    const char *bytes = buffer.get();
+    return PieceDecoding::decode(format, bytes, piece.size(), std::move(buffer), piece.endsText,
+                                 cutSpacing);
+}
+
+std::shared_ptr<FilePieces> FilePieces::readFrom(std::shared_ptr<const FileSnapshot> snapshot) const
+{
+    auto other = std::make_shared<FilePieces>(std::move(snapshot), format_, digest_, cutSpacing_);
+    other->checked_ = checked_.load();
+    return other;
+}
+
+std::optional<PieceText> FilePieces::read(const PieceBytes &piece) const
+{
+    if (checked_ && digest_)
+        return readChecked(piece);
+    return readPiece(*snapshot_, format_, piece, cutSpacing_);
+}
+
+// The blocks that hold the piece are read whole, and the piece's text is
+// decoded where it lies among them; they all stay as long as the text.
+std::optional<PieceText> FilePieces::readChecked(const PieceBytes &piece) const
+{
+    if (piece.end > digest_->size())
+        return std::nullopt;
+    const qint64 first = piece.begin / FileDigest::BlockSize;
+    const qint64 last = (piece.end - 1) / FileDigest::BlockSize;
+    const qint64 from = first * FileDigest::BlockSize;
+    const qint64 to = std::min(digest_->size(), (last + 1) * FileDigest::BlockSize);
+    std::shared_ptr<char[]> buffer = bufferOf(to - from);
+    if (snapshot_->readAt(from, buffer.get(), to - from).bytes < to - from)
+        return std::nullopt;
+    for (qint64 index = first; index <= last; ++index) {
+        const qint64 offset = index * FileDigest::BlockSize - from;
+        const qint64 length = std::min(FileDigest::BlockSize, to - from - offset);
+        if (FileDigest::blockOf(index, buffer.get() + offset, length) != digest_->block(index))
+            return std::nullopt;
+    }
+    const char *bytes = buffer.get() + (piece.begin - from);
+    PieceText text = PieceDecoding::decode(format_, bytes, piece.size(), std::move(buffer),
+                                           piece.endsText, cutSpacing_);
+    if (text.characters.isInPlace())
+        text.heldBytes = (to - from) - piece.size();
+    return text;
+}
