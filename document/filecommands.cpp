@@ -4,8 +4,10 @@
 #include "documentcommands.h"
 #include "documenthost.h"
 #include "frmdocument.h"
+#include "textfile/contentchecksum.h"
 #include "textfile/filesaver.h"
 #include "textfile/filestamp.h"
+#include "textfile/journalidentity.h"
 #include "textfile/loadedfile.h"
 #include "textfile/textfileformat.h"
 
@@ -237,7 +239,8 @@ void FileCommands::OpenFiles(const QStringList &paths)
 // A window left half-filled or empty under the file's name could be saved
 // over the file, so a window whose file cannot be read goes; its number
 // stays used.
-std::optional<QString> FileCommands::open(const QString &path, const LoadSettings &settings)
+std::optional<QString> FileCommands::open(const QString &path, const LoadSettings &settings,
+                                          frmDocument **made)
 {
     const QPointer<frmDocument> before = host_.activeDocument();
     frmDocument *document = host_.CreateDocumentWindow();
@@ -250,6 +253,8 @@ std::optional<QString> FileCommands::open(const QString &path, const LoadSetting
         document->Unload();
         if (before) // the document that was in front stays there
             showAgain(*before);
+    } else if (made) {
+        *made = document;
     }
     return reason;
 }
@@ -262,10 +267,9 @@ std::optional<QString> FileCommands::load(frmDocument &document, const QString &
     delete document.findChild<QObject *>(LoadWatch, Qt::FindDirectChildrenOnly);
     auto *watch = new QObject(&document);
     watch->setObjectName(LoadWatch);
-    QObject::connect(&document, &frmDocument::loadFailed, watch,
-                     [this, &document, path](const QString &reason) {
-                         loadFailed(document, path, reason);
-                     });
+    QObject::connect(
+        &document, &frmDocument::loadFailed, watch,
+        [this, &document, path](const QString &reason) { loadFailed(document, path, reason); });
     QObject::connect(&document, &frmDocument::loaded, watch, [this, &document, path, watch] {
         if (document.loadedFile() && document.loadedFile()->grew)
             host_.showNote(grewWhileLoading(path));
@@ -288,6 +292,15 @@ void FileCommands::OpenIn(const QString &path, const TextFileFormat::Encoding &e
 {
     if (const std::optional<QString> reason = open(path, settingsIn(encoding)))
         messages_.show(cannotOpen(path, *reason));
+}
+
+frmDocument *FileCommands::openWindow(const QString &path, const TextFileFormat::Encoding &encoding,
+                                      QString &reason)
+{
+    frmDocument *document = nullptr;
+    if (const std::optional<QString> failure = open(path, settingsIn(encoding), &document))
+        reason = *failure;
+    return document;
 }
 
 // The text goes only once the file is known to open: a file removed or
@@ -368,24 +381,36 @@ void FileCommands::write(frmDocument &document, const QString &path)
     FileSaver saver;
     if (change == DiskFile::Change::Written || change == DiskFile::Change::Replaced)
         saver.keepPreviousAs(KeptSuffix);
-    if (!saver.save(path, [&text, &encoding](const FileSaver::Write &write) {
-            return TextFileFormat::encode(text, write, encoding);
+    // The checksum of the bytes as they go, so that the file written is
+    // known again by a later load of it without reading it back.
+    ContentChecksum checksum;
+    if (!saver.save(path, [&](const FileSaver::Write &write) {
+            checksum = ContentChecksum();
+            return TextFileFormat::encode(
+                text,
+                [&](QByteArrayView bytes) {
+                    checksum.take(bytes);
+                    return write(bytes);
+                },
+                encoding);
         })) {
         messages_.show(cannotSave(path, saver.errorString()));
         return;
     }
     if (ownFile)
-        followSaved(document, path, change, saver);
+        followSaved(document, path, change, saver, checksum);
 }
 
 // The document now holds the file as it wrote it, so that its own Save is
 // never taken for another program's change; the other program's version,
 // kept aside, is told.
 void FileCommands::followSaved(frmDocument &document, const QString &path, DiskFile::Change change,
-                               const FileSaver &saver)
+                               const FileSaver &saver, const ContentChecksum &checksum)
 {
-    document.diskFile().follow(path, FileStamp::ofPath(path), loadSettings_.watcher);
-    document.markSaved();
+    const std::optional<FileStamp> stamp = FileStamp::ofPath(path);
+    document.diskFile().follow(path, stamp, loadSettings_.watcher);
+    document.markWritten(
+        JournalIdentity{stamp.value_or(FileStamp()), checksum.size(), checksum.value()});
     if (!saver.keptPath().isEmpty())
         host_.showLastingNote(keptNote(change, path, saver));
 }

@@ -1,19 +1,41 @@
+#include "document/documentjournal.h"
+#include "document/documentjournals.h"
+#include "document/filecommands.h"
+#include "document/frmdocument.h"
+#include "document/journalrecovery.h"
+#include "tests/support/documentloading.h"
+#include "tests/support/fakedocumenthost.h"
+#include "tests/support/fakefiledialog.h"
+#include "tests/support/fakemessagebox.h"
+#include "text/replaceall.h"
+#include "text/textmodel.h"
 #include "textfile/contentchecksum.h"
 #include "textfile/filedigest.h"
 #include "textfile/journalfolder.h"
 #include "textfile/journalreader.h"
+#include "textfile/journalreplay.h"
 #include "textfile/journalwriter.h"
+#include "textfile/loadedfile.h"
+#include "textview/textview.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <thread>
 
 namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -26,6 +48,81 @@ QStringList journalsIn(const QString &folder)
 {
     return QDir(folder).entryList({QStringLiteral("*.journal")}, QDir::Files, QDir::Name);
 }
+
+TextView &viewOf(frmDocument &document)
+{
+    return *static_cast<TextView *>(document.txtText);
+}
+
+// The text the journal at path gives back onto the text it began from.
+QString replayed(const QString &path, const QString &start,
+                 JournalReplay::Mode mode = JournalReplay::Mode::Edits)
+{
+    TextModel text;
+    text.setText(start);
+    if (!JournalReplay::ofFile(path, text, mode))
+        return QStringLiteral("<does not fit>");
+    return text.text();
+}
+
+// Edits as a person makes them, drawn at random: typing, deleting either
+// way, a selection replaced, undo and redo, Sostituisci tutto and a paste of
+// a megabyte, with characters beyond Latin-1 and lone surrogates among them.
+void editAtRandom(TextView &view, QRandomGenerator &random, int count)
+{
+    const QString pieces[] = {QStringLiteral("a"),    QStringLiteral("è"),
+                              QStringLiteral("\r\n"), QStringLiteral("😀"),
+                              QString(QChar(0xDC80)), QStringLiteral("parola ")};
+    TextModel &text = view.model();
+    for (int i = 0; i < count; ++i) {
+        const qint64 length = text.length();
+        view.moveCaret(random.bounded(length + 1));
+        switch (random.bounded(8)) {
+        case 0:
+        case 1:
+            view.insertText(pieces[random.bounded(6)], TextHistory::Kind::Typing);
+            break;
+        case 2:
+            view.deletePrevious();
+            break;
+        case 3:
+            view.select(random.bounded(length + 1), random.bounded(length + 1));
+            view.insertText(QStringLiteral("sostituito"));
+            break;
+        case 4:
+            view.undo();
+            break;
+        case 5:
+            view.redo();
+            break;
+        case 6:
+            replaceAll(text, {QStringLiteral("a"), false, false}, u"AA", 0, text.length());
+            break;
+        case 7:
+            if (random.bounded(10) == 0)
+                view.setSelText(QString(1 << 20, QChar(u'x')));
+            else
+                view.deleteNext();
+            break;
+        }
+    }
+}
+
+// The host of the program's documents, each with its journal.
+class JournalledHost : public FakeDocumentHost
+{
+public:
+    explicit JournalledHost(DocumentJournals &journals) : journals_(journals) {}
+    frmDocument *CreateDocumentWindow() override
+    {
+        frmDocument *document = FakeDocumentHost::CreateDocumentWindow();
+        journals_.watch(*document);
+        return document;
+    }
+
+private:
+    DocumentJournals &journals_;
+};
 
 } // namespace
 
@@ -41,8 +138,15 @@ private slots:
     void journalCutOrDamaged();
     void checksumOfWrittenBytes_data();
     void checksumOfWrittenBytes();
+    void editsComeBack_data();
+    void editsComeBack();
+    void saveStartsAfresh();
     void runningProgramKeepsItsJournals();
     void adoptedOnceWhenTwoStart();
+    void unwritableFolder_data();
+    void unwritableFolder();
+    void recovery_data();
+    void recovery();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -180,6 +284,80 @@ void tst_Journal::checksumOfWrittenBytes()
     }
 }
 
+void tst_Journal::editsComeBack_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("seed");
+    QTest::newRow("new document") << QByteArray() << 1;
+    QTest::newRow("new document, other edits") << QByteArray() << 2;
+    QTest::newRow("file in Windows-1252") << QByteArray("caff\xe8\r\nriga due\r\n") << 3;
+    QTest::newRow("file of LF lines") << QByteArray("uno\ndue\ntre\n") << 4;
+}
+
+// Random edits through the text box, undo, redo, replace-all and a large
+// paste among them: the journal gives back the document's text exactly,
+// onto the text it began from, and kept whole from before its first edit.
+void tst_Journal::editsComeBack()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, seed);
+    DocumentJournals journals(path(QStringLiteral("state")));
+    frmDocument document;
+    journals.watch(document);
+    if (!file.isNull()) {
+        writeFile(path(QStringLiteral("file.txt")), file);
+        QCOMPARE(loadAndWait(document, path(QStringLiteral("file.txt"))), std::nullopt);
+    }
+    const QString start = document.text().text();
+    QRandomGenerator random(seed);
+    editAtRandom(viewOf(document), random, 300);
+    journals.flush();
+    const QStringList names = journalsIn(path(QStringLiteral("state")));
+    QCOMPARE(names.size(), 1);
+    const QString journal = path(QStringLiteral("state/") + names.front());
+    QCOMPARE(replayed(journal, start), document.text().text());
+    if (!file.isNull())
+        QCOMPARE(replayed(journal, QString(), JournalReplay::Mode::BaseAndEdits),
+                 document.text().text());
+    const QFileDevice::Permissions others(0x0077);
+    QCOMPARE(QFileInfo(journal).permissions() & others, QFileDevice::Permissions());
+}
+
+// A Save ends the journal; the next edit starts one on the file as written.
+void tst_Journal::saveStartsAfresh()
+{
+    DocumentJournals journals(path(QStringLiteral("state")));
+    JournalledHost host(journals);
+    FakeFileDialog dialog;
+    FakeMessageBox messages;
+    FileCommands commands(host, dialog, messages);
+    frmDocument *document = host.CreateDocumentWindow();
+    document->setCaption(path(QStringLiteral("saved.txt")));
+    viewOf(*document).insertText(QStringLiteral("prima riga"));
+    journals.flush();
+    QCOMPARE(journalsIn(path(QStringLiteral("state"))).size(), 1);
+    commands.Save();
+    journals.flush();
+    QCOMPARE(journalsIn(path(QStringLiteral("state"))), QStringList());
+    viewOf(*document).insertText(QStringLiteral(", seconda"));
+    journals.flush();
+    const QStringList names = journalsIn(path(QStringLiteral("state")));
+    QCOMPARE(names.size(), 1);
+    QFile journal(path(QStringLiteral("state/") + names.front()));
+    QVERIFY(journal.open(QIODevice::ReadOnly));
+    JournalReader reader(journal);
+    QVERIFY(reader.open());
+    QCOMPARE(reader.origin().path, path(QStringLiteral("saved.txt")));
+    ContentChecksum saved;
+    saved.take(readAll(path(QStringLiteral("saved.txt"))));
+    QCOMPARE(reader.origin().identity->checksum, saved.value());
+    QCOMPARE(replayed(journal.fileName(), QStringLiteral("prima riga")),
+             QStringLiteral("prima riga, seconda"));
+    host.discardAll(); // closing discards
+    journals.flush();
+    QCOMPARE(journalsIn(path(QStringLiteral("state"))), QStringList());
+}
+
 // The journals of a program still running are never taken by another; once
 // it has ended, however, the next one takes them.
 void tst_Journal::runningProgramKeepsItsJournals()
@@ -215,6 +393,135 @@ void tst_Journal::adoptedOnceWhenTwoStart()
     other.join();
     QCOMPARE(byFirst.size() + bySecond.size(), 200);
     QCOMPARE(journalsIn(state).size(), 200);
+}
+
+void tst_Journal::unwritableFolder_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::newRow("a file where the folder should be") << "file";
+    QTest::newRow("a full disk") << "full";
+}
+
+// A journal that cannot be written gives one note, keeps what it had, and
+// the document goes on taking edits.
+void tst_Journal::unwritableFolder()
+{
+    QFETCH(QString, obstacle);
+    const QString state = path(QStringLiteral("state"));
+    if (obstacle == "file") {
+        writeFile(state, "not a folder");
+    } else {
+        QDir().mkpath(state);
+        if (QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                               QStringLiteral("size=64k"), QStringLiteral("tmpfs"), state}) != 0)
+            QSKIP("A small file system cannot be mounted here.");
+    }
+    const auto unmount = qScopeGuard([&] {
+        if (obstacle == "full")
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), state});
+    });
+    {
+        DocumentJournals journals(state);
+        QSignalSpy noted(&journals, &DocumentJournals::troubleNoted);
+        frmDocument first;
+        frmDocument second;
+        journals.watch(first);
+        journals.watch(second);
+        viewOf(first).insertText(QStringLiteral("inizio"));
+        viewOf(first).insertText(QString(200000, QChar(u'x')));
+        viewOf(second).insertText(QString(100000, QChar(u'y')));
+        journals.flush();
+        QTRY_COMPARE(noted.size(), 1);
+        viewOf(first).insertText(QStringLiteral("fine"));
+        QVERIFY(first.text().text().endsWith(QStringLiteral("fine")));
+        if (obstacle == "full") {
+            const QStringList names = journalsIn(state);
+            QVERIFY(!names.isEmpty());
+            QFile journal(state + u'/' + names.front());
+            QVERIFY(journal.open(QIODevice::ReadOnly));
+            JournalReader reader(journal);
+            QVERIFY(reader.open());
+            while (reader.next()) {
+            }
+            QVERIFY(!reader.stoppedShort());
+        }
+        QCOMPARE(noted.size(), 1);
+    }
+}
+
+void tst_Journal::recovery_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("fileLater");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QStringList>("texts");
+    const QByteArray small = "uno\r\ndue\r\n";
+    QTest::newRow("new document") << QByteArray() << QByteArray() << QStringList{"Documento1"}
+                                  << QStringList{"testo nuovo"};
+    QTest::newRow("file as it was")
+        << small << small << QStringList{"file.txt"} << QStringList{"testo nuovouno\r\ndue\r\n"};
+    QTest::newRow("file changed since")
+        << small << QByteArray("cambiato") << QStringList{"file.txt", "Documento2"}
+        << QStringList{"cambiato\r\n", "testo nuovouno\r\ndue\r\n"};
+    QTest::newRow("file gone") << small << QByteArray() << QStringList{"Documento2"}
+                               << QStringList{"testo nuovouno\r\ndue\r\n"};
+    const QByteArray large((DocumentJournal::BaseLimit + 1) / 4 * 4 + 4, 'z');
+    QTest::newRow("large file changed since")
+        << large << QByteArray("cambiato") << QStringList{"file.txt", "Documento2"}
+        << QStringList{"cambiato\r\n", "testo nuovo"};
+}
+
+// A program that ended without a choice left a journal: the next start
+// brings the document back as it was, never onto a file that changed.
+void tst_Journal::recovery()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, fileLater);
+    QFETCH(QStringList, titles);
+    QFETCH(QStringList, texts);
+    const QString filePath = path(QStringLiteral("file.txt"));
+    const QString left = path(QStringLiteral("left"));
+    QDir().mkpath(left);
+    {
+        DocumentJournals journals(path(QStringLiteral("ended")));
+        frmDocument document;
+        journals.watch(document);
+        if (!file.isNull()) {
+            writeFile(filePath, file);
+            QCOMPARE(loadAndWait(document, filePath), std::nullopt);
+        }
+        viewOf(document).insertText(QStringLiteral("testo nuovo"));
+        journals.flush();
+        // What a kill leaves: the journal, with no program holding it.
+        for (const QString &name : journalsIn(path(QStringLiteral("ended"))))
+            QVERIFY(QFile::copy(path(QStringLiteral("ended/") + name), left + u'/' + name));
+    }
+    if (fileLater.isNull())
+        QFile::remove(filePath);
+    else if (!file.isNull())
+        writeFile(filePath, fileLater);
+    DocumentJournals journals(left);
+    JournalledHost host(journals);
+    FakeFileDialog dialog;
+    FakeMessageBox messages;
+    FileCommands commands(host, dialog, messages);
+    QCOMPARE(JournalRecovery(host, commands, journals, messages).recover(), 1);
+    for (frmDocument *document : host.documents())
+        QVERIFY(waitForLoad(*document));
+    QStringList shownTitles;
+    QStringList shownTexts;
+    for (frmDocument *document : host.documents()) {
+        if (!document->isVisible())
+            continue; // a window whose file could not be read
+        shownTitles << QFileInfo(document->Caption()).fileName();
+        shownTexts << document->text().text();
+    }
+    QCOMPARE(shownTitles, titles);
+    QCOMPARE(shownTexts, texts);
+    QVERIFY(host.notes.contains(QStringLiteral("Recuperato 1 documento non salvato")));
+    journals.flush();
+    QCOMPARE(journalsIn(left).size(), 1); // kept until a Save or a chosen close
 }
 
 QTEST_MAIN(tst_Journal)
