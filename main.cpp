@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 #include "app/italian.h"
 #include "app/modulo1.h"
+#include "platform/terminationsignals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,6 +26,9 @@ int answer(const CommandLine &request)
 
 int main(int argc, char *argv[])
 {
+    // Before any thread starts, so that every thread has them blocked and
+    // the journals' thread alone takes them.
+    const TerminationSignals endings;
 #ifdef Q_OS_UNIX
     // A write past the file-size limit then fails with its reason, and a
     // save that was rewriting a file puts the old bytes back, instead of the
@@ -52,7 +56,9 @@ int main(int argc, char *argv[])
     // Files open in the program already running in this desktop session.
     if (Modulo1::HandToRunningProgram(request.files))
         return 0;
-    Modulo1::Main(request.files);
+    Modulo1::MainWithJournals(request.files, endings);
     application.setOutOfMemory(Modulo1::TellOutOfMemory);
-    return application.exec();
+    const int status = application.exec();
+    Modulo1::End();
+    return status;
 }
