@@ -46,7 +46,7 @@ public:
     QString putAside(const QString &journal);
     /// Syncs the folder's own entries.
     void sync();
-    /// The program ends by choice: its lock goes, once its journals have.
+    /// The program ends by choice, its journals gone: so does its lock.
     void release();
 
 private:

@@ -83,6 +83,16 @@ void recordsOf(const JournalEntry &entry, const std::function<void(const Journal
 }
 
 #ifdef Q_OS_UNIX
+// The bytes, not the times: what a journal needs to read back.
+int syncData(int fd)
+{
+#ifdef Q_OS_LINUX
+    return fdatasync(fd);
+#else
+    return fsync(fd);
+#endif
+}
+
 int writeAll(int fd, const char *bytes, qint64 size)
 {
     while (size > 0) {
@@ -127,8 +137,12 @@ JournalWriter::JournalWriter(std::shared_ptr<JournalFolder> folder, Trouble trou
     : folder_(std::move(folder)), trouble_(std::move(trouble))
 {
 #ifdef Q_OS_UNIX
-    if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0)
-        wake_[0] = wake_[1] = -1;
+    if (pipe(wake_) == 0) {
+        for (int fd : wake_) {
+            fcntl(fd, F_SETFD, FD_CLOEXEC);
+            fcntl(fd, F_SETFL, O_NONBLOCK);
+        }
+    }
 #endif
     thread_ = std::thread([this] { run(); });
 }
@@ -384,7 +398,7 @@ void JournalWriter::start(Journal &journal, Id id, const JournalOrigin &origin,
         if (whole)
             append(made, id, entry);
     whole = whole && !made.failed;
-    if (whole && fdatasync(made.fd) != 0)
+    if (whole && syncData(made.fd) != 0)
         fail(made, id, errno);
     if (made.failed) {
         close(made.fd);
@@ -489,7 +503,7 @@ void JournalWriter::syncAll()
         if (!journal.dirty || journal.failed)
             continue;
         journal.dirty = false;
-        if (fdatasync(journal.fd) != 0)
+        if (syncData(journal.fd) != 0)
             fail(journal, id, errno);
     }
     if (folderDirty_) {
