@@ -96,7 +96,7 @@ void editAtRandom(TextView &view, QRandomGenerator &random, int count)
             view.redo();
             break;
         case 6:
-            replaceAll(text, {QStringLiteral("a"), false, false}, u"AA", 0, text.length());
+            replaceAll(text, {QStringLiteral("a"), true, false}, u"AA", 0, text.length());
             break;
         case 7:
             if (random.bounded(10) == 0)
