@@ -13,6 +13,11 @@ figures only.
         megabytes (1024 by default, kept in the page cache) edited at both
         ends, killed: the time from the start again to its first screen,
         and to its edits
+    journal_outside.py BINARY endings           each way the program can end
+        (SIGKILL, SIGTERM, SIGHUP, SIGINT, the X server killed, a logout
+        request, Esci, Chiudi) with a new document and a Windows-1252 file
+        edited: its exit status, the journals left, what the next start
+        brings back
 """
 
 import os
@@ -43,9 +48,9 @@ class Run:
         os.makedirs(self.cwd)
         self.state = os.path.join(self.work, "state")
 
-    def start(self, args=(), focused=True):
+    def start(self, args=(), focused=True, env=None):
         app = App(self.binary, self.desktop, self.processes, self.cwd,
-                  {"XDG_STATE_HOME": self.state}, args)
+                  dict(env or {}, XDG_STATE_HOME=self.state), args)
         started = time.monotonic()
         app.start(focused=focused)
         app.started = started
@@ -201,11 +206,92 @@ def recovery(binary, megabytes=1024):
     run.close()
 
 
+LETTER = b"Perch\xe9 la citt\xe0 \xe8 pi\xf9 bella\r\n"  # Windows-1252
+
+
+def session_manager(run, binary):
+    """The tests' session manager, and the address the program joins it at."""
+    manager = run.processes.start(
+        "sessionmanager", [os.path.join(os.path.dirname(binary), "tests", "e2e",
+                                        "e2e_sessionmanager")],
+        env=run.desktop.env, stdin=subprocess.PIPE)
+    said = run.processes.logs[manager.pid]
+    address = poll(lambda: re.search(rb"SESSION_MANAGER=(\S+)", read_file(said) or b""), 10,
+                   "the session manager's address").group(1).decode()
+    return manager, said, address
+
+
+def end(run, app, how, manager):
+    """Ends the program one way; gives its exit status."""
+    if isinstance(how, int):
+        os.kill(app.pid, how)
+    elif how == "display":
+        os.kill(run.desktop.xvfb.pid, signal.SIGKILL)
+    elif how == "logout":
+        manager.stdin.write(b"logout\n")
+        manager.stdin.flush()
+    elif how == "Esci":
+        app.menu("f", "e")
+    elif how == "Chiudi":
+        app.menu("f", "c")
+        app.menu("f", "c")
+        time.sleep(1.2)
+        os.kill(app.pid, signal.SIGKILL)
+    return app.wait_exit(30)
+
+
+def back_after(run, app):
+    """What the next start brings back: every document saved in turn."""
+    deadline = time.monotonic() + 8
+    while time.monotonic() < deadline:
+        app.key("ctrl+s")
+        time.sleep(0.4)
+        app.key("ctrl+F6")
+    letter = read_file(os.path.join(run.cwd, "lettera.txt"))
+    new = [name for name in os.listdir(run.cwd)
+           if name.startswith("Documento") and read_file(os.path.join(run.cwd, name))]
+    found = []
+    if letter == LETTER + b"\xe8":
+        found.append("the file with its e grave")
+    found += [f"{name}: {read_file(os.path.join(run.cwd, name))!r}" for name in sorted(new)]
+    return ", ".join(found) or "nothing"
+
+
+def endings(binary):
+    for how in (signal.SIGKILL, signal.SIGTERM, signal.SIGHUP, signal.SIGINT, "display",
+                "logout", "Esci", "Chiudi"):
+        run = Run(binary)
+        letter = os.path.join(run.cwd, "lettera.txt")
+        with open(letter, "wb") as f:
+            f.write(LETTER)
+        manager, said, address = session_manager(run, binary) if how == "logout" else (None,) * 3
+        app = run.start([letter], env={"SESSION_MANAGER": address} if address else None)
+        if said:
+            poll(lambda: b"registered" in read_file(said), 10, "the program to join the session")
+        app.key("ctrl+End")
+        app.type("è")
+        app.key("ctrl+n")
+        app.type("testo nuovo")
+        time.sleep(1.2)
+        status = end(run, app, how, manager)
+        left = sum(name.endswith(".journal")
+                   for name in os.listdir(os.path.join(run.state, "vidizizor")))
+        if how == "display":
+            run.desktop = Desktop(run.processes, run.work)
+            run.desktop.start()
+        again = run.start()
+        name = how if isinstance(how, str) else signal.Signals(how).name
+        print(f"ending {name}: exit status {status}, {left} journals left; the next start "
+              f"brings back {back_after(run, again)}", flush=True)
+        run.close()
+
+
 def main():
     binary = os.path.abspath(sys.argv[1])
     what = sys.argv[2]
     numbers = [int(n) for n in sys.argv[3:]]
-    {"typing": typing, "paste": paste, "recovery": recovery}[what](binary, *numbers)
+    {"typing": typing, "paste": paste, "recovery": recovery,
+     "endings": endings}[what](binary, *numbers)
 
 
 if __name__ == "__main__":
