@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -43,7 +44,14 @@ void AccessibleEventGate::install()
     if (gate)
         return;
     gate = new AccessibleEventGate;
-    QAccessible::installUpdateHandler(&AccessibleEventGate::pass);
+    gate->behind_ = QAccessible::installUpdateHandler(&AccessibleEventGate::pass);
+}
+
+AccessibleEventGate::AccessibleEventGate()
+{
+    heldLimit_.setSingleShot(true);
+    heldLimit_.setInterval(HeldFocusLimit);
+    QObject::connect(&heldLimit_, &QTimer::timeout, &heldLimit_, [this] { tellHeldFocus(); });
 }
 
 void AccessibleEventGate::pass(QAccessibleEvent *event)
@@ -58,17 +66,62 @@ void AccessibleEventGate::pass(QAccessibleEvent *event)
     }
     if (!source || !source->isValid() || (isHeader(source->role()) && isSelection(event->type())))
         return;
-    // The focus told again where it already is says nothing new, and would
-    // make a screen reader drop the first telling as a duplicate.
-    if (event->type() == QAccessible::Focus) {
-        if (QAccessible::uniqueId(source) == gate->focus_)
-            return;
-        gate->focus_ = QAccessible::uniqueId(source);
+    if (event->type() == QAccessible::Focus && !gate->admitsFocus(source))
+        return;
+    tell(event);
+    if (event->type() == QAccessible::StateChanged && gate->held_ != 0 &&
+        QAccessible::uniqueId(source) == gate->held_ &&
+        static_cast<QAccessibleStateChangeEvent *>(event)->changedStates().busy &&
+        !source->state().busy)
+        gate->tellHeldFocus();
+}
+
+// The toolkit's own way to the screen reader, for this one event, unless
+// a handler was in place before the gate.
+void AccessibleEventGate::tell(QAccessibleEvent *event)
+{
+    if (gate->behind_) {
+        gate->behind_(event);
+        return;
     }
-    // The toolkit's own way to the screen reader, for this one event.
     QAccessible::installUpdateHandler(nullptr);
     QAccessible::updateAccessibility(event);
     QAccessible::installUpdateHandler(&AccessibleEventGate::pass);
+}
+
+// The focus told again where it already is would make a screen reader drop
+// the first telling as a duplicate. Any focus that goes on ends the wait of
+// one held: the object held no longer has the focus.
+bool AccessibleEventGate::admitsFocus(QAccessibleInterface *source)
+{
+    const QAccessible::Id id = QAccessible::uniqueId(source);
+    if (source->state().busy) {
+        if (held_ != id) {
+            held_ = id;
+            heldLimit_.start();
+        }
+        return false;
+    }
+    held_ = 0;
+    heldLimit_.stop();
+    if (id == focus_)
+        return false;
+    focus_ = id;
+    return true;
+}
+
+// Once the object is no longer busy, or has been for too long; it may have
+// lost the focus or gone meanwhile.
+void AccessibleEventGate::tellHeldFocus()
+{
+    heldLimit_.stop();
+    const QAccessible::Id id = std::exchange(held_, 0);
+    QAccessibleInterface *held = id ? QAccessible::accessibleInterface(id) : nullptr;
+    if (!held || !held->isValid() || !held->state().focused || id == focus_)
+        return;
+    focus_ = id;
+    QAccessibleEvent focus(held->object(), QAccessible::Focus);
+    tell(&focus);
 }
 
 void AccessibleEventGate::sweep()

@@ -247,6 +247,12 @@ std::optional<QString> frmMain::nextDocumentTitle()
 
 frmDocument *frmMain::CreateDocumentWindow()
 {
+    return CreatePreparedDocumentWindow({});
+}
+
+frmDocument *
+frmMain::CreatePreparedDocumentWindow(const std::function<void(frmDocument &)> &prepare)
+{
     const std::optional<QString> title = nextDocumentTitle();
     if (!title) {
         platform_.messageBox->warn(QStringLiteral(
@@ -265,6 +271,8 @@ frmDocument *frmMain::CreateDocumentWindow()
     commands_->watch(*document);
     loadProgress_->watch(*document);
     formatPanel_->watch(*document);
+    if (prepare)
+        prepare(*document);
     subWindow->show();
     mdiArea_->setActiveSubWindow(subWindow);
     document->setFocus();

@@ -45,6 +45,8 @@ public:
 
     frmDocument *activeDocument() const override;
     frmDocument *CreateDocumentWindow() override;
+    frmDocument *
+    CreatePreparedDocumentWindow(const std::function<void(frmDocument &)> &prepare) override;
     std::optional<QString> nextDocumentTitle() override;
     void showNote(const QString &text) override;
     void showLastingNote(const QString &text) override;

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class frmDocument;
@@ -19,6 +20,12 @@ public:
     /// Creates, numbers and shows a new empty document window; nullptr when
     /// no more documents can be numbered.
     virtual frmDocument *CreateDocumentWindow() = 0;
+    /// Creates and numbers a new document window as CreateDocumentWindow
+    /// does, and shows it once prepare has set it up: a file's window comes
+    /// to the front with its title and its load under way, never first as
+    /// an empty new document.
+    virtual frmDocument *
+    CreatePreparedDocumentWindow(const std::function<void(frmDocument &)> &prepare) = 0;
     /// Takes the number of the next new document and gives its title
     /// ("Documento7"); nothing when no more documents can be numbered.
     virtual std::optional<QString> nextDocumentTitle() = 0;

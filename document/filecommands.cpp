@@ -238,17 +238,20 @@ void FileCommands::OpenFiles(const QStringList &paths)
 
 // A window left half-filled or empty under the file's name could be saved
 // over the file, so a window whose file cannot be read goes; its number
-// stays used.
+// stays used. The window comes to the front titled with the path and
+// loading, so that a screen reader waits for its first text.
 std::optional<QString> FileCommands::open(const QString &path, const LoadSettings &settings,
                                           frmDocument **made)
 {
     const QPointer<frmDocument> before = host_.activeDocument();
-    frmDocument *document = host_.CreateDocumentWindow();
+    std::optional<QString> reason;
+    frmDocument *document = host_.CreatePreparedDocumentWindow([&](frmDocument &opened) {
+        opened.setCaption(path);
+        opened.ActiveControl().setText(QString());
+        reason = load(opened, path, settings);
+    });
     if (!document)
         return std::nullopt; // the host has said why
-    document->setCaption(path);
-    document->ActiveControl().setText(QString());
-    const std::optional<QString> reason = load(*document, path, settings);
     if (reason) {
         document->Unload();
         if (before) // the document that was in front stays there

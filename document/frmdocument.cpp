@@ -215,7 +215,7 @@ QString frmDocument::formatName() const
 
 void frmDocument::showFileFormat()
 {
-    txtText->setAccessibleDescription(formatName());
+    txtText->setAccessibleDescription(TextFileFormat::spokenFormat(fileFormat()));
 }
 
 void frmDocument::checkFileOnDisk()

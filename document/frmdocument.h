@@ -75,8 +75,9 @@ public:
     /// What the next Save writes: the encoding, and the line ends that
     /// Enter makes (those of the text, once they are converted).
     TextFileFormat::FileFormat fileFormat() const;
-    /// "Windows-1252 · CR LF": the format as the status bar shows it and
-    /// the text box's accessible description says it.
+    /// "Windows-1252 · CR LF": the format as the status bar shows it. The
+    /// text box's accessible description says the same words to be heard:
+    /// "Windows-1252, CR LF".
     QString formatName() const;
     /// "Codifica: Windows-1252" for a file in an encoding other than the
     /// system's.

@@ -8,10 +8,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <qpa/qwindowsysteminterface.h>
 
@@ -188,7 +190,8 @@ void TestDocumentFocus::frameKeys()
 }
 
 // A screen reader hears one focus, on a text named after the document, when
-// the keyboard moves to another document; the name follows the title.
+// the keyboard moves to another document; the name follows the title, and a
+// file opened comes to the front already named after it.
 void TestDocumentFocus::switchingTellsWhichDocument()
 {
     ScreenReader reader([](QAccessibleEvent *event, QStringList &heard) {
@@ -216,6 +219,16 @@ void TestDocumentFocus::switchingTellsWhichDocument()
     QCOMPARE(area->object(), &f.area());
     QVERIFY(area->role() != QAccessible::LayeredPane && window->role() != QAccessible::Window);
     QCOMPARE(area->child(area->indexOfChild(window)), window);
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("nota.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("uno\n") == 4);
+    file.close();
+    reader.heard.clear();
+    f.window->OpenFiles({path});
+    QVERIFY(!reader.heard.isEmpty());
+    QCOMPARE(reader.heard.last(), QStringLiteral("nota.txt"));
 }
 
 // The desktop may give the focus back to the main window before a closing

@@ -274,10 +274,10 @@ void TestRouting::notesStayBesideThePanels()
 }
 
 // The encoding and line ends of the document in front show beside the notes
-// for as long as it is in front, in the words of its text box's accessible
-// description, and its menu checks them. At the designed size the longest
-// usual form shows whole; a long note beside it gives up its room first; in
-// a narrower window it is cut short, never the designed panels.
+// for as long as it is in front, in the words its text box's accessible
+// description says with a comma for the dot, and its menu checks them. At the designed size the
+// longest usual form shows whole; a long note beside it gives up its room first; in a narrower
+// window it is cut short, never the designed panels.
 void TestRouting::formatFollowsTheDocumentInFront()
 {
     MainWindowFixture f;
@@ -291,7 +291,7 @@ void TestRouting::formatFollowsTheDocumentInFront()
     second->setEncoding(TextFileFormat::Encoding::utf8(true));
     second->text().setLineBreak(LineBreak::Lf);
     QCOMPARE(panel->text(), QStringLiteral("UTF-8 con BOM \u00B7 LF"));
-    QCOMPARE(second->txtText->accessibleDescription(), panel->text());
+    QCOMPARE(second->txtText->accessibleDescription(), QStringLiteral("UTF-8 con BOM, LF"));
     auto *menu = w.findChild<FormatMenu *>(QStringLiteral("formatMenu"));
     menu->rebuild();
     const QList<QAction *> parts = menu->actions();
@@ -306,7 +306,7 @@ void TestRouting::formatFollowsTheDocumentInFront()
 
     w.documentArea()->setActiveSubWindow(w.documentArea()->subWindowList().first());
     QCOMPARE(panel->text(), QStringLiteral("UTF-8 \u00B7 CR LF"));
-    QCOMPARE(first->txtText->accessibleDescription(), panel->text());
+    QCOMPARE(first->txtText->accessibleDescription(), QStringLiteral("UTF-8, CR LF"));
     first->setEncoding(TextFileFormat::Encoding::utf8(true));
     QTRY_COMPARE(panel->width(), panel->sizeHint().width());
     w.showLastingNote(QStringLiteral("Il file \"/home/utente/documenti/nota.txt\" è stato "

@@ -73,6 +73,12 @@ EncodingChoice toRead(Form form)
     return {encoding, encoding.displayName()};
 }
 
+QString formatWords(const FileFormat &format, const QString &between)
+{
+    return shownName(format.encoding) + between +
+           (format.lineBreak == LineBreak::Lf ? QStringLiteral("LF") : QStringLiteral("CR LF"));
+}
+
 } // namespace
 
 EncodingChoices::EncodingChoices(const QLocale &locale)
@@ -141,9 +147,13 @@ QString shownName(const Encoding &encoding)
 
 QString shownFormat(const FileFormat &format)
 {
-    return QStringLiteral("%1 \u00B7 %2")
-        .arg(shownName(format.encoding),
-             format.lineBreak == LineBreak::Lf ? QStringLiteral("LF") : QStringLiteral("CR LF"));
+    return formatWords(format, QStringLiteral(" \u00B7 "));
+}
+
+// A screen reader names a middle dot aloud; a comma is only a pause.
+QString spokenFormat(const FileFormat &format)
+{
+    return formatWords(format, QStringLiteral(", "));
 }
 
 } // namespace TextFileFormat

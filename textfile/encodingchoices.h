@@ -47,5 +47,7 @@ QString shownName(const Encoding &encoding);
 
 /// "Windows-1252 · CR LF", "UTF-8 · LF": the encoding and the line ends.
 QString shownFormat(const FileFormat &format);
+/// The same words as they are read aloud: "Windows-1252, CR LF".
+QString spokenFormat(const FileFormat &format);
 
 } // namespace TextFileFormat

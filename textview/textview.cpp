@@ -44,6 +44,7 @@ TextView::TextView(TextModel &model, QWidget *parent)
     viewport()->setCursor(Qt::IBeamCursor);
     connect(&model, &TextModel::contentsChanged, this, &TextView::onContentsChanged);
     connect(&model, &TextModel::loadingChanged, this, [this](bool loading) {
+        accessibleEvents_->busyMayHaveChanged();
         if (!loading) {
             admission_.makeWaitingEdits();
             caretMoved();

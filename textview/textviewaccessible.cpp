@@ -27,9 +27,15 @@ qint64 TextViewAccessible::offset(int offset) const
     return offset < 0 ? length : std::min<qint64>(offset, length);
 }
 
+bool TextViewAccessible::isBusy(const TextView &view)
+{
+    return view.model().isLoading() && view.model().length() == 0;
+}
+
 QAccessible::State TextViewAccessible::state() const
 {
     QAccessible::State state = QAccessibleWidget::state();
+    state.busy = isBusy(*view());
     state.multiLine = true;
     state.editable = true;
     state.selectableText = true;

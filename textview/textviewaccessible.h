@@ -21,6 +21,10 @@ class TextViewAccessible : public AccessibleEditableText
 public:
     explicit TextViewAccessible(TextView *view);
 
+    /// Whether the view waits for the first text of the file it loads: it
+    /// has nothing to read yet. Its state says busy then.
+    static bool isBusy(const TextView &view);
+
     QAccessible::State state() const override;
     QString text(QAccessible::Text t) const override;
 

@@ -3,12 +3,14 @@
 #include "accessibleeditabletext.h"
 #include "accessibletext.h"
 #include "textview.h"
+#include "textviewaccessible.h"
 
 #include "text/textmodel.h"
 
 #include <QAccessible>
 
 #include <algorithm>
+#include <utility>
 
 using AccessibleText::clamped;
 using AccessibleText::Limit;
@@ -24,6 +26,7 @@ TextViewAccessibleEvents::TextViewAccessibleEvents(TextView &view) : view_(view)
 
 void TextViewAccessibleEvents::aboutToReplace(qint64 from, qint64 to)
 {
+    editing_ = true;
     if (!QAccessible::isActive())
         return;
     keptFrom_ = from;
@@ -40,6 +43,10 @@ QString TextViewAccessibleEvents::removedText(qint64 position, qint64 removed) c
 
 void TextViewAccessibleEvents::contentsChanged(qint64 position, qint64 removed, qint64 added)
 {
+    const bool loaded = !std::exchange(editing_, false);
+    // Whoever waits for the view to have something to read hears of it
+    // before anything else of this change.
+    busyMayHaveChanged();
     if (!QAccessible::isActive()) {
         keptFrom_ = -1;
         kept_.clear();
@@ -53,18 +60,27 @@ void TextViewAccessibleEvents::contentsChanged(qint64 position, qint64 removed, 
     }
     keptFrom_ = -1;
     kept_.clear();
-    const TextModel &model = view_.model();
-    // A new document's first text, put in while its text box does not have
-    // the focus (a file opened into it), is the document, not an edit: a
-    // screen reader reads it when the text box takes the focus, and must not
-    // echo it as if it had been typed.
-    const bool filled = removed == 0 && added == model.length() && !view_.hasFocus();
-    if (added > 0 && !filled) {
+    if (added > 0 && !loaded) {
+        const TextModel &model = view_.model();
         QAccessibleTextInsertEvent event(
             view, clamped(position),
             AccessibleText::readable(model.text(position, position + std::min(added, Limit))));
         QAccessible::updateAccessibility(&event);
     }
+}
+
+void TextViewAccessibleEvents::busyMayHaveChanged()
+{
+    const bool busy = TextViewAccessible::isBusy(view_);
+    if (busy == busy_)
+        return;
+    busy_ = busy;
+    if (!QAccessible::isActive())
+        return;
+    QAccessible::State changed;
+    changed.busy = true;
+    QAccessibleStateChangeEvent event(&view_, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void TextViewAccessibleEvents::caretMoved()

@@ -14,6 +14,12 @@ class TextView;
 /// more reads it through the text interface. The text an edit removes is
 /// kept as the model is about to replace it, whatever made the edit.
 ///
+/// The text a load puts at the end is the file's, not an edit: it is not
+/// told as inserted, whether the view has the focus or not. A screen reader
+/// would take it for what the last key it heard had typed, and read it all;
+/// it reads the text when it asks for it. The view is busy while it waits
+/// for the first text of the file it loads, and says when that ends.
+///
 /// Nothing is done while no assistive technology listens.
 class TextViewAccessibleEvents
 {
@@ -23,6 +29,9 @@ public:
 
     void contentsChanged(qint64 position, qint64 removed, qint64 added);
     void caretMoved();
+    /// Tells a change of the view's busy state, after a change of the text
+    /// or of its loading.
+    void busyMayHaveChanged();
 
 private:
     /// Keeps the text [from, to) that the model is about to replace.
@@ -30,6 +39,10 @@ private:
     QString removedText(qint64 position, qint64 removed) const;
 
     TextView &view_;
+    /// Whether the model said that the change to come is an edit; a change
+    /// it says nothing of first is text a load puts at the end.
+    bool editing_ = false;
+    bool busy_ = false;
     qint64 keptFrom_ = -1;
     QString kept_;
     qint64 caret_ = 0;

@@ -20,6 +20,9 @@ GTK = "gtk"
 OURS = ""
 
 LINES = ["uno due tre", "quattro cinque", "sei sette"]
+# A document's format, which Orca says after its name and its line.
+UTF8 = "UTF-8, CR LF."
+WINDOWS = "Windows-1252, CR LF."
 MISSING = "manca.txt"
 
 # (row, steps, what Orca says or None where it is not checked, GTK when the
@@ -31,7 +34,7 @@ MISSING = "manca.txt"
 # key step presses one key or chord, so that what Orca says of it cannot mix
 # with what it says of the next.
 STEPS = [
-    ("start", [], ["Vidizizor V. 1.0 cornice.", "Documento1 testo."], OURS),
+    ("start", [], ["Vidizizor V. 1.0 cornice.", "Documento1 testo.", UTF8], OURS),
     # Typing says nothing while key echo is off; the lines are typed one by
     # one, as Orca takes a key that comes before it has spoken the last
     # letter for the cause of that letter.
@@ -67,45 +70,48 @@ STEPS = [
      ["annulla", "Selezione ripristinata."], GTK),
     ("the text box's menu", [("key", "shift+F10")], ["Annulla Ctrl+Z."], OURS),
     ("its Annulla", [("key", "Return")],
-     ["Testo non selezionato.", "Documento1 testo.", "sei"], OURS),
+     ["Testo non selezionato.", "Documento1 testo.", "sei", UTF8], OURS),
     ("the text box's menu again", [("key", "shift+F10")], ["Annulla Ctrl+Z."], OURS),
     ("down to Ripeti", [("key", "Down")], ["Ripeti Ctrl+Y."], OURS),
-    ("its Ripeti", [("key", "Return")], ["Documento1 testo.", "sei sette.", "sette"], OURS),
+    ("its Ripeti", [("key", "Return")], ["Documento1 testo.", "sei sette.", UTF8, "sette"],
+     OURS),
     # Menus: each entry with its shortcut.
     ("Alt+F", [("key", "alt+f")], ["Nuovo Ctrl+N."], OURS),
     ("Down in a menu", [("key", "Down")], ["Apri Ctrl+O."], OURS),
     ("Right to the next menu", [("key", "Right")], ["Taglia Ctrl+X."], OURS),
     ("Escape from a menu", [("key", "Escape")], ["Modifica."], OURS),
-    ("Escape from the menu bar", [("key", "Escape")], ["Documento1 testo.", "sei sette."], OURS),
+    ("Escape from the menu bar", [("key", "Escape")],
+     ["Documento1 testo.", "sei sette.", UTF8], OURS),
     # Every way a document comes to the front: one focus, its name once, its line.
-    ("New", [("key", "ctrl+n")], ["Documento2 testo."], OURS),
-    ("Ctrl+F6", [("key", "ctrl+F6")], ["Documento1 testo.", "sei sette."], OURS),
+    ("New", [("key", "ctrl+n")], ["Documento2 testo.", UTF8], OURS),
+    ("Ctrl+F6", [("key", "ctrl+F6")], ["Documento1 testo.", "sei sette.", UTF8], OURS),
     ("the window list", [("key", "alt+n")], ["Sovrapponi."], OURS),
-    ("its second document", [("key", "2")], ["Documento2 testo."], OURS),
+    ("its second document", [("key", "2")], ["Documento2 testo.", UTF8], OURS),
     ("the find dialog", [("dialog", "ctrl+f")],
      ["Trova e sostituisci dialogo.", "Trova: testo."], OURS),
     ("the end of a dialog", [("main", "Escape")],
-     ["Vidizizor V. 1.0 cornice.", "Documento2 testo."], OURS),
+     ["Vidizizor V. 1.0 cornice.", "Documento2 testo.", UTF8], OURS),
     ("the open dialog", [("dialog", "ctrl+o"), ("type", "prova.txt")], None, OURS),
     ("Open", [("main", "Return")],
-     ["Vidizizor V. 1.0 cornice.", "prova.txt testo.", "uno due tre."], OURS),
+     ["Vidizizor V. 1.0 cornice.", "prova.txt testo.", "uno due tre.", UTF8], OURS),
     ("a drop", [("drop", "trascinato.txt")],
-     ["Vidizizor V. 1.0 cornice.", "trascinato.txt testo.", "trascinato qui."], OURS),
+     ["Vidizizor V. 1.0 cornice.", "trascinato.txt testo.", "trascinato qui.", UTF8], OURS),
     ("a hand-over", [("hand", "consegnato.txt")],
-     ["consegnato.txt testo.", "consegnato alla finestra."], OURS),
+     ["consegnato.txt testo.", "consegnato alla città.", WINDOWS], OURS),
     # A message box read whole: title, text, button.
     ("a file that is missing", [("hand", MISSING)],
      ["allerta Vidizizor.",
       "Impossibile aprire il file \"{dir}/manca.txt\". File o cartella non trovati.",
       "OK pulsante."], OURS),
     ("OK", [("main", "Return")],
-     ["Vidizizor V. 1.0 cornice.", "consegnato.txt testo.", "consegnato alla finestra."], OURS),
+     ["Vidizizor V. 1.0 cornice.", "consegnato.txt testo.", "consegnato alla città.", WINDOWS],
+     OURS),
 ]
 
 FILES = {
-    "prova.txt": "\r\n".join(LINES) + "\r\n",
-    "trascinato.txt": "trascinato qui\r\n",
-    "consegnato.txt": "consegnato alla finestra\r\n",
+    "prova.txt": ("\r\n".join(LINES) + "\r\n").encode(),
+    "trascinato.txt": b"trascinato qui\r\n",
+    "consegnato.txt": "consegnato alla città\r\n".encode("cp1252"),
 }
 
 
@@ -191,8 +197,8 @@ def expected(words, t):
 def orca_hears(t):
     if not t.session.drag_source:
         raise Failure("no drag source program given (--drag-source)")
-    for name, text in FILES.items():
-        t.write(name, text.encode())
+    for name, data in FILES.items():
+        t.write(name, data)
     bus = AccessibilityBus(t.session.processes, t.desktop)
     bus.start()
     reader = ScreenReader(t.session.processes, bus, t.dir)

@@ -18,10 +18,14 @@ public:
     {
         return documents_.empty() ? nullptr : documents_.back().get();
     }
-    frmDocument *CreateDocumentWindow() override
+    frmDocument *CreateDocumentWindow() override { return CreatePreparedDocumentWindow({}); }
+    frmDocument *
+    CreatePreparedDocumentWindow(const std::function<void(frmDocument &)> &prepare) override
     {
         auto document = std::make_unique<frmDocument>();
         document->setCaption(QStringLiteral("Documento%1").arg(++created));
+        if (prepare)
+            prepare(*document);
         document->show();
         documents_.push_back(std::move(document));
         return documents_.back().get();
