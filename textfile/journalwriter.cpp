@@ -165,18 +165,24 @@ JournalWriter::~JournalWriter()
 #endif
 }
 
+// An edit made while the thread waits to sync needs no wake-up: the thread
+// takes it when the time to sync comes, so that a run of keys costs one
+// wake-up, one write and one sync, not one of each a key.
 JournalWriter::Id JournalWriter::enqueue(Command command)
 {
     Id id = command.id;
+    bool wake = true;
     {
         const std::lock_guard guard(mutex_);
         if (id == 0)
             id = command.id = nextId_++;
+        wake = command.op != Command::Op::Add || !syncDue_;
         queue_.push_back(std::move(command));
     }
 #ifdef Q_OS_UNIX
     const char byte = 0;
-    (void)!::write(wake_[1], &byte, 1); // a full pipe wakes the thread all the same
+    if (wake)
+        (void)!::write(wake_[1], &byte, 1); // a full pipe wakes the thread all the same
 #endif
     return id;
 }
@@ -282,6 +288,8 @@ void JournalWriter::run()
             syncAll();
             break;
         }
+        if (unsyncedSince_ && Clock::now() >= *unsyncedSince_ + SyncDelay)
+            syncAll();
         if (batch.empty())
             wait();
     }
@@ -294,6 +302,12 @@ void JournalWriter::run()
 
 void JournalWriter::wait()
 {
+    {
+        const std::lock_guard guard(mutex_);
+        if (!queue_.empty())
+            return;
+        syncDue_ = unsyncedSince_.has_value();
+    }
 #ifdef Q_OS_UNIX
     int timeout = -1;
     if (unsyncedSince_) {
@@ -319,10 +333,7 @@ void JournalWriter::wait()
             handle(command);
         syncAll();
         ready_();
-        return;
     }
-    if (unsyncedSince_ && Clock::now() >= *unsyncedSince_ + SyncDelay)
-        syncAll();
 #endif
 }
 

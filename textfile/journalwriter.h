@@ -83,7 +83,8 @@ private:
     void syncAll();
     void fail(Journal &journal, Id id, int error);
     void setPath(Id id, const QString &path);
-    /// Waits for a command, the watched descriptor or the time to sync.
+    /// Waits for a command, the watched descriptor or the time to sync;
+    /// returns at once while commands wait.
     void wait();
 
     const std::shared_ptr<JournalFolder> folder_;
@@ -94,6 +95,9 @@ private:
     std::map<Id, QString> paths_;
     Id nextId_ = 1;
     bool stopping_ = false;
+    /// The thread waits for the time to sync, and takes what is handed
+    /// over then.
+    bool syncDue_ = false;
     int wake_[2] = {-1, -1};
 
     // The thread's own.
