@@ -233,8 +233,8 @@ def end(run, app, how, manager):
     elif how == "Esci":
         app.menu("f", "e")
     elif how == "Chiudi":
-        app.menu("f", "c")
-        app.menu("f", "c")
+        for _ in range(3):  # the new document, the file's, Documento1
+            app.menu("f", "c")
         time.sleep(1.2)
         os.kill(app.pid, signal.SIGKILL)
     return app.wait_exit(30)
@@ -257,9 +257,12 @@ def back_after(run, app):
     return ", ".join(found) or "nothing"
 
 
-def endings(binary):
-    for how in (signal.SIGKILL, signal.SIGTERM, signal.SIGHUP, signal.SIGINT, "display",
-                "logout", "Esci", "Chiudi"):
+ENDINGS = (signal.SIGKILL, signal.SIGTERM, signal.SIGHUP, signal.SIGINT, "display", "logout",
+           "Esci", "Chiudi")
+
+
+def endings(binary, ways=ENDINGS):
+    for how in ways:
         run = Run(binary)
         letter = os.path.join(run.cwd, "lettera.txt")
         with open(letter, "wb") as f:
