@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 #include "app/italian.h"
 #include "app/modulo1.h"
+#include "platform/terminationsignals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,6 +35,9 @@ int main(int argc, char *argv[])
     // is room a large file's document needs. The threads share two.
     mallopt(M_ARENA_MAX, 2);
 #endif
+    // Before any thread starts, so that every thread has them blocked and
+    // the journals' thread alone takes them.
+    const TerminationSignals endings;
 #ifdef Q_OS_UNIX
     // A write past the file-size limit then fails with its reason, and a
     // save that was rewriting a file puts the old bytes back, instead of the
@@ -61,7 +65,9 @@ int main(int argc, char *argv[])
     // Files open in the program already running in this desktop session.
     if (Modulo1::HandToRunningProgram(request.files))
         return 0;
-    Modulo1::Main(request.files);
+    Modulo1::MainWithJournals(request.files, endings);
     application.setOutOfMemory(Modulo1::TellOutOfMemory);
-    return application.exec();
+    const int status = application.exec();
+    Modulo1::End();
+    return status;
 }

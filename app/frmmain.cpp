@@ -19,6 +19,7 @@
 
 #include "about/frmabout.h"
 #include "document/documentcommands.h"
+#include "document/documentjournals.h"
 #include "document/frmdocument.h"
 #include "platform/twips.h"
 #include "platform/warningmessagebox.h"
@@ -76,7 +77,26 @@ frmMain::frmMain(Platform platform, QWidget *parent)
     resize(twips.toPixelsX(7080), twips.toPixelsY(4635) + menuBar()->sizeHint().height());
 }
 
-frmMain::~frmMain() = default;
+// The documents go first, their journals with them: closing the main
+// window is an end the person chose. The journals' thread ends after.
+frmMain::~frmMain()
+{
+    for (QMdiSubWindow *subWindow : mdiArea_->subWindowList())
+        delete subWindow;
+}
+
+void frmMain::keepJournals(const QString &folder)
+{
+    journals_ = std::make_unique<DocumentJournals>(folder);
+    connect(journals_.get(), &DocumentJournals::troubleNoted, this, &frmMain::showLastingNote);
+    connect(journals_.get(), &DocumentJournals::troubleOver, this, &frmMain::withdrawNote);
+    commands_->keepJournals(*journals_);
+}
+
+void frmMain::recoverJournals()
+{
+    commands_->recoverJournals();
+}
 
 FindDialog &frmMain::findDialog()
 {

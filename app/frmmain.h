@@ -14,6 +14,7 @@
 
 class DocumentActivation;
 class DocumentCommands;
+class DocumentJournals;
 class FindDialog;
 class FormatPanel;
 class LoadProgress;
@@ -69,6 +70,15 @@ public:
     /// dialog, the last one in front.
     void OpenFiles(const QStringList &paths);
 
+    /// Keeps a journal of the unsaved edits of every document made from now
+    /// on, in folder, so that an end the person did not choose loses none
+    /// of them; before the window is first shown, Documento1 included.
+    void keepJournals(const QString &folder);
+    /// The journals, when they are kept.
+    DocumentJournals *journals() const { return journals_.get(); }
+    /// Opens the documents whose journals ended programs left behind.
+    void recoverJournals();
+
     /// Arranges the document windows, as the Window menu's commands do.
     void Arrange(WindowArrangement arrangement);
 
@@ -109,6 +119,8 @@ private:
     QSize centredOuterSize_;
 
     Platform platform_;
+    /// Made before the documents and gone after them (see ~frmMain).
+    std::unique_ptr<DocumentJournals> journals_;
     QMdiArea *mdiArea_ = nullptr;
     QToolBar *tbToolBar = nullptr;
     StatusBar *sbStatusBar = nullptr;

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QStringList>
 
+class TerminationSignals;
 class frmMain;
 
 /// The start-up module.
@@ -19,6 +20,16 @@ void Main();
 /// Starts as Main does, then opens each file as the Open command would,
 /// the last one in front.
 void Main(const QStringList &files);
+/// Starts as Main(files) does, keeping a journal of every document's
+/// unsaved edits in the user's state folder: first the documents that
+/// programs ended without a choice left there come back, after Documento1,
+/// then the files open. The ending signals, a logout and a lost display end
+/// the program with every journal synced and kept; Esci and closing a
+/// document discard, as without journals.
+void MainWithJournals(const QStringList &files, const TerminationSignals &endings);
+/// Ends what Main made, once the event loop has returned: whatever
+/// documents are still open close, as Esci closes them.
+void End();
 /// Says that a command was given up for want of memory.
 void TellOutOfMemory();
 

@@ -2,12 +2,14 @@
 
 #include "diskfile.h"
 #include "documenthost.h"
+#include "documentjournals.h"
 #include "documentload.h"
 #include "editcommands.h"
 #include "filecommands.h"
 #include "findreplace.h"
 #include "formatcommands.h"
 #include "frmdocument.h"
+#include "journalrecovery.h"
 #include "loadmemory.h"
 #include "printcommand.h"
 
@@ -127,6 +129,8 @@ void DocumentCommands::run(DocumentCommand command)
 
 void DocumentCommands::watch(frmDocument &document)
 {
+    if (journals_)
+        journals_->watch(document);
     document.guardMemory(*memory_, failures_);
     find_->watch(document);
     connect(&document.diskFile(), &DiskFile::changed, this,
@@ -192,4 +196,11 @@ void DocumentCommands::runFormat(DocumentCommand command, const TextFileFormat::
 FormatChoices DocumentCommands::formatChoices()
 {
     return formatChoicesFor(host_.activeDocument(), *this);
+}
+
+int DocumentCommands::recoverJournals()
+{
+    if (!journals_)
+        return 0;
+    return JournalRecovery(host_, *file_, *journals_, failures_).recover();
 }

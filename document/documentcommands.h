@@ -9,6 +9,7 @@
 #include <memory>
 
 class DocumentHost;
+class DocumentJournals;
 class EditCommands;
 class FileCommands;
 class FindForm;
@@ -94,6 +95,13 @@ public:
 
     /// Opens each file as Open does.
     void OpenFiles(const QStringList &paths);
+
+    /// Keeps a journal of the unsaved edits of every document readied from
+    /// now on, in journals.
+    void keepJournals(DocumentJournals &journals) { journals_ = &journals; }
+    /// Brings back the documents of the journals that programs which ended
+    /// without a choice left; gives how many came back.
+    int recoverJournals();
     /// How the files are read into the documents.
     LoadSettings &loadSettings();
 
@@ -127,6 +135,7 @@ private:
     std::unique_ptr<PrintCommand> print_;
     std::unique_ptr<FindReplace> find_;
     std::unique_ptr<FormatCommands> format_;
+    DocumentJournals *journals_ = nullptr;
     std::function<QMenu *(QWidget &parent)> formatMenu_;
     /// What the format command being run was given (runFormat).
     std::unique_ptr<TextFileFormat::FileFormat> chosen_;

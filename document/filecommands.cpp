@@ -5,10 +5,12 @@
 #include "documenthost.h"
 #include "frmdocument.h"
 #include "lostpieces.h"
+#include "textfile/contentchecksum.h"
 #include "textfile/filepieces.h"
 #include "textfile/filesaver.h"
 #include "textfile/filesnapshot.h"
 #include "textfile/filestamp.h"
+#include "textfile/journalidentity.h"
 #include "textfile/loadedfile.h"
 #include "textfile/streamedsave.h"
 #include "textfile/textfileformat.h"
@@ -271,7 +273,8 @@ void FileCommands::OpenFiles(const QStringList &paths)
 // over the file, so a window whose file cannot be read goes; its number
 // stays used. The window comes to the front titled with the path and
 // loading, so that a screen reader waits for its first text.
-std::optional<QString> FileCommands::open(const QString &path, const LoadSettings &settings)
+std::optional<QString> FileCommands::open(const QString &path, const LoadSettings &settings,
+                                          frmDocument **made)
 {
     const QPointer<frmDocument> before = host_.activeDocument();
     std::optional<QString> reason;
@@ -286,6 +289,8 @@ std::optional<QString> FileCommands::open(const QString &path, const LoadSetting
         document->Unload();
         if (before) // the document that was in front stays there
             showAgain(*before);
+    } else if (made) {
+        *made = document;
     }
     return reason;
 }
@@ -328,6 +333,15 @@ void FileCommands::OpenIn(const QString &path, const TextFileFormat::Encoding &e
 {
     if (const std::optional<QString> reason = open(path, settingsIn(encoding)))
         messages_.show(cannotOpen(path, *reason));
+}
+
+frmDocument *FileCommands::openWindow(const QString &path, const TextFileFormat::Encoding &encoding,
+                                      QString &reason)
+{
+    frmDocument *document = nullptr;
+    if (const std::optional<QString> failure = open(path, settingsIn(encoding), &document))
+        reason = *failure;
+    return document;
 }
 
 // The text goes only once the file is known to open: a file removed or
@@ -435,9 +449,17 @@ void FileCommands::write(frmDocument &document, const QString &path)
         saver.keepWrittenFile();
         saver.setBeforeRewrite([&store](const QString &copy) { readFromCopy(*store, copy); });
     }
+    // The checksum of the bytes as they go, so that the file written is
+    // known again by a later load of it without reading it back.
+    ContentChecksum checksum;
     TextFileFormat::StreamedSave streamed(text, encoding, store != nullptr);
-    if (!saver.save(path,
-                    [&streamed](const FileSaver::Write &write) { return streamed.write(write); })) {
+    if (!saver.save(path, [&](const FileSaver::Write &write) {
+            checksum = ContentChecksum();
+            return streamed.write([&](QByteArrayView bytes) {
+                checksum.take(bytes);
+                return write(bytes);
+            });
+        })) {
         if (const std::optional<TextFileFormat::StreamedSave::Lost> &lost = streamed.lost()) {
             document.lostPieces().take(lost->store, lost->piece);
             messages_.show(cannotSaveLost(path, document.lostPieces()));
@@ -449,17 +471,19 @@ void FileCommands::write(frmDocument &document, const QString &path)
     if (store && saver.writtenFile())
         document.setPieceStore(streamed.moveInto(text, store, saver.writtenFile()));
     if (ownFile)
-        followSaved(document, path, change, saver);
+        followSaved(document, path, change, saver, checksum);
 }
 
 // The document now holds the file as it wrote it, so that its own Save is
 // never taken for another program's change; the other program's version,
 // kept aside, is told.
 void FileCommands::followSaved(frmDocument &document, const QString &path, DiskFile::Change change,
-                               const FileSaver &saver)
+                               const FileSaver &saver, const ContentChecksum &checksum)
 {
-    document.diskFile().follow(path, FileStamp::ofPath(path), loadSettings_.watcher);
-    document.markSaved();
+    const std::optional<FileStamp> stamp = FileStamp::ofPath(path);
+    document.diskFile().follow(path, stamp, loadSettings_.watcher);
+    document.markWritten(
+        JournalIdentity{stamp.value_or(FileStamp()), checksum.size(), checksum.value()});
     if (!saver.keptPath().isEmpty())
         host_.showLastingNote(keptNote(change, path, saver));
 }

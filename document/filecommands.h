@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class ContentChecksum;
 class DocumentHost;
 class FileDialog;
 class FileSaver;
@@ -51,6 +52,11 @@ public:
     /// Opens the file at path in a new window as Open does, read in the
     /// given encoding.
     void OpenIn(const QString &path, const TextFileFormat::Encoding &encoding);
+    /// Opens the file at path in a new window as Open does, read in the
+    /// given encoding, and gives the window; nullptr, with the reason, when
+    /// the file cannot be opened.
+    frmDocument *openWindow(const QString &path, const TextFileFormat::Encoding &encoding,
+                            QString &reason);
     /// Reads the document's file again, in the given encoding, in place of
     /// its text, which goes with its history. When the file cannot be
     /// opened, the text stays as it was and a message says why.
@@ -62,7 +68,8 @@ public:
 private:
     /// Opens a file in a new window; the reason when it cannot be opened at
     /// once (the window is gone again then).
-    std::optional<QString> open(const QString &path, const LoadSettings &settings);
+    std::optional<QString> open(const QString &path, const LoadSettings &settings,
+                                frmDocument **made = nullptr);
     /// Starts reading path into the document's empty text; the reason when
     /// it cannot be read at once. A load that fails later closes the window.
     std::optional<QString> load(frmDocument &document, const QString &path,
@@ -73,7 +80,7 @@ private:
     void piecesLost(frmDocument &document, const QString &path);
     void write(frmDocument &document, const QString &path);
     void followSaved(frmDocument &document, const QString &path, DiskFile::Change change,
-                     const FileSaver &saver);
+                     const FileSaver &saver, const ContentChecksum &checksum);
 
     DocumentHost &host_;
     FileDialog &dialog_;

@@ -1,6 +1,7 @@
 #include "frmdocument.h"
 
 #include "diskfile.h"
+#include "documentjournal.h"
 #include "documentload.h"
 #include "loadmemory.h"
 #include "lostpieces.h"
@@ -179,9 +180,26 @@ void frmDocument::markSaved()
     savedRevision_ = text_->revision();
 }
 
+void frmDocument::markWritten(const JournalIdentity &identity)
+{
+    markSaved();
+    if (journal_)
+        journal_->written(identity);
+}
+
+DocumentJournal *frmDocument::keepJournal(std::shared_ptr<JournalWriter> writer)
+{
+    if (!journal_)
+        journal_ = new DocumentJournal(*this, std::move(writer));
+    return journal_;
+}
+
 // A load still running stops first, so that nothing more comes in.
 void frmDocument::discardText()
 {
+    const DocumentJournal::Pause pause(journal_);
+    if (journal_)
+        journal_->discard();
     load_.reset();
     text_->setLoading(false);
     text_->setText(QStringView());

@@ -6,7 +6,9 @@
 #include <optional>
 
 class DiskFile;
+class DocumentJournal;
 class DocumentLoad;
+class JournalWriter;
 class LostPieces;
 class FileWatcher;
 class LoadMemory;
@@ -14,6 +16,7 @@ class MessageBox;
 class PieceStore;
 class TextBox;
 class TextModel;
+struct JournalIdentity;
 struct LoadSettings;
 struct LoadedFile;
 namespace TextFileFormat {
@@ -97,6 +100,14 @@ public:
     bool hasUnsavedEdits() const;
     /// The text is now what its file holds, as after a Save.
     void markSaved();
+    /// The text is now what its file holds, as a Save wrote it, with the
+    /// identity of the bytes written.
+    void markWritten(const JournalIdentity &identity);
+    /// Keeps a journal of the document's unsaved edits, written by writer;
+    /// gives it.
+    DocumentJournal *keepJournal(std::shared_ptr<JournalWriter> writer);
+    /// The document's journal, if it keeps one.
+    DocumentJournal *journal() const { return journal_; }
     /// Empties the text and forgets its history, before it is read anew.
     void discardText();
 
@@ -142,6 +153,7 @@ private:
     std::unique_ptr<TextFileFormat::Encoding> encoding_;
     std::unique_ptr<DiskFile> diskFile_;
     std::unique_ptr<LoadedFile> loadedFile_;
+    DocumentJournal *journal_ = nullptr; // a child
     QString readPath_;
     /// The text's revision when it was last the file's.
     quint64 savedRevision_ = 0;

@@ -10,7 +10,7 @@ set -uo pipefail
 build=$1
 seconds=$2
 seeds=$(cd "$(dirname "$0")" && pwd)/corpus
-targets=(fileformat textmodel)
+targets=(fileformat journal textmodel)
 
 mkdir -p "$build/artifacts"
 pids=()

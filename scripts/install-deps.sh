@@ -20,6 +20,8 @@ packages=(
   dbus-daemon
   # end-to-end tests: virtual X server, window manager, input, clipboard, screenshots
   xvfb openbox xdotool xclip x11-utils imagemagick
+  # end-to-end tests of a logout: a session manager of the tests' own
+  libsm-dev libice-dev
   # printing: a private CUPS server with a PDF queue, PDF text extraction
   cups cups-client cups-filters printer-driver-cups-pdf poppler-utils
   # the Debian package: CPack's DEB generator (dpkg-shlibdeps, file) and the

@@ -99,6 +99,8 @@ void TestHandOver::initTestCase()
     // claimed, shared with the programs it starts.
     qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(session_.path()));
+    // The programs started keep their journals here, never among the user's.
+    qputenv("XDG_STATE_HOME", QFile::encodeName(session_.filePath(QStringLiteral("state"))));
 }
 
 void TestHandOver::cleanupTestCase()

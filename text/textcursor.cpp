@@ -24,6 +24,14 @@ void TextCursor::insert(QStringView text)
     anchor_ = position_ = TextNavigation::snapped(model_, from + text.size(), true);
 }
 
+void TextCursor::insert(const QString &text)
+{
+    const qint64 from = selectionStart();
+    model_.replace(from, selectionEnd(), text);
+    // A CR typed before an LF joins it; the caret then goes after the pair.
+    anchor_ = position_ = TextNavigation::snapped(model_, from + text.size(), true);
+}
+
 void TextCursor::removeRange(qint64 from, qint64 to)
 {
     model_.replace(from, to, QStringView());

@@ -26,6 +26,8 @@ public:
     /// Replaces the selection (or inserts at the caret); the caret ends
     /// right after the inserted text, with nothing selected.
     void insert(QStringView text);
+    /// The same, for a string, which the model hands on with the edit.
+    void insert(const QString &text);
     /// Removes the selection, or the character (or line break) before the
     /// caret.
     void deletePrevious();

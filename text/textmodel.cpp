@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 TextModel::TextModel(qsizetype chunkSize, QObject *parent)
     : QObject(parent), chunkSize_(std::max<qsizetype>(chunkSize, 4))
@@ -129,6 +130,15 @@ void TextModel::replace(qint64 from, qint64 to, QStringView text)
     emit aboutToReplace(from, to);
     history_.record(from, replaceRange(from, to, text), text.size());
     changed(from, to - from, text.size());
+    const bool given = insertedString_ && insertedString_->constData() == text.data();
+    emit edited(from, to - from, text.size(), given ? *insertedString_ : QString());
+}
+
+void TextModel::replace(qint64 from, qint64 to, const QString &text)
+{
+    const QString *outer = std::exchange(insertedString_, &text);
+    replace(from, to, QStringView(text));
+    insertedString_ = outer;
 }
 
 void TextModel::replace(qint64 from, qint64 to, std::vector<Chunk> &&chunks)
@@ -144,6 +154,7 @@ void TextModel::replace(qint64 from, qint64 to, std::vector<Chunk> &&chunks)
     emit aboutToReplace(from, to);
     history_.record(from, replaceRange(from, to, std::move(chunks)), added);
     changed(from, to - from, added);
+    emit edited(from, to - from, added, QString());
 }
 
 DetachedText TextModel::exchange(qint64 from, qint64 to, DetachedText text)
@@ -153,6 +164,7 @@ DetachedText TextModel::exchange(qint64 from, qint64 to, DetachedText text)
     DetachedText removed = text.isChunks() ? replaceRange(from, to, text.takeChunks())
                                            : replaceRange(from, to, QStringView(text.string()));
     changed(from, to - from, added);
+    emit edited(from, to - from, added, QString());
     return removed;
 }
 

@@ -95,6 +95,8 @@ public:
 
     /// Replaces [from, to) (clamped to the text) with text.
     void replace(qint64 from, qint64 to, QStringView text);
+    /// The same, for a string, which edited() then hands on, shared.
+    void replace(qint64 from, qint64 to, const QString &text);
     /// Replaces [from, to) (clamped to the text) with ready-made chunks,
     /// moved in as they are, with one contentsChanged: for large edits
     /// whose text is cut into chunks while it is made.
@@ -131,6 +133,11 @@ signals:
     /// The characters of [position, position + removed) were replaced by
     /// added characters.
     void contentsChanged(qint64 position, qint64 removed, qint64 added);
+    /// After contentsChanged for an edit (a replace, an undo or a redo),
+    /// not for text appended while a file loads. inserted is the string
+    /// the added characters came from, shared, when the edit was given
+    /// one; otherwise it is null, and they are read from the model.
+    void edited(qint64 position, qint64 removed, qint64 added, const QString &inserted);
     /// The model is going away: the last moment its characters can be read.
     void aboutToBeDestroyed();
     /// More text stopped (or started) coming at the end.
@@ -187,5 +194,7 @@ private:
     quint64 revision_ = 0;
     bool loading_ = false;
     LineBreak lineBreak_ = LineBreak::CrLf;
+    /// The string of the replace being made, if it was given one.
+    const QString *insertedString_ = nullptr;
     TextHistory history_{*this};
 };

@@ -26,10 +26,16 @@ std::optional<QString> EditAdmission::refusalFor(qint64 characters) const
 
 bool EditAdmission::waits(std::function<void()> edit)
 {
-    if (!atLoadingEnd())
+    if (!held_ && !atLoadingEnd())
         return false;
-    waiting_.push_back(std::move(edit));
+    waiting_.push_back({std::move(edit), !held_});
     return true;
+}
+
+void EditAdmission::release()
+{
+    held_ = false;
+    makeWaitingEdits();
 }
 
 bool EditAdmission::follow(qint64 position, qint64 removed, qint64 added)
@@ -44,15 +50,18 @@ bool EditAdmission::follow(qint64 position, qint64 removed, qint64 added)
 
 void EditAdmission::makeWaitingEdits()
 {
-    if (waiting_.empty())
+    if (held_ || waiting_.empty())
         return;
     const qint64 anchor = cursor_.anchor();
     const qint64 position = cursor_.position();
     const bool movedAway = cursor_.hasSelection() || position != model_.length();
-    for (const std::function<void()> &edit : std::exchange(waiting_, {})) {
-        cursor_.setPosition(model_.length());
-        edit();
+    bool madeAtEnd = false;
+    for (const Waiting &edit : std::exchange(waiting_, {})) {
+        if (edit.atEnd)
+            cursor_.setPosition(model_.length());
+        madeAtEnd = madeAtEnd || edit.atEnd;
+        edit.make();
     }
-    if (movedAway)
+    if (madeAtEnd && movedAway)
         cursor_.select(anchor, position);
 }

@@ -20,6 +20,9 @@ class TextModel;
 /// the rest of the text has come, so that it lands after the last character
 /// of the file, never inside a line that has not finished loading. Edits
 /// anywhere else go at once, among the text loaded so far.
+///
+/// While held, every edit waits, wherever it is asked for, until the hold
+/// is let go; it is then made at the caret as it stands.
 class EditAdmission
 {
 public:
@@ -38,6 +41,10 @@ public:
     bool waits(std::function<void()> edit);
     /// Whether an edit waits for the rest of the text.
     bool hasWaitingEdits() const { return !waiting_.empty(); }
+    void hold() { held_ = true; }
+    /// Lets the hold go and makes the edits that waited.
+    void release();
+    bool isHeld() const { return held_; }
     /// Makes the waiting edits at the end, in the order they were asked for;
     /// a caret the user has moved elsewhere meanwhile is put back there.
     void makeWaitingEdits();
@@ -51,6 +58,13 @@ private:
 
     const TextModel &model_;
     TextCursor &cursor_;
+    struct Waiting
+    {
+        std::function<void()> make;
+        bool atEnd = true; ///< made at the end of the text, not at the caret
+    };
+
     Check check_;
-    std::vector<std::function<void()>> waiting_;
+    std::vector<Waiting> waiting_;
+    bool held_ = false;
 };

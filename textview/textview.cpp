@@ -132,12 +132,14 @@ void TextView::select(qint64 anchor, qint64 position)
     caretMoved();
 }
 
-void TextView::insertText(QStringView text, TextHistory::Kind kind)
+// The string goes to the model as it is, shared: whoever keeps the edit
+// (the journal) keeps a pasted megabyte for the cost of a reference.
+void TextView::insertText(const QString &text, TextHistory::Kind kind)
 {
     if (!mayAdd(text.size()))
         return;
-    if (!admission_.waits([this, kept = text.toString(), kind] { insertText(kept, kind); }))
-        editAtCaret(kind, text, [this, text] { cursor_.insert(text); });
+    if (!admission_.waits([this, text, kind] { insertText(text, kind); }))
+        editAtCaret(kind, text, [this, &text] { cursor_.insert(text); });
 }
 
 void TextView::deletePrevious(TextHistory::Kind kind)
@@ -182,8 +184,20 @@ bool TextView::canRedo() const
     return model_.history().canRedo();
 }
 
+void TextView::holdEdits(bool held)
+{
+    if (held) {
+        admission_.hold();
+        return;
+    }
+    admission_.release();
+    caretMoved();
+}
+
 bool TextView::undo()
 {
+    if (admission_.isHeld() && admission_.waits([this] { undo(); }))
+        return true;
     const std::optional<TextHistory::Selection> selection = model_.history().undo();
     if (selection)
         restoreSelection(*selection);
@@ -192,6 +206,8 @@ bool TextView::undo()
 
 bool TextView::redo()
 {
+    if (admission_.isHeld() && admission_.waits([this] { redo(); }))
+        return true;
     const std::optional<TextHistory::Selection> selection = model_.history().redo();
     if (selection)
         restoreSelection(*selection);

@@ -67,7 +67,7 @@ public:
     void select(qint64 anchor, qint64 position);
     /// Replaces the selection with text typed or dropped, and keeps the
     /// caret in view. The kind says which edits may join one undo step.
-    void insertText(QStringView text, TextHistory::Kind kind = TextHistory::Kind::Other);
+    void insertText(const QString &text, TextHistory::Kind kind = TextHistory::Kind::Other);
     void deletePrevious(TextHistory::Kind kind = TextHistory::Kind::Other);
     void deleteNext(TextHistory::Kind kind = TextHistory::Kind::Other);
     /// Undoes the last step, putting back the text and the selection from
@@ -122,6 +122,10 @@ public:
     /// Whether an edit made at the end of a text still loading waits for
     /// the rest of it.
     bool hasWaitingEdits() const { return admission_.hasWaitingEdits(); }
+    /// While held, every edit, undo and redo included, waits until the hold
+    /// is let go, and is then made at the caret: for a text that is not
+    /// yet what edits should be made on.
+    void holdEdits(bool held);
     /// Adds entries of the document's own at the end of the context menu.
     using MenuAddition = std::function<void(QMenu &menu)>;
     void setMenuAddition(MenuAddition addition) { menuAddition_ = std::move(addition); }

@@ -196,9 +196,9 @@ bool TextViewKeys::edit(const QKeyEvent *event)
         view_.offerSelection();
     } else if (event->matches(QKeySequence::InsertParagraphSeparator) ||
                event->matches(QKeySequence::InsertLineSeparator)) {
-        view_.insertText(lineBreakText(model.lineBreak()));
+        view_.insertText(lineBreakText(model.lineBreak()).toString());
     } else if (event->key() == Qt::Key_Tab) {
-        view_.insertText(u"\t", TextHistory::Kind::Typing);
+        view_.insertText(QStringLiteral("\t"), TextHistory::Kind::Typing);
     } else if (event->matches(QKeySequence::DeleteStartOfWord)) {
         // Undone, the caret comes back, not the word selected on the way.
         // At a line's start it joins the lines and leaves the word above.

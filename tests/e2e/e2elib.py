@@ -636,6 +636,13 @@ class App:
         self.binary, self.desktop, self.processes, self.cwd = binary, desktop, processes, cwd
         self.args = list(args)
         self.env = dict(desktop.env, QT_QPA_PLATFORM="xcb", **(env_extra or {}))
+        # Journals of unsaved edits stay with this run unless a case shares
+        # them between runs on purpose: a run a case ends with a signal must
+        # not bring its documents back in the next case.
+        if "XDG_STATE_HOME" not in self.env:
+            states = os.path.join(desktop.env["HOME"], ".states")
+            os.makedirs(states, exist_ok=True)
+            self.env["XDG_STATE_HOME"] = tempfile.mkdtemp(dir=states)
         self.proc = None
         self.main_window = None
 

@@ -1398,6 +1398,7 @@ def print_without_printer(t):
 
 
 import frame_cases  # noqa: E402,F401  (registers the cases of the MDI frame)
+import journal_cases  # noqa: E402,F401  (registers the cases of the unsaved edits' journals)
 import screenreader_cases  # noqa: E402,F401  (registers the cases of a screen reader)
 import orca_cases  # noqa: E402,F401  (registers the case of Orca itself)
 
@@ -1409,6 +1410,7 @@ class Session:
     def __init__(self, args):
         self.binary = os.path.abspath(args.binary)
         self.drag_source = args.drag_source and os.path.abspath(args.drag_source)
+        self.session_manager = args.session_manager and os.path.abspath(args.session_manager)
         self.artifacts = os.path.abspath(args.artifacts)
         self.docs_screenshot = args.docs_screenshot
         self.work_dir = make_work_dir()
@@ -1438,6 +1440,8 @@ def main():
     parser.add_argument("--artifacts", required=True)
     parser.add_argument("--drag-source",
                         help="the program that drags files from outside, as a file manager does")
+    parser.add_argument("--session-manager",
+                        help="the session manager that asks the program to save for a logout")
     parser.add_argument("--only", help="run only the cases whose name matches this pattern")
     parser.add_argument("--docs-screenshot",
                         help="also copy the README screenshot to this path")
