@@ -24,7 +24,7 @@ run: build-release
 
 # The program and what the end-to-end tests drag files from.
 build-release-e2e: build-release
-	cmake --build $(RELEASE) --target e2e_dragsource -j $(JOBS)
+	cmake --build $(RELEASE) --target e2e_programs -j $(JOBS)
 
 build-debug: deps
 	cmake -S . -B $(DEBUG) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
