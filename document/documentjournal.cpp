@@ -28,14 +28,16 @@ DocumentJournal::~DocumentJournal()
 }
 
 // The text before the first edit, while it is still there: kept for a
-// file read whole and small enough.
+// file read whole into memory and small enough. Text left in its file, in
+// pieces, is never copied: its file's identity is what the edits stand on.
 void DocumentJournal::aboutToEdit()
 {
     if (paused_ || id_)
         return;
     const TextModel &text = document_.text();
     base_.reset();
-    if (!path_.isEmpty() && identity_ && !document_.isLoading() && text.bytes() <= BaseLimit)
+    if (!path_.isEmpty() && identity_ && !document_.isLoading() && text.storedLength() == 0 &&
+        text.bytes() <= BaseLimit)
         base_ = copied(0, text.length());
 }
 

@@ -359,7 +359,8 @@ void tst_Journal::saveStartsAfresh()
     QCOMPARE(journalsIn(path(QStringLiteral("state"))), QStringList());
 }
 
-// Sostituisci tutto in a document held in pieces of its file gives back its
+// A key in a document held in pieces of its file is journaled alone, never
+// with the text it was typed into. Sostituisci tutto there gives back its
 // whole text as the edit's: the journal, which would copy it into memory,
 // is set aside with one note until the next Save.
 void tst_Journal::replacementInPiecesIsSetAside()
@@ -377,6 +378,11 @@ void tst_Journal::replacementInPiecesIsSetAside()
     QCOMPARE(loadAndWait(document, path(QStringLiteral("grande.txt")), settings), std::nullopt);
     QVERIFY(document.pieceStore());
     viewOf(document).insertText(QStringLiteral("inizio "));
+    // A key journals the key alone: the text it was typed into stays in the file.
+    journals.flush();
+    const QStringList started = journalsIn(path(QStringLiteral("state")));
+    QCOMPARE(started.size(), 1);
+    QCOMPARE_LT(QFileInfo(path(QStringLiteral("state/")) + started.front()).size(), 4096);
     replaceAll(document.text(), {QStringLiteral("qualunque"), true, false}, u"qualsiasi", 0,
                document.text().length());
     viewOf(document).insertText(QStringLiteral("e poi "));
