@@ -41,6 +41,16 @@ def journals(state):
     return sorted(name for name in os.listdir(folder) if name.endswith(".journal"))
 
 
+def letter_with_e_grave(t, env):
+    """The program started on a Windows-1252 letter, with an e grave typed
+    at its end; the letter's path and the program."""
+    letter = t.write("lettera.txt", LETTER)
+    app = t.start_app(env_extra=env, args=[letter])
+    app.key("ctrl+End")
+    app.type("è")
+    return letter, app
+
+
 def end_program(t, app, how):
     """Ends the program as a signal does; checks the status it ends with."""
     os.kill(app.pid, how)
@@ -77,12 +87,9 @@ def save_each(t, app, expected):
 def ended_without_a_choice(t, how):
     state = state_folder(t)
     env = {"XDG_STATE_HOME": state}
-    letter = t.write("lettera.txt", LETTER)
     large = large_file(64 << 20)
     big = t.write("grande.txt", large)
-    app = t.start_app(env_extra=env, args=[letter])
-    app.key("ctrl+End")
-    app.type("è")
+    letter, app = letter_with_e_grave(t, env)
     app.key("ctrl+o")
     app.file_dialog(big, OPEN_DIALOG)
     app.wait_main_active()
@@ -112,10 +119,7 @@ def ended_without_a_choice(t, how):
 def chosen_end_discards(t):
     state = state_folder(t)
     env = {"XDG_STATE_HOME": state}
-    letter = t.write("lettera.txt", LETTER)
-    app = t.start_app(env_extra=env, args=[letter])
-    app.key("ctrl+End")
-    app.type("è")
+    letter, app = letter_with_e_grave(t, env)
     app.key("ctrl+n")
     app.type("da buttare")
     time.sleep(SYNCED)
@@ -135,10 +139,7 @@ def chosen_end_discards(t):
 def file_changed_before_the_start(t):
     state = state_folder(t)
     env = {"XDG_STATE_HOME": state}
-    letter = t.write("lettera.txt", LETTER)
-    app = t.start_app(env_extra=env, args=[letter])
-    app.key("ctrl+End")
-    app.type("è")
+    letter, app = letter_with_e_grave(t, env)
     time.sleep(SYNCED)
     end_program(t, app, signal.SIGKILL)
     t.write("lettera.txt", b"scritto da un altro programma\r\n")
