@@ -28,13 +28,12 @@ Outcome select(TextView &view, const std::optional<WrappedMatch> &found)
     return found->wrapped ? Outcome::FoundAfterWrap : Outcome::Found;
 }
 
-Outcome replace(TextView &view, const SearchQuery &query, const QString &replacement)
+void replaceSelection(TextView &view, const SearchQuery &query, const QString &replacement)
 {
     const TextCursor &cursor = view.cursor();
     if (cursor.hasSelection() &&
         TextSearch(view.model(), query).isMatch(cursor.selectionStart(), cursor.selectionEnd()))
         view.insertText(replacement);
-    return find(view, query, true);
 }
 
 qint64 replaceAll(TextView &view, const SearchQuery &query, const QString &replacement)

@@ -23,8 +23,8 @@ enum class Outcome {
 Outcome find(TextView &view, const SearchQuery &query, bool forward);
 /// Selects what a search found, as find() does.
 Outcome select(TextView &view, const std::optional<WrappedMatch> &found);
-/// Replaces the selection when it is exactly a match, then finds the next.
-Outcome replace(TextView &view, const SearchQuery &query, const QString &replacement);
+/// Replaces the selection when it is exactly a match.
+void replaceSelection(TextView &view, const SearchQuery &query, const QString &replacement);
 /// Replaces every match in the text as one edit; returns how many, or -1
 /// when the view refused an edit that large (TextView::mayAdd says why).
 qint64 replaceAll(TextView &view, const SearchQuery &query, const QString &replacement);

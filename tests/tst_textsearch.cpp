@@ -152,6 +152,7 @@ private slots:
     void foldingBeyondU_FFFFKeepsTheFirstHalf();
     void piecedSearchAgreesWithTextSearch_data();
     void piecedSearchAgreesWithTextSearch();
+    void piecedSearchReadsARewrittenPieceAsLost();
 };
 
 void TestTextSearch::agreesWithIndexOf_data()
@@ -470,6 +471,41 @@ void TestTextSearch::piecedSearchAgreesWithTextSearch()
             return;
         }
     }
+}
+
+// Another program rewrites the file in place once the search has its
+// snapshot: the pieces read as lost text (blank lines), never as the new
+// bytes, even where only their bytes are looked at, and the document's
+// store is told of them, its cache left as it was.
+void TestTextSearch::piecedSearchReadsARewrittenPieceAsLost()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("testo.txt"));
+    QByteArray bytes;
+    for (int i = 0; i < 200; ++i)
+        bytes += "riga " + QByteArray::number(i) + "\n";
+    put(path, bytes);
+    TextModel model;
+    const std::optional<PiecedFile> file =
+        putPieces(model, path, {TextFileFormat::Encoding::utf8(), LineBreak::Lf}, 64, 16, 64);
+    QVERIFY(file);
+    SearchSnapshot snapshot(model);
+    bytes.replace("riga 100", "RIGA 100");
+    put(path, bytes); // the same file, written over
+    const std::unique_ptr<TextModel> copy = snapshot.takeModel();
+    JoinedThreads started;
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    const PiecedSearch blanks(*copy, {QStringLiteral("   "), true, false},
+                              started.starter(PiecedSearch::Helpers), stop);
+    const PiecedSearch rewritten(*copy, {QStringLiteral("RIGA"), true, false},
+                                 started.starter(PiecedSearch::Helpers), stop);
+    const std::optional<TextSearch::Match> blank = blanks.first(0, copy->length());
+    QVERIFY(blank);
+    QVERIFY(file->store->hasLost());
+    QCOMPARE(file->store->cachedBytes(), 0); // the search read through stores of its own
+    QCOMPARE(blank,
+             TextSearch(model, {QStringLiteral("   "), true, false}).first(0, model.length()));
+    QCOMPARE(rewritten.first(0, copy->length()), std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(TestTextSearch)

@@ -4,6 +4,7 @@
 #include "piecestore.h"
 
 #include <chrono>
+#include <new>
 
 namespace {
 
@@ -57,7 +58,12 @@ void PieceVerdicts::help()
         }
         const qsizetype index = next_++;
         lock.unlock();
-        Verdict verdict = judge(jobs_[size_t(index)]);
+        Verdict verdict;
+        try {
+            verdict = judge(jobs_[size_t(index)]);
+        } catch (const std::bad_alloc &) {
+            // Left to the search, which reads the piece itself.
+        }
         lock.lock();
         verdicts_[size_t(index)] = std::move(verdict);
         ready_[size_t(index)] = 1;
