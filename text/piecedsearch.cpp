@@ -98,6 +98,10 @@ std::optional<TextSearch::Match> PiecedSearch::first(qint64 from, qint64 to) con
         if (end <= searchedTo)
             continue;
         searchedTo = end;
+        // The stretch reaches into the next piece: the helper that reads it
+        // decodes it, rather than this thread a second time.
+        if (k < lastUnit && !verdicts->take(k + 1 - firstUnit))
+            break;
         if (end - start >= m && !stopped())
             found = search_.first(start, end);
     }
@@ -126,6 +130,8 @@ std::optional<TextSearch::Match> PiecedSearch::last(qint64 from, qint64 to) cons
         if (start >= searchedFrom)
             continue;
         searchedFrom = start;
+        if (k > firstUnit && !verdicts->take(lastUnit - k + 1))
+            break;
         if (end - start >= m && !stopped())
             found = search_.last(start, end);
     }

@@ -46,7 +46,7 @@ public:
 
     /// The verdict on job index, once it is ready (looked at here if no
     /// helper has taken it); null once stopped. Each earlier one must have
-    /// been taken.
+    /// been taken; one may be taken again.
     const Verdict *take(qsizetype index);
     /// No more verdicts are needed: the helpers end.
     void finish();
