@@ -90,10 +90,9 @@ bool BackgroundFind::start(TextView &view, const SearchQuery &query, bool forwar
     view_ = &view;
     done_ = std::move(done);
     // A search of the text as it was says nothing of the text as it is.
-    watches_ = {
-        connect(&view.model(), &TextModel::contentsChanged, this, &BackgroundFind::stop),
-        connect(&view.model(), &TextModel::aboutToBeDestroyed, this,
-                &BackgroundFind::documentGone)};
+    watches_ = {connect(&view.model(), &TextModel::contentsChanged, this, &BackgroundFind::stop),
+                connect(&view.model(), &TextModel::aboutToBeDestroyed, this,
+                        &BackgroundFind::documentGone)};
     QCoreApplication::instance()->installEventFilter(this);
     return true;
 }
