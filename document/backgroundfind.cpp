@@ -63,7 +63,12 @@ bool BackgroundFind::start(TextView &view, const SearchQuery &query, bool forwar
     stop();
     auto run = std::make_shared<Run>();
     run->owner = this;
-    auto snapshot = std::make_shared<SearchSnapshot>(view.model());
+    std::shared_ptr<SearchSnapshot> snapshot;
+    try {
+        snapshot = std::make_shared<SearchSnapshot>(view.model());
+    } catch (const std::bad_alloc &) {
+        return false; // searched at once instead, which copies nothing
+    }
     const qint64 length = view.model().length();
     const qint64 selectionStart = view.cursor().selectionStart();
     const qint64 selectionEnd = view.cursor().selectionEnd();

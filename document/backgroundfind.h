@@ -34,7 +34,8 @@ public:
     static bool suits(const TextView &view);
 
     /// Searches view's text from its selection on (or back); false when no
-    /// thread could be started. A search under way is stopped first.
+    /// thread could be started, or no memory had for the snapshot. A search
+    /// under way is stopped first.
     bool start(TextView &view, const SearchQuery &query, bool forward, Done done);
     /// Stops the search under way, if any; done is not called for it.
     void stop();
