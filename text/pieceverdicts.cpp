@@ -8,8 +8,8 @@
 
 namespace {
 
-// How far helpers look ahead of the search: a verdict on bytes is a few
-// bytes kept, a decoded piece is the piece's text held in its store.
+// How far helpers look ahead of the search: a verdict on bytes keeps
+// nothing, a decoded piece is the piece's text held in its store.
 constexpr qsizetype BytesAhead = 16;
 constexpr qsizetype DecodedAhead = 2;
 
