@@ -34,10 +34,10 @@ build-asan: deps
 	cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIDIZIZOR_SANITIZE=ON
 	cmake --build $(ASAN) -j $(JOBS)
 
-# The tests that load files or write journals on threads, under ThreadSanitizer.
+# The tests that load files, write journals or search pieces on threads, under ThreadSanitizer.
 build-tsan: deps
 	cmake -S . -B $(TSAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIDIZIZOR_SANITIZE_THREAD=ON
-	cmake --build $(TSAN) --target tst_fileformat tst_filecommands tst_journal -j $(JOBS)
+	cmake --build $(TSAN) --target tst_fileformat tst_filecommands tst_journal tst_textsearch -j $(JOBS)
 
 # The fuzz targets, built with clang in a folder of their own.
 build-fuzz: deps

@@ -6,45 +6,34 @@
 #include "text/replaceall.h"
 #include "text/textmodel.h"
 #include "text/textsearch.h"
+#include "text/wrappedfind.h"
 
 namespace FindCommands {
 
 Outcome find(TextView &view, const SearchQuery &query, bool forward)
 {
     const TextModel &model = view.model();
-    const TextSearch search(model, query);
-    const qint64 length = model.length();
-    const qint64 overlap = std::max<qint64>(search.length() - 1, 0);
-    std::optional<TextSearch::Match> match;
-    Outcome outcome = Outcome::Found;
-    if (forward) {
-        const qint64 from = view.cursor().selectionEnd();
-        match = search.first(from, length);
-        if (!match) {
-            match = search.first(0, std::min(length, from + overlap));
-            outcome = Outcome::FoundAfterWrap;
-        }
-    } else {
-        const qint64 to = view.cursor().selectionStart();
-        match = search.last(0, to);
-        if (!match) {
-            match = search.last(std::max<qint64>(0, to - overlap), length);
-            outcome = Outcome::FoundAfterWrap;
-        }
-    }
-    if (!match)
-        return Outcome::NotFound;
-    view.select(match->from, match->to);
-    return outcome;
+    const TextCursor &cursor = view.cursor();
+    const std::optional<WrappedMatch> found =
+        findWrapped(TextSearch(model, query), model.length(), cursor.selectionStart(),
+                    cursor.selectionEnd(), forward);
+    return select(view, found);
 }
 
-Outcome replace(TextView &view, const SearchQuery &query, const QString &replacement)
+Outcome select(TextView &view, const std::optional<WrappedMatch> &found)
+{
+    if (!found)
+        return Outcome::NotFound;
+    view.select(found->match.from, found->match.to);
+    return found->wrapped ? Outcome::FoundAfterWrap : Outcome::Found;
+}
+
+void replaceSelection(TextView &view, const SearchQuery &query, const QString &replacement)
 {
     const TextCursor &cursor = view.cursor();
     if (cursor.hasSelection() &&
         TextSearch(view.model(), query).isMatch(cursor.selectionStart(), cursor.selectionEnd()))
         view.insertText(replacement);
-    return find(view, query, true);
 }
 
 qint64 replaceAll(TextView &view, const SearchQuery &query, const QString &replacement)

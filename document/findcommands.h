@@ -1,6 +1,9 @@
 #pragma once
 
 #include "text/searchquery.h"
+#include "text/wrappedfind.h"
+
+#include <optional>
 
 class TextView;
 
@@ -18,8 +21,10 @@ enum class Outcome {
 /// Selects the next match after the selection (or the previous one before
 /// it), going round the end of the text when there is none that way.
 Outcome find(TextView &view, const SearchQuery &query, bool forward);
-/// Replaces the selection when it is exactly a match, then finds the next.
-Outcome replace(TextView &view, const SearchQuery &query, const QString &replacement);
+/// Selects what a search found, as find() does.
+Outcome select(TextView &view, const std::optional<WrappedMatch> &found);
+/// Replaces the selection when it is exactly a match.
+void replaceSelection(TextView &view, const SearchQuery &query, const QString &replacement);
 /// Replaces every match in the text as one edit; returns how many, or -1
 /// when the view refused an edit that large (TextView::mayAdd says why).
 qint64 replaceAll(TextView &view, const SearchQuery &query, const QString &replacement);

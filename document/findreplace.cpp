@@ -44,7 +44,17 @@ QRect selectionOnScreen(TextView &view)
 
 } // namespace
 
-FindReplace::FindReplace(DocumentHost &host, QWidget &owner) : host_(host), owner_(owner) {}
+FindReplace::FindReplace(DocumentHost &host, QWidget &owner) : host_(host), owner_(owner)
+{
+    connect(&background_, &BackgroundFind::interrupted, this,
+            [this] { note(QStringLiteral("Ricerca interrotta")); });
+    connect(&background_, &BackgroundFind::abandoned, this, [this](bool outOfMemory) {
+        if (outOfMemory)
+            note(QStringLiteral("Ricerca interrotta: memoria insufficiente"));
+        else
+            clearNote();
+    });
+}
 
 FindReplace::~FindReplace() = default;
 
@@ -95,14 +105,29 @@ void FindReplace::find(bool forward)
 {
     TextView *view = activeView();
     if (view && takeQuery())
-        report(FindCommands::find(*view, *last_, forward), *view, forward);
+        search(*view, forward);
 }
 
 void FindReplace::replace()
 {
     TextView *view = activeView();
-    if (view && takeQuery())
-        report(FindCommands::replace(*view, *last_, form()->replacement()), *view, true);
+    if (!view || !takeQuery())
+        return;
+    FindCommands::replaceSelection(*view, *last_, form()->replacement());
+    search(*view, true);
+}
+
+void FindReplace::search(TextView &view, bool forward)
+{
+    const auto done = [this, forward](TextView &searched, FindCommands::Outcome outcome) {
+        report(outcome, searched, forward);
+    };
+    if (BackgroundFind::suits(view) && background_.start(view, *last_, forward, done)) {
+        noteSearching();
+        return;
+    }
+    background_.stop();
+    report(FindCommands::find(view, *last_, forward), view, forward);
 }
 
 void FindReplace::report(FindCommands::Outcome outcome, TextView &view, bool forward)
@@ -159,6 +184,15 @@ void FindReplace::clearNote()
         host_.withdrawNote(noted_);
     noted_.clear();
     notedView_ = nullptr;
+}
+
+void FindReplace::noteSearching()
+{
+    const QString text =
+        QStringLiteral("Ricerca di %1 in corso (Esc per interrompere)").arg(quoted(last_->text));
+    host_.showLastingNote(text);
+    noted_ = text;
+    notedView_ = activeView();
 }
 
 void FindReplace::noteMissing()

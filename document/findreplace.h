@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backgroundfind.h"
 #include "findcommands.h"
 
 #include "text/searchquery.h"
@@ -50,6 +51,9 @@ public:
     void formClosed();
 
 private:
+    /// Finds the last query in view, on threads when its document is held
+    /// in pieces of its file (BackgroundFind), and notes the outcome.
+    void search(TextView &view, bool forward);
     /// Notes the outcome of a search; a match found is kept clear of the
     /// dialog.
     void report(FindCommands::Outcome outcome, TextView &view, bool forward);
@@ -61,6 +65,8 @@ private:
     bool takeQuery();
     /// Shows the outcome in the status bar.
     void note(const QString &text);
+    /// Shows until the search ends that it is under way.
+    void noteSearching();
     /// Takes the note away, when it is still the one shown.
     void clearNote();
     void noteMissing();
@@ -72,4 +78,5 @@ private:
     QString noted_;
     /// The text box the note is about.
     QPointer<TextView> notedView_;
+    BackgroundFind background_;
 };

@@ -1,8 +1,11 @@
 #include "mainwindowfixture.h"
+#include "tests/support/documentloading.h"
 #include "tests/support/screenreader.h"
+#include "tests/support/testfiles.h"
 
 #include "app/finddialog.h"
 #include "document/frmdocument.h"
+#include "text/textmodel.h"
 #include "textview/lineeditaccessible.h"
 #include "textview/textview.h"
 #include "textview/textviewmenu.h"
@@ -18,6 +21,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>
@@ -60,6 +64,36 @@ struct Frame : MainWindowFixture
         const TextCursor &cursor = view().cursor();
         return QStringLiteral("%1-%2").arg(cursor.anchor()).arg(cursor.position());
     }
+    // Opens the bytes as a file held in pieces of a few bytes each, and
+    // makes its document the active one.
+    TextView &openInPieces(const QByteArray &bytes)
+    {
+        const QString name = folder.filePath(QStringLiteral("pezzi%1.txt").arg(++files));
+        put(name, bytes);
+        window->loadSettings().piecesFrom = 0;
+        window->loadSettings().pieceBudget = 0;
+        window->loadSettings().reading.pieceSize = 7;
+        MainWindowFixture::dialog->answer(name);
+        window->mnuFileOpen_Click();
+        waitForLoad(*window->activeDocument());
+        view().setFocus();
+        viewFocused = QTest::qWaitFor([this] { return view().hasFocus(); });
+        return view();
+    }
+    // Whether a search still under way has ended, with the keyboard back in
+    // the text box (the dialog takes it while the search runs).
+    bool searchEnded() const
+    {
+        if (!QTest::qWaitFor([this] { return !note().startsWith(QStringLiteral("Ricerca di")); }))
+            return false;
+        if (view().hasFocus())
+            return true;
+        QApplication::setActiveWindow(window.get());
+        view().setFocus();
+        return QTest::qWaitFor([this] { return view().hasFocus(); });
+    }
+    QTemporaryDir folder;
+    int files = 0;
 };
 
 // Ends the test program when what it watches has not returned in time: a
@@ -107,6 +141,8 @@ private slots:
     void neverSelectsHalfALetter();
     void everyWayVisitsTheSameMatches_data();
     void everyWayVisitsTheSameMatches();
+    void searchInPiecesStops_data();
+    void searchInPiecesStops();
     void actsOnTheDocumentActiveWhenPressed();
     void showsWholeAtAnyFontSize_data();
     void showsWholeAtAnyFontSize();
@@ -299,19 +335,30 @@ void TestFindReplace::everyWayVisitsTheSameMatches_data()
     QTest::addColumn<bool>("matchCase");
     QTest::addColumn<bool>("wholeWord");
     QTest::addColumn<int>("caret"); // before Sostituisci tutto, and after undoing it
+    // The text is a file's, held in its pieces, and searched on threads.
+    QTest::addColumn<bool>("inPieces");
     QTest::newRow("decomposed letters") << "caffe\u0301 cafe e\u0301e CAFFE e\u0301"
-                                        << "e" << false << false << 3;
+                                        << "e" << false << false << 3 << false;
     QTest::newRow("a decomposed letter whole") << "cafe\u0301 cafe\u0301cafe\u0301 e"
-                                               << "e\u0301" << true << false << 0;
+                                               << "e\u0301" << true << false << 0 << false;
     QTest::newRow("pictographs joined and alone")
         << "\U0001F469\u200d\U0001F4BB \U0001F4BB \U0001F1EE\U0001F1F9\U0001F4BB"
-        << "\U0001F4BB" << true << false << 5;
-    QTest::newRow("letters beyond U+FFFF in any case") << "\U00010400\U00010401 \U00010428"
-                                                       << "\U00010428" << false << false << 0;
+        << "\U0001F4BB" << true << false << 5 << false;
+    QTest::newRow("letters beyond U+FFFF in any case")
+        << "\U00010400\U00010401 \U00010428"
+        << "\U00010428" << false << false << 0 << false;
     QTest::newRow("whole words after an apostrophe") << "dell'uomo uomini l'uomo\r\nuomo"
-                                                     << "uomo" << false << true << 5;
+                                                     << "uomo" << false << true << 5 << false;
     QTest::newRow("the caret after two letters of three") << "aaa bbb aaa bbb aaa"
-                                                          << "aaa" << true << false << 2;
+                                                          << "aaa" << true << false << 2 << false;
+    QTest::newRow("lines of a file in pieces, any case") << "uno\nUNO due\ndue uno\nunodue\n\nuno"
+                                                         << "uno" << false << false << 5 << true;
+    QTest::newRow("accents of a file in pieces, whole words")
+        << "perch\u00e9\nPerch\u00c9 s\u00ec\nperch\u00e9no\n"
+        << "perch\u00e9" << false << true << 9 << true;
+    QTest::newRow("line breaks of a file in pieces, match case")
+        << "a\r\nb\r\na\r\nB\r\na\r\n"
+        << "\r\na" << true << false << 0 << true;
 }
 
 // Trova successivo, F3, Shift+F3, Sostituisci and Sostituisci tutto visit
@@ -324,11 +371,17 @@ void TestFindReplace::everyWayVisitsTheSameMatches()
     QFETCH(bool, matchCase);
     QFETCH(bool, wholeWord);
     QFETCH(int, caret);
+    QFETCH(bool, inPieces);
     Frame f;
     QVERIFY(f.viewFocused);
-    TextView &view = f.view();
+    TextView &view = inPieces ? f.openInPieces(text.toUtf8()) : f.view();
     FindDialog &dialog = f.dialog();
-    view.setText(text);
+    if (inPieces) {
+        QVERIFY(view.model().storedLength() > 0);
+        text = view.Text(); // an unterminated last line reads with its line end
+    } else {
+        view.setText(text);
+    }
     f.press(Qt::CTRL | Qt::Key_H);
     dialog.findField->setText(needle);
     dialog.replaceField->setText(QStringLiteral("#"));
@@ -338,7 +391,7 @@ void TestFindReplace::everyWayVisitsTheSameMatches()
 
     QStringList forward;
     dialog.findNextButton->click();
-    while (f.note() != wrapped && forward.size() <= text.size()) {
+    while (f.searchEnded() && f.note() != wrapped && forward.size() <= text.size()) {
         forward << f.selection();
         f.press(QKeyCombination(Qt::Key_F3));
     }
@@ -348,7 +401,7 @@ void TestFindReplace::everyWayVisitsTheSameMatches()
     QStringList backward;
     view.moveCaret(text.size());
     f.press(Qt::SHIFT | Qt::Key_F3);
-    while (f.note().isEmpty() && backward.size() <= text.size()) {
+    while (f.searchEnded() && f.note().isEmpty() && backward.size() <= text.size()) {
         backward.prepend(f.selection());
         f.press(Qt::SHIFT | Qt::Key_F3);
     }
@@ -361,8 +414,10 @@ void TestFindReplace::everyWayVisitsTheSameMatches()
     }
     view.moveCaret(0);
     for (int presses = 0; view.Text().count(u'#') < forward.size() && presses <= text.size();
-         ++presses)
+         ++presses) {
         dialog.replaceButton->click();
+        QVERIFY(f.searchEnded());
+    }
     QCOMPARE(view.Text(), replaced);
 
     view.setText(text);
@@ -372,6 +427,50 @@ void TestFindReplace::everyWayVisitsTheSameMatches()
     f.press(Qt::CTRL | Qt::Key_Z);
     QCOMPARE(view.Text(), text);
     QCOMPARE(f.selection(), QStringLiteral("%1-%1").arg(caret));
+}
+
+void TestFindReplace::searchInPiecesStops_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Esc") << "Esc";
+    QTest::newRow("an edit") << "edit";
+    QTest::newRow("the document closed") << "close";
+}
+
+// A search through a document in pieces runs while the window stays live,
+// and stops at once: Esc stops it (and only it), an edit or closing the
+// document stops it without a word.
+void TestFindReplace::searchInPiecesStops()
+{
+    QFETCH(QString, how);
+    Frame f;
+    QByteArray bytes;
+    for (int i = 0; i < 20000; ++i)
+        bytes += "riga " + QByteArray::number(i) + "\n";
+    TextView &view = f.openInPieces(bytes + "ultima riga\n");
+    f.press(Qt::CTRL | Qt::Key_F);
+    f.dialog().findField->setText(QStringLiteral("ultima"));
+    f.dialog().findNextButton->click();
+    QCOMPARE(f.note(), QStringLiteral("Ricerca di \"ultima\" in corso (Esc per interrompere)"));
+    if (how == u"close") {
+        f.window->activeDocument()->close();
+        QTRY_COMPARE(f.note(), QString());
+        return;
+    }
+    if (how == u"edit") {
+        view.insertText(QStringLiteral("x"));
+        QCOMPARE(f.note(), QString());
+    }
+    // Esc stops a search still under way; with none, it closes the dialog.
+    QTest::keyClick(f.dialog().findField, Qt::Key_Escape);
+    QCOMPARE(f.note(), how == u"Esc" ? QStringLiteral("Ricerca interrotta") : QString());
+    QCOMPARE(f.dialog().isVisible(), how == u"Esc");
+    f.press(Qt::CTRL | Qt::Key_F);
+    f.dialog().findField->setText(QStringLiteral("riga 3"));
+    f.dialog().findNextButton->click();
+    QVERIFY(f.searchEnded());
+    const qint64 three = bytes.indexOf("riga 3\n") + (how == u"edit");
+    QCOMPARE(f.selection(), QStringLiteral("%1-%2").arg(three).arg(three + 6));
 }
 
 void TestFindReplace::actsOnTheDocumentActiveWhenPressed()

@@ -1,17 +1,24 @@
 #include "tests/support/piecedfile.h"
 #include "tests/support/testfiles.h"
 #include "tests/support/textshapes.h"
+#include "text/piecedsearch.h"
 #include "text/replaceall.h"
+#include "text/searchsnapshot.h"
 #include "text/textmodel.h"
 #include "text/textsearch.h"
 #include "text/textwords.h"
 #include "text/wordcharacters.h"
+#include "text/wrappedfind.h"
+#include "textfile/textfileformat.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBoundaryFinder>
+
+#include <thread>
 
 namespace {
 
@@ -104,6 +111,29 @@ qint64 breaksIn(const QString &text)
     return breaks;
 }
 
+// Threads started for a search, waited for when it is over.
+class JoinedThreads
+{
+public:
+    ~JoinedThreads()
+    {
+        for (std::thread &thread : threads_)
+            thread.join();
+    }
+    PieceVerdicts::Starter starter(int most)
+    {
+        return [this, most](std::function<void()> work) {
+            if (int(threads_.size()) >= most)
+                return false;
+            threads_.emplace_back(std::move(work));
+            return true;
+        };
+    }
+
+private:
+    std::vector<std::thread> threads_;
+};
+
 } // namespace
 
 // The search finds exactly what QString::indexOf finds in the same text,
@@ -120,6 +150,9 @@ private slots:
     void replaceAllAgreesWithString_data();
     void replaceAllAgreesWithString();
     void foldingBeyondU_FFFFKeepsTheFirstHalf();
+    void piecedSearchAgreesWithTextSearch_data();
+    void piecedSearchAgreesWithTextSearch();
+    void piecedSearchReadsARewrittenPieceAsLost();
 };
 
 void TestTextSearch::agreesWithIndexOf_data()
@@ -358,6 +391,121 @@ void TestTextSearch::foldingBeyondU_FFFFKeepsTheFirstHalf()
             QChar::highSurrogate(folded) != QChar::highSurrogate(c))
             QFAIL(qPrintable(QString::number(c, 16)));
     }
+}
+
+void TestTextSearch::piecedSearchAgreesWithTextSearch_data()
+{
+    QTest::addColumn<QByteArray>("encoding");
+    QTest::addColumn<int>("pieceSize");
+    // Threads a search may start: with none, it looks at every piece itself.
+    QTest::addColumn<int>("threads");
+    QTest::newRow("UTF-8, pieces of 9 bytes") << QByteArray("UTF-8") << 9 << 2;
+    QTest::newRow("UTF-8, pieces of 40 bytes, no threads") << QByteArray("UTF-8") << 40 << 0;
+    QTest::newRow("Windows-1252, pieces of 7 bytes") << QByteArray("windows-1252") << 7 << 2;
+    QTest::newRow("UTF-16, pieces of 12 bytes") << QByteArray("UTF-16LE") << 12 << 1;
+}
+
+// A text left in its file in tiny pieces, some of them edited, searched
+// through a snapshot on threads: the same matches as TextSearch finds in
+// the document itself, wrap-around included, the long s and the Kelvin
+// sign that fold to ASCII letters included.
+void TestTextSearch::piecedSearchAgreesWithTextSearch()
+{
+    QFETCH(QByteArray, encoding);
+    QFETCH(int, pieceSize);
+    QFETCH(int, threads);
+    const TextFileFormat::Encoding format =
+        encoding == "UTF-8" ? TextFileFormat::Encoding::utf8()
+        : encoding == "UTF-16LE"
+            ? TextFileFormat::Encoding::unicode(TextFileFormat::Encoding::Form::Utf16LE, false)
+            : TextFileFormat::Encoding::codePage(encoding);
+    const QStringList pieces =
+        Pieces + QStringList{QStringLiteral("s"), QStringLiteral("\u017f"), QStringLiteral("K"),
+                             QStringLiteral("\u212a"), QStringLiteral("\u00e9sk ")};
+    QRandomGenerator random(pieceSize * 7 + threads);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("testo.txt"));
+    for (int round = 0; round < 150; ++round) {
+        QString written = TextShapes::randomText(random, pieces, 150);
+        if (!format.isUnicode())
+            written.replace(QRegularExpression(QStringLiteral("[^\\x00-\\xff]")),
+                            QStringLiteral("x"));
+        put(path, *TextFileFormat::encode(written, format));
+        TextModel model(8);
+        QVERIFY(putPieces(model, path, {format, LineBreak::Lf}, pieceSize, 3, 64));
+        for (int edit = random.bounded(3); edit > 0; --edit) {
+            const qint64 at = random.bounded(int(model.length() + 1));
+            model.replace(at, std::min(model.length(), at + random.bounded(4)),
+                          TextShapes::randomText(random, pieces, 3));
+        }
+        const QString text = model.text();
+        const SearchQuery query{randomNeedle(random, text), random.bounded(2) == 1,
+                                random.bounded(4) == 0};
+        const TextSearch expected(model, query);
+        SearchSnapshot snapshot(model);
+        const std::unique_ptr<TextModel> copy = snapshot.takeModel();
+        auto stop = std::make_shared<std::atomic<bool>>(false);
+        for (int probe = 0; probe < 6; ++probe) {
+            qint64 from = random.bounded(int(text.size() + 1));
+            qint64 to = random.bounded(int(text.size() + 1));
+            if (from > to)
+                std::swap(from, to);
+            JoinedThreads started;
+            const PiecedSearch search(*copy, query, started.starter(threads), stop);
+            QCOMPARE(search.first(from, to), expected.first(from, to));
+            QCOMPARE(search.last(from, to), expected.last(from, to));
+            const bool forward = probe % 2 == 0;
+            const std::optional<WrappedMatch> wrapped =
+                findWrapped(search, text.size(), from, to, forward);
+            const std::optional<WrappedMatch> wanted =
+                findWrapped(expected, text.size(), from, to, forward);
+            QCOMPARE(wrapped.has_value(), wanted.has_value());
+            if (wrapped) {
+                QCOMPARE(wrapped->match, wanted->match);
+                QCOMPARE(wrapped->wrapped, wanted->wrapped);
+            }
+        }
+        if (QTest::currentTestFailed()) {
+            qDebug() << "text" << text << "needle" << query.text << query.matchCase
+                     << query.wholeWord;
+            return;
+        }
+    }
+}
+
+// Another program rewrites the file in place once the search has its
+// snapshot: the pieces read as lost text (blank lines), never as the new
+// bytes, even where only their bytes are looked at, and the document's
+// store is told of them, its cache left as it was.
+void TestTextSearch::piecedSearchReadsARewrittenPieceAsLost()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("testo.txt"));
+    QByteArray bytes;
+    for (int i = 0; i < 200; ++i)
+        bytes += "riga " + QByteArray::number(i) + "\n";
+    put(path, bytes);
+    TextModel model;
+    const std::optional<PiecedFile> file =
+        putPieces(model, path, {TextFileFormat::Encoding::utf8(), LineBreak::Lf}, 64, 16, 64);
+    QVERIFY(file);
+    SearchSnapshot snapshot(model);
+    bytes.replace("riga 100", "RIGA 100");
+    put(path, bytes); // the same file, written over
+    const std::unique_ptr<TextModel> copy = snapshot.takeModel();
+    JoinedThreads started;
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    const PiecedSearch blanks(*copy, {QStringLiteral("   "), true, false},
+                              started.starter(PiecedSearch::Helpers), stop);
+    const PiecedSearch rewritten(*copy, {QStringLiteral("RIGA"), true, false},
+                                 started.starter(PiecedSearch::Helpers), stop);
+    const std::optional<TextSearch::Match> blank = blanks.first(0, copy->length());
+    QVERIFY(blank);
+    QVERIFY(file->store->hasLost());
+    QCOMPARE(file->store->cachedBytes(), 0); // the search read through stores of its own
+    QCOMPARE(blank,
+             TextSearch(model, {QStringLiteral("   "), true, false}).first(0, model.length()));
+    QCOMPARE(rewritten.first(0, copy->length()), std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(TestTextSearch)

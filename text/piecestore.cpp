@@ -112,6 +112,12 @@ std::vector<PieceBytes> PieceStore::lost() const
     return lost_;
 }
 
+bool PieceStore::isLost(const PieceBytes &piece) const
+{
+    const std::lock_guard lock(mutex_);
+    return isLostLocked(piece);
+}
+
 std::shared_ptr<PieceStore> PieceStore::successor(std::shared_ptr<const PieceSource> source)
 {
     const std::lock_guard lock(mutex_);

@@ -65,6 +65,8 @@ public:
     /// Whether any piece was found lost, and which.
     bool hasLost() const;
     std::vector<PieceBytes> lost() const;
+    /// Whether the piece overlaps one found lost.
+    bool isLost(const PieceBytes &piece) const;
     /// Called, on the thread that read it, for each piece found lost.
     void setLostHandler(LostHandler handler);
 

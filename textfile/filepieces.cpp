@@ -2,6 +2,8 @@
 
 #include "filedigest.h"
 #include "filesnapshot.h"
+#include "singlebytetable.h"
+#include "textfileformat.h"
 
 #include <algorithm>
 
@@ -51,9 +53,9 @@ std::optional<PieceText> FilePieces::read(const PieceBytes &piece) const
     return readPiece(*snapshot_, format_, piece, cutSpacing_);
 }
 
-// The blocks that hold the piece are read whole, and the piece's text is
-// decoded where it lies among them; they all stay as long as the text.
-std::optional<PieceText> FilePieces::readChecked(const PieceBytes &piece) const
+// The blocks that hold the piece are read whole, so that each is checked
+// against its value in the checksum.
+std::optional<FilePieces::CheckedBlocks> FilePieces::readBlocks(const PieceBytes &piece) const
 {
     if (piece.end > digest_->size())
         return std::nullopt;
@@ -61,19 +63,61 @@ std::optional<PieceText> FilePieces::readChecked(const PieceBytes &piece) const
     const qint64 last = (piece.end - 1) / FileDigest::BlockSize;
     const qint64 from = first * FileDigest::BlockSize;
     const qint64 to = std::min(digest_->size(), (last + 1) * FileDigest::BlockSize);
-    std::shared_ptr<char[]> buffer = bufferOf(to - from);
-    if (snapshot_->readAt(from, buffer.get(), to - from).bytes < to - from)
+    CheckedBlocks blocks{bufferOf(to - from), to - from, piece.begin - from};
+    if (snapshot_->readAt(from, blocks.buffer.get(), blocks.size).bytes < blocks.size)
         return std::nullopt;
     for (qint64 index = first; index <= last; ++index) {
         const qint64 offset = index * FileDigest::BlockSize - from;
-        const qint64 length = std::min(FileDigest::BlockSize, to - from - offset);
-        if (FileDigest::blockOf(index, buffer.get() + offset, length) != digest_->block(index))
+        const qint64 length = std::min(FileDigest::BlockSize, blocks.size - offset);
+        if (FileDigest::blockOf(index, blocks.buffer.get() + offset, length) !=
+            digest_->block(index))
             return std::nullopt;
     }
-    const char *bytes = buffer.get() + (piece.begin - from);
-    PieceText text = PieceDecoding::decode(format_, bytes, piece.size(), std::move(buffer),
+    return blocks;
+}
+
+// The piece's text is decoded where it lies among its blocks; they all stay
+// as long as the text.
+std::optional<PieceText> FilePieces::readChecked(const PieceBytes &piece) const
+{
+    std::optional<CheckedBlocks> blocks = readBlocks(piece);
+    if (!blocks)
+        return std::nullopt;
+    const char *bytes = blocks->buffer.get() + blocks->pieceOffset;
+    PieceText text = PieceDecoding::decode(format_, bytes, piece.size(), std::move(blocks->buffer),
                                            piece.endsText, cutSpacing_);
     if (text.characters.isInPlace())
-        text.heldBytes = (to - from) - piece.size();
+        text.heldBytes = blocks->size - piece.size();
     return text;
+}
+
+std::optional<PieceSource::Bytes> FilePieces::bytes(const PieceBytes &piece) const
+{
+    if (checked_ && digest_) {
+        std::optional<CheckedBlocks> blocks = readBlocks(piece);
+        if (!blocks)
+            return std::nullopt;
+        const char *start = blocks->buffer.get() + blocks->pieceOffset;
+        return Bytes{std::move(blocks->buffer), start, piece.size()};
+    }
+    std::shared_ptr<char[]> buffer = bufferOf(piece.size());
+    if (snapshot_->readAt(piece.begin, buffer.get(), piece.size()).bytes < piece.size())
+        return std::nullopt;
+    const char *start = buffer.get();
+    return Bytes{std::move(buffer), start, piece.size()};
+}
+
+std::optional<QByteArray> FilePieces::encoded(QStringView text) const
+{
+    return TextFileFormat::encode(text, format_.encoding.withMark(false));
+}
+
+bool FilePieces::writesAsciiAsItself() const
+{
+    const TextFileFormat::Encoding &encoding = format_.encoding;
+    if (encoding.form() == TextFileFormat::Encoding::Form::Utf8)
+        return true;
+    return encoding.form() == TextFileFormat::Encoding::Form::CodePage &&
+           !encoding.codePageName().isEmpty() &&
+           TextFileFormat::SingleByteTable::of(encoding.codePageName()).has_value();
 }

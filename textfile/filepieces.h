@@ -27,6 +27,9 @@ public:
                qint64 cutSpacing = PieceDecoding::DefaultCutSpacing);
 
     std::optional<PieceText> read(const PieceBytes &piece) const override;
+    std::optional<Bytes> bytes(const PieceBytes &piece) const override;
+    std::optional<QByteArray> encoded(QStringView text) const override;
+    bool writesAsciiAsItself() const override;
 
     /// The same pieces read from another file of the same bytes (the copy
     /// a save that rewrites the file through itself makes first).
@@ -46,6 +49,15 @@ public:
                                               const std::function<void(const char *)> &feed = {});
 
 private:
+    /// The whole checksum blocks that hold the piece, read and checked,
+    /// with where the piece starts among them.
+    struct CheckedBlocks
+    {
+        std::shared_ptr<char[]> buffer;
+        qint64 size = 0;
+        qint64 pieceOffset = 0;
+    };
+    std::optional<CheckedBlocks> readBlocks(const PieceBytes &piece) const;
     std::optional<PieceText> readChecked(const PieceBytes &piece) const;
 
     const std::shared_ptr<const FileSnapshot> snapshot_;
