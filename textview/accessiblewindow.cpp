@@ -54,13 +54,11 @@ bool AccessibleWindow::fitsText() const
     return length() <= 2 * bounds_.span;
 }
 
-// The caret may stand at the window's end only where the window ends with
-// the text: elsewhere that place is the next line's start.
-bool AccessibleWindow::holds(qint64 caret) const
+bool AccessibleWindow::holds(qint64 position) const
 {
     if (whole_)
         return true;
-    return caret >= from_ && (caret < to_ || to_ == model_.length());
+    return position >= from_ && (position < to_ || to_ == model_.length());
 }
 
 void AccessibleWindow::collapseAt(qint64 position)

@@ -64,8 +64,11 @@ public:
     /// while it moves.
     void collapseAt(qint64 position);
 
+    /// Whether position is in the window, its end only where the window
+    /// ends with the text: elsewhere that place starts the next line.
+    bool holds(qint64 position) const;
+
 private:
-    bool holds(qint64 caret) const;
     void placeInsideLine(qint64 caret, qint64 lineStart, qint64 lineNext);
     qint64 wholeLinesBefore(qint64 start, qint64 room) const;
     qint64 wholeLinesAfter(qint64 next, qint64 room) const;

@@ -125,8 +125,8 @@ TextViewAccessible::windowItem(qint64 position, QAccessible::TextBoundaryType ty
     const TextModel &model = view()->model();
     const qint64 start = seen().start();
     const qint64 end = seen().end();
-    if (type == QAccessible::NoBoundary)
-        return {start, end};
+    if (type == QAccessible::NoBoundary) // the whole text, with nothing before or after it
+        return {side == Side::After ? end : start, side == Side::Before ? start : end};
     auto within = [&](AccessibleTextItems::Range range) {
         return AccessibleTextItems::Range{std::clamp(range.from, start, end),
                                           std::clamp(range.to, start, end)};
@@ -173,7 +173,7 @@ int TextViewAccessible::offsetAtPoint(const QPoint &point) const
     if (!view->viewport()->rect().contains(local))
         return -1;
     const qint64 position = view->characterAt(local);
-    if (position < seen().start() || position >= seen().end())
+    if (!seen().holds(position))
         return -1; // text outside the window has no offset
     return offsetOf(position);
 }
