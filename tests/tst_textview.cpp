@@ -1086,7 +1086,7 @@ void TestTextView::accessibleWindowReads()
 // after Ctrl+Home, Ctrl+End and Ctrl+G the line number is said. Within the
 // window, and within the limit, offsets and events are as ever. Each row
 // does what a person does, then the last action, whose events are checked
-// ("k:keys" presses keys, "t:text" types).
+// ("k:keys" presses keys, "t:text" types, "l:text" is text a load appends).
 void TestTextView::accessibleWindowMoves_data()
 {
     QTest::addColumn<qint64>("limit");
@@ -1118,6 +1118,9 @@ void TestTextView::accessibleWindowMoves_data()
         << QStringList({"-0:" + numberedLines(1195, 1200), "c0", "c0", "s0-0"});
     QTest::newRow("Ctrl+End within the limit")
         << qint64(13200) << 0 << QStringList() << "k:Ctrl+End" << QStringList({"c13200"});
+    // Neither the text a load appends nor the window it moves is told.
+    QTest::newRow("a load past the limit")
+        << qint64(13200) << 0 << QStringList() << "l:" + numberedLines(0, 10) << QStringList();
 }
 
 void TestTextView::accessibleWindowMoves()
@@ -1142,6 +1145,11 @@ void TestTextView::accessibleWindowMoves()
         const QString argument = step.mid(2);
         if (step.startsWith(u"t:"))
             return QTest::keyClicks(&view, argument);
+        if (step.startsWith(u"l:")) {
+            TextModelAppender appender(view.model());
+            appender.append(argument);
+            return appender.flush();
+        }
         const QKeySequence keys(argument);
         for (int i = 0; i < keys.count(); ++i) {
             auto *dialog = view.findChild<GoToLineDialog *>();
