@@ -1103,6 +1103,10 @@ void TestTextView::accessibleWindowMoves_data()
     QTest::newRow("Ctrl+Home") << limit << 13200 << QStringList() << "k:Ctrl+Home"
                                << QStringList({"-0:" + numberedLines(1195, 1200), "c0",
                                                "+0:" + start, "c0", "Riga 1"});
+    QTest::newRow("Ctrl+Home after Select All")
+        << limit << 0 << QStringList("k:Ctrl+A") << "k:Ctrl+Home"
+        << QStringList(
+               {"s0-0", "-0:" + numberedLines(1195, 1200), "c0", "+0:" + start, "c0", "Riga 1"});
     QTest::newRow("Ctrl+G") << limit << 0 << QStringList() << "k:Ctrl+G, 2, 0, Return"
                             << QStringList({"-0:" + start, "c0", "+0:" + numberedLines(17, 22),
                                             "c22", "Riga 20"});

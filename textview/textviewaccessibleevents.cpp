@@ -100,8 +100,8 @@ void TextViewAccessibleEvents::tellEdit(qint64 position, qint64 removed, qint64 
 
 // The text told goes, the caret stands in the empty text, the new text
 // comes; the caret in it follows with caretMoved. A screen reader skips a
-// caret event at the offset it heard last: one of the two offsets differs
-// from it unless both are 0.
+// caret event at the offset it heard last, but reads the caret where it is
+// when it gets there: one of the two offsets differs unless both are 0.
 void TextViewAccessibleEvents::moveWindow(const QString &told)
 {
     const qint64 caret = view_.cursor().position();
@@ -140,17 +140,29 @@ void TextViewAccessibleEvents::busyMayHaveChanged()
     QAccessible::updateAccessibility(&event);
 }
 
+// A caret that leaves the window with a selection told or made tells the
+// selection before the window moves, and only then: a screen reader that
+// still had the old one, the whole window after Ctrl+A, would take the text
+// that goes for the selection deleted. It hears only the last of several
+// events of a kind that come together, and reads the selection as it is
+// when it gets there.
 void TextViewAccessibleEvents::caretMoved()
 {
     const TextCursor &cursor = view_.cursor();
-    if (!window_.fits(cursor.position()))
-        moveWindow(QAccessible::isActive() ? windowText() : QString());
+    const bool active = QAccessible::isActive();
+    const bool hadSelection = caret_ != anchor_;
+    bool selectionTold = false;
+    if (!window_.fits(cursor.position())) {
+        selectionTold = active && (hadSelection || cursor.hasSelection());
+        if (selectionTold)
+            tellSelection();
+        moveWindow(active ? windowText() : QString());
+    }
     const bool windowMoved = std::exchange(windowMoved_, false);
-    if (!QAccessible::isActive())
+    if (!active)
         return;
     if (!windowMoved && cursor.position() == caret_ && cursor.anchor() == anchor_)
         return;
-    const bool hadSelection = caret_ != anchor_;
     caret_ = cursor.position();
     anchor_ = cursor.anchor();
     TextView *view = &view_;
@@ -160,11 +172,16 @@ void TextViewAccessibleEvents::caretMoved()
     // other way round, it also read the line the caret landed on.
     QAccessibleTextCursorEvent moved(view, window_.offsetOf(caret_));
     QAccessible::updateAccessibility(&moved);
-    if (hadSelection || cursor.hasSelection()) {
-        QAccessibleTextSelectionEvent event(view, window_.offsetOf(cursor.selectionStart()),
-                                            window_.offsetOf(cursor.selectionEnd()));
-        QAccessible::updateAccessibility(&event);
-    }
+    if (!selectionTold && (hadSelection || cursor.hasSelection()))
+        tellSelection();
+}
+
+void TextViewAccessibleEvents::tellSelection()
+{
+    const TextCursor &cursor = view_.cursor();
+    QAccessibleTextSelectionEvent event(&view_, window_.offsetOf(cursor.selectionStart()),
+                                        window_.offsetOf(cursor.selectionEnd()));
+    QAccessible::updateAccessibility(&event);
 }
 
 void TextViewAccessibleEvents::sayCaretLine()

@@ -56,6 +56,7 @@ private:
     QString removedText(qint64 position, qint64 removed) const;
     void tellEdit(qint64 position, qint64 removed, qint64 added);
     void moveWindow(const QString &told);
+    void tellSelection();
     QString windowText() const;
 
     TextView &view_;
