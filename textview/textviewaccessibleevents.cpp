@@ -98,10 +98,12 @@ void TextViewAccessibleEvents::tellEdit(qint64 position, qint64 removed, qint64 
     }
 }
 
-// The text told goes, the caret stands in the empty text, the new text
-// comes; the caret in it follows with caretMoved. A screen reader skips a
-// caret event at the offset it heard last, but reads the caret where it is
-// when it gets there: one of the two offsets differs unless both are 0.
+// The text told goes, then the new text comes; the caret in it follows
+// with caretMoved. A screen reader skips a caret event at the offset it
+// heard last, hears only the last of caret events that come together, and
+// reads the caret where it is when it gets there: where the caret keeps its
+// offset in the new text, it is told instead at the start of the empty
+// text between the two, the one caret event of the move.
 void TextViewAccessibleEvents::moveWindow(const QString &told)
 {
     const qint64 caret = view_.cursor().position();
@@ -110,14 +112,19 @@ void TextViewAccessibleEvents::moveWindow(const QString &told)
         window_.placeAround(caret);
         return;
     }
+    const int heard = window_.offsetOf(caret_);
+    window_.placeAround(caret);
+    caretTold_ = heard != 0 && window_.offsetOf(caret) == heard;
     TextView *view = &view_;
     window_.collapseAt(caret);
     if (!told.isEmpty()) {
         QAccessibleTextRemoveEvent removal(view, 0, told);
         QAccessible::updateAccessibility(&removal);
     }
-    QAccessibleTextCursorEvent between(view, 0);
-    QAccessible::updateAccessibility(&between);
+    if (caretTold_) {
+        QAccessibleTextCursorEvent between(view, 0);
+        QAccessible::updateAccessibility(&between);
+    }
     window_.placeAround(caret);
     const QString text = windowText();
     if (!text.isEmpty()) {
@@ -159,19 +166,21 @@ void TextViewAccessibleEvents::caretMoved()
         moveWindow(active ? windowText() : QString());
     }
     const bool windowMoved = std::exchange(windowMoved_, false);
+    const bool caretTold = std::exchange(caretTold_, false);
     if (!active)
         return;
     if (!windowMoved && cursor.position() == caret_ && cursor.anchor() == anchor_)
         return;
     caret_ = cursor.position();
     anchor_ = cursor.anchor();
-    TextView *view = &view_;
     // The caret first, then the selection, as a screen reader hears it from
     // the text views it knows best: it tells the selection that the caret
     // made with the caret's own move, and says nothing more of it; told the
     // other way round, it also read the line the caret landed on.
-    QAccessibleTextCursorEvent moved(view, window_.offsetOf(caret_));
-    QAccessible::updateAccessibility(&moved);
+    if (!caretTold) {
+        QAccessibleTextCursorEvent moved(&view_, window_.offsetOf(caret_));
+        QAccessible::updateAccessibility(&moved);
+    }
     if (!selectionTold && (hadSelection || cursor.hasSelection()))
         tellSelection();
 }

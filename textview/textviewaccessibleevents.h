@@ -25,9 +25,9 @@ class TextView;
 ///
 /// When the caret leaves the window of a long text, or an edit reaches
 /// across the window's edge, the window moves: its text is told removed,
-/// the caret at the start of the empty text, the new window's text
-/// inserted, then the caret in it. A screen reader reads the line at the
-/// caret then, even where the caret's offset is the one it heard last.
+/// the new window's text inserted, then the caret in it. A screen reader
+/// reads the line at the caret then, even where the caret's offset is the
+/// one it heard last (but for the start of the text, 0 before and after).
 ///
 /// Nothing is told while no assistive technology listens.
 class TextViewAccessibleEvents
@@ -73,6 +73,7 @@ private:
     qint64 caret_ = 0;
     qint64 anchor_ = 0;
     /// Whether the caret's offset changed with the window, whatever the
-    /// caret did.
+    /// caret did, and whether the window's move told it already.
     bool windowMoved_ = false;
+    bool caretTold_ = false;
 };
