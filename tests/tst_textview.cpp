@@ -7,6 +7,8 @@
 #include "text/textsearch.h"
 #include "textview/accessibletext.h"
 #include "textview/accessibletextitems.h"
+#include "textview/accessiblewindow.h"
+#include "textview/gotolinedialog.h"
 #include "textview/selectionboard.h"
 #include "textview/textboxcommands.h"
 #include "textview/textview.h"
@@ -19,6 +21,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QRandomGenerator>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -53,6 +56,10 @@ private slots:
     void accessibleItems();
     void accessibleInterface();
     void accessibleEvents();
+    void accessibleWindowReads_data();
+    void accessibleWindowReads();
+    void accessibleWindowMoves_data();
+    void accessibleWindowMoves();
     void everyEditIsTold_data();
     void everyEditIsTold();
     void drops_data();
@@ -987,6 +994,179 @@ void TestTextView::accessibleEvents()
     events.clear();
     view.setText(QStringLiteral("x"));
     QCOMPARE(events.first(), "-0:" + large.left(limit));
+}
+
+namespace {
+
+// Lines "riga 0000\r\n" from the first to before the last: 11 characters each.
+QString numberedLines(int first, int last)
+{
+    QString text;
+    for (int line = first; line < last; ++line)
+        text += QStringLiteral("riga %1\r\n").arg(line, 4, 10, QLatin1Char('0'));
+    return text;
+}
+
+} // namespace
+
+// A text past the limit is read through a window of whole lines around the
+// caret, about a span long (a long line's part around it): every call
+// answers the text's own characters, its offsets counted from the window's
+// start. Within the limit the text is read whole, as it always was.
+void TestTextView::accessibleWindowReads_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    const QString lines = numberedLines(0, 40);
+    QTest::newRow("lines around the caret") << lines << qint64(200) << 220 << 198 << 253;
+    QTest::newRow("from the start") << lines << qint64(200) << 0 << 0 << 55;
+    QTest::newRow("to the end") << lines << qint64(200) << 440 << 385 << 440;
+    QTest::newRow("within the limit, whole") << lines << qint64(440) << 220 << 0 << 440;
+    const QString longLine = QStringLiteral("ab\r\n") + ::longLine(200) + QStringLiteral("\r\ncd");
+    QTest::newRow("inside a line longer than the span")
+        << longLine << qint64(100) << 100 << 73 << 128;
+}
+
+void TestTextView::accessibleWindowReads()
+{
+    QFETCH(QString, text);
+    QFETCH(qint64, limit);
+    QFETCH(int, caret);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    Shown shown(text);
+    TextView &view = shown.view;
+    view.accessibleWindow().setBounds({limit, 55});
+    view.moveCaret(caret);
+    QAccessibleTextInterface *reader =
+        QAccessible::queryAccessibleInterface(&view)->textInterface();
+    const QString seen = text.mid(from, to - from);
+    QCOMPARE(reader->characterCount(), to - from);
+    QCOMPARE(reader->text(0, -1), seen);
+    QCOMPARE(reader->cursorPosition(), caret - from);
+    const QList<QAccessible::TextBoundaryType> kinds = {
+        QAccessible::CharBoundary, QAccessible::WordBoundary, QAccessible::SentenceBoundary,
+        QAccessible::LineBoundary, QAccessible::NoBoundary};
+    for (int offset = 0; offset <= to - from; ++offset) {
+        for (const QAccessible::TextBoundaryType kind : kinds) {
+            for (int which = -1; which <= 1; ++which) {
+                int start = -1;
+                int end = -1;
+                const QString item =
+                    which < 0   ? reader->textBeforeOffset(offset, kind, &start, &end)
+                    : which > 0 ? reader->textAfterOffset(offset, kind, &start, &end)
+                                : reader->textAtOffset(offset, kind, &start, &end);
+                // An item before the offset ends by it, one after starts after it.
+                const bool placed = which < 0 ? end <= offset : which == 0 || start >= offset;
+                QVERIFY2(placed && start >= 0 && start <= end && end <= to - from,
+                         qPrintable(QStringLiteral("%1 %2 %3").arg(offset).arg(kind).arg(which)));
+                QCOMPARE(item, seen.mid(start, end - start));
+            }
+        }
+    }
+    const QRect box = reader->characterRect(caret - from);
+    QCOMPARE(reader->offsetAtPoint(box.center()), caret - from);
+    reader->setSelection(0, 1, 4);
+    int start = 0;
+    int end = 0;
+    reader->selection(0, &start, &end);
+    QCOMPARE(QList<qint64>({start, end, view.cursor().anchor(), view.cursor().position()}),
+             QList<qint64>({1, 4, from + 1, from + 4}));
+    QCOMPARE(view.accessibleWindow().start(), from); // a move within it keeps it
+    QAccessible::queryAccessibleInterface(&view)->editableTextInterface()->insertText(
+        2, QStringLiteral("Z"));
+    QCOMPARE(shown.model.text().mid(from, 3), text.mid(from, 2) + QStringLiteral("Z"));
+}
+
+// The caret that leaves the window moves it: its text goes, the caret
+// stands in the empty text, the new text comes, then the caret in it, and
+// after Ctrl+Home, Ctrl+End and Ctrl+G the line number is said. Within the
+// window, and within the limit, offsets and events are as ever. Each row
+// does what a person does, then the last action, whose events are checked
+// ("k:keys" presses keys, "t:text" types, "l:text" is text a load appends).
+void TestTextView::accessibleWindowMoves_data()
+{
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("heard");
+    const qint64 limit = 1000; // the text holds 1200 lines of 11 characters
+    const QString start = numberedLines(0, 5);
+    const QString end = numberedLines(1195, 1200);
+    QTest::newRow("Ctrl+End") << limit << 0 << QStringList() << "k:Ctrl+End"
+                              << QStringList({"-0:" + start, "+0:" + end, "c55", "Riga 1.201"});
+    QTest::newRow("Ctrl+Home") << limit << 13200 << QStringList() << "k:Ctrl+Home"
+                               << QStringList({"-0:" + end, "+0:" + start, "c0", "Riga 1"});
+    QTest::newRow("Ctrl+Home after Select All")
+        << limit << 0 << QStringList("k:Ctrl+A") << "k:Ctrl+Home"
+        << QStringList({"s0-0", "-0:" + end, "+0:" + start, "c0", "Riga 1"});
+    // The caret keeps the offset it had: it is told in the empty text.
+    QTest::newRow("Ctrl+G to the same offset")
+        << limit << 22 << QStringList() << "k:Ctrl+G, 2, 0, Return"
+        << QStringList({"-0:" + start, "c0", "+0:" + numberedLines(17, 22), "Riga 20"});
+    QTest::newRow("Down within the window")
+        << limit << 0 << QStringList() << "k:Down" << QStringList({"c11"});
+    QTest::newRow("Down over the window's edge")
+        << limit << 0 << QStringList({"k:Down", "k:Down", "k:Down", "k:Down"}) << "k:Down"
+        << QStringList({"-0:" + start, "+0:" + numberedLines(3, 8), "c22"});
+    QTest::newRow("typing in a window that moved")
+        << limit << 13200 << QStringList() << "t:x" << QStringList({"+55:x", "c56"});
+    QTest::newRow("Select All and Delete: the text is seen whole again")
+        << limit << 0 << QStringList("k:Ctrl+A") << "k:Delete"
+        << QStringList({"-0:" + end, "c0", "s0-0"});
+    QTest::newRow("Ctrl+End within the limit")
+        << qint64(13200) << 0 << QStringList() << "k:Ctrl+End" << QStringList({"c13200"});
+    // Neither the text a load appends nor the window it moves is told.
+    QTest::newRow("a load past the limit")
+        << qint64(13200) << 0 << QStringList() << "l:" + numberedLines(0, 10) << QStringList();
+}
+
+void TestTextView::accessibleWindowMoves()
+{
+    QFETCH(qint64, limit);
+    QFETCH(int, caret);
+    QFETCH(QStringList, before);
+    QFETCH(QString, action);
+    ScreenReader reader([](QAccessibleEvent *event, QStringList &heard) {
+        if (qobject_cast<TextView *>(event->object())) // not its scroll bars, nor a dialog's
+            hear(event, heard);
+        ScreenReader::announcements(event, heard);
+    });
+    Shown shown(numberedLines(0, 1200));
+    TextView &view = shown.view;
+    view.setLocale(QLocale(QLocale::Italian));
+    view.accessibleWindow().setBounds({limit, 55});
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    view.moveCaret(caret);
+    auto act = [&](const QString &step) {
+        const QString argument = step.mid(2);
+        if (step.startsWith(u"t:"))
+            return QTest::keyClicks(&view, argument);
+        if (step.startsWith(u"l:")) {
+            TextModelAppender appender(view.model());
+            appender.append(argument);
+            return appender.flush();
+        }
+        const QKeySequence keys(argument);
+        for (int i = 0; i < keys.count(); ++i) {
+            auto *dialog = view.findChild<GoToLineDialog *>();
+            QWidget *target = &view;
+            if (dialog && dialog->isVisible())
+                target = dialog->lineField;
+            QTest::keyClick(target, keys[i].key(), keys[i].keyboardModifiers());
+        }
+    };
+    for (const QString &step : before)
+        act(step);
+    reader.heard.clear();
+    act(action);
+    QFETCH(QStringList, heard);
+    QTRY_COMPARE(reader.heard, heard);
 }
 
 // Every edit, whatever makes it, reaches a screen reader with the text that

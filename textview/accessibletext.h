@@ -2,12 +2,9 @@
 
 #include <QString>
 
-#include <algorithm>
-#include <climits>
-
 /// What every answer to assistive technology about a text view's text
-/// shares: how much of the text it carries, how offsets fit its ints, and
-/// which characters it may carry.
+/// shares: how much of the text it carries and which characters it may
+/// carry. (How its int offsets reach a longer text: AccessibleWindow.)
 namespace AccessibleText {
 
 /// The most characters any one answer carries: a range read (the whole
@@ -16,13 +13,6 @@ namespace AccessibleText {
 /// answer copies megabytes; a range asked for past the limit comes back cut
 /// at its start plus Limit.
 constexpr qint64 Limit = 1 << 20;
-
-/// Offsets are ints for assistive technology: a text past 2^31 units shows
-/// only its first 2^31.
-inline int clamped(qint64 offset)
-{
-    return int(std::min<qint64>(offset, INT_MAX));
-}
 
 /// The text as assistive technology can be given it: the bus that carries it
 /// takes no NUL and no lone surrogate (an undecodable byte's escape is one),

@@ -24,6 +24,7 @@ void goToLine(TextView &view, qint64 line)
     if (target < first || target >= first + view.visibleLines())
         view.setFirstVisibleLine(target - view.visibleLines() / 2);
     view.moveCaret(model.lineStart(target));
+    view.sayCaretLine();
 }
 
 } // namespace

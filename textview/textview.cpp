@@ -280,6 +280,16 @@ void TextView::caretMoved()
     accessibleEvents_->caretMoved();
 }
 
+AccessibleWindow &TextView::accessibleWindow()
+{
+    return accessibleEvents_->window();
+}
+
+void TextView::sayCaretLine()
+{
+    accessibleEvents_->sayCaretLine();
+}
+
 // Geometry.
 
 int TextView::lineHeight() const
@@ -384,6 +394,7 @@ void TextView::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
     blink_.restart(true);
+    accessibleEvents_->focusedIn();
 }
 
 void TextView::focusOutEvent(QFocusEvent *event)

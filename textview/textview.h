@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 
+class AccessibleWindow;
 class QMenu;
 class SelectionBoard;
 class TextModel;
@@ -130,6 +131,13 @@ public:
     using MenuAddition = std::function<void(QMenu &menu)>;
     void setMenuAddition(MenuAddition addition) { menuAddition_ = std::move(addition); }
     const MenuAddition &menuAddition() const { return menuAddition_; }
+
+    /// What assistive technology sees of the text: all of it, or a window
+    /// around the caret of a text too long for its offsets.
+    AccessibleWindow &accessibleWindow();
+    /// Says the caret's line number to a screen reader where the window's
+    /// offsets cannot tell it, after a move across the text.
+    void sayCaretLine();
 
     /// The text's size, which Ctrl+wheel, Ctrl+Plus, Ctrl+Minus and Ctrl+0
     /// change.

@@ -1,6 +1,7 @@
 #include "textviewaccessible.h"
 
 #include "accessibletext.h"
+#include "accessiblewindow.h"
 #include "textview.h"
 
 #include "text/textmodel.h"
@@ -11,8 +12,6 @@
 #include <algorithm>
 #include <cmath>
 
-using AccessibleText::clamped;
-
 TextViewAccessible::TextViewAccessible(TextView *view) : AccessibleEditableText(view) {}
 
 TextView *TextViewAccessible::view() const
@@ -20,11 +19,20 @@ TextView *TextViewAccessible::view() const
     return static_cast<TextView *>(widget());
 }
 
+const AccessibleWindow &TextViewAccessible::seen() const
+{
+    return view()->accessibleWindow();
+}
+
 // An offset from assistive technology; a negative one means the end.
 qint64 TextViewAccessible::offset(int offset) const
 {
-    const qint64 length = view()->model().length();
-    return offset < 0 ? length : std::min<qint64>(offset, length);
+    return seen().positionOf(offset);
+}
+
+int TextViewAccessible::offsetOf(qint64 position) const
+{
+    return seen().offsetOf(position);
 }
 
 bool TextViewAccessible::isBusy(const TextView &view)
@@ -57,8 +65,8 @@ void TextViewAccessible::selection(int selectionIndex, int *startOffset, int *en
 {
     const TextCursor &cursor = view()->cursor();
     const bool exists = selectionIndex == 0 && cursor.hasSelection();
-    *startOffset = exists ? clamped(cursor.selectionStart()) : 0;
-    *endOffset = exists ? clamped(cursor.selectionEnd()) : 0;
+    *startOffset = exists ? offsetOf(cursor.selectionStart()) : 0;
+    *endOffset = exists ? offsetOf(cursor.selectionEnd()) : 0;
 }
 
 int TextViewAccessible::selectionCount() const
@@ -80,7 +88,7 @@ void TextViewAccessible::setSelection(int selectionIndex, int startOffset, int e
 
 int TextViewAccessible::cursorPosition() const
 {
-    return clamped(view()->cursor().position());
+    return offsetOf(view()->cursor().position());
 }
 
 void TextViewAccessible::setCursorPosition(int position)
@@ -102,17 +110,40 @@ QString TextViewAccessible::text(int startOffset, int endOffset) const
 QString TextViewAccessible::item(int offset, QAccessible::TextBoundaryType type, Side side,
                                  int *startOffset, int *endOffset) const
 {
-    const TextModel &model = view()->model();
-    const AccessibleTextItems::Range found = find(model, this->offset(offset), type, side);
+    const AccessibleTextItems::Range found = windowItem(this->offset(offset), type, side);
     const qint64 to = std::min(found.to, found.from + AccessibleText::Limit);
-    *startOffset = clamped(found.from);
-    *endOffset = clamped(to);
-    return AccessibleText::readable(model.text(found.from, to));
+    *startOffset = offsetOf(found.from);
+    *endOffset = offsetOf(to);
+    return AccessibleText::readable(view()->model().text(found.from, to));
+}
+
+// The item as the window shows it: cut at the window's edges, with nothing
+// before its start or after its end. The whole text's window is the text.
+AccessibleTextItems::Range
+TextViewAccessible::windowItem(qint64 position, QAccessible::TextBoundaryType type, Side side) const
+{
+    const TextModel &model = view()->model();
+    const qint64 start = seen().start();
+    const qint64 end = seen().end();
+    if (type == QAccessible::NoBoundary) // the whole text, with nothing before or after it
+        return {side == Side::After ? end : start, side == Side::Before ? start : end};
+    auto within = [&](AccessibleTextItems::Range range) {
+        return AccessibleTextItems::Range{std::clamp(range.from, start, end),
+                                          std::clamp(range.to, start, end)};
+    };
+    const AccessibleTextItems::Range here = within(AccessibleTextItems::at(model, position, type));
+    if (side == Side::Before)
+        return here.from <= start ? AccessibleTextItems::Range{start, start}
+                                  : within(AccessibleTextItems::at(model, here.from - 1, type));
+    if (side == Side::After)
+        return here.to >= end ? AccessibleTextItems::Range{end, end}
+                              : within(AccessibleTextItems::at(model, here.to, type));
+    return here;
 }
 
 int TextViewAccessible::characterCount() const
 {
-    return clamped(view()->model().length());
+    return offsetOf(seen().end());
 }
 
 // Geometry, on the screen. A character is as wide as the caret moves over
@@ -141,7 +172,10 @@ int TextViewAccessible::offsetAtPoint(const QPoint &point) const
     const QPoint local = view->viewport()->mapFromGlobal(point);
     if (!view->viewport()->rect().contains(local))
         return -1;
-    return clamped(view->characterAt(local));
+    const qint64 position = view->characterAt(local);
+    if (!seen().holds(position))
+        return -1; // text outside the window has no offset
+    return offsetOf(position);
 }
 
 void TextViewAccessible::scrollToSubstring(int startIndex, int endIndex)
@@ -188,14 +222,13 @@ void TextViewAccessible::replaceText(int startOffset, int endOffset, const QStri
     view()->insertText(text);
 }
 
-// The value is the whole text while the document is within the limit. A
-// larger document has none: a property read must not copy hundreds of
+// The value is the whole text the window shows while it is within the
+// limit. A larger one has none: a property read must not copy hundreds of
 // megabytes, and a reader takes such a text by ranges through the text
 // interface instead.
 QString TextViewAccessible::value() const
 {
-    const TextModel &model = view()->model();
-    if (model.length() > AccessibleText::Limit)
+    if (seen().length() > AccessibleText::Limit)
         return {};
-    return AccessibleText::readable(model.text());
+    return AccessibleText::readable(view()->model().text(seen().start(), seen().end()));
 }

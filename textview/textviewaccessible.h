@@ -2,6 +2,7 @@
 
 #include "accessibleeditabletext.h"
 
+class AccessibleWindow;
 class TextView;
 
 /// What assistive technology sees of a text view: an editable multi-line
@@ -9,10 +10,12 @@ class TextView;
 /// selection it follows and sets, and which it may edit.
 ///
 /// Offsets count the model's UTF-16 units, as the view does (a CR LF counts
-/// two). Every read builds only the range asked for, up to
-/// AccessibleText::Limit characters; characters the bus cannot carry come as
-/// U+FFFD (see AccessibleText). Its name is the view's accessible name, which
-/// the document window keeps to its file's name.
+/// two), from the start of the view's AccessibleWindow: the text itself
+/// while it fits an int's offsets, a window around the caret of a longer
+/// one, which every call reads, sets and edits within. Every read builds only the range asked for,
+/// up to AccessibleText::Limit characters; characters the bus cannot carry come as U+FFFD (see
+/// AccessibleText). Its name is the view's accessible name, which the document window keeps to its
+/// file's name.
 ///
 /// It has no value interface: on the platform's bus a value is a number,
 /// and a screen reader would read a text box with one as a slider.
@@ -51,7 +54,11 @@ protected:
 
 private:
     TextView *view() const;
+    const AccessibleWindow &seen() const;
+    AccessibleTextItems::Range windowItem(qint64 position, QAccessible::TextBoundaryType type,
+                                          Side side) const;
     /// The whole text, within the limit; see text(QAccessible::Text).
     QString value() const;
     qint64 offset(int offset) const;
+    int offsetOf(qint64 position) const;
 };

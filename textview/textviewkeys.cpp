@@ -234,6 +234,8 @@ void TextViewKeys::go(Move move, bool extend)
     view_.moveCaret(target(move, extend), extend);
     if (extend)
         view_.offerSelection();
+    if (move == Move::DocumentStart || move == Move::DocumentEnd)
+        view_.sayCaretLine();
 }
 
 qint64 TextViewKeys::target(Move move, bool extend)

@@ -424,6 +424,13 @@ class AccessibilityBus:
                      timeout=timeout)
         return result.returncode == 0, (result.stdout + result.stderr).decode(errors="replace")
 
+    def caret(self, timeout=30):
+        """What the focused text says of its caret over the bus: "caret
+        OFFSET of COUNT: LINE"."""
+        result = run([sys.executable, self.helper, "caret"], env=self.env, check=False,
+                     timeout=timeout)
+        return (result.stdout + result.stderr).decode(errors="replace").strip()
+
 
 class Image:
     """Raw RGB pixels with the few measurements the cases need."""

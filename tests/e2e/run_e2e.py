@@ -555,6 +555,7 @@ def file_of_six_gigabytes(t):
         raise Unavailable("the disk has less than 12 GB free for the 6 GB file and its save")
     source = t.path("enorme.txt")
     block = large_file(100_000)
+    bus = AccessibilityBus(t.session.processes, t.desktop)
     try:
         with open(source, "wb") as f:
             for _ in range(6_000_000_000 // len(block)):
@@ -563,7 +564,9 @@ def file_of_six_gigabytes(t):
         wrapper = t.write("limited.sh", f"#!/bin/sh\nexec prlimit --as=1400000000 "
                                         f"'{t.session.binary}'\n".encode())
         os.chmod(wrapper, 0o755)
-        app = t.start_app(binary=wrapper)
+        bus.start()
+        bus.listen()
+        app = t.start_app(binary=wrapper, env_extra=bus.app_env())
         app.key("ctrl+o")
         app.file_dialog(source, OPEN_DIALOG)
         app.wait_main_active()
@@ -572,6 +575,7 @@ def file_of_six_gigabytes(t):
         app.key("ctrl+End")
         app.type("FINE")
         expected_size = size + len("INIZIO FINE")
+        reads_the_end(app, bus, size // len(block) * block.count(b"\n") + 1)
 
         def saving():  # the file the save writes beside it, or the file saved
             return (os.path.getsize(source) == expected_size
@@ -598,9 +602,30 @@ def file_of_six_gigabytes(t):
         t.check(tail == block + b"FINE", f"the saved file ends {tail[-40:]!r}")
         app.require_running()
     finally:
+        bus.stop()
         for name in t.files():
             if os.path.getsize(t.path(name)) > (1 << 30):
                 os.remove(t.path(name))
+
+
+def reads_the_end(app, bus, lines):
+    """Once the last letter typed at the end has landed, that is once the
+    whole file has come, a screen reader reads the end of a text past its
+    offsets' reach after Ctrl+Home and Ctrl+End, in a window around the
+    caret, and hears the last line's number."""
+    poll(lambda: any(line.startswith("insert ") and line.endswith(" E") for line in bus.heard()),
+         120, "the letters typed at the end to land")
+    mark = bus.mark()
+    app.key("ctrl+Home", "ctrl+End")
+
+    def line_number_said():  # in the locale's digit grouping
+        return any(re.sub(r"\D", "", line) == str(lines) for line in bus.heard_since(mark)
+                   if line.startswith("shown notification Riga "))
+    poll(line_number_said, 30, f"the line number {lines} to be said")
+    said = bus.caret()
+    match = re.fullmatch(r"caret (\d+) of (\d+): (.*)", said)
+    if not (match and match[1] == match[2] and match[3] == "FINE"):
+        raise Failure(f"after Ctrl+End the screen reader reads {said!r}")
 
 
 def mapped_bytes(pid):

@@ -9,6 +9,9 @@ end-to-end tests.
                              offset, as a screen reader moving through it
                              does, and prints how many answers came; it ends
                              with status 1 when one does not come in time
+    screenreader.py caret    prints the focused text's caret offset, its
+                             count of characters and the line at the caret:
+                             "caret OFFSET of COUNT: LINE"
 
 The lines of `listen`:
     focus ROLE NAME                    an object took the focus
@@ -68,14 +71,16 @@ def listen():
     pyatspi.Registry.start()
 
 
-def focused():
-    """The object that has the focus in the first application on the bus."""
+def focused(role=None):
+    """The object that has the focus in the first application on the bus
+    (of that role: the window around a text box says it has the focus too)."""
     desktop = pyatspi.Registry.getDesktop(0)
     for app in desktop:
         if app is None:
             continue
         found = pyatspi.findDescendant(
-            app, lambda o: o.getState().contains(pyatspi.STATE_FOCUSED))
+            app, lambda o: o.getState().contains(pyatspi.STATE_FOCUSED)
+            and role in (None, o.getRole()))
         if found is not None:
             return found
     return None
@@ -112,11 +117,25 @@ def ask():
     return 0
 
 
+def caret():
+    target = focused(pyatspi.ROLE_TEXT)
+    if target is None:
+        say("no text has the focus")
+        return 1
+    text = target.queryText()
+    offset = text.caretOffset
+    line = text.getTextAtOffset(offset, pyatspi.TEXT_BOUNDARY_LINE_START)[0]
+    say(f"caret {offset} of {text.characterCount}: {escaped(line)}")
+    return 0
+
+
 if __name__ == "__main__":
     if sys.argv[1:] == ["listen"]:
         listen()
     elif sys.argv[1:] == ["ask"]:
         sys.exit(ask())
+    elif sys.argv[1:] == ["caret"]:
+        sys.exit(caret())
     else:
         print(__doc__)
         sys.exit(2)
