@@ -302,6 +302,8 @@ private slots:
     void toolbarRunsOpenAndSave();
     void sameFileInTwoWindows();
     void randomFilesSurviveOpenAndSave();
+    void piecesSaveAsTheTextInMemory_data();
+    void piecesSaveAsTheTextInMemory();
     void documentInPiecesIsSavedAsAStream_data();
     void documentInPiecesIsSavedAsAStream();
     void documentInPiecesAfterAnotherProgram_data();
@@ -568,6 +570,45 @@ void TestFileCommands::randomFilesSurviveOpenAndSave()
         editor.window->mnuFileClose_Click();
     }
     QVERIFY(editor.messages->messages.isEmpty());
+}
+
+void TestFileCommands::piecesSaveAsTheTextInMemory_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArray>("odd");
+    QTest::newRow("a lone CR among lines that end in LF") << QByteArray("riga\n")
+                                                          << QByteArray("a\rb\n");
+    QTest::newRow("a lone CR among lines that end in CR LF") << QByteArray("riga\r\n")
+                                                             << QByteArray("a\rb\r\n");
+    QTest::newRow("a lone LF among lines that end in CR LF") << QByteArray("riga\r\n")
+                                                             << QByteArray("a\nb\r\n");
+}
+
+// A file whose line ends change past the first 64 KB, where its format is
+// decided, edited at its start: held in pieces or read whole into memory,
+// the same text is saved.
+void TestFileCommands::piecesSaveAsTheTextInMemory()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArray, odd);
+    QByteArray file = line.repeated((100 << 10) / line.size()) + odd;
+    file += line.repeated(3000);
+    const QString name = path(QStringLiteral("righe.txt"));
+    QByteArray saved[2];
+    for (int pieces = 0; pieces < 2; ++pieces) {
+        put(name, file);
+        Editor editor;
+        if (pieces) {
+            editor.window->loadSettings().piecesFrom = 0;
+            editor.window->loadSettings().reading.pieceSize = 4 << 10;
+        }
+        frmDocument *document = editor.open(name);
+        QCOMPARE(document->text().storedLength() > 0, bool(pieces));
+        document->ActiveControl().setSelText(QStringLiteral("x"));
+        editor.window->mnuFileSave_Click();
+        saved[pieces] = contents(name);
+    }
+    QCOMPARE(saved[1], saved[0]);
 }
 
 void TestFileCommands::documentInPiecesIsSavedAsAStream_data()

@@ -116,13 +116,12 @@ PieceText decode(const TextFileFormat::FileFormat &format, const char *bytes, qi
     text.characters.refresh();
     text.cuts.push_back({size, text.characters.size()});
     // Escapes write back as the bytes they stand for, and every other
-    // character as the bytes it came from, in these encodings; a lone CR
-    // read as CR LF and a line end added to the text's last line are not
-    // in the bytes.
+    // character as the bytes it came from, in these encodings; a lone CR,
+    // read as CR LF whatever the file's lines end in, and a line end added
+    // to the text's last line are not in the bytes.
     const bool lossless = format.encoding.isUnicode() || decoder.readsPlainBytesAsThemselves();
-    text.bytesAreText = lossless && !endsText &&
-                        !(format.lineBreak == LineBreak::CrLf &&
-                          hasLoneCarriageReturn(bytes, size, format.encoding));
+    text.bytesAreText =
+        lossless && !endsText && !hasLoneCarriageReturn(bytes, size, format.encoding);
     return text;
 }
 
