@@ -22,13 +22,21 @@ FilePieces::FilePieces(std::shared_ptr<const FileSnapshot> snapshot,
 {
 }
 
+std::shared_ptr<char[]> FilePieces::readBytes(const FileSnapshot &snapshot, const PieceBytes &piece)
+{
+    std::shared_ptr<char[]> buffer = bufferOf(piece.size());
+    if (snapshot.readAt(piece.begin, buffer.get(), piece.size()).bytes < piece.size())
+        return nullptr;
+    return buffer;
+}
+
 std::optional<PieceText> FilePieces::readPiece(const FileSnapshot &snapshot,
                                                const TextFileFormat::FileFormat &format,
                                                const PieceBytes &piece, qint64 cutSpacing,
                                                const std::function<void(const char *)> &feed)
 {
-    std::shared_ptr<char[]> buffer = bufferOf(piece.size());
-    if (snapshot.readAt(piece.begin, buffer.get(), piece.size()).bytes < piece.size())
+    std::shared_ptr<char[]> buffer = readBytes(snapshot, piece);
+    if (!buffer)
         return std::nullopt;
     if (feed)
         feed(buffer.get());

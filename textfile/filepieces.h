@@ -38,6 +38,9 @@ public:
     const TextFileFormat::FileFormat &format() const { return format_; }
     const std::shared_ptr<const FileDigest> &digest() const { return digest_; }
 
+    /// Reads the bytes of piece into memory of their own; nothing when they
+    /// cannot all be read.
+    static std::shared_ptr<char[]> readBytes(const FileSnapshot &snapshot, const PieceBytes &piece);
     /// Reads the bytes of piece into memory of their own and decodes them;
     /// nothing when they cannot all be read. The bytes go to feed first.
     static std::optional<PieceText> readPiece(const FileSnapshot &snapshot,
