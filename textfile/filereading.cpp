@@ -192,8 +192,7 @@ void FileReading::readPart(size_t index)
 
 // A piece is read whole, once; its bytes go into the checksum, and are
 // counted straight from the bytes where the encoding allows. Only the
-// first piece's text, shown at once, is kept; the last one is decoded,
-// since the text's end is decided there.
+// first piece's text, shown at once, is decoded and kept.
 void FileReading::readPiece(size_t index)
 {
     const qint64 size = snapshot_->stamp().size;
@@ -216,8 +215,8 @@ void FileReading::readPiece(size_t index)
     digest.take(bytes.get(), piece.size());
     digest.finish();
     std::optional<PieceCounter::Counted> counted;
-    if (index != 0 && !piece.endsText)
-        counted = counter_->count(bytes.get(), piece.size());
+    if (index != 0)
+        counted = counter_->count(bytes.get(), piece.size(), piece.endsText);
     if (!counted) {
         PieceText text = PieceDecoding::decode(format_, bytes.get(), piece.size(), bytes,
                                                piece.endsText, options_.cutSpacing);

@@ -29,9 +29,10 @@ public:
 
     explicit PieceCounter(const TextFileFormat::FileFormat &format);
 
-    /// The count of a piece that does not end the text; nothing where only
-    /// decoding it counts it.
-    std::optional<Counted> count(const char *bytes, qint64 size) const;
+    /// The count of a piece, with the line break added after the text's
+    /// last line when the piece ends the text and that line has none;
+    /// nothing where only decoding it counts it.
+    std::optional<Counted> count(const char *bytes, qint64 size, bool endsText) const;
 
 private:
     enum class Kind { Decoded, Utf8, SingleBytes };
