@@ -35,7 +35,10 @@ void DocumentJournal::aboutToEdit()
         return;
     const TextModel &text = document_.text();
     base_.reset();
-    if (!path_.isEmpty() && identity_ && !document_.isLoading() && text.bytes() <= BaseLimit)
+    // A document whose text is still in pieces of its file is never copied:
+    // its characters in memory say nothing of its size.
+    if (!path_.isEmpty() && identity_ && !document_.isLoading() && text.storedLength() == 0 &&
+        text.bytes() <= BaseLimit)
         base_ = copied(0, text.length());
 }
 

@@ -359,9 +359,10 @@ void tst_Journal::saveStartsAfresh()
     QCOMPARE(journalsIn(path(QStringLiteral("state"))), QStringList());
 }
 
-// Sostituisci tutto in a document held in pieces of its file gives back its
-// whole text as the edit's: the journal, which would copy it into memory,
-// is set aside with one note until the next Save.
+// A key in a document held in pieces of its file is journalled alone, and
+// Sostituisci tutto there gives back its whole text as the edit's: the
+// journal, which would copy it into memory, is set aside with one note
+// until the next Save.
 void tst_Journal::replacementInPiecesIsSetAside()
 {
     QByteArray file;
@@ -377,6 +378,11 @@ void tst_Journal::replacementInPiecesIsSetAside()
     QCOMPARE(loadAndWait(document, path(QStringLiteral("grande.txt")), settings), std::nullopt);
     QVERIFY(document.pieceStore());
     viewOf(document).insertText(QStringLiteral("inizio "));
+    journals.flush();
+    // The first key copies nothing of the text that is still in the file.
+    const QStringList started = journalsIn(path(QStringLiteral("state")));
+    QCOMPARE(started.size(), 1);
+    QVERIFY(QFileInfo(path(QStringLiteral("state/")) + started.front()).size() < (1 << 20));
     replaceAll(document.text(), {QStringLiteral("qualunque"), true, false}, u"qualsiasi", 0,
                document.text().length());
     viewOf(document).insertText(QStringLiteral("e poi "));
