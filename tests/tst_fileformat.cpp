@@ -768,9 +768,9 @@ void TestFileFormat::piecesCountedFromTheirBytesAsDecoded_data()
 }
 
 // A piece counted straight from its bytes, wherever the 64-byte steps
-// fall in it, with every width the processor has and whether it ends the
-// text or not, gives the summary decoding it gives; UTF-8 with bytes that
-// are no character is left to the decoder.
+// fall in it, with every width the processor has, read whole or in two
+// steps, and whether it ends the text or not, gives the summary decoding
+// it gives; UTF-8 with bytes that are no character is left to the decoder.
 void TestFileFormat::piecesCountedFromTheirBytesAsDecoded()
 {
     QFETCH(QByteArray, bytes);
@@ -802,6 +802,15 @@ void TestFileFormat::piecesCountedFromTheirBytesAsDecoded()
             QCOMPARE(count.has_value(), valid);
             if (count && !endsText)
                 QCOMPARE(count->summary, decoded);
+            // The same bytes read in two steps, the first a multiple of 64.
+            const qsizetype first = piece.size() / 128 * 64;
+            ByteCounting::Counter steps(codePage.isEmpty(), width);
+            steps.take(b, first);
+            steps.take(b + first, piece.size() - first);
+            const std::optional<ByteCounting::Count> stepped = steps.finish();
+            QCOMPARE(stepped.has_value(), valid);
+            if (stepped && count)
+                QCOMPARE(stepped->summary, count->summary);
         }
     }
 }

@@ -190,9 +190,10 @@ void FileReading::readPart(size_t index)
         digest.finish();
 }
 
-// A piece is read whole, once; its bytes go into the checksum, and are
-// counted straight from the bytes where the encoding allows. Only the
-// first piece's text, shown at once, is decoded and kept.
+// A piece is read whole, once, a step at a time; each step goes into the
+// checksum and is counted straight from its bytes, where the encoding
+// allows, while it is still in the processor's cache. Only the first
+// piece's text, shown at once, is decoded and kept.
 void FileReading::readPiece(size_t index)
 {
     const qint64 size = snapshot_->stamp().size;
@@ -205,18 +206,26 @@ void FileReading::readPiece(size_t index)
     const qint64 wordStart = piece.begin / FileDigest::WordSize * FileDigest::WordSize;
     char before[FileDigest::WordSize];
     const FileSnapshot::Read head = snapshot_->readAt(wordStart, before, piece.begin - wordStart);
+    DigestFeed digest(*digest_, piece.begin, QByteArrayView(before, head.bytes));
+    std::optional<ByteCounting::Counter> counter;
+    if (index != 0)
+        counter = counter_->counter();
     const std::shared_ptr<char[]> bytes =
-        head.bytes < piece.begin - wordStart ? nullptr : FilePieces::readBytes(*snapshot_, piece);
+        head.bytes < piece.begin - wordStart
+            ? nullptr
+            : FilePieces::readBytes(*snapshot_, piece, [&](const char *step, qint64 count) {
+                  digest.take(step, count);
+                  if (counter)
+                      counter->take(reinterpret_cast<const uchar *>(step), count);
+              });
     if (!bytes) {
         queue_.fail(SnapshotCheck::cutReason());
         return;
     }
-    DigestFeed digest(*digest_, piece.begin, QByteArrayView(before, head.bytes));
-    digest.take(bytes.get(), piece.size());
     digest.finish();
     std::optional<PieceCounter::Counted> counted;
-    if (index != 0)
-        counted = counter_->count(bytes.get(), piece.size(), piece.endsText);
+    if (counter)
+        counted = counter_->counted(*counter, bytes.get(), piece.size(), piece.endsText);
     if (!counted) {
         PieceText text = PieceDecoding::decode(format_, bytes.get(), piece.size(), bytes,
                                                piece.endsText, options_.cutSpacing);

@@ -34,22 +34,36 @@ LineSummary lineEndAdded(const uchar *b, qint64 size, LineBreak lineBreak)
 
 } // namespace
 
+std::optional<ByteCounting::Counter> PieceCounter::counter() const
+{
+    if (kind_ == Kind::Decoded)
+        return std::nullopt;
+    return ByteCounting::Counter(kind_ == Kind::Utf8);
+}
+
 // Every character of these encodings writes back as the bytes it came
 // from; a lone CR, read as CR LF where lines end in CR LF, and a line
 // break added at the text's end are not in the bytes.
-std::optional<PieceCounter::Counted> PieceCounter::count(const char *bytes, qint64 size,
-                                                         bool endsText) const
+std::optional<PieceCounter::Counted> PieceCounter::counted(ByteCounting::Counter &counter,
+                                                           const char *bytes, qint64 size,
+                                                           bool endsText) const
 {
-    const auto *b = reinterpret_cast<const uchar *>(bytes);
-    std::optional<ByteCounting::Count> count;
-    if (kind_ == Kind::Utf8)
-        count = ByteCounting::utf8(b, size);
-    else if (kind_ == Kind::SingleBytes)
-        count = ByteCounting::singleBytes(b, size);
+    const std::optional<ByteCounting::Count> count = counter.finish();
     if (!count)
         return std::nullopt;
+    const auto *b = reinterpret_cast<const uchar *>(bytes);
     if (endsText)
         return Counted{count->summary.followedBy(lineEndAdded(b, size, lineBreak_)), false};
     return Counted{count->summary,
                    !(lineBreak_ == LineBreak::CrLf && count->loneCarriageReturns > 0)};
+}
+
+std::optional<PieceCounter::Counted> PieceCounter::count(const char *bytes, qint64 size,
+                                                         bool endsText) const
+{
+    std::optional<ByteCounting::Counter> bytesCounter = counter();
+    if (!bytesCounter)
+        return std::nullopt;
+    bytesCounter->take(reinterpret_cast<const uchar *>(bytes), size);
+    return counted(*bytesCounter, bytes, size, endsText);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bytecounting.h"
 #include "detection.h"
 
 #include "text/linesummary.h"
@@ -33,6 +34,13 @@ public:
     /// last line when the piece ends the text and that line has none;
     /// nothing where only decoding it counts it.
     std::optional<Counted> count(const char *bytes, qint64 size, bool endsText) const;
+
+    /// The same a stretch at a time: a counter for the piece's bytes, or
+    /// nothing where only decoding counts them; once they have all gone
+    /// through it, their count.
+    std::optional<ByteCounting::Counter> counter() const;
+    std::optional<Counted> counted(ByteCounting::Counter &counter, const char *bytes, qint64 size,
+                                   bool endsText) const;
 
 private:
     enum class Kind { Decoded, Utf8, SingleBytes };

@@ -32,9 +32,17 @@ Lead leadOf(uchar c)
 
 } // namespace
 
-bool isValid(const uchar *b, qsizetype size)
+void Bytes::take(const uchar *b, qsizetype size)
 {
-    for (qsizetype i = 0; i < size;) {
+    for (qsizetype i = 0; i < size && valid_;) {
+        if (following_ > 0) {
+            valid_ = b[i] >= low_ && b[i] <= high_;
+            --following_;
+            low_ = 0x80;
+            high_ = 0xBF;
+            ++i;
+            continue;
+        }
         if (i + 8 <= size) {
             quint64 word;
             std::memcpy(&word, b + i, sizeof word);
@@ -43,22 +51,15 @@ bool isValid(const uchar *b, qsizetype size)
                 continue;
             }
         }
-        if (b[i] < 0x80) {
-            ++i;
-            continue;
+        if (b[i] >= 0x80) {
+            const Lead lead = leadOf(b[i]);
+            valid_ = lead.following > 0;
+            following_ = lead.following;
+            low_ = lead.low;
+            high_ = lead.high;
         }
-        const Lead lead = leadOf(b[i]);
-        if (lead.following == 0 || i + lead.following >= size)
-            return false;
-        if (b[i + 1] < lead.low || b[i + 1] > lead.high)
-            return false;
-        for (int k = 2; k <= lead.following; ++k) {
-            if ((b[i + k] & 0xC0) != 0x80)
-                return false;
-        }
-        i += 1 + lead.following;
+        ++i;
     }
-    return true;
 }
 
 #ifdef VIDIZIZOR_UTF8CHECK_AVX2

@@ -12,8 +12,21 @@
 /// none of them overlong, an encoded surrogate or past U+10FFFF.
 namespace Utf8Check {
 
-/// A byte at a time, skipping ASCII eight bytes at a time.
-bool isValid(const uchar *bytes, qsizetype size);
+/// Checks a byte at a time, skipping ASCII eight bytes at a time; the bytes
+/// may come in stretches cut anywhere.
+class Bytes
+{
+public:
+    void take(const uchar *bytes, qsizetype size);
+    /// Whether every byte taken so far is part of a whole, valid sequence.
+    bool isValid() const { return valid_ && following_ == 0; }
+
+private:
+    int following_ = 0; ///< continuation bytes still to come
+    uchar low_ = 0x80;  ///< the range the next one must be in
+    uchar high_ = 0xBF;
+    bool valid_ = true;
+};
 
 #ifdef VIDIZIZOR_UTF8CHECK_AVX2
 bool hasAvx2();
