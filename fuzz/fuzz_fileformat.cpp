@@ -11,8 +11,12 @@
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 #include "text/textsink.h"
+#include "textfile/bytecounting.h"
+#include "textfile/escapes.h"
 #include "textfile/fileload.h"
 #include "textfile/filesnapshot.h"
+#include "textfile/piececounter.h"
+#include "textfile/piecedecoding.h"
 #include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
 
@@ -132,6 +136,39 @@ void checkPlainBytes(QByteArrayView file)
     }
 }
 
+// The input as a piece of a file, ending its text or not: counted from
+// its bytes where the encoding allows it (always, for a code page of one
+// byte a character and for valid UTF-8), the summary and whether its bytes
+// are its text are those of its decoding, with every width of the count.
+void checkPieceCount(QByteArrayView file, const Encoding &encoding, LineBreak lineBreak,
+                     bool endsText)
+{
+    const TextFileFormat::FileFormat format{encoding, lineBreak};
+    const PieceText text =
+        PieceDecoding::decode(format, file.data(), file.size(), nullptr, endsText);
+    LineSummary decoded = text.characters.summary();
+    decoded.wide = 0;
+    const std::optional<PieceCounter::Counted> counted =
+        PieceCounter(format).count(file.data(), file.size(), endsText);
+    const bool utf8 = encoding.form() == Encoding::Form::Utf8;
+    const bool valid = TextFileFormat::nextLoneSurrogate(
+                           TextFileFormat::decode(file, encoding.withMark(false))) < 0;
+    FUZZ_CHECK(counted.has_value() == (utf8 ? valid : encoding.codePageName() == "windows-1252"));
+    if (counted) {
+        FUZZ_CHECK(counted->summary == decoded);
+        FUZZ_CHECK(counted->bytesAreText == text.bytesAreText);
+    }
+    if (!utf8)
+        return;
+    const auto *bytes = reinterpret_cast<const uchar *>(file.data());
+    for (const ByteCounting::Width width : ByteCounting::availableWidths()) {
+        const std::optional<ByteCounting::Count> count =
+            ByteCounting::utf8(bytes, file.size(), width);
+        FUZZ_CHECK(count.has_value() == valid);
+        FUZZ_CHECK(!count || endsText || count->summary == decoded);
+    }
+}
+
 void checkArbitraryText(QByteArrayView data, Encoding encoding, qsizetype chunkSize)
 {
     QString text(data.size() / 2, Qt::Uninitialized);
@@ -212,6 +249,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     if (data[1] % 4 == 0)
         checkFileLoad(whole, encoding, chunkSize, data[1] / 4u, text);
     checkPlainBytes(file);
+    checkPieceCount(file, encoding, data[1] % 2 ? LineBreak::Lf : LineBreak::CrLf, data[1] % 4 < 2);
     checkWritten(file, encoding, text, model);
     checkArbitraryText(whole, encoding, chunkSize);
     return 0;

@@ -9,13 +9,17 @@
 #include "text/textmodel.h"
 #include "text/textmodelappender.h"
 #include "text/textsink.h"
+#include "textfile/bytecounting.h"
 #include "textfile/detection.h"
 #include "textfile/digestfeed.h"
 #include "textfile/filedigest.h"
 #include "textfile/encodingchoices.h"
+#include "textfile/escapes.h"
 #include "textfile/fileload.h"
 #include "textfile/filesnapshot.h"
 #include "textfile/inplacereading.h"
+#include "textfile/piececounter.h"
+#include "textfile/piecedecoding.h"
 #include "textfile/textdecoder.h"
 #include "textfile/textfileformat.h"
 
@@ -142,6 +146,8 @@ private slots:
     void detectsTheFormatFromTheFileStart_data();
     void detectsTheFormatFromTheFileStart();
     void filesCutInPartsGiveTheSameText();
+    void piecesCountedFromTheirBytesAsDecoded_data();
+    void piecesCountedFromTheirBytesAsDecoded();
     void largeFilesReadInPlaceGiveTheSameText_data();
     void largeFilesReadInPlaceGiveTheSameText();
     void chunksReadInPlaceOutliveTheirReading();
@@ -728,6 +734,87 @@ void TestFileFormat::filesCutInPartsGiveTheSameText()
     }
 }
 
+void TestFileFormat::piecesCountedFromTheirBytesAsDecoded_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("codePage"); // none: UTF-8
+    QTest::addColumn<bool>("lfLines");
+    const QByteArray accents = "citt\xc3\xa0 perch\xc3\xa9 \xe2\x82\xac";
+    QTest::newRow("accented lines") << (accents + "\r\n").repeated(9) << QByteArray() << false;
+    QTest::newRow("a CR last") << accents + "\r\nriga\r" << QByteArray() << false;
+    QTest::newRow("lone CRs, CR CR LF")
+        << "a\rb\r\r\nc\n\r" + accents + "\r\r" << QByteArray() << false;
+    QTest::newRow("lone CRs in a file of LF lines")
+        << QByteArray("a\rb\nc\n") << QByteArray() << true;
+    QTest::newRow("four-byte characters")
+        << QByteArray("\xf0\x9f\x98\x80\xf4\x8f\xbf\xbf\n").repeated(20) << QByteArray() << false;
+    QTest::newRow("a mark among the lines")
+        << QByteArray("riga\n\xef\xbb\xbfriga\n") << QByteArray() << true;
+    QTest::newRow("a long line") << "corta\n" + accents.repeated(40) + "\nx" << QByteArray()
+                                 << true;
+    QTest::newRow("overlong") << QByteArray("a\xe0\x80\xaf\n") << QByteArray() << false;
+    QTest::newRow("an encoded surrogate") << QByteArray("a\xed\xa0\x80\n") << QByteArray() << false;
+    QTest::newRow("past U+10FFFF") << QByteArray("a\xf4\x90\x80\x80\n") << QByteArray() << false;
+    QTest::newRow("a lead cut off at the end")
+        << QByteArray("riga\n\xe2\x82") << QByteArray() << false;
+    QTest::newRow("a continuation byte alone") << QByteArray("riga\x80\n") << QByteArray() << false;
+    QTest::newRow("Windows-1252") << QByteArray("citt\xe0\r\nperch\xe9\r\x80\xff\n")
+                                  << QByteArray("windows-1252") << false;
+    QRandomGenerator random(41);
+    for (int round = 0; round < 60; ++round)
+        QTest::newRow(qPrintable(QStringLiteral("random %1").arg(round)))
+            << randomFile(random) << (round % 6 == 5 ? QByteArray("windows-1252") : QByteArray())
+            << (round % 4 == 0);
+}
+
+// A piece counted straight from its bytes, wherever the 64-byte steps
+// fall in it, with every width the processor has, read whole or in two
+// steps, and whether it ends the text or not, gives the summary decoding
+// it gives; UTF-8 with bytes that are no character is left to the decoder.
+void TestFileFormat::piecesCountedFromTheirBytesAsDecoded()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, codePage);
+    QFETCH(bool, lfLines);
+    const FileFormat format{codePage.isEmpty() ? Encoding::utf8() : Encoding::codePage(codePage),
+                            lfLines ? LineBreak::Lf : LineBreak::CrLf};
+    const PieceCounter counter(format);
+    for (int shift = 0; shift < 140; ++shift) {
+        const QByteArray piece = QByteArray(shift / 2, 'x') + bytes;
+        const bool endsText = shift % 2 == 1;
+        const PieceText text =
+            PieceDecoding::decode(format, piece.constData(), piece.size(), nullptr, endsText);
+        LineSummary decoded = text.characters.summary();
+        decoded.wide = 0;
+        const bool valid = nextLoneSurrogate(decode(piece, format.encoding)) < 0;
+        const std::optional<PieceCounter::Counted> counted =
+            counter.count(piece.constData(), piece.size(), endsText);
+        QCOMPARE(counted.has_value(), valid);
+        if (counted) {
+            QCOMPARE(counted->summary, decoded);
+            QCOMPARE(counted->bytesAreText, text.bytesAreText);
+        }
+        const auto *b = reinterpret_cast<const uchar *>(piece.constData());
+        for (const ByteCounting::Width width : ByteCounting::availableWidths()) {
+            const std::optional<ByteCounting::Count> count =
+                codePage.isEmpty() ? ByteCounting::utf8(b, piece.size(), width)
+                                   : ByteCounting::singleBytes(b, piece.size(), width);
+            QCOMPARE(count.has_value(), valid);
+            if (count && !endsText)
+                QCOMPARE(count->summary, decoded);
+            // The same bytes read in two steps, the first a multiple of 64.
+            const qsizetype first = piece.size() / 128 * 64;
+            ByteCounting::Counter steps(codePage.isEmpty(), width);
+            steps.take(b, first);
+            steps.take(b + first, piece.size() - first);
+            const std::optional<ByteCounting::Count> stepped = steps.finish();
+            QCOMPARE(stepped.has_value(), valid);
+            if (stepped && count)
+                QCOMPARE(stepped->summary, count->summary);
+        }
+    }
+}
+
 void TestFileFormat::largeFilesReadInPlaceGiveTheSameText_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -761,6 +848,9 @@ void TestFileFormat::largeFilesReadInPlaceGiveTheSameText_data()
     for (qint64 at = 1000; at < accents.size(); at += 100'000)
         accents.insert(at, "\xc3\xa0");
     QTest::newRow("an accent every 100 KB") << accents << false << false;
+    QTest::newRow("accents and four-byte characters on every last line")
+        << crlf.first(4 * MB) + crlf.sliced(4 * MB).replace("riga", "r\xc3\xacga \xf0\x9f\x98\x80")
+        << false << false;
     QTest::newRow("Windows-1252") << with(3 * BlockEdge - 1, "citt\xe0").insert(1000, "perch\xe9")
                                   << true << false;
     QTest::newRow("nothing but line breaks")
@@ -816,6 +906,15 @@ void TestFileFormat::largeFilesReadInPlaceGiveTheSameText()
     while (!piecesLoad.isFinished())
         piecesAppender.append(piecesLoad.take().chunks);
     QVERIFY(!piecesLoad.failure());
+    // The line at a piece's either end is known from the counts alone, as a
+    // view asks while the text grows a piece at a time: no piece is read.
+    const qint64 cached = options.pieces->cachedBytes();
+    pieces.forEachChunk([&](const Chunk &chunk, qint64 start) {
+        pieces.lineAt(start);
+        pieces.lineAt(start + chunk.size());
+        return true;
+    });
+    QCOMPARE(options.pieces->cachedBytes(), cached);
     QCOMPARE(pieces.storedLength(), whole.size());
     QVERIFY(pieces.text() == whole);
     QCOMPARE(pieces.lineCount(), lineBreaks(whole) + 1);

@@ -282,8 +282,14 @@ qsizetype Chunk::breakEnd(qsizetype n) const
     return result;
 }
 
+// A piece is read only where its ends do not answer: a text that grows a
+// piece at a time asks about the place where the last one ends.
 qsizetype Chunk::breaksBefore(qsizetype offset) const
 {
+    if (store_ && offset <= 0)
+        return 0;
+    if (store_ && offset >= size())
+        return summary_.breaks;
     if (store_)
         return held()->breaksBefore(offset);
     const std::vector<quint32> &table = breakTable();

@@ -24,13 +24,27 @@ FilePieces::FilePieces(std::shared_ptr<const FileSnapshot> snapshot,
 {
 }
 
+std::shared_ptr<char[]> FilePieces::readBytes(const FileSnapshot &snapshot, const PieceBytes &piece,
+                                              const std::function<void(const char *, qint64)> &each)
+{
+    std::shared_ptr<char[]> buffer = bufferOf(piece.size());
+    for (qint64 at = 0; at < piece.size(); at += ReadStep) {
+        const qint64 step = std::min(ReadStep, piece.size() - at);
+        if (snapshot.readAt(piece.begin + at, buffer.get() + at, step).bytes < step)
+            return nullptr;
+        if (each)
+            each(buffer.get() + at, step);
+    }
+    return buffer;
+}
+
 std::optional<PieceText> FilePieces::readPiece(const FileSnapshot &snapshot,
                                                const TextFileFormat::FileFormat &format,
                                                const PieceBytes &piece, qint64 cutSpacing,
                                                const std::function<void(const char *)> &feed)
 {
-    std::shared_ptr<char[]> buffer = bufferOf(piece.size());
-    if (snapshot.readAt(piece.begin, buffer.get(), piece.size()).bytes < piece.size())
+    std::shared_ptr<char[]> buffer = readBytes(snapshot, piece);
+    if (!buffer)
         return std::nullopt;
     if (feed)
         feed(buffer.get());

@@ -41,6 +41,15 @@ public:
     const TextFileFormat::FileFormat &format() const { return format_; }
     const std::shared_ptr<const FileDigest> &digest() const { return digest_; }
 
+    /// Reads the bytes of piece into memory of their own, a step of
+    /// ReadStep bytes at a time, each handed to each as soon as it is read;
+    /// nothing when they cannot all be read.
+    static std::shared_ptr<char[]>
+    readBytes(const FileSnapshot &snapshot, const PieceBytes &piece,
+              const std::function<void(const char *, qint64)> &each = {});
+    /// Small enough that a step read is still in the processor's cache
+    /// when each looks at it.
+    static constexpr qint64 ReadStep = 256 << 10;
     /// Reads the bytes of piece into memory of their own and decodes them;
     /// nothing when they cannot all be read. The bytes go to feed first.
     static std::optional<PieceText> readPiece(const FileSnapshot &snapshot,

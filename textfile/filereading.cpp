@@ -6,6 +6,7 @@
 #include "filepieces.h"
 #include "filesnapshot.h"
 #include "partreader.h"
+#include "piececounter.h"
 #include "pieceplan.h"
 #include "snapshotcheck.h"
 
@@ -134,6 +135,7 @@ void FileReading::beginAtOffsets(const QByteArray &head)
 void FileReading::beginPieces(qint64 size)
 {
     pieceSource_ = std::make_shared<FilePieces>(snapshot_, format_, digest_, options_.cutSpacing);
+    counter_.emplace(format_);
     options_.pieces->setSource(pieceSource_);
     jobs_ = size_t(PiecePlan::count(size, options_.pieceSize));
 }
@@ -188,8 +190,10 @@ void FileReading::readPart(size_t index)
         digest.finish();
 }
 
-// A piece is read whole, once; its bytes go into the checksum, and only
-// the first piece's text is kept.
+// A piece is read whole, once, a step at a time; each step goes into the
+// checksum and is counted straight from its bytes, where the encoding
+// allows, while it is still in the processor's cache. Only the first
+// piece's text, shown at once, is decoded and kept.
 void FileReading::readPiece(size_t index)
 {
     const qint64 size = snapshot_->stamp().size;
@@ -203,23 +207,36 @@ void FileReading::readPiece(size_t index)
     char before[FileDigest::WordSize];
     const FileSnapshot::Read head = snapshot_->readAt(wordStart, before, piece.begin - wordStart);
     DigestFeed digest(*digest_, piece.begin, QByteArrayView(before, head.bytes));
-    std::optional<PieceText> text =
+    std::optional<ByteCounting::Counter> counter;
+    if (index != 0)
+        counter = counter_->counter();
+    const std::shared_ptr<char[]> bytes =
         head.bytes < piece.begin - wordStart
-            ? std::nullopt
-            : FilePieces::readPiece(*snapshot_, format_, piece, options_.cutSpacing,
-                                    [&](const char *bytes) {
-                                        digest.take(bytes, piece.size());
-                                        digest.finish();
-                                    });
-    if (!text) {
+            ? nullptr
+            : FilePieces::readBytes(*snapshot_, piece, [&](const char *step, qint64 count) {
+                  digest.take(step, count);
+                  if (counter)
+                      counter->take(reinterpret_cast<const uchar *>(step), count);
+              });
+    if (!bytes) {
         queue_.fail(SnapshotCheck::cutReason());
         return;
     }
-    const LineSummary summary = text->characters.summary();
-    piece.bytesAreText = text->bytesAreText;
-    if (index == 0)
-        options_.pieces->keep(piece, std::move(*text));
-    queue_.deliver(index, {Chunk::piece(options_.pieces, piece, summary)}, piece.size(), true);
+    digest.finish();
+    std::optional<PieceCounter::Counted> counted;
+    if (counter)
+        counted = counter_->counted(*counter, bytes.get(), piece.size(), piece.endsText);
+    if (!counted) {
+        PieceText text = PieceDecoding::decode(format_, bytes.get(), piece.size(), bytes,
+                                               piece.endsText, options_.cutSpacing);
+        counted = PieceCounter::Counted{text.characters.summary(), text.bytesAreText};
+        piece.bytesAreText = text.bytesAreText;
+        if (index == 0)
+            options_.pieces->keep(piece, std::move(text));
+    }
+    piece.bytesAreText = counted->bytesAreText;
+    queue_.deliver(index, {Chunk::piece(options_.pieces, piece, counted->summary)}, piece.size(),
+                   true);
 }
 
 void FileReading::finishParts()

@@ -4,6 +4,7 @@
 #include "loadoptions.h"
 #include "partplan.h"
 #include "partqueue.h"
+#include "piececounter.h"
 
 #include "text/chunkbuilder.h"
 
@@ -30,9 +31,10 @@ class FileSnapshot;
 ///
 /// A file whose text is left in it (LoadOptions::pieces) is read the same
 /// way, a piece at a time instead of a part: each piece is read once,
-/// counted (its characters, lines and line lengths) and added to the
-/// checksum, and only its count goes on, as a piece (Chunk::piece). The
-/// first piece's text stays in the store's cache, to be shown at once.
+/// added to the checksum and counted (its characters, lines and line
+/// lengths; from its bytes where PieceCounter can), and only its count goes
+/// on, as a piece (Chunk::piece). The first piece's text stays in the
+/// store's cache, to be shown at once.
 class FileReading : public std::enable_shared_from_this<FileReading>
 {
 public:
@@ -77,6 +79,7 @@ private:
     std::vector<PartPlan::Range> parts_;
     std::shared_ptr<FileDigest> digest_;
     std::shared_ptr<FilePieces> pieceSource_;
+    std::optional<PieceCounter> counter_;
     /// How many parts, or pieces, there are to read.
     size_t jobs_ = 0;
 
