@@ -21,6 +21,7 @@ import re
 import shutil
 import signal
 import sys
+import tempfile
 import time
 import traceback
 
@@ -29,7 +30,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2elib import (  # noqa: E402
     CASES, MESSAGE_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH, AccessibilityBus, App, Clipboard, Desktop,
     Failure, PrivateCups, Processes, Unavailable, case, drag_file_onto, grab_when, make_work_dir,
-    poll, read_file, run, runs, save_when_loaded, snapshot_tree, wait_for_file)
+    poll, read_file, run, runs, save_when_loaded, settle, snapshot_tree, wait_for_file)
 
 OPEN_DIALOG = "Apri"
 # What the toolkit prints when asked about an accessible object it keeps
@@ -549,7 +550,7 @@ def file_larger_than_memory(t):
 
 @case("file_of_six_gigabytes",
       "a 6 GB file opens under an address-space limit of 1.4 GB, shows at once, takes "
-      "typing at both ends and is saved whole")
+      "typing at both ends, comes back with it after a kill and is saved whole")
 def file_of_six_gigabytes(t):
     if shutil.disk_usage(t.dir).free < (12 << 30):
         raise Unavailable("the disk has less than 12 GB free for the 6 GB file and its save")
@@ -566,7 +567,9 @@ def file_of_six_gigabytes(t):
         os.chmod(wrapper, 0o755)
         bus.start()
         bus.listen()
-        app = t.start_app(binary=wrapper, env_extra=bus.app_env())
+        state = tempfile.mkdtemp(prefix="state-", dir=t.session.work_dir)
+        env = dict(bus.app_env(), XDG_STATE_HOME=state)
+        app = t.start_app(binary=wrapper, env_extra=env)
         app.key("ctrl+o")
         app.file_dialog(source, OPEN_DIALOG)
         app.wait_main_active()
@@ -576,6 +579,17 @@ def file_of_six_gigabytes(t):
         app.type("FINE")
         expected_size = size + len("INIZIO FINE")
         reads_the_end(app, bus, size // len(block) * block.count(b"\n") + 1)
+        # Killed, the program brings both edits back onto the file at its
+        # next start, under the same limit.
+        sizes = []
+
+        def journal_written():  # each key is written within a second
+            sizes.append(journal_size(state))
+            return sizes[-1] > 0 and sizes[-1] == sizes[-2 if len(sizes) > 1 else -1]
+        settle(journal_written, 30, "the journal to hold every key", period=1.5)
+        os.kill(app.pid, signal.SIGKILL)
+        app.wait_exit()
+        app = t.start_app(binary=wrapper, env_extra=env)
 
         def saving():  # the file the save writes beside it, or the file saved
             return (os.path.getsize(source) == expected_size
@@ -606,6 +620,14 @@ def file_of_six_gigabytes(t):
         for name in t.files():
             if os.path.getsize(t.path(name)) > (1 << 30):
                 os.remove(t.path(name))
+
+
+def journal_size(state):
+    """How many bytes the journals of unsaved edits in the state folder hold."""
+    folder = os.path.join(state, "vidizizor")
+    names = os.listdir(folder) if os.path.isdir(folder) else []
+    return sum(os.path.getsize(os.path.join(folder, name)) for name in names
+               if name.endswith(".journal"))
 
 
 def reads_the_end(app, bus, lines):
