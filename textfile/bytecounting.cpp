@@ -53,7 +53,29 @@ template <bool Utf8> VIDIZIZOR_AVX2_TARGET inline ByteBlock blockOf(__m256i low,
     block.lineFeeds = equal(low, high, '\n');
     return block;
 }
+
+// The same masks, one compare each: 64 bytes fit in one register.
+template <bool Utf8> VIDIZIZOR_AVX512_TARGET inline ByteBlock blockOf(__m512i bytes)
+{
+    ByteBlock block;
+    block.starts = Utf8 ? _mm512_cmpgt_epi8_mask(bytes, _mm512_set1_epi8(char(0xBF))) : ~quint64(0);
+    block.fourBytes = Utf8 ? _mm512_cmpge_epu8_mask(bytes, _mm512_set1_epi8(char(0xF0))) : 0;
+    block.carriageReturns = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\r'));
+    block.lineFeeds = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\n'));
+    return block;
+}
 #endif
+
+// Only the first size bytes of a padded block count.
+ByteBlock keptOf(ByteBlock block, int size)
+{
+    const quint64 kept = size == 0 ? 0 : ~quint64(0) >> (64 - size);
+    block.starts &= kept;
+    block.fourBytes &= kept;
+    block.carriageReturns &= kept;
+    block.lineFeeds &= kept;
+    return block;
+}
 
 Width widest()
 {
@@ -69,20 +91,19 @@ std::vector<Width> availableWidths()
 #ifdef VIDIZIZOR_UTF8CHECK_AVX2
     if (Utf8Check::hasAvx2())
         widths.push_back(Width::Avx2);
+    if (Utf8Check::hasAvx512bw())
+        widths.push_back(Width::Avx512);
 #endif
     return widths;
 }
 
 Counter::Counter(bool utf8) : Counter(utf8, widest()) {}
 
-Counter::Counter(bool utf8, Width width) : utf8_(utf8), width_(width)
+Counter::Counter(bool utf8, Width width) : utf8_(utf8), width_(Width::Byte)
 {
-#ifdef VIDIZIZOR_UTF8CHECK_AVX2
-    if (!Utf8Check::hasAvx2())
-        width_ = Width::Byte;
-#else
-    width_ = Width::Byte;
-#endif
+    const std::vector<Width> widths = availableWidths();
+    if (std::find(widths.begin(), widths.end(), width) != widths.end())
+        width_ = width;
 }
 
 void Counter::take(const uchar *bytes, qsizetype size)
@@ -94,6 +115,12 @@ void Counter::take(const uchar *bytes, qsizetype size)
             takeAvx2<true>(bytes, whole);
         else
             takeAvx2<false>(bytes, whole);
+    }
+    if (width_ == Width::Avx512) {
+        if (utf8_)
+            takeAvx512<true>(bytes, whole);
+        else
+            takeAvx512<false>(bytes, whole);
     }
 #endif
     if (width_ == Width::Byte) {
@@ -134,22 +161,51 @@ template <bool Utf8> void Counter::takeAvx2(const uchar *b, qsizetype size)
 // error, and the zeros count nothing.
 template <bool Utf8> void Counter::finishAvx2()
 {
-    std::memset(tail_ + tailSize_, 0, size_t(64 - tailSize_));
+    padTail();
     const __m256i low = _mm256_load_si256(reinterpret_cast<const __m256i *>(tail_));
     const __m256i high = _mm256_load_si256(reinterpret_cast<const __m256i *>(tail_ + 32));
     if (Utf8) {
         vectorCheck_.take(low);
         vectorCheck_.take(high);
     }
-    ByteBlock block = blockOf<Utf8>(low, high);
-    const quint64 kept = tailSize_ == 0 ? 0 : ~quint64(0) >> (64 - tailSize_);
-    block.starts &= kept;
-    block.fourBytes &= kept;
-    block.carriageReturns &= kept;
-    block.lineFeeds &= kept;
-    tally_.take(block);
+    tally_.take(keptOf(blockOf<Utf8>(low, high), tailSize_));
+}
+
+// The check takes 32 bytes a step. The halves are loaded again, from the
+// first level of cache: taking the high half out of the register makes this
+// compiler warn of an undefined value.
+void Counter::checkHalves(const uchar *b)
+{
+    vectorCheck_.take(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(b)));
+    vectorCheck_.take(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(b + 32)));
+}
+
+template <bool Utf8> void Counter::takeAvx512(const uchar *b, qsizetype size)
+{
+    LineTally tally = tally_;
+    for (qsizetype i = 0; i < size; i += 64) {
+        const __m512i bytes = _mm512_loadu_si512(b + i);
+        if (Utf8)
+            checkHalves(b + i);
+        tally.take(blockOf<Utf8>(bytes));
+    }
+    tally_ = tally;
+}
+
+template <bool Utf8> void Counter::finishAvx512()
+{
+    padTail();
+    const __m512i bytes = _mm512_load_si512(tail_);
+    if (Utf8)
+        checkHalves(tail_);
+    tally_.take(keptOf(blockOf<Utf8>(bytes), tailSize_));
 }
 #endif
+
+void Counter::padTail()
+{
+    std::memset(tail_ + tailSize_, 0, size_t(64 - tailSize_));
+}
 
 std::optional<Count> Counter::finish()
 {
@@ -160,6 +216,13 @@ std::optional<Count> Counter::finish()
             finishAvx2<true>();
         else
             finishAvx2<false>();
+        valid = !vectorCheck_.hasErrors();
+    }
+    if (width_ == Width::Avx512) {
+        if (utf8_)
+            finishAvx512<true>();
+        else
+            finishAvx512<false>();
         valid = !vectorCheck_.hasErrors();
     }
 #endif

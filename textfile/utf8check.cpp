@@ -69,6 +69,13 @@ bool hasAvx2()
                             __builtin_cpu_supports("bmi");
     return has;
 }
+
+bool hasAvx512bw()
+{
+    static const bool has =
+        hasAvx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    return has;
+}
 #endif
 
 } // namespace Utf8Check

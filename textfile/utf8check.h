@@ -6,6 +6,7 @@
 #include <immintrin.h>
 #define VIDIZIZOR_UTF8CHECK_AVX2 1
 #define VIDIZIZOR_AVX2_TARGET __attribute__((target("avx2,popcnt,bmi")))
+#define VIDIZIZOR_AVX512_TARGET __attribute__((target("avx2,avx512f,avx512bw,popcnt,bmi")))
 #endif
 
 /// Whether bytes are UTF-8 as the decoder reads it: every sequence whole,
@@ -30,6 +31,8 @@ private:
 
 #ifdef VIDIZIZOR_UTF8CHECK_AVX2
 bool hasAvx2();
+/// Whether the processor compares 64 bytes at once into a bit mask.
+bool hasAvx512bw();
 
 /// Checks 32 bytes a step, each against the three before it: which pairs
 /// of a byte and the byte before it cannot stand side by side is looked up
