@@ -327,7 +327,7 @@ void TestFileFormat::codePageBranchIsLossless()
 {
     QRandomGenerator random(2024);
     const QByteArray swappedControls("a\x1a\x1c\x7f\x82\xa0\r\n\x1a\x81");
-    for (const Encoding encoding : {Encoding::codePage(), Encoding::codePage("Shift_JIS")}) {
+    for (const Encoding &encoding : {Encoding::codePage(), Encoding::codePage("Shift_JIS")}) {
         for (int round = 0; round < 2000; ++round) {
             const QByteArray file = round == 0 ? swappedControls : randomFile(random);
             const QString text = decode(file, encoding);
